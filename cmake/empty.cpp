@@ -1,0 +1,1 @@
+// Stands in for a subsystem folder that has no sources yet.

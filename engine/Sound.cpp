@@ -1,0 +1,59 @@
+#include "engine/Sound.h"
+
+#include "engine/Random.h"
+
+namespace {
+
+class SilentOutput : public SoundOutput {
+ public:
+  void playMusic(const std::string&) override {}
+  void resumeMusic() override {}
+  void loadSamples(const std::vector<std::string>& paths) override { count = paths.size(); }
+  size_t sampleCount() const override { return count; }
+  void playSample(size_t) override {}
+
+ private:
+  size_t count = 0;
+};
+
+std::shared_ptr<SoundOutput>& currentOutput() {
+  static std::shared_ptr<SoundOutput> output = std::make_shared<SilentOutput>();
+  return output;
+}
+
+const std::vector<std::string> kMatchEffects = {
+    "sounds/ball00.wav",  "sounds/ball01.wav",  "sounds/ball02.wav",
+    "sounds/cheer00.wav", "sounds/cheer01.wav", "sounds/cheer02.wav",
+};
+constexpr int kFirstCheer = 3;
+constexpr int kChoices = 3;
+
+}  // namespace
+
+std::shared_ptr<SoundOutput> setSoundOutput(std::shared_ptr<SoundOutput> output) {
+  std::shared_ptr<SoundOutput> previous = currentOutput();
+  currentOutput() = output ? std::move(output) : std::make_shared<SilentOutput>();
+  return previous;
+}
+
+SoundOutput& soundOutput() { return *currentOutput(); }
+
+void playMusic(const std::string& path) { soundOutput().playMusic(path); }
+
+void resumeMusic() { soundOutput().resumeMusic(); }
+
+void loadEffects(int set) {
+  soundOutput().loadSamples(set == kEffectSetMatch ? kMatchEffects : std::vector<std::string>{});
+}
+
+int effectIndex(int id) {
+  if (id != kRandomBallSound && id != kRandomCheerSound) return id;
+  int k = kChoices * nextRandom() / kRandomMax;
+  if (k > kChoices - 1) k = kChoices - 1;
+  return id == kRandomBallSound ? k : kFirstCheer + k;
+}
+
+void playEffect(int id) {
+  const int index = effectIndex(id);
+  if (index >= 0) soundOutput().playSample(static_cast<size_t>(index));
+}
