@@ -1,0 +1,65 @@
+#pragma once
+// The one Application: it owns the current scene, match, menu and frame timer
+// and runs the frame loop that GLUT calls for every displayed frame.
+//
+// The frame loop advances the game in fixed 16 ms steps from an accumulator of
+// real time, at most ten steps a frame: after a longer stall the backlog is
+// dropped, so game time slows down rather than the frame stalling. The scene
+// is drawn only in frames in which a step ran. While the pause screen shows,
+// steps are counted and their time spent, but the scene does not move.
+//
+// The top-level flow has two phases, the menus and a match. The menu's screen
+// id doubles as a request board: the menus ask for a singles or doubles match
+// and the pause screen asks to leave one; the loop carries the request out
+// once per frame, after everything else.
+
+#include <cstdint>
+#include <memory>
+
+#include "app/Clock.h"
+#include "app/FrameTimer.h"
+#include "app/GameState.h"
+#include "app/Menu.h"
+#include "engine/Scene.h"
+
+enum AppPhase : int32_t { InMenus = 0, InMatch = 2 };
+
+constexpr uint32_t kFixedStepMs = 16;
+constexpr int kMaxStepsPerFrame = 10;
+
+// Real time not yet played as steps, in milliseconds; kept across frames.
+extern uint32_t stepAccumulator;
+
+class Application {
+ public:
+  // Loads the language texts, starts the sound and goes to the main menu.
+  explicit Application(std::shared_ptr<Clock> clock = std::make_shared<SystemClock>());
+  ~Application();
+  Application(const Application&) = delete;
+  Application& operator=(const Application&) = delete;
+
+  void frame();
+  void goToMainMenu();
+  void startSinglesMatch();
+  void startDoublesMatch();
+
+  const std::shared_ptr<Scene>& currentScene() const { return scene; }
+  const std::shared_ptr<Menu>& currentMenu() const { return menu; }
+  const std::shared_ptr<GameState>& currentMatch() const { return match; }
+  AppPhase currentPhase() const { return phase; }
+
+ private:
+  // Runs the due fixed steps and returns how many ran.
+  int runFixedSteps();
+  void carryOutPhaseRequests();
+  void startMatch(bool doubles);
+
+  std::shared_ptr<Scene> scene;
+  std::shared_ptr<GameState> match;
+  std::shared_ptr<Menu> menu;
+  std::shared_ptr<FrameTimer> timer;
+  AppPhase phase = InMenus;
+};
+
+// The process-wide Application, set once by the entry point and never reset.
+extern std::shared_ptr<Application> application;

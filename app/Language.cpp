@@ -1,0 +1,71 @@
+#include "app/Language.h"
+
+#include <fstream>
+#include <vector>
+
+#include "engine/Log.h"
+
+namespace {
+
+std::vector<std::string> languageTable;
+const std::string kNoText;
+
+// Reads one line into `line`, at most kMaxLanguageLineLength characters.
+// Returns false at end of file or when the line does not fit.
+bool readLine(std::istream& in, std::string& line, bool& tooLong) {
+  line.clear();
+  tooLong = false;
+  int c = in.get();
+  if (c == EOF) return false;
+  while (c != EOF && c != '\n') {
+    if (line.size() > kMaxLanguageLineLength) {  // one more than fits, to tell a "\r\n" ending apart
+      tooLong = true;
+      return false;
+    }
+    line.push_back(static_cast<char>(c));
+    c = in.get();
+  }
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  if (line.size() > kMaxLanguageLineLength) {
+    tooLong = true;
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+void loadLanguage(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    printMessage("No se pudo abrir el archivo de idioma %s; los textos quedan vacios\n", path.c_str());
+    languageTable.clear();
+    return;
+  }
+  readLanguage(in, path);
+}
+
+void readLanguage(std::istream& in, const std::string& fileName) {
+  std::vector<std::string> lines;
+  std::string line;
+  bool tooLong = false;
+  while (readLine(in, line, tooLong)) {
+    if (lines.size() == kMaxLanguageLines) {
+      printMessage("%s:%zu: demasiadas lineas; el resto del archivo no se lee\n", fileName.c_str(), lines.size() + 1);
+      break;
+    }
+    lines.push_back(line);
+  }
+  if (tooLong) {
+    printMessage("%s:%zu: linea de mas de %zu caracteres; el resto del archivo no se lee\n", fileName.c_str(),
+                 lines.size() + 1, kMaxLanguageLineLength);
+  }
+  languageTable = std::move(lines);
+}
+
+const std::string& text(int32_t index) {
+  if (index < 0 || static_cast<size_t>(index) >= languageTable.size()) return kNoText;
+  return languageTable[static_cast<size_t>(index)];
+}
+
+size_t languageTextCount() { return languageTable.size(); }

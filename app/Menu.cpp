@@ -1,0 +1,3 @@
+#include "app/Menu.h"
+
+Menu::Menu(bool inGame) : currentScreen(inGame ? Playing : MainMenu) {}

@@ -1,0 +1,150 @@
+#include "app/Settings.h"
+
+#include <charconv>
+#include <cstdio>
+#include <fstream>
+
+#include "engine/Log.h"
+
+SettingsValues settings;
+
+namespace {
+
+// Reads words and integers the way formatted stream extraction does (blanks
+// skipped; an integer is an optional sign and decimal digits, ending at the
+// first other character, which stays for the next read) and counts lines for
+// the messages. Once a read fails the reader stays failed.
+class TokenReader {
+ public:
+  explicit TokenReader(std::istream& stream) : in(stream) {}
+
+  bool failed() const { return failure; }
+  int line() const { return lineNumber; }
+
+  bool readWord(std::string& word) {
+    if (failure || !skipBlanks()) return fail();
+    word.clear();
+    for (int c = in.peek(); c != EOF && !isBlank(c); c = in.peek()) {
+      in.get();
+      if (word.size() < Settings::kMaxWordLength) word.push_back(static_cast<char>(c));
+    }
+    return true;
+  }
+
+  bool readInteger(int32_t& value) {
+    if (failure || !skipBlanks()) return fail();
+    std::string digits;
+    if (in.peek() == '+' || in.peek() == '-') digits.push_back(static_cast<char>(in.get()));
+    for (int c = in.peek(); c >= '0' && c <= '9'; c = in.peek()) {
+      in.get();
+      // Digits beyond any int32 are still consumed; the number then fails below.
+      if (digits.size() < 16) digits.push_back(static_cast<char>(c));
+    }
+    const char* first = digits.data();
+    if (!digits.empty() && digits.front() == '+') ++first;
+    int32_t parsed = 0;
+    const auto [end, error] = std::from_chars(first, digits.data() + digits.size(), parsed);
+    if (error != std::errc() || end != digits.data() + digits.size()) return fail();
+    value = parsed;
+    return true;
+  }
+
+ private:
+  static bool isBlank(int c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
+
+  bool skipBlanks() {
+    for (int c = in.peek(); c != EOF && isBlank(c); c = in.peek()) {
+      if (in.get() == '\n') ++lineNumber;
+    }
+    return in.peek() != EOF;
+  }
+
+  bool fail() {
+    failure = true;
+    return false;
+  }
+
+  std::istream& in;
+  int lineNumber = 1;
+  bool failure = false;
+};
+
+constexpr const char* kKeySetNames[kKeySetCount] = {"P1_KEYS", "P2_KEYS", "P3_KEYS", "P4_KEYS"};
+
+}  // namespace
+
+SettingsValues Settings::defaults() {
+  SettingsValues values;
+  values.language = "ES";
+  values.resolution = {1024, 768, 32, 60};
+  values.windowed = false;
+  values.keySets = {{
+      {359, 357, 356, 358, 109, 110},  // arrows, m hits, n dives
+      {100, 101, 115, 102, 97, 113},   // d e s f, a, q
+      {106, 117, 104, 107, 103, 116},  // j u h k, g, t
+      {53, 56, 52, 54, 49, 50},        // the keypad's 5 8 4 6 cross, 1, 2
+  }};
+  return values;
+}
+
+void Settings::load() {
+  std::ifstream in(kFileName);
+  if (!in) {
+    settings = defaults();
+    save();
+    return;
+  }
+  read(in, kFileName);
+}
+
+void Settings::read(std::istream& in, const std::string& fileName) {
+  TokenReader reader(in);
+  std::string keyWord;
+  // A failed integer leaves its own field and the rest of its key untouched.
+  auto readIntegers = [&](std::initializer_list<int32_t*> fields) {
+    for (int32_t* field : fields) {
+      if (!reader.readInteger(*field)) {
+        printMessage("%s:%d: se esperaba un numero entero tras %s; el resto del archivo no se lee\n",
+                     fileName.c_str(), reader.line(), keyWord.c_str());
+        return false;
+      }
+    }
+    return true;
+  };
+
+  while (reader.readWord(keyWord)) {
+    if (keyWord == "LANG") {
+      std::string language;
+      if (reader.readWord(language)) settings.language = language;
+    } else if (keyWord == "RESOLUTION") {
+      Resolution& r = settings.resolution;
+      readIntegers({&r.width, &r.height, &r.bitsPerPixel, &r.refreshRate});
+    } else if (keyWord == "WINDOWED") {
+      int32_t windowed = 0;
+      if (readIntegers({&windowed})) settings.windowed = windowed == 1;
+    } else {
+      for (int set = 0; set < kKeySetCount; ++set) {
+        if (keyWord != kKeySetNames[set]) continue;
+        KeySet& keys = settings.keySets[set];
+        readIntegers({&keys[0], &keys[1], &keys[2], &keys[3], &keys[4], &keys[5]});
+      }
+    }
+  }
+}
+
+void Settings::save() {
+  std::FILE* file = std::fopen(kFileName, "w");
+  if (!file) {
+    printMessage("No se pudo escribir %s; el juego sigue con los valores por defecto\n", kFileName);
+    return;
+  }
+  const Resolution& r = settings.resolution;
+  std::fprintf(file, "LANG %s\n", settings.language.c_str());
+  std::fprintf(file, "RESOLUTION %d %d %d %d\n", r.width, r.height, r.bitsPerPixel, r.refreshRate);
+  std::fprintf(file, "WINDOWED %d\n", settings.windowed ? 1 : 0);
+  for (int set = 0; set < kKeySetCount; ++set) {
+    const KeySet& k = settings.keySets[set];
+    std::fprintf(file, "%s %d %d %d %d %d %d\n", kKeySetNames[set], k[0], k[1], k[2], k[3], k[4], k[5]);
+  }
+  if (std::fclose(file) != 0) printMessage("No se pudo escribir %s; el juego sigue con los valores por defecto\n", kFileName);
+}

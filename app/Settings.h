@@ -1,0 +1,61 @@
+#pragma once
+// The few settings the game keeps in "config.ini" in its working folder: the
+// language, the full-screen resolution, the windowed flag and the six keys of
+// each of the four keyboard players. Read once at start, before the window
+// exists; when the file cannot be opened the defaults are used and written
+// back. Nothing in the game changes or saves them afterwards.
+//
+// The file is a stream of blank-separated tokens; line structure does not
+// matter. A key word is followed by its values (LANG by one word, the others
+// by decimal integers); unknown tokens are skipped one by one; a key word that
+// appears twice takes the later values. A value that is not an integer stops
+// the reading there: what was read before stays, the rest keeps its earlier
+// values. A setting missing from an existing file stays zero (or empty): the
+// defaults fill in only for a file that cannot be opened.
+
+#include <array>
+#include <cstdint>
+#include <istream>
+#include <string>
+
+// Which way each of a key set's six codes moves or acts, in file order.
+enum KeyRole { KeyRoleDown, KeyRoleUp, KeyRoleLeft, KeyRoleRight, KeyRoleHit, KeyRoleDive };
+constexpr int kKeysPerSet = 6;
+constexpr int kKeySetCount = 4;
+using KeySet = std::array<int32_t, kKeysPerSet>;
+
+struct Resolution {
+  int32_t width = 0;
+  int32_t height = 0;
+  int32_t bitsPerPixel = 0;
+  int32_t refreshRate = 0;
+};
+
+struct SettingsValues {
+  std::string language;  // LANG: names the file "lang/" + language + ".data"
+  Resolution resolution;
+  bool windowed = false;
+  std::array<KeySet, kKeySetCount> keySets{};
+};
+
+// The process-wide settings; all zero and empty until Settings::load.
+extern SettingsValues settings;
+
+class Settings {
+ public:
+  static constexpr const char* kFileName = "config.ini";
+  // The longest word kept from the file; a longer one is cut (no key word or
+  // language name comes near it), so a hostile file cannot make it grow.
+  static constexpr size_t kMaxWordLength = 255;
+
+  // Reads kFileName in the working folder into `settings`; if it cannot be
+  // opened, applies the defaults and saves them.
+  void load();
+  // Writes every setting to kFileName as seven lines. A failure to write is
+  // reported and otherwise ignored: the game runs on what it has.
+  void save();
+
+  // The reading itself, from any stream; fileName only names it in messages.
+  void read(std::istream& in, const std::string& fileName);
+  static SettingsValues defaults();
+};

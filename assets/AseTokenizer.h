@@ -1,0 +1,98 @@
+#pragma once
+// Tokens of the ASCII scene export format (".ASE" and ".ASZ", the same text).
+//
+// The whole file is read into memory once and cut into tokens there: a token
+// is a maximal run of bytes that are not blanks (space, tab, the line breaks,
+// vertical tab, form feed); line breaks carry no meaning beyond the line
+// number kept for messages. On a well-formed file the tokens, numbers and
+// quoted names are exactly those that formatted stream extraction would give.
+//
+// Broken files are the normal case for a reader, so every read is total: at
+// the end of the input a read fails and gives an empty token or 0, and a
+// number read never swallows a brace or a keyword (a token that begins with
+// '*'), so that a short line or a truncated list leaves the block structure
+// intact for the caller. Each problem is reported once, through printMessage,
+// naming the file and the line; after kMaxReports lines a file goes quiet.
+//
+// The tokenizer knows nothing about blocks or keywords; the scene reader
+// (AseReader) gives the tokens their meaning.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+class AseTokenizer {
+ public:
+  static constexpr int kMaxReports = 20;
+
+  // name is the file name used in messages.
+  AseTokenizer() = default;
+  AseTokenizer(std::string text, std::string name);
+
+  // Reads the whole file. False (and no text) when it cannot be opened; the
+  // tokenizer then behaves as an empty file.
+  bool open(const std::string& path);
+  void setText(std::string text, std::string name);
+
+  const std::string& name() const { return fileName; }
+  size_t size() const { return text.size(); }
+  // Bytes not yet read: an upper bound for the number of tokens left.
+  size_t remaining() const { return static_cast<size_t>(end - cursor); }
+
+  // The next token; false (and an empty token) at the end of the input.
+  bool next(std::string_view& token);
+  // The next token without consuming it; empty at the end of the input.
+  std::string_view peek();
+  bool atEnd();
+
+  // Reads the next token as a whole decimal number. A brace, a keyword or the
+  // end of the input is left unread and gives 0; any other token is consumed,
+  // and when it is not a number its leading number (or 0) is taken and the
+  // problem is reported. True only for a well-formed number.
+  bool readInt(int32_t& value);
+  bool readFloat(float& value);
+  // Convenience forms that give the value (0 on failure).
+  int32_t readInt();
+  float readFloat();
+
+  // A double-quoted text: the next token without its first character, then
+  // further tokens of the same line joined by one blank each until one holds
+  // a double quote, and finally without its last character. Runs of blanks
+  // inside the quotes thus become one blank. A text whose closing quote is
+  // missing ends at the end of its line (reported).
+  std::string readQuoted();
+
+  // The line of the token read last (1-based), for messages.
+  int line() const { return tokenLine; }
+
+  // Skips a block whose "{" has just been read: tokens up to the matching
+  // "}", counting nested braces. Reports a block cut off by the end of input.
+  void skipBlock();
+  // Reads tokens up to and including the next "}" (no nesting). Used where a
+  // list holds more entries than its count.
+  void skipToClose();
+
+  // Reports a problem of the file at the line of the last token:
+  // the formatted text, then " (" + file + ", linea " + line + ")\n".
+  void report(const char* format, ...) __attribute__((format(printf, 2, 3)));
+  // Reports once per file that the input ended inside a block or a list.
+  void reportEnd();
+  int reportCount() const { return reports; }
+
+  // The conversions used by the reads, exposed for the skin weights, which
+  // take the leading number of a token (0 when it has none) like atof.
+  static double leadingDouble(std::string_view token);
+
+ private:
+  void skipBlanks();
+  bool readNumberToken(std::string_view& token);
+
+  std::string text;
+  std::string fileName;
+  const char* cursor = nullptr;
+  const char* end = nullptr;
+  int cursorLine = 1;
+  int tokenLine = 0;
+  int reports = 0;
+  bool endReported = false;
+};

@@ -1,0 +1,54 @@
+#pragma once
+// Plays the clips of one mesh: every update samples the selected clip at the
+// model's clock, blends for kBlendMs from the pose that was showing when the
+// clip changed (or when the clock went backwards), and multiplies the local
+// transform onto the object's world matrix. Each SceneObject holds one player
+// by value; the model reader fills it with one Animation per clip.
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "engine/Animation.h"
+#include "engine/Matrix.h"
+#include "engine/Quaternion.h"
+#include "engine/Vector3.h"
+
+constexpr uint32_t kBlendMs = 100;
+
+class AnimationPlayer {
+ public:
+  AnimationPlayer() = default;
+  virtual ~AnimationPlayer() = default;
+
+  // timeMs: the model clock; animationIndex: the clip (out of range: clip 0).
+  // world comes in as the parent's world and leaves as local * parent;
+  // textureMatrix comes in as identity and may take the clip's texture offset.
+  // A player without clips leaves both unchanged.
+  virtual void animate(uint32_t timeMs, uint32_t animationIndex, Matrix& world, Matrix& textureMatrix);
+
+  void addAnimation(std::shared_ptr<Animation> animation);
+  // Base matrix of clip i; the identity for a clip that does not exist.
+  Matrix animationMatrix(uint32_t i) const;
+
+  const std::vector<std::shared_ptr<Animation>>& animations() const { return clips; }
+  size_t animationCount() const { return clips.size(); }
+  uint32_t currentIndex() const { return current; }
+  int32_t blendStartMs() const { return blendStart; }
+  const Vector3& lastPosition() const { return lastPos; }
+  const Quaternion& lastRotation() const { return lastRot; }
+
+ private:
+  std::vector<std::shared_ptr<Animation>> clips;
+  uint32_t blendMs = kBlendMs;
+  // -blendMs: the first update shows its pose at once, unblended.
+  int32_t blendStart = -static_cast<int32_t>(kBlendMs);
+  Vector3 fromPos;
+  Quaternion fromRot;
+  uint32_t current = 0;
+  Vector3 lastPos;
+  Quaternion lastRot;
+  // The time of the previous animate: a smaller one means the model's clock
+  // was reset.
+  int32_t lastTime = 0;
+};

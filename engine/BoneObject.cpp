@@ -1,0 +1,8 @@
+#include "engine/BoneObject.h"
+
+void BoneObject::updateTree(uint32_t timeMs, const Matrix& parentWorld, uint32_t animationIndex) {
+  SceneObject::updateTree(timeMs, parentWorld, animationIndex);
+  world = multiply(pivotMatrix, world);
+}
+
+void BoneObject::draw(const Matrix&) {}

@@ -1,0 +1,106 @@
+#include "GlTestContext.h"
+
+#include <GL/glew.h>
+#include <GL/freeglut.h>
+#include <GL/glu.h>
+#include <IL/il.h>
+#include <IL/ilu.h>
+#include <IL/ilut.h>
+
+#include <cstdlib>
+#include <ostream>
+
+namespace {
+
+bool started = false;
+std::string failure;
+GLuint framebuffer = 0;
+
+void drawNothing() {}
+
+void startOnce() {
+  if (!std::getenv("DISPLAY")) {
+    failure = "no DISPLAY: run the GL tests through tests/with-display.sh";
+    return;
+  }
+  int argc = 1;
+  char name[] = "test_gl";
+  char* argv[] = {name, nullptr};
+  glutInit(&argc, argv);
+  glutInitDisplayMode(GLUT_RGBA | GLUT_ALPHA | GLUT_DOUBLE | GLUT_DEPTH);
+  glutInitWindowSize(GlTestContext::kWidth, GlTestContext::kHeight);
+  glutCreateWindow("zumbolo gl tests");
+  glutDisplayFunc(drawNothing);
+  glutHideWindow();
+  if (glewInit() != GLEW_OK) {
+    failure = "glewInit failed";
+    return;
+  }
+  if (!GLEW_VERSION_3_0 && !GLEW_ARB_framebuffer_object) {
+    failure = "no framebuffer objects";
+    return;
+  }
+  ilInit();
+  iluInit();
+  ilutRenderer(ILUT_OPENGL);
+
+  GLuint colour = 0;
+  glGenFramebuffers(1, &framebuffer);
+  glGenRenderbuffers(1, &colour);
+  glBindRenderbuffer(GL_RENDERBUFFER, colour);
+  glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, GlTestContext::kWidth, GlTestContext::kHeight);
+  glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour);
+  if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
+    failure = "offscreen framebuffer incomplete";
+    return;
+  }
+  started = true;
+}
+
+}  // namespace
+
+bool GlTestContext::start(std::string& whyNot) {
+  static const bool once = (startOnce(), true);
+  (void)once;
+  whyNot = failure;
+  return started;
+}
+
+void GlTestContext::beginOverlayFrame() {
+  glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+  glViewport(0, 0, kWidth, kHeight);
+  glClearColor(0, 0, 0, 1);
+  glClear(GL_COLOR_BUFFER_BIT);
+  glDisable(GL_DEPTH_TEST);
+  glDisable(GL_LIGHTING);
+  glDisable(GL_TEXTURE_2D);
+  glDisable(GL_BLEND);
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  gluOrtho2D(0, kWidth, 0, kHeight);
+  glMatrixMode(GL_TEXTURE);
+  glLoadIdentity();
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+  glColor4f(1, 1, 1, 1);
+}
+
+Rgba GlTestContext::pixel(int x, int y) {
+  glFinish();
+  Rgba out;
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, &out);
+  return out;
+}
+
+::testing::AssertionResult colourNear(const Rgba& got, const Rgba& want, int tolerance) {
+  const auto off = [tolerance](int a, int b) { return a - b > tolerance || b - a > tolerance; };
+  if (off(got.r, want.r) || off(got.g, want.g) || off(got.b, want.b)) {
+    return ::testing::AssertionFailure() << "got (" << int{got.r} << ", " << int{got.g} << ", " << int{got.b}
+                                         << "), want (" << int{want.r} << ", " << int{want.g} << ", "
+                                         << int{want.b} << ")";
+  }
+  return ::testing::AssertionSuccess();
+}

@@ -1,0 +1,54 @@
+#pragma once
+// The one OpenGL context of the GL test program. freeglut can be started only
+// once per process and ends the process (exit(1)) when started without a
+// display, so the first test that asks creates a hidden window and every
+// later test shares it. Libraries start in the game's order: window, GLEW,
+// then DevIL, ILU and ILUT's OpenGL renderer.
+//
+// Tests draw into a 1024 x 768 offscreen framebuffer with the projection of
+// the scene's 2D pass (one overlay unit = one pixel, y up), so reading pixels
+// back never depends on the window being mapped or on its size.
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+
+struct Rgba {
+  uint8_t r = 0;
+  uint8_t g = 0;
+  uint8_t b = 0;
+  uint8_t a = 0;
+};
+
+class GlTestContext {
+ public:
+  static constexpr int kWidth = 1024;
+  static constexpr int kHeight = 768;
+
+  // Starts everything on the first call; false (with the reason in
+  // `whyNot`) when there is no display or no usable OpenGL.
+  static bool start(std::string& whyNot);
+
+  // Clears the offscreen picture to opaque black and sets up the overlay
+  // state: no depth test, no lighting, texturing off, blending off, identity
+  // texture and model-view matrices.
+  static void beginOverlayFrame();
+  // The pixel at (x, y) of the offscreen picture, y counted from the bottom.
+  static Rgba pixel(int x, int y);
+};
+
+// Whether `got` is `want` within `tolerance` on each of red, green and blue.
+::testing::AssertionResult colourNear(const Rgba& got, const Rgba& want, int tolerance = 24);
+
+// Base of the GL test fixtures: fails the test when there is no context and
+// starts each test on a fresh overlay frame.
+class GlTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string whyNot;
+    ASSERT_TRUE(GlTestContext::start(whyNot)) << whyNot;
+    GlTestContext::beginOverlayFrame();
+  }
+  static Rgba pixel(int x, int y) { return GlTestContext::pixel(x, y); }
+};
