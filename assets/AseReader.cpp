@@ -299,7 +299,7 @@ void AseReader::attachToParent(AseTokenizer& tokens, const std::shared_ptr<Scene
   }
   // A node that names itself (or one of its own children) would make the
   // tree a loop; a chain deeper than kMaxTreeDepth would overflow the stack
-  // of the tree's recursive walks.
+  // of the tree's recursive walks. depth: the object's level below the root.
   size_t depth = 0;
   for (const SceneNode* node = parent.get(); node != nullptr; node = node->parent(), ++depth) {
     if (node == object.get()) {
@@ -307,7 +307,7 @@ void AseReader::attachToParent(AseTokenizer& tokens, const std::shared_ptr<Scene
       return;
     }
   }
-  if (depth >= kMaxTreeDepth) {
+  if (depth > kMaxTreeDepth) {
     tokens.report("Error: el objeto %s esta a mas de %zu niveles; se cuelga de la raiz", object->name().c_str(),
                   kMaxTreeDepth);
     return;

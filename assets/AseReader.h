@@ -2,7 +2,8 @@
 // The model reader: turns one ".ASE"/".ASZ" file (3ds Max ASCII scene export;
 // both extensions are the same plain text) into a tree of scene objects under
 // a fresh AnimatedGroup, with the materials (textures, shader programs) and
-// the cameras, and hands the three back as a Model. loadAnimation then reads
+// the cameras, and hands the three back as a Model (engine/Model.h; its
+// objects are the cameras, in file order). loadAnimation then reads
 // further files of the same format as extra clips of that tree (a
 // character's "andando.ASZ", "golpe.ASZ" ... on top of "normal.ASZ").
 //
@@ -34,20 +35,13 @@
 #include "engine/Animation.h"
 #include "engine/Material.h"
 #include "engine/Matrix.h"
+#include "engine/Model.h"
 #include "engine/SceneObject.h"
 #include "engine/TextureFactory.h"
 
 class BoneObject;
 class Camera;
 class SkinnedObject;
-
-// What load returns; the scene takes it apart.
-struct Model {
-  std::shared_ptr<AnimatedGroup> root;
-  std::vector<std::shared_ptr<Material>> materials;
-  // The objects the scene must find by name: the cameras, in file order.
-  std::vector<std::shared_ptr<SceneObject>> objects;
-};
 
 // The object blocks of a model file.
 enum class AseObjectKind { Geometry, Bone, Skinned, Camera };

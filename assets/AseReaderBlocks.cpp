@@ -41,17 +41,7 @@ bool openBlock(AseTokenizer& tokens, const char* keyword) {
 
 // A token whose text is not looked at (an entry's index, a face's corner
 // labels). A brace or a keyword is left for the list reader.
-bool skipLabel(AseTokenizer& tokens) {
-  const std::string_view token = tokens.peek();
-  if (token.empty()) {
-    tokens.reportEnd();
-    return false;
-  }
-  if (token == "{" || token == "}" || token.front() == '*') return false;
-  std::string_view label;
-  tokens.next(label);
-  return true;
-}
+bool skipLabel(AseTokenizer& tokens) { return tokens.skipToken(); }
 
 // Room for `count` entries, but never more than the rest of the file could
 // hold: a count from the file is not trusted with an allocation.
@@ -176,6 +166,7 @@ void AseReader::readMesh(AseTokenizer& tokens, SceneObject& object) {
       faceListRead = true;
       fileFaces.clear();
       fileFaces.reserve(reserveFor(tokens, faceCount, 24));
+      std::vector<size_t> brokenFaces;
       if (!tokens.next(token)) {
         tokens.reportEnd();
         token = "}";
@@ -191,7 +182,9 @@ void AseReader::readMesh(AseTokenizer& tokens, SceneObject& object) {
         const bool ok = skipLabel(tokens) && skipLabel(tokens) && tokens.readInt(corners[0]) &&
                         skipLabel(tokens) && tokens.readInt(corners[1]) && skipLabel(tokens) &&
                         tokens.readInt(corners[2]);
-        if (!ok) corners[0] = -1;
+        // A broken face line (already reported) keeps its place for the
+        // texture faces but is left out.
+        if (!ok) brokenFaces.push_back(fileFaces.size());
         fileFaces.emplace_back(static_cast<uint32_t>(corners[0]), static_cast<uint32_t>(corners[1]),
                                static_cast<uint32_t>(corners[2]));
         while (true) {
@@ -210,10 +203,12 @@ void AseReader::readMesh(AseTokenizer& tokens, SceneObject& object) {
       // A face with a corner beyond the vertex list is dropped.
       const size_t vertexTotal = object.vertices().size();
       faceKept.assign(fileFaces.size(), true);
+      for (size_t broken : brokenFaces) faceKept[broken] = false;
       std::vector<Face> faces;
       faces.reserve(fileFaces.size());
       size_t dropped = 0;
       for (size_t i = 0; i < fileFaces.size(); ++i) {
+        if (!faceKept[i]) continue;
         if (faceFits(fileFaces[i], vertexTotal)) {
           faces.push_back(fileFaces[i]);
         } else {
@@ -259,7 +254,8 @@ void AseReader::readMesh(AseTokenizer& tokens, SceneObject& object) {
       // Each face: its face normal (ignored), then one vertex normal for
       // each corner. A vertex listed again takes its last normal; the
       // exporter's unit normals stay as they are (not normalised again).
-      while (true) {
+      bool closed = false;
+      while (!closed) {
         if (!tokens.next(token)) {
           tokens.reportEnd();
           break;
@@ -269,9 +265,15 @@ void AseReader::readMesh(AseTokenizer& tokens, SceneObject& object) {
           if (!skipLabel(tokens)) break;
         }
         for (int corner = 0; corner < 3; ++corner) {
-          const std::string_view keyword = tokens.peek();
-          if (keyword.empty() || keyword == "}") break;
-          tokens.next(token);
+          if (!tokens.next(token)) {
+            tokens.reportEnd();
+            closed = true;
+            break;
+          }
+          if (token == "}") {
+            closed = true;
+            break;
+          }
           int32_t vertex = 0;
           Vector3 n;
           if (!(tokens.readInt(vertex) && tokens.readFloat(n.x) && tokens.readFloat(n.y) && tokens.readFloat(n.z))) {

@@ -1,5 +1,10 @@
 #include "assets/AseTokenizer.h"
 
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -24,12 +29,6 @@ bool isBlank(char c) { return kBlank[static_cast<unsigned char>(c)]; }
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
-// Braces and keywords belong to the block structure: a number read that
-// meets one leaves it for the block reader.
-bool isStructural(std::string_view token) {
-  return token == "{" || token == "}" || token.front() == '*';
-}
-
 // A token as it may appear in a message: at most 40 bytes, control and
 // non-ASCII bytes shown as '?', so a hostile file cannot garble the console.
 std::string printable(std::string_view token) {
@@ -53,37 +52,110 @@ std::string_view numberBody(std::string_view token) {
   return token;
 }
 
+// Exact powers of ten in float: 10^k for k <= 10 has at most 24 significant
+// bits, so m / 10^k with an exact m below 2^24 is one correctly rounded
+// division, the same value the full conversion gives.
+constexpr float kExactPowersOfTen[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
+constexpr uint64_t kExactFloatMantissa = uint64_t{1} << 24;
+
+// The common shapes of the exporter's numbers ("-12.3456", "7", "0.0000")
+// read in one pass. False when the text needs the full conversion.
+bool fastFloat(const char*& p, const char* end, float& value) {
+  const char* q = p;
+  bool negative = false;
+  if (q != end && (*q == '-' || *q == '+')) negative = *q++ == '-';
+  uint64_t mantissa = 0;
+  int digits = 0;
+  int fraction = 0;
+  for (; q != end && isDigit(*q); ++q, ++digits) mantissa = mantissa * 10 + static_cast<uint64_t>(*q - '0');
+  if (q != end && *q == '.') {
+    for (++q; q != end && isDigit(*q); ++q, ++digits, ++fraction) {
+      mantissa = mantissa * 10 + static_cast<uint64_t>(*q - '0');
+    }
+  }
+  if (digits == 0 || digits > 18 || fraction > 10 || mantissa > kExactFloatMantissa) return false;
+  if (q != end && !isBlank(*q)) return false;
+  float result = static_cast<float>(mantissa);
+  if (fraction > 0) result /= kExactPowersOfTen[fraction];
+  value = negative ? -result : result;
+  p = q;
+  return true;
+}
+
+bool fastInt(const char*& p, const char* end, int32_t& value) {
+  const char* q = p;
+  bool negative = false;
+  if (q != end && (*q == '-' || *q == '+')) negative = *q++ == '-';
+  int64_t number = 0;
+  int digits = 0;
+  for (; q != end && isDigit(*q) && digits < 10; ++q, ++digits) number = number * 10 + (*q - '0');
+  if (digits == 0 || digits == 10 || (q != end && !isBlank(*q))) return false;
+  value = static_cast<int32_t>(negative ? -number : number);
+  p = q;
+  return true;
+}
+
 }  // namespace
 
 AseTokenizer::AseTokenizer(std::string text, std::string name) { setText(std::move(text), std::move(name)); }
 
+AseTokenizer::~AseTokenizer() { release(); }
+
+void AseTokenizer::release() {
+  if (mapping) munmap(mapping, mappingSize);
+  mapping = nullptr;
+  mappingSize = 0;
+}
+
 bool AseTokenizer::open(const std::string& path) {
-  std::string contents;
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  bool opened = file != nullptr;
-  if (opened) {
-    if (std::fseek(file, 0, SEEK_END) == 0) {
-      const long length = std::ftell(file);
-      if (length > 0) contents.resize(static_cast<size_t>(length));
-      std::rewind(file);
+  setText({}, path);
+  const int file = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (file < 0) return false;
+  struct stat status;
+  bool mapped = false;
+  if (fstat(file, &status) == 0 && S_ISREG(status.st_mode) && status.st_size > 0) {
+    const auto bytes = static_cast<size_t>(status.st_size);
+    void* address = mmap(nullptr, bytes, PROT_READ, MAP_PRIVATE | MAP_POPULATE, file, 0);
+    if (address != MAP_FAILED) {
+      mapping = address;
+      mappingSize = bytes;
+      cursor = static_cast<const char*>(address);
+      end = cursor + bytes;
+      length = bytes;
+      mapped = true;
     }
-    size_t got = contents.empty() ? 0 : std::fread(contents.data(), 1, contents.size(), file);
-    contents.resize(got);
-    // Not seekable (a pipe): read it in pieces.
-    char piece[65536];
-    size_t more;
-    while ((more = std::fread(piece, 1, sizeof piece, file)) > 0) contents.append(piece, more);
-    std::fclose(file);
   }
-  setText(std::move(contents), path);
-  return opened;
+  // The scans rely on the text ending with a blank; a file whose last byte
+  // is not one (no line end after the last "}") is read into memory instead.
+  if (mapped && !isBlank(end[-1])) {
+    munmap(mapping, mappingSize);
+    mapping = nullptr;
+    mappingSize = 0;
+    mapped = false;
+    ::lseek(file, 0, SEEK_SET);
+  }
+  if (!mapped) {
+    // Not a plain file (a pipe) or not mappable: read it in pieces.
+    std::string contents;
+    char piece[65536];
+    ssize_t got;
+    while ((got = ::read(file, piece, sizeof piece)) > 0) contents.append(piece, static_cast<size_t>(got));
+    setText(std::move(contents), path);
+  }
+  ::close(file);
+  return true;
 }
 
 void AseTokenizer::setText(std::string newText, std::string name) {
+  release();
   text = std::move(newText);
+  // A blank after the last token lets the token scans stop without looking
+  // at the end; it changes no token.
+  if (text.empty() || !isBlank(text.back())) text += '\n';
   fileName = std::move(name);
   cursor = text.data();
   end = text.data() + text.size();
+  length = text.size();
   cursorLine = 1;
   tokenLine = 0;
   reports = 0;
@@ -104,7 +176,7 @@ bool AseTokenizer::next(std::string_view& token) {
     return false;
   }
   const char* start = cursor;
-  while (cursor != end && !isBlank(*cursor)) ++cursor;
+  while (!isBlank(*cursor)) ++cursor;
   tokenLine = cursorLine;
   token = std::string_view(start, static_cast<size_t>(cursor - start));
   return true;
@@ -122,25 +194,48 @@ bool AseTokenizer::atEnd() {
   return cursor == end;
 }
 
-bool AseTokenizer::readNumberToken(std::string_view& token) {
-  token = peek();
-  if (token.empty()) {
+bool AseTokenizer::skipToken() {
+  skipBlanks();
+  if (cursor == end) {
     reportEnd();
     return false;
   }
-  if (isStructural(token)) {
-    tokenLine = cursorLine;
-    report("Error: falta un numero antes de \"%s\"", printable(token).c_str());
+  const char c = *cursor;
+  if (c == '*' || ((c == '{' || c == '}') && (cursor + 1 == end || isBlank(cursor[1])))) return false;
+  finishToken(cursor);
+  return true;
+}
+
+bool AseTokenizer::atNumber() {
+  skipBlanks();
+  if (cursor == end) {
+    reportEnd();
     return false;
   }
-  next(token);
+  const char c = *cursor;
+  if (c == '*' || ((c == '{' || c == '}') && (cursor + 1 == end || isBlank(cursor[1])))) {
+    tokenLine = cursorLine;
+    report("Error: falta un numero antes de \"%s\"", printable(peek()).c_str());
+    return false;
+  }
   return true;
+}
+
+std::string_view AseTokenizer::finishToken(const char* start) {
+  cursor = start;
+  while (!isBlank(*cursor)) ++cursor;
+  tokenLine = cursorLine;
+  return std::string_view(start, static_cast<size_t>(cursor - start));
 }
 
 bool AseTokenizer::readInt(int32_t& value) {
   value = 0;
-  std::string_view token;
-  if (!readNumberToken(token)) return false;
+  if (!atNumber()) return false;
+  if (fastInt(cursor, end, value)) {
+    tokenLine = cursorLine;
+    return true;
+  }
+  const std::string_view token = finishToken(cursor);
   const std::string_view body = numberBody(token);
   int32_t parsed = 0;
   const auto [stop, error] = std::from_chars(body.data(), body.data() + body.size(), parsed);
@@ -155,8 +250,12 @@ bool AseTokenizer::readInt(int32_t& value) {
 
 bool AseTokenizer::readFloat(float& value) {
   value = 0.0f;
-  std::string_view token;
-  if (!readNumberToken(token)) return false;
+  if (!atNumber()) return false;
+  if (fastFloat(cursor, end, value)) {
+    tokenLine = cursorLine;
+    return true;
+  }
+  const std::string_view token = finishToken(cursor);
   const std::string_view body = numberBody(token);
   float parsed = 0.0f;
   auto [stop, error] = std::from_chars(body.data(), body.data() + body.size(), parsed);

@@ -28,14 +28,18 @@ class AseTokenizer {
   // name is the file name used in messages.
   AseTokenizer() = default;
   AseTokenizer(std::string text, std::string name);
+  ~AseTokenizer();
+  AseTokenizer(const AseTokenizer&) = delete;
+  AseTokenizer& operator=(const AseTokenizer&) = delete;
 
-  // Reads the whole file. False (and no text) when it cannot be opened; the
-  // tokenizer then behaves as an empty file.
+  // Reads the whole file (mapped into memory, read only). False (and no
+  // text) when it cannot be opened; the tokenizer then behaves as an empty
+  // file.
   bool open(const std::string& path);
   void setText(std::string text, std::string name);
 
   const std::string& name() const { return fileName; }
-  size_t size() const { return text.size(); }
+  size_t size() const { return length; }
   // Bytes not yet read: an upper bound for the number of tokens left.
   size_t remaining() const { return static_cast<size_t>(end - cursor); }
 
@@ -44,6 +48,9 @@ class AseTokenizer {
   // The next token without consuming it; empty at the end of the input.
   std::string_view peek();
   bool atEnd();
+  // Consumes the next token unless it is a brace or a keyword (or the input
+  // has ended): for tokens whose text does not matter.
+  bool skipToken();
 
   // Reads the next token as a whole decimal number. A brace, a keyword or the
   // end of the input is left unread and gives 0; any other token is consumed,
@@ -85,10 +92,18 @@ class AseTokenizer {
 
  private:
   void skipBlanks();
-  bool readNumberToken(std::string_view& token);
+  // Skips blanks; false (reported) at the end or before a brace or keyword.
+  bool atNumber();
+  // Consumes the rest of the token that starts at `start`.
+  std::string_view finishToken(const char* start);
+  void release();
 
   std::string text;
   std::string fileName;
+  // The file's bytes, mapped, when opened from a file.
+  void* mapping = nullptr;
+  size_t mappingSize = 0;
+  size_t length = 0;
   const char* cursor = nullptr;
   const char* end = nullptr;
   int cursorLine = 1;

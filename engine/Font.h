@@ -59,7 +59,7 @@ class Font {
   float textWidth(std::string_view text) const;
   // Where each glyph of the text goes when drawn centred on (x, y). The pen
   // advances by width * scale plus the unscaled spacing, and the baseline
-  // sits half the unscaled maxAscent below y: both do not follow the scale,
+  // sits half the unscaled maxAscent below y: neither follows the scale,
   // which is how the game's screens were laid out.
   std::vector<PlacedGlyph> layout(std::string_view text, float x, float y, float scale) const;
   // Binds the image and draws the layout; nothing without a usable image.

@@ -6,12 +6,10 @@
 #include "engine/ShaderSupport.h"
 
 namespace {
-void useProgram(uint32_t program) {
-  if (shaderSupport) glUseProgramObjectARB(program);
-}
-
-// OpenGL takes four components per colour; materials are opaque, and the
-// blended passes take their transparency from the texture.
+// OpenGL takes four components per colour and a material stores three. The
+// diffuse alpha becomes the alpha of every lit vertex, which the blended passes
+// multiply with the texture's: 1 leaves an object's transparency wholly to its
+// texture.
 void setColour(GLenum which, const Vector3& rgb) {
   const GLfloat rgba[4] = {rgb.x, rgb.y, rgb.z, 1.0f};
   glMaterialfv(GL_FRONT, which, rgba);

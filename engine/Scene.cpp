@@ -1,25 +1,243 @@
 #include "engine/Scene.h"
 
-#include <GL/gl.h>
+#include <GL/glew.h>
 #include <GL/glu.h>
 
+#include <algorithm>
+
+#include "engine/Log.h"
+
 namespace {
-constexpr double kScreenWidth = 1024.0;
-constexpr double kScreenHeight = 768.0;
+
+// Element 14 of multiply(world, view): the depth of the placement in eye
+// space, more negative farther from the camera.
+float eyeDepth(const Matrix& world, const Matrix& view) {
+  return world.m[12] * view.m[2] + world.m[13] * view.m[6] + world.m[14] * view.m[10] + world.m[15] * view.m[14];
+}
+
 }  // namespace
 
-void Scene::update(uint32_t ms) {
-  for (const auto& overlay : overlays) overlay->update(ms);
+Scene::Scene() {
+  texturedStart = materialList.end();
+  alphaStart = materialList.end();
+  glEnableClientState(GL_VERTEX_ARRAY);
+  glEnableClientState(GL_NORMAL_ARRAY);
+  // Without a current context the calls above go nowhere and report no error;
+  // the missing version string gives it away.
+  if (glGetError() != GL_NO_ERROR || glGetString(GL_VERSION) == nullptr) {
+    printMessage("Error al iniciar la scena. Debe iniciar antes una ventana de OpenGl");
+  }
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
 }
+
+// --- Filling the scene ---------------------------------------------------
+
+void Scene::addModel(const std::shared_ptr<Model>& model) {
+  if (!model) return;
+  for (const auto& material : model->materials) addMaterial(material);
+  for (const auto& object : model->objects) addObject(object);
+  addEntity(model->root);
+}
+
+void Scene::addEntity(std::shared_ptr<SceneEntity> entity) {
+  if (entity) entityList.push_back(std::move(entity));
+}
+
+void Scene::addMaterial(std::shared_ptr<Material> material) {
+  if (!material) return;
+  if (!material->hasTexture()) {
+    materialList.push_front(std::move(material));
+  } else if (!material->hasAlphaTexture()) {
+    texturedStart = materialList.insert(texturedStart, std::move(material));
+  } else {
+    const std::shared_ptr<SceneObjectList> objects = material->objects();
+    for (const auto& object : *objects) transparentList.push_back(object);
+    const bool noOpaqueTextured = texturedStart == alphaStart;
+    alphaStart = materialList.insert(alphaStart, std::move(material));
+    if (noOpaqueTextured) texturedStart = alphaStart;
+  }
+}
+
+void Scene::addObject(std::shared_ptr<SceneObject> object) {
+  if (object) objectList.push_back(std::move(object));
+}
+
+void Scene::addOverlay(std::shared_ptr<Overlay> overlay) {
+  if (overlay) overlayList.push_back(std::move(overlay));
+}
+
+uint32_t Scene::addEffectTemplate(std::shared_ptr<Model> model) {
+  templates.push_back(std::move(model));
+  return uint32_t(templates.size() - 1);
+}
+
+void Scene::spawnEffect(uint32_t templateIndex, const Matrix& placement) {
+  effectList.push_back({templateIndex, 0, placement});
+}
+
+void Scene::setCamera(const std::string& name) {
+  for (const auto& object : objectList) {
+    if (object->name() != name) continue;
+    if (auto found = std::dynamic_pointer_cast<Camera>(object)) {
+      activeCamera = std::move(found);
+      break;
+    }
+  }
+  if (activeCamera) activeCamera->applyProjection();
+}
+
+// --- Taking things out -----------------------------------------------------
+
+void Scene::remove(std::shared_ptr<SceneNode> node) {
+  if (!node) return;
+  // `node` keeps the subtree alive while its parent lets go of it.
+  if (SceneNode* parent = node->parent()) parent->removeChild(node.get());
+  while (!node->children().empty()) {
+    const std::shared_ptr<SceneNode> child = node->children().front();
+    remove(child);
+    // A child whose parent link names another node is still listed here.
+    if (!node->children().empty() && node->children().front() == child) node->removeChild(child.get());
+  }
+  if (auto object = std::dynamic_pointer_cast<SceneObject>(node)) forgetObject(object);
+  entityList.remove_if([&node](const std::shared_ptr<SceneEntity>& entity) { return entity.get() == node.get(); });
+}
+
+void Scene::forgetObject(const std::shared_ptr<SceneObject>& object) {
+  if (object->isCamera()) {
+    objectList.remove(object);
+    return;
+  }
+  const std::shared_ptr<Material> material = object->material();
+  if (!material) return;
+  material->removeObject(object.get());
+  // Whether or not the material stays, the object must not be drawn blended.
+  if (material->hasAlphaTexture()) transparentList.remove(object);
+  if (material->objectCount() == 0) {
+    materialList.remove(material);
+    findGroupStarts();
+  }
+}
+
+void Scene::findGroupStarts() {
+  texturedStart = std::find_if(materialList.begin(), materialList.end(),
+                               [](const std::shared_ptr<Material>& m) { return m->hasTexture(); });
+  alphaStart = std::find_if(texturedStart, materialList.end(),
+                            [](const std::shared_ptr<Material>& m) { return m->hasAlphaTexture(); });
+}
+
+// --- One step ----------------------------------------------------------------
+
+void Scene::update(uint32_t dtMs) {
+  rootMatrix = Matrix();
+  // Copies, so that game code run inside an update may add to the scene or
+  // take roots out of it.
+  const std::vector<std::shared_ptr<SceneEntity>> roots(entityList.begin(), entityList.end());
+  for (const auto& entity : roots) entity->updateTree(dtMs, rootMatrix, 0);
+  const std::vector<std::shared_ptr<SceneObject>> lone(objectList.begin(), objectList.end());
+  for (const auto& object : lone) {
+    if (!object->parent()) object->updateTree(dtMs, rootMatrix, 0);
+  }
+  for (EffectInstance& effect : effectList) effect.timeMs += dtMs;
+  const std::vector<std::shared_ptr<Overlay>> items(overlayList.begin(), overlayList.end());
+  for (const auto& overlay : items) overlay->update(dtMs);
+}
+
+// --- One frame ---------------------------------------------------------------
 
 void Scene::draw() {
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  glMatrixMode(GL_PROJECTION);
-  glLoadIdentity();
-  gluOrtho2D(0.0, kScreenWidth, 0.0, kScreenHeight);
-  glMatrixMode(GL_MODELVIEW);
-  glLoadIdentity();
-  for (const auto& overlay : overlays) overlay->draw2D();
+  Matrix view;
+  if (activeCamera) {
+    view = activeCamera->viewMatrix();
+    activeCamera->applyProjection();
+  }
+  render(view);
 }
 
-void Scene::addOverlay(std::shared_ptr<Overlay> overlay) { overlays.push_back(std::move(overlay)); }
+void Scene::render(const Matrix& view) {
+  glDepthFunc(GL_LESS);
+  glDisable(GL_TEXTURE_2D);
+  glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+  glDisable(GL_BLEND);
+  drawMaterials(materialList.begin(), texturedStart, view);
+
+  glEnable(GL_TEXTURE_2D);
+  glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+  drawMaterials(texturedStart, alphaStart, view);
+
+  glDisable(GL_LIGHTING);
+  glDisable(GL_TEXTURE_2D);
+  // Blended surfaces are drawn a hair nearer and pass where they lie on an
+  // opaque surface (GL_LEQUAL): marks on the court show.
+  glDepthRange(0.0, kBlendedDepthFar);
+  glEnable(GL_BLEND);
+  glEnable(GL_LIGHTING);
+  glEnable(GL_TEXTURE_2D);
+  glDepthFunc(GL_LEQUAL);
+  drawTransparentObjects(view);
+  glDepthRange(0.0, 1.0);
+
+  drawEffects(view);
+  drawOverlays();
+}
+
+void Scene::drawMaterials(MaterialList::iterator begin, MaterialList::iterator end, const Matrix& view) {
+  for (auto it = begin; it != end; ++it) {
+    (*it)->apply();
+    (*it)->drawObjects(view);
+  }
+}
+
+void Scene::drawTransparentObjects(const Matrix& view) {
+  // Farthest first, so that each blends over what lies behind it.
+  transparentList.sort([&view](const std::shared_ptr<SceneObject>& a, const std::shared_ptr<SceneObject>& b) {
+    return eyeDepth(a->worldMatrix(), view) < eyeDepth(b->worldMatrix(), view);
+  });
+  for (const auto& object : transparentList) {
+    if (const auto material = object->material()) material->apply();
+    object->draw(view);
+  }
+}
+
+void Scene::drawEffects(const Matrix& view) {
+  effectList.sort([&view](const EffectInstance& a, const EffectInstance& b) {
+    return eyeDepth(a.matrix, view) < eyeDepth(b.matrix, view);
+  });
+  for (auto it = effectList.begin(); it != effectList.end();) {
+    const Model* model = it->templateIndex < templates.size() ? templates[it->templateIndex].get() : nullptr;
+    // An instance of a template that does not exist (or has no root to time
+    // it) could never finish: it goes at once.
+    if (!model || !model->root) {
+      it = effectList.erase(it);
+      continue;
+    }
+    const std::shared_ptr<Material> material = model->materials.empty() ? nullptr : model->materials.front();
+    if (material) material->apply();
+    AnimatedGroup& root = *model->root;
+    root.resetClock();
+    root.updateTree(it->timeMs, Matrix(), 0);
+    if (root.timeBeyondEnd(1) > 0) {
+      it = effectList.erase(it);
+      continue;
+    }
+    if (material) {
+      const auto objects = material->objects();
+      if (!objects->empty()) objects->front()->draw(multiply(it->matrix, view));
+    }
+    ++it;
+  }
+}
+
+void Scene::drawOverlays() {
+  glDisable(GL_DEPTH_TEST);
+  glDisable(GL_LIGHTING);
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  gluOrtho2D(0.0, kOverlayWidth, 0.0, kOverlayHeight);
+  glMatrixMode(GL_TEXTURE);
+  glLoadIdentity();
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+  for (const auto& overlay : overlayList) overlay->draw2D();
+  glEnable(GL_DEPTH_TEST);
+  glEnable(GL_LIGHTING);
+}

@@ -21,4 +21,7 @@ class SceneEntity : public SceneNode {
   virtual const Matrix& worldMatrix() const = 0;
   virtual void update(uint32_t timeMs, const Matrix& parentWorld, uint32_t* animationIndex) = 0;
   virtual void updateTree(uint32_t timeMs, const Matrix& parentWorld, uint32_t animationIndex) = 0;
+  // The half of the court the entity plays on, 0 or 1, for the cameras that
+  // frame it; anything that is not a player is on side 0.
+  virtual int32_t courtSide() const { return 0; }
 };

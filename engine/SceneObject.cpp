@@ -167,7 +167,12 @@ void SceneObject::drawArrays(const Matrix& modelView, const std::vector<Vector3>
   // Indices beyond the arrays would make OpenGL read past them.
   if (faceIndexLimit > positions.size() || faceIndexLimit > normals.size()) return;
   const bool coordinatesFit = meshTexCoords.size() >= faceIndexLimit;
-  if (!meshTexCoords.empty() && !coordinatesFit && glIsEnabled(GL_TEXTURE_COORD_ARRAY)) return;
+  const bool coordinateArrayOn = glIsEnabled(GL_TEXTURE_COORD_ARRAY);
+  if (!meshTexCoords.empty() && !coordinatesFit && coordinateArrayOn) return;
+  // A mesh without coordinates drawn in a textured pass would make OpenGL
+  // read the previous mesh's array, which may be gone: switch it off meanwhile.
+  const bool withoutCoordinates = coordinateArrayOn && meshTexCoords.empty();
+  if (withoutCoordinates) glDisableClientState(GL_TEXTURE_COORD_ARRAY);
 
   glMatrixMode(GL_TEXTURE);
   glLoadMatrixf(texMatrix.data());
@@ -177,4 +182,5 @@ void SceneObject::drawArrays(const Matrix& modelView, const std::vector<Vector3>
   glNormalPointer(GL_FLOAT, 0, normals.data());
   if (!meshTexCoords.empty() && coordinatesFit) glTexCoordPointer(3, GL_FLOAT, 0, meshTexCoords.data());
   glDrawElements(GL_TRIANGLES, GLsizei(meshFaces.size() * 3), GL_UNSIGNED_INT, meshFaces.data());
+  if (withoutCoordinates) glEnableClientState(GL_TEXTURE_COORD_ARRAY);
 }

@@ -25,7 +25,7 @@ void ToonMaterial::drawObjects(const Matrix& view) {
   glDepthRange(kOutlineDepthNear, 1.0);
   glCullFace(GL_FRONT);
   glColor4f(0.0f, 0.0f, 0.0f, 1.0f);
-  if (shaderSupport) glUseProgramObjectARB(0);
+  useProgram(0);
 
   for (const auto& entry : objectList) {
     if (auto object = entry.lock()) object->draw(view);

@@ -198,13 +198,6 @@ TEST_F(FontTest, NameWithoutItsZeroByteCreatesNoImage) {
   EXPECT_EQ(output.rfind("fonts/test.fnz, byte 8:", 0), 0u) << output;
 }
 
-TEST_F(FontTest, EmptyFileIsAnEmptyFont) {
-  auto font = read("");
-  EXPECT_FALSE(font->texture());
-  EXPECT_EQ(output.rfind("fonts/test.fnz, byte 0:", 0), 0u) << output;
-  EXPECT_EQ(lines(output), 1u);
-}
-
 TEST_F(FontTest, OverlongNameIsRefusedBeforeTheEnd) {
   const std::string name(Font::kMaxTextureNameLength + 1, 'x');
   auto font = read(fnz(name, {box('A', 0, 10, 10)}));
@@ -336,14 +329,6 @@ TEST(GlyphTest, QuadStandsOnTheBaselineAndHangsItsDescentBelow) {
   EXPECT_FLOAT_EQ(two.right, 140);
   EXPECT_FLOAT_EQ(two.bottom, 188);
   EXPECT_FLOAT_EQ(two.top, 248);
-}
-
-TEST(GlyphTest, ImageWithoutPixelsStillGivesFiniteCoordinates) {
-  // A font whose image failed to load: size 0, divisor 1.
-  const Glyph g(4, 8, 12, 2, 0, 0, 0);
-  EXPECT_FLOAT_EQ(g.uLeft(), 4);
-  EXPECT_FLOAT_EQ(g.uRight(), 12);
-  EXPECT_FLOAT_EQ(g.width(), 8);
 }
 
 }  // namespace

@@ -1,0 +1,37 @@
+#include "engine/ScreenFade.h"
+
+#include <GL/gl.h>
+
+#include <cmath>
+
+void ScreenFade::draw2D() {
+  glEnable(GL_BLEND);
+  glDisable(GL_TEXTURE_2D);
+  glColor4f(r, g, b, opacity);
+  glBegin(GL_TRIANGLE_STRIP);
+  glVertex2d(kOverlayWidth, kOverlayHeight);
+  glVertex2d(0.0, kOverlayHeight);
+  glVertex2d(kOverlayWidth, 0.0);
+  glVertex2d(0.0, 0.0);
+  glEnd();
+}
+
+void ScreenFade::update(uint32_t dtMs) {
+  if (rate != 0.0f) opacity = float(opacity + dtMs * rate * 0.001);
+  if ((rate < 0.0f && opacity < target) || (rate > 0.0f && opacity > target)) opacity = target;
+  if (opacity == target) rate = 0.0f;
+}
+
+void ScreenFade::startFade(float red, float green, float blue, float targetAlpha, float seconds) {
+  r = red;
+  g = green;
+  b = blue;
+  target = targetAlpha;
+  // A fade of no length would divide by zero and, as NaN, never arrive.
+  if (!(seconds > 0.0f) || !std::isfinite(seconds)) {
+    opacity = target;
+    rate = 0.0f;
+    return;
+  }
+  rate = (target - opacity) / seconds;
+}

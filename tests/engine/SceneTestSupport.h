@@ -1,0 +1,83 @@
+#pragma once
+// Stand-ins for the scene tests that run without OpenGL: materials of each
+// kind (textures that are never decoded), objects that log their draws
+// instead of drawing, overlays that count their steps, and small models.
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "engine/AnimatedGroup.h"
+#include "engine/Material.h"
+#include "engine/Model.h"
+#include "engine/Overlay.h"
+#include "engine/SceneObject.h"
+#include "engine/Texture.h"
+
+inline std::shared_ptr<Material> untexturedMaterial(const std::string& name) {
+  auto material = std::make_shared<Material>();
+  material->setName(name);
+  return material;
+}
+
+inline std::shared_ptr<Material> texturedMaterial(const std::string& name) {
+  auto material = untexturedMaterial(name);
+  material->setTexture(Texture::undecoded(name + ".tga", 4, 4, false));
+  return material;
+}
+
+inline std::shared_ptr<Material> alphaMaterial(const std::string& name) {
+  auto material = untexturedMaterial(name);
+  material->setTexture(Texture::undecoded(name + ".tga", 4, 4, true));
+  return material;
+}
+
+// Appends its name to the shared log on every draw, and keeps the view it
+// was given the last time.
+class LoggingObject : public SceneObject {
+ public:
+  LoggingObject(const std::string& name, std::shared_ptr<std::vector<std::string>> log)
+      : SceneObject(name), drawLog(std::move(log)) {}
+  void draw(const Matrix& view) override {
+    drawLog->push_back(name());
+    lastView = view;
+  }
+  Matrix lastView;
+
+ private:
+  std::shared_ptr<std::vector<std::string>> drawLog;
+};
+
+// Remembers the time and the parent world of every update.
+class StepRecordingObject : public SceneObject {
+ public:
+  using SceneObject::SceneObject;
+  void update(uint32_t timeMs, const Matrix& parentWorld, uint32_t* animationIndex) override {
+    times.push_back(timeMs);
+    parentWorlds.push_back(parentWorld);
+    SceneObject::update(timeMs, parentWorld, animationIndex);
+  }
+  std::vector<uint32_t> times;
+  std::vector<Matrix> parentWorlds;
+};
+
+class CountingOverlay : public Overlay {
+ public:
+  void draw2D() override { ++draws; }
+  void update(uint32_t dtMs) override { steps.push_back(dtMs); }
+  int draws = 0;
+  std::vector<uint32_t> steps;
+};
+
+// An object that uses `material`, as the model reader wires them: the
+// object holds the material and the material lists the object.
+template <class Object, class... Args>
+std::shared_ptr<Object> objectWith(const std::shared_ptr<Material>& material, Args&&... args) {
+  auto object = std::make_shared<Object>(std::forward<Args>(args)...);
+  object->setMaterial(material);
+  material->addObject(object);
+  return object;
+}
+
+inline Matrix placedAt(float x, float y, float z) { return translate(Matrix(), x, y, z); }

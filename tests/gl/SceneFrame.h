@@ -1,0 +1,65 @@
+#pragma once
+// What the scene's pixel tests share: an offscreen target with a depth
+// buffer (the overlay tests' target has none), the game's fixed OpenGL state
+// with a light chosen so that lit colours are predictable, and small meshes
+// and models placed where a camera at the origin sees them.
+//
+// The light shines along the view direction with diffuse and ambient 1 and
+// no global ambient: a surface facing the camera shows its material's
+// diffuse colour exactly, and a material with only an ambient colour shows
+// that colour flat, whatever the angle.
+
+#include <memory>
+#include <string>
+
+#include "GlTestContext.h"
+#include "engine/Material.h"
+#include "engine/Model.h"
+#include "engine/SceneObject.h"
+#include "engine/Texture.h"
+#include "support/TempDirectory.h"
+
+class SceneFrame {
+ public:
+  // Binds the target, sets a width x height viewport at its corner, clears
+  // colour and depth, and sets the fixed state and the light.
+  static void begin(Rgba background, int width = GlTestContext::kWidth, int height = GlTestContext::kHeight);
+  // Leaves the state the other GL tests start from: no culling, no lighting,
+  // no client arrays, filled polygons, full depth range, no texture.
+  static void end();
+};
+
+// Base of the scene pixel tests: the context, then a fresh 3D frame.
+class ScenePixelTestBase : public GlTest {
+ protected:
+  void SetUp() override {
+    GlTest::SetUp();
+    if (!HasFatalFailure()) SceneFrame::begin(kBackground);
+  }
+  void TearDown() override { SceneFrame::end(); }
+
+  static constexpr Rgba kBackground{0, 0, 0, 255};
+};
+
+// A square of side 2 * half in its XY plane, facing +z, with texture
+// coordinates 0..1.
+std::shared_ptr<SceneObject> squareObject(const std::string& name, float half);
+// A sphere of `radius` around its origin, faces wound outwards.
+std::shared_ptr<SceneObject> sphereObject(const std::string& name, float radius, int slices, int stacks);
+
+// Gives the object a one-frame clip whose base matrix puts it at (x, y, z),
+// so that the scene's update places it as a loaded model's mesh is placed.
+void placeAt(SceneObject& object, float x, float y, float z);
+
+// A material that shows `rgb` on a surface facing the camera (diffuse only).
+std::shared_ptr<Material> diffuseMaterial(const Vector3& rgb, std::shared_ptr<Material> material = nullptr);
+// Links object and material both ways, as the model reader does.
+void useMaterial(const std::shared_ptr<SceneObject>& object, const std::shared_ptr<Material>& material);
+
+// A model holding the given objects under one root, with the materials in
+// the order given.
+std::shared_ptr<Model> modelOf(const std::vector<std::shared_ptr<SceneObject>>& objects,
+                               const std::vector<std::shared_ptr<Material>>& materials);
+
+// A white 4 x 4 texture with the given alpha (255: no alpha channel at all).
+std::shared_ptr<Texture> whiteTexture(const TempDirectory& folder, uint8_t alpha);
