@@ -333,7 +333,19 @@ std::shared_ptr<SceneObject> AseReader::readObject(AseTokenizer& tokens, AseObje
     if (token == "*NODE_NAME") {
       std::shared_ptr<SceneObject> named = object;
       const std::string name = readNodeName(tokens, named);
-      if (named) object = named;
+      if (named && named != object) {
+        // The replacement takes the place that the object already has.
+        if (SceneNode* parent = object->parent()) {
+          parent->removeChild(object.get());
+          parent->addChild(named);
+        }
+        if (const std::shared_ptr<Material> material = object->material()) {
+          material->removeObject(object.get());
+          named->setMaterial(material);
+          material->addObject(named);
+        }
+        object = named;
+      }
       if (object->animator().animationCount() == 0) object->animator().addAnimation(animation);
       object->setName(name);
     } else if (token == "*NODE_PARENT") {

@@ -112,8 +112,12 @@ bool AseTokenizer::open(const std::string& path) {
   const int file = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (file < 0) return false;
   struct stat status;
+  if (fstat(file, &status) != 0 || S_ISDIR(status.st_mode)) {
+    ::close(file);
+    return false;
+  }
   bool mapped = false;
-  if (fstat(file, &status) == 0 && S_ISREG(status.st_mode) && status.st_size > 0) {
+  if (S_ISREG(status.st_mode) && status.st_size > 0) {
     const auto bytes = static_cast<size_t>(status.st_size);
     void* address = mmap(nullptr, bytes, PROT_READ, MAP_PRIVATE | MAP_POPULATE, file, 0);
     if (address != MAP_FAILED) {

@@ -1,11 +1,14 @@
 #pragma once
 // Tokens of the ASCII scene export format (".ASE" and ".ASZ", the same text).
 //
-// The whole file is read into memory once and cut into tokens there: a token
-// is a maximal run of bytes that are not blanks (space, tab, the line breaks,
-// vertical tab, form feed); line breaks carry no meaning beyond the line
-// number kept for messages. On a well-formed file the tokens, numbers and
-// quoted names are exactly those that formatted stream extraction would give.
+// The whole file is mapped into memory (or read, when it cannot be mapped)
+// and cut into tokens there: a token is a maximal run of bytes that are not
+// blanks (space, tab, the line breaks, vertical tab, form feed); line breaks
+// carry no meaning beyond the line number kept for messages. Numbers are
+// converted in place, the exporter's usual shapes ("-12.3456") in one exact
+// pass and anything else with std::from_chars. On a well-formed file the
+// tokens, numbers and quoted names are exactly those that formatted stream
+// extraction would give.
 //
 // Broken files are the normal case for a reader, so every read is total: at
 // the end of the input a read fails and gives an empty token or 0, and a

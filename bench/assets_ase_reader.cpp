@@ -1,5 +1,6 @@
 // Load throughput of the game's model reader, side by side with assimp's
-// import of the same ".ASE" files (no post-processing steps), in bytes of
+// import of the same ".ASE" files (alone, and with the vertex joining that
+// makes its meshes indexed like the reader's), in bytes of
 // file per second. Two inputs: the largest file of the shared corpus that
 // assimp can import, and a large file written here in the exporter's layout
 // (textured meshes with normals, tens of MB).
@@ -8,6 +9,7 @@
 // with ZUMBOLO_ASE_CORPUS.
 
 #include <assimp/Importer.hpp>
+#include <assimp/postprocess.h>
 #include <assimp/scene.h>
 #include <benchmark/benchmark.h>
 
@@ -190,7 +192,10 @@ void readWithGameReader(benchmark::State& state, const fs::path& file) {
   state.counters["topNodes"] = static_cast<double>(children);
 }
 
-void readWithAssimp(benchmark::State& state, const fs::path& file) {
+// flags 0: assimp's import alone (faces un-indexed, three vertices each).
+// aiProcess_JoinIdenticalVertices gives meshes indexed like the game
+// reader's, for a second, like-for-like figure.
+void readWithAssimp(benchmark::State& state, const fs::path& file, unsigned flags) {
   if (file.empty()) {
     state.SkipWithError("no corpus file");
     return;
@@ -199,7 +204,7 @@ void readWithAssimp(benchmark::State& state, const fs::path& file) {
   size_t meshes = 0;
   for (auto _ : state) {
     Assimp::Importer importer;
-    const aiScene* scene = importer.ReadFile(file.string(), 0);
+    const aiScene* scene = importer.ReadFile(file.string(), flags);
     if (!scene) {
       state.SkipWithError(importer.GetErrorString());
       return;
@@ -213,13 +218,21 @@ void readWithAssimp(benchmark::State& state, const fs::path& file) {
 }
 
 void BM_GameReader_Corpus(benchmark::State& state) { readWithGameReader(state, largestCorpusFile()); }
-void BM_Assimp_Corpus(benchmark::State& state) { readWithAssimp(state, largestCorpusFile()); }
+void BM_Assimp_Corpus(benchmark::State& state) { readWithAssimp(state, largestCorpusFile(), 0); }
+void BM_AssimpIndexed_Corpus(benchmark::State& state) {
+  readWithAssimp(state, largestCorpusFile(), aiProcess_JoinIdenticalVertices);
+}
 void BM_GameReader_Generated(benchmark::State& state) { readWithGameReader(state, generatedFile()); }
-void BM_Assimp_Generated(benchmark::State& state) { readWithAssimp(state, generatedFile()); }
+void BM_Assimp_Generated(benchmark::State& state) { readWithAssimp(state, generatedFile(), 0); }
+void BM_AssimpIndexed_Generated(benchmark::State& state) {
+  readWithAssimp(state, generatedFile(), aiProcess_JoinIdenticalVertices);
+}
 
 }  // namespace
 
 BENCHMARK(BM_GameReader_Corpus)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Assimp_Corpus)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_AssimpIndexed_Corpus)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GameReader_Generated)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Assimp_Generated)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_AssimpIndexed_Generated)->Unit(benchmark::kMillisecond);

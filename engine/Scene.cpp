@@ -158,6 +158,10 @@ void Scene::render(const Matrix& view) {
   glDisable(GL_TEXTURE_2D);
   glDisableClientState(GL_TEXTURE_COORD_ARRAY);
   glDisable(GL_BLEND);
+  // The cartoon shader samples whatever texture is bound even here; texture 0
+  // holds one white texel, so untextured materials keep their own colour
+  // instead of showing the last frame's overlay.
+  glBindTexture(GL_TEXTURE_2D, 0);
   drawMaterials(materialList.begin(), texturedStart, view);
 
   glEnable(GL_TEXTURE_2D);

@@ -245,6 +245,22 @@ TEST(AseBadInput, BonesAndSkinsAreNeverBillboards) {
   expectSafe(loaded);
 }
 
+TEST(AseBadInput, NameAfterTheParentStillMakesOneObjectThere) {
+  LoadedModel loaded = loadAse(sceneBlock() + "*MATERIAL_LIST {\n *MATERIAL 0 { *MATERIAL_NAME \"A\" }\n}\n" +
+                               geom("Padre", "") +
+                               "*GEOMOBJECT {\n *NODE_PARENT \"Padre\"\n *MATERIAL_REF 0\n *NODE_NAME \"&Polvo\"\n}\n");
+  EXPECT_EQ(loaded.output, "");
+  auto parent = loaded.find("Padre");
+  ASSERT_EQ(parent->children().size(), 1u);
+  auto dust = loaded.find<BillboardObject>("&Polvo");
+  ASSERT_TRUE(dust);
+  EXPECT_EQ(parent->children().front(), dust);
+  EXPECT_EQ(dust->material(), loaded.model->materials[0]);
+  ASSERT_EQ(loaded.model->materials[0]->objects()->size(), 1u);
+  EXPECT_EQ(loaded.model->materials[0]->objects()->front(), dust);
+  expectSafe(loaded);
+}
+
 TEST(AseBadInput, SkinDataOfAPlainObjectIsSkipped) {
   LoadedModel loaded = loadAse(sceneBlock() +
                                geom("Caja", "  *SKIN_DATA {\n    *SKIN_INFO { *BONE_NAME \"X\" }\n  }\n"

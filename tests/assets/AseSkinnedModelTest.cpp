@@ -28,6 +28,7 @@
 #include <cmath>
 
 #include "AseTestSupport.h"
+#include "assets/ModelInspection.h"
 #include "engine/BoneObject.h"
 #include "engine/SkinnedObject.h"
 
@@ -243,6 +244,18 @@ TEST_F(SkinnedModel, ClipFileMovesTheBoneUp) {
   // From frame 2 on it stays up.
   advanceTo(260);
   expectSkinned(Vector3(10, 6, 0), Vector3(20, 6, 0), Vector3(20, 11, 0));
+}
+
+// The inspection tools' pose: the clip's own pose at once, even within the
+// first 100 ms and right after another clip.
+TEST_F(SkinnedModel, PoseModelShowsTheClipWithoutTheBlend) {
+  poseModel(root(), 0, 320);
+  poseModel(root(), 1, 48);
+  EXPECT_EQ(root().currentAnimation(), 1u);
+  EXPECT_EQ(root().clockMs(), 48u);
+  expectSkinned(Vector3(10, 3, 0), Vector3(20, 3, 0), Vector3(20, 8, 0));
+  poseModel(root(), 0, 304);
+  expectSkinned(Vector3(10, 0, 0), Vector3(10 + 10 * c, 0, 10 * c), Vector3(10 + 10 * c, 5, 10 * c));
 }
 
 }  // namespace

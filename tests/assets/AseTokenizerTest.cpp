@@ -276,6 +276,13 @@ TEST(AseTokenizer, OpensFilesWholeAndReportsMissingOnes) {
   AseTokenizer missing;
   EXPECT_FALSE(missing.open((folder.path() / "none.ASE").string()));
   EXPECT_TRUE(missing.atEnd());
+  AseTokenizer folderAsFile;
+  EXPECT_FALSE(folderAsFile.open(folder.path().string()));
+  // A file without a line end after its last token reads the same.
+  const auto bare = folder.write("bare.ASE", "*SCENE { }");
+  AseTokenizer unterminated;
+  ASSERT_TRUE(unterminated.open(bare.string()));
+  EXPECT_EQ(allTokens(unterminated), (std::vector<std::string>{"*SCENE", "{", "}"}));
 }
 
 }  // namespace

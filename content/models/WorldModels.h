@@ -1,0 +1,42 @@
+#pragma once
+// The world's models: the stadium with its broadcast camera, the ball with
+// its shadow, and the three play effects, each described for the model
+// writer together with the pictures that go beside it.
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "content/ContentFiles.h"
+#include "content/models/AseWriter.h"
+
+struct ModelTexture {
+  std::string file;  // beside the model, as its material names it
+  Pixels pixels;
+  bool alpha = false;
+};
+
+struct ModelAsset {
+  std::string path;  // in the run folder, e.g. "models/stadium/pista.ASZ"
+  AseScene scene;
+  // Run-folder paths of clips 1, 2, ... (none for a model with one clip).
+  std::vector<std::string> clipPaths;
+  std::vector<ModelTexture> textures;
+};
+
+// "models/stadium/pista.ASZ": court, lines, net, posts, umpire's chair,
+// advertising boards, stands with their crowd, sky, and "Camera01".
+ModelAsset stadiumModel();
+// "models/ball/pelota.ASE": the ball and its shadow "Sombra".
+ModelAsset ballModel();
+// "models/polvo.ASZ", "models/zas.ASZ", "models/ballblur.ASZ".
+std::vector<ModelAsset> effectModels();
+
+// Writes the model, its clips and its pictures into the run folder.
+void writeModelAsset(const std::filesystem::path& runDir, const ModelAsset& asset);
+
+// Node names the game looks up in these models.
+inline constexpr const char* kBroadcastCameraName = "Camera01";
+inline constexpr const char* kShadowName = "Sombra";
+// Where the umpire's seat is, for whoever seats the umpire on it.
+inline constexpr float kUmpireSeatY = 183.0f;
