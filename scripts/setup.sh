@@ -11,6 +11,7 @@ packages=(
   libgtest-dev libbenchmark-dev libassimp-dev
   clang libclang-rt-14-dev
   xvfb xauth xdotool
+  python3 imagemagick
 )
 
 missing=()

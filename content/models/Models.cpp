@@ -3,6 +3,8 @@
 #include <filesystem>
 
 #include "content/ContentFiles.h"
+#include "content/models/CharacterModels.h"
+#include "content/models/UmpireModels.h"
 #include "content/models/WorldModels.h"
 
 void writeModelAsset(const std::filesystem::path& runDir, const ModelAsset& asset) {
@@ -20,4 +22,6 @@ void writeModels(const std::filesystem::path& runDir) {
   writeModelAsset(runDir, stadiumModel());
   writeModelAsset(runDir, ballModel());
   for (const ModelAsset& effect : effectModels()) writeModelAsset(runDir, effect);
+  writeCharacters(runDir);
+  for (const ModelAsset& model : umpireAndIntroModels()) writeModelAsset(runDir, model);
 }

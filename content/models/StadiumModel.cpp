@@ -217,6 +217,10 @@ Matrix broadcastView() { return rotate(rotate(at(kCameraEye), 90, 0, 1, 0), -kCa
 
 }  // namespace
 
+Vector3 umpireSeat() { return {0.0f, kUmpireSeatY, kChairZ}; }
+
+Matrix broadcastCameraView() { return broadcastView(); }
+
 ModelAsset stadiumModel() {
   ModelAsset asset;
   asset.path = "models/stadium/pista.ASZ";

@@ -40,3 +40,10 @@ inline constexpr const char* kBroadcastCameraName = "Camera01";
 inline constexpr const char* kShadowName = "Sombra";
 // Where the umpire's seat is, for whoever seats the umpire on it.
 inline constexpr float kUmpireSeatY = 183.0f;
+
+// The middle of the umpire's seat top (y = kUmpireSeatY); the chair's back
+// is on its -z side, so whoever sits there faces the court (+z).
+Vector3 umpireSeat();
+// The broadcast camera's transform in the stadium (it looks along its local
+// -z), for views that must end where the match's camera starts.
+Matrix broadcastCameraView();

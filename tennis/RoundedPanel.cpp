@@ -1,0 +1,81 @@
+#include "tennis/RoundedPanel.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace {
+
+void addRectangle(std::vector<PanelPoint>& out, float x0, float y0, float x1, float y1) {
+  if (x1 <= x0 || y1 <= y0) return;
+  out.insert(out.end(), {{x0, y0}, {x1, y0}, {x1, y1}, {x0, y0}, {x1, y1}, {x0, y1}});
+}
+
+}  // namespace
+
+RoundedPanel::RoundedPanel(float width, float height, float red, float green, float blue, float alpha,
+                           float cornerRadius, int32_t segmentsPerCorner, float centreX, float centreY)
+    : panelWidth(width),
+      panelHeight(height),
+      r(red),
+      g(green),
+      b(blue),
+      a(alpha),
+      radius(cornerRadius),
+      segments(segmentsPerCorner),
+      x(centreX),
+      y(centreY) {}
+
+std::vector<PanelPoint> RoundedPanel::triangles() const {
+  const float halfW = std::max(panelWidth, 0.0f) * 0.5f;
+  const float halfH = std::max(panelHeight, 0.0f) * 0.5f;
+  const float round = std::clamp(radius, 0.0f, std::min(halfW, halfH));
+  const float innerW = halfW - round;
+  const float innerH = halfH - round;
+
+  std::vector<PanelPoint> out;
+  addRectangle(out, -halfW, -innerH, halfW, innerH);  // the full-width middle band
+  addRectangle(out, -innerW, innerH, innerW, halfH);  // between the two upper corners
+  addRectangle(out, -innerW, -halfH, innerW, -innerH);
+
+  if (segments <= 0 || round <= 0) {
+    // Without a fan the corner squares would be holes.
+    addRectangle(out, innerW, innerH, halfW, halfH);
+    addRectangle(out, -halfW, innerH, -innerW, halfH);
+    addRectangle(out, -halfW, -halfH, -innerW, -innerH);
+    addRectangle(out, innerW, -halfH, halfW, -innerH);
+    return out;
+  }
+  // Corners (+x, +y), (-x, +y), (-x, -y), (+x, -y), each sweeping a quarter
+  // turn from its own start angle.
+  const PanelPoint centres[4] = {{innerW, innerH}, {-innerW, innerH}, {-innerW, -innerH}, {innerW, -innerH}};
+  const float quarter = std::numbers::pi_v<float> * 0.5f;
+  const float step = quarter / static_cast<float>(segments);
+  for (int corner = 0; corner < 4; ++corner) {
+    const PanelPoint c = centres[corner];
+    const float start = quarter * static_cast<float>(corner);
+    for (int32_t s = 0; s < segments; ++s) {
+      const float a0 = start + step * static_cast<float>(s);
+      const float a1 = start + step * static_cast<float>(s + 1);
+      out.push_back(c);
+      out.push_back({c.x + round * std::cos(a0), c.y + round * std::sin(a0)});
+      out.push_back({c.x + round * std::cos(a1), c.y + round * std::sin(a1)});
+    }
+  }
+  return out;
+}
+
+void RoundedPanel::draw() const {
+  const std::vector<PanelPoint> points = triangles();
+  glEnable(GL_BLEND);
+  glDisable(GL_TEXTURE_2D);
+  glPushMatrix();
+  glTranslatef(x, y, 0.0f);
+  glColor4f(r, g, b, a);
+  glBegin(GL_TRIANGLES);
+  for (const PanelPoint& p : points) glVertex2f(p.x, p.y);
+  glEnd();
+  glPopMatrix();
+}
