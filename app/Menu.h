@@ -1,13 +1,34 @@
 #pragma once
-// STAND-IN until the menus land: a menu without items. It keeps the screen id
-// that the frame loop reads (some ids are requests to the Application: start a
-// match, pause, resume, leave) and is the scene's 2D overlay, as the real menu
-// will be. It will be replaced, not kept beside, by the menus with their
-// items, fonts, backgrounds and language texts.
+// The menus: one screen at a time of MenuItem texts over an optional
+// background picture. The arrow keys move the highlight along each item's
+// neighbour links and Enter runs the highlighted item's action, which changes
+// the process-wide MatchSetup, goes to another screen, or quits the game.
+//
+// There is one Menu at a time: the main menu while no match runs (it resets
+// the MatchSetup's slots when built) and the in-game menu during a match,
+// which never has a background, so the match shows behind the pause screen.
+// Some screen ids are not screens but requests the Application reads once a
+// frame: start a singles or doubles match, leave the match; Playing and
+// Paused tell it whether the match runs.
+//
+// The menu owns its fonts, items and background; it only watches the
+// match's scoreboard, which it draws on the pause screen while it lives.
+// Visible words come from the language file, except the character and
+// controller labels and the credit names, which are the program's own.
 
+#include <array>
 #include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
 
+#include "app/MatchSetup.h"
+#include "app/MenuItem.h"
+#include "engine/Font.h"
 #include "engine/Overlay.h"
+#include "engine/Texture.h"
+#include "engine/TextureFactory.h"
+#include "tennis/MatchScore.h"
 
 enum MenuScreen : int32_t {
   MainMenu = 0,
@@ -22,19 +43,94 @@ enum MenuScreen : int32_t {
   Credits = 9,
 };
 
+constexpr const char* kMenuFontPath = "fonts/menuFont.fnz";
+constexpr const char* kMenuSelectedFontPath = "fonts/menuFontSelected.fnz";
+constexpr float kMenuFontSpacing = -7.0f;
+
+constexpr const char* kMainMenuBackground = "imgs/main_menu.tga";
+constexpr const char* kMenuBackground = "imgs/menu_background.tga";
+constexpr const char* kPlayerSelectBackground = "imgs/menu_match_background.tga";
+
+// The people behind the game, under the credits' headings.
+inline const std::array<std::string, 3> kCreditNames{"MARTA ROBLEDO", "IKER SALVATIERRA", "NURIA BALAGUER"};
+
+// The texture factory of menus built without one. Empty (the default) means
+// the game's ImageTextureFactory; tests and tools without OpenGL put a
+// RecordingTextureFactory here so that the Application's menus run too.
+void setMenuTextureFactory(std::shared_ptr<TextureFactory> textures);
+
 class Menu : public Overlay {
  public:
-  // The main menu starts on MainMenu, the in-game menu on Playing.
-  explicit Menu(bool inGame);
+  // The main menu starts on MainMenu and resets the MatchSetup's slots; the
+  // in-game menu starts on Playing. `textures` makes the fonts and the
+  // backgrounds (see setMenuTextureFactory when empty).
+  explicit Menu(bool inGame, std::shared_ptr<TextureFactory> textures = nullptr);
 
   MenuScreen screen() const { return currentScreen; }
-  void goToScreen(MenuScreen id) { currentScreen = id; }
-  // Reads the keyboard; with no items there is nothing to move or activate.
-  void handleInput() {}
+  // Stores the id and builds that screen's items anew (a request id has none).
+  void goToScreen(MenuScreen id);
+  // Arrow keys move the highlight, Enter runs the highlighted item's action.
+  void handleInput();
+  // Runs the highlighted item's action; nothing on a screen without items.
+  void select();
+  // Moves the highlight along the link, if it leads to a live item.
+  void navigate(MenuDirection direction);
+  // Appends an item, chained below the previous last one; the first item of
+  // a screen becomes the highlighted one.
+  void addItem(const std::shared_ptr<MenuItem>& item);
 
-  void draw2D() override {}
+  // The match's scoreboard, shown on the pause screen while it lives.
+  void setScoreboard(std::weak_ptr<MatchScore> score) { scoreboard = std::move(score); }
+
+  void draw2D() override;
+  // The time is not needed: the menu only reads the keyboard.
   void update(uint32_t) override { handleInput(); }
 
+  const std::vector<std::shared_ptr<MenuItem>>& items() const { return itemList; }
+  const std::shared_ptr<MenuItem>& selected() const { return selectedItem; }
+  // The first item of this screen with this action, or empty.
+  std::shared_ptr<MenuItem> findItem(MenuAction action) const;
+  const std::shared_ptr<Texture>& background() const { return backgroundImage; }
+  int32_t selectedSlot() const { return slot; }
+  // The labels as shown; an index outside the table shows an empty label.
+  const std::string& characterLabel(int32_t character) const;
+  const std::string& controllerLabel(int32_t controller) const;
+
  private:
-  MenuScreen currentScreen;
+  std::shared_ptr<MenuItem> makeItem(int32_t textIndex, MenuAction action, float x, float y) const;
+  std::shared_ptr<MenuItem> makeItem(const std::string& label, MenuAction action, float x, float y) const;
+  // Appends without chaining: the caller sets the item's links itself.
+  void appendItem(const std::shared_ptr<MenuItem>& item);
+  void setBackground(const std::string& path);
+  void buildMainMenu();
+  void buildMatchOptions();
+  void buildPlayerSelect();
+  void buildPlayerSetup();
+  void buildPaused();
+  void buildCredits();
+  // The next and back pair at the foot of a screen: back sits right of next.
+  void addNextAndBack(const std::shared_ptr<MenuItem>& next, const std::shared_ptr<MenuItem>& back,
+                      const std::shared_ptr<MenuItem>& aboveBack);
+  void drawExtras() const;
+  void drawLabel(const std::string& label, float x, float y) const;
+  bool everyPlayingSlotHasCharacter() const;
+
+  // Index = character index of a slot; 0 is "not chosen yet".
+  const std::array<std::string, kCharacterCount + 1> characterNames{"?", "VAZUVODOD", "ROVERIRU", "REVIRADE",
+                                                                    "DOREDU"};
+  // Index = controller. The third computer label has always been written
+  // with an underscore.
+  const std::array<std::string, kControllerCount> controllerNames{
+      "P1 KEYS",     "P2 KEYS",     "P3 KEYS",     "P4 KEYS",     "CPU LEVEL 0",
+      "CPU LEVEL 1", "CPU_LEVEL 2", "CPU LEVEL 3", "CPU LEVEL 4", "CPU LEVEL 5"};
+
+  std::vector<std::shared_ptr<MenuItem>> itemList;
+  std::shared_ptr<MenuItem> selectedItem;
+  std::shared_ptr<TextureFactory> textureFactory;
+  std::shared_ptr<Font> normalFont;
+  std::shared_ptr<Font> highlightedFont;
+  std::weak_ptr<MatchScore> scoreboard;
+  std::shared_ptr<Texture> backgroundImage;
+  MenuScreen currentScreen = MainMenu;
+  int32_t slot = 0;
 };

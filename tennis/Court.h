@@ -9,6 +9,8 @@
 // metres per second, horizontal positions in scene units, horizontal speed in
 // scene units per millisecond, times in milliseconds.
 
+#include <cstdint>
+
 constexpr float kUnitsPerMetre = 70.0f;
 
 // Outer edges of the lines: a ball that touches a line is in.
@@ -48,3 +50,96 @@ constexpr float kApexMargin = 0.1f;
 
 // The game lays the ball's shadow object this high above the ground.
 constexpr float kShadowParentY = 10.0f;
+
+// --- Players -----------------------------------------------------------------
+// Speeds in units per ms, turning in degrees per ms.
+constexpr float kWalkSpeed = 0.5f;
+constexpr float kHitSpeed = 1.5f;
+constexpr float kDiveSpeed = 1.0f;
+constexpr float kTurnRate = 1.0f;
+// Facing (degrees about y, 0 looks along +z) towards the net: players 0 and 2
+// play on +x and look along -x.
+constexpr float kFacingNetFromPlusX = -90.0f;
+constexpr float kFacingNetFromMinusX = 90.0f;
+constexpr float kFacingPlusZ = 0.0f;
+constexpr float kFacingMinusZ = 180.0f;
+// Where the server stands across the court, and the serve side value that
+// puts it on the -z half.
+constexpr float kServeStartZ = 200.0f;
+constexpr int kServeSideMinusZ = 3;
+// Keeps a server off the centre mark (z = 0) itself.
+constexpr float kServeCentreMargin = 1e-8f;
+// Dust is spawned at every multiple of this clock time (ms) of the walking clip.
+constexpr uint32_t kDustIntervalMs = 160;
+
+// Reach (units) from the racket's hitting point to the ball's centre.
+constexpr float kStrokeReach = 150.0f;
+constexpr float kDiveReach = 187.5f;
+// A stroke is an overhead smash when the ball is higher than kSmashHeight and
+// nearer than kSmashReach.
+constexpr float kSmashHeight = 170.0f;
+constexpr float kSmashReach = 200.0f;
+// Speed factors of the low drive and of the lob, and of any dive volley.
+constexpr float kLowShotFactor = 1.25f;
+constexpr float kLobFactor = 0.5f;
+constexpr float kDiveShotFactor = 0.5f;
+
+// The serve: ball heights (units) and swing clock times (ms), both exclusive,
+// in which the swing meets the ball.
+constexpr float kServeHitMinY = 120.0f;
+constexpr float kServeHitMaxY = 230.0f;
+constexpr uint32_t kServeHitStartMs = 160;
+constexpr uint32_t kServeHitEndMs = 320;
+// Serve speed (units per ms): kServeBaseSpeed - |height - kServeIdealY| *
+// kServeSpeedLoss + the player's hit speed.
+constexpr float kServeBaseSpeed = 1.8f;
+constexpr float kServeIdealY = 150.0f;
+constexpr float kServeSpeedLoss = 0.0225f;
+// The toss starts from the hand, offset from the player for a server facing
+// +90 degrees (mirrored for -90), and goes straight up at this speed (m/s).
+constexpr float kTossOffsetX = 8.477f;
+constexpr float kTossOffsetY = 127.182f;
+constexpr float kTossOffsetZ = 10.165f;
+constexpr float kTossSpeed = 9.5f;
+// A ball taken back for the serve waits here, far off court, until the hand
+// carries it from the next step on.
+constexpr float kBallParkX = 5000.0f;
+
+// Aim points. The serve: three depths of the diagonal service box (x, for a
+// server facing +90 degrees) and three widths (|z|).
+constexpr float kServeAimX[3] = {293.0f, 441.0f, 587.14f};
+constexpr float kServeAimZ[3] = {1.0f, 189.0f, 377.318f};
+// Strokes aim at this |x| with these heights by row (players 0 and 2; the
+// other half uses them in reverse), the side columns this far across.
+constexpr float kStrokeAimX = 400.0f;
+constexpr float kStrokeAimY[3] = {120.0f, 150.0f, 300.0f};
+constexpr float kStrokeColumnZ = 150.0f;
+// Dive volleys go to the opponent's service line, to these z by column.
+constexpr float kDiveAimZ[3] = {200.0f, 0.0f, -200.0f};
+
+// --- Computer players --------------------------------------------------------
+// The comfortable hitting height (units) whose crossings the computer predicts.
+constexpr float kCpuHitHeight = 43.622f;
+// With side steps, each predicted point gives positions this far either side.
+constexpr float kCpuSideStep = 50.0f;
+// Doubles zones: the net player covers up to kCpuZoneSplitX from the net, the
+// back player from there to kCpuZoneFarX.
+constexpr float kCpuZoneSplitX = 838.14f;
+constexpr float kCpuZoneFarX = 2185.804f;
+// Singles players, and the net players in doubles, recover to this |x|.
+constexpr float kCpuHomeX = 688.14f;
+constexpr float kCpuMaxServeDelayMs = 3000.0f;
+// The swing starts as the tossed ball falls below this height (units): short
+// serves, middle row, other rows.
+constexpr float kCpuSwingShortY = 280.0f;
+constexpr float kCpuSwingMiddleY = 260.0f;
+constexpr float kCpuSwingDeepY = 225.0f;
+// Ms before the ball arrives when the stroke starts, and within which an
+// unreachable ball makes the player dive.
+constexpr float kCpuStrokeLeadMs = 100.0f;
+constexpr float kCpuDiveLeadMs = 200.0f;
+// Closer than this (units) a target counts as reached without a step.
+constexpr float kCpuArrivedDistance = 0.1f;
+// Score of a candidate not yet scored.
+constexpr float kCpuUnscored = 1e9f;
+constexpr int kCpuMaxLevel = 5;

@@ -1,0 +1,45 @@
+#pragma once
+// The match the players have chosen: who plays in each of the four slots
+// (character and controller), singles or doubles, and how long the match is.
+// One process-wide record: the menus write it, the match reads it when it is
+// built. It outlives the menus; only the slots go back to their start values
+// when a new main menu is built, the options stay as the players left them.
+
+#include <array>
+#include <cstdint>
+
+#include "app/Settings.h"
+
+constexpr int32_t kPlayerSlotCount = 4;
+
+// Character index 0 means "not chosen yet"; 1..kCharacterCount are the four
+// characters.
+constexpr int32_t kNoCharacter = 0;
+constexpr int32_t kCharacterCount = 4;
+
+// Controllers: first the settings' key sets (0..3), then the computer at
+// levels 0..5 (4..9).
+constexpr int32_t kComputerLevelCount = 6;
+constexpr int32_t kControllerCount = kKeySetCount + kComputerLevelCount;
+
+struct PlayerSlot {
+  int32_t character = kNoCharacter;
+  int32_t controller = 0;
+};
+
+struct MatchSetup {
+  // Each slot on its own key set until the players change it.
+  std::array<PlayerSlot, kPlayerSlotCount> slots{
+      {{kNoCharacter, 0}, {kNoCharacter, 1}, {kNoCharacter, 2}, {kNoCharacter, 3}}};
+  int32_t doublesFlag = 0;
+  int32_t setsToPlay = 3;
+  int32_t gamesPerSet = 2;
+};
+
+extern MatchSetup matchSetup;
+
+// Slots back to no character and each slot its own key set; the options are
+// left alone.
+void resetPlayerSlots();
+// The slots that play: 0 and 1 in singles, all four in doubles.
+int32_t playingSlotCount();

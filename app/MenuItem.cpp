@@ -1,0 +1,21 @@
+#include "app/MenuItem.h"
+
+#include <utility>
+
+namespace {
+constexpr float kItemScale = 1.0f;
+}
+
+MenuItem::MenuItem(MenuAction action, float x, float y, std::string text, std::weak_ptr<Font> normalFont,
+                   std::weak_ptr<Font> highlightedFont)
+    : itemAction(action),
+      centreX(x),
+      centreY(y),
+      itemText(std::move(text)),
+      normal(std::move(normalFont)),
+      highlighted(std::move(highlightedFont)) {}
+
+void MenuItem::draw(bool isHighlighted) const {
+  const std::shared_ptr<Font> font = (isHighlighted ? highlighted : normal).lock();
+  if (font) font->drawText(itemText, centreX, centreY, kItemScale);
+}
