@@ -1,23 +1,58 @@
 #include "app/Application.h"
 
+#include <algorithm>
+#include <array>
+#include <vector>
+
+#include "app/DoublesMatch.h"
 #include "app/Keyboard.h"
 #include "app/Language.h"
+#include "app/MatchSetup.h"
 #include "app/Settings.h"
+#include "app/SinglesMatch.h"
 #include "app/SoundSystem.h"
+#include "assets/AseReader.h"
+#include "engine/BroadcastCamera.h"
+#include "engine/FreeCamera.h"
+#include "engine/OrbitCamera.h"
 #include "engine/Sound.h"
+#include "engine/TrackingCamera.h"
+#include "tennis/BallModel.h"
+#include "tennis/Character.h"
+#include "tennis/CpuPlayer.h"
+#include "tennis/PlayEffects.h"
 
 uint32_t stepAccumulator = 0;
 std::shared_ptr<Application> application;
 
 namespace {
 
-// STAND-IN until the match flow lands: a match that plays nothing and ends
-// only when the player leaves it from the pause screen.
-class StandInMatch : public GameState {
- public:
-  void onFrame() override {}
-  bool isFinished() override { return false; }
-};
+// The player factory's character type for each character index of the set-up
+// (index 0, before any choice, plays as the first character).
+constexpr int kCharacterTypes[kCharacterCount + 1] = {0, 0, 2, 1, 6};
+
+std::shared_ptr<TennisPlayer> createPlayer(int32_t slot, const std::shared_ptr<Pelota>& ball,
+                                           const std::shared_ptr<Scene>& scene,
+                                           const std::shared_ptr<TextureFactory>& textures) {
+  const PlayerSlot& chosen = matchSetup.slots[slot];
+  // A character index from outside the table plays as the entry before any choice.
+  const int32_t character = chosen.character >= 0 && chosen.character <= kCharacterCount ? chosen.character : 0;
+  const bool human = chosen.controller < kKeySetCount;
+  Character built(kCharacterTypes[character], human ? kHumanController : kCpuController, ball, scene, textures);
+  scene->addModel(built.model());
+  const std::shared_ptr<TennisPlayer> player = built.player();
+  if (human) {
+    player->setKeys(settings.keySets[std::max(chosen.controller, 0)]);
+  } else if (const auto cpu = std::dynamic_pointer_cast<CpuPlayer>(player)) {
+    cpu->setLevel(chosen.controller - kKeySetCount);
+  }
+  return player;
+}
+
+std::shared_ptr<Model> readModel(const std::string& path, const std::shared_ptr<TextureFactory>& textures) {
+  AseReader reader(path, textures);
+  return reader.load();
+}
 
 }  // namespace
 
@@ -95,10 +130,56 @@ void Application::startSinglesMatch() { startMatch(false); }
 
 void Application::startDoublesMatch() { startMatch(true); }
 
-void Application::startMatch(bool) {
+void Application::startMatch(bool doubles) {
+  const std::shared_ptr<TextureFactory> textures = matchTextureFactory();
   scene = std::make_shared<Scene>();
+  loadPlayEffectTemplates(*scene, textures);
+  loadEffects(kEffectSetMatch);
   menu = std::make_shared<Menu>(true);
   scene->addOverlay(menu);
-  match = std::make_shared<StandInMatch>();
+
+  auto freeCamera = std::make_shared<FreeCamera>(isKeyDown);
+  scene->addObject(freeCamera);
+  scene->setCamera(freeCamera->name());
+
+  const std::shared_ptr<Model> stadium = readModel(kStadiumFile, textures);
+  scene->addModel(stadium);
+
+  const auto ballModel = std::make_shared<BallModel>(scene, textures);
+  scene->addModel(ballModel->model());
+  const std::shared_ptr<Pelota> ball = ballModel->ball();
+  const auto umpire = std::make_shared<Birdy>(ball, textures);
+  scene->addModel(umpire->model());
+
+  std::array<std::shared_ptr<TennisPlayer>, kPlayerSlotCount> players;
+  const std::vector<int32_t> order = doubles ? std::vector<int32_t>{2, 0, 1, 3} : std::vector<int32_t>{0, 1};
+  for (const int32_t slot : order) players[slot] = createPlayer(slot, ball, scene, textures);
+
+  const auto font = std::make_shared<Font>(kScoreFontPath, kScoreFontSpacing, textures);
+  const auto scoreboard = std::make_shared<MatchScore>(players[1], players[doubles ? 2 : 0], doubles,
+                                                       matchSetup.setsToPlay, matchSetup.gamesPerSet, font);
+  scene->addOverlay(scoreboard);
+  menu->setScoreboard(scoreboard);
+
+  if (const auto source = std::dynamic_pointer_cast<Camera>(stadium->root->findNode(kStadiumCameraName))) {
+    scene->addObject(std::make_shared<BroadcastCamera>(ball, *source));
+    scene->setCamera(kBroadcastCameraName);
+  }
+  scene->addObject(std::make_shared<TrackingCamera>(nullptr, kFixedCameraName));
+  scene->addObject(std::make_shared<OrbitCamera>(nullptr, kFixedRotateCameraName));
+
+  const auto message = std::make_shared<TimedMessage>(textures);
+  const auto fader = std::make_shared<ScreenFade>();
+  scene->addOverlay(message);
+  scene->addOverlay(fader);
+
+  MatchParts parts{ball, scoreboard, fader, message, umpire, scene, textures};
+  if (doubles) {
+    match = std::make_shared<DoublesMatch>(parts, players);
+  } else {
+    match = std::make_shared<SinglesMatch>(parts, players[0], players[1]);
+  }
+  playMusic(kIntroMusic);
+  resumeMusic();
   timer->reset();
 }

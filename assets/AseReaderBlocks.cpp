@@ -121,6 +121,19 @@ void readSamples(AseTokenizer& tokens, int count, AddSample addSample) {
   }
 }
 
+// The engine's tracks hold one shared pointer per key. Keys are gathered by
+// value and then handed out as pointers into one shared block: one
+// allocation per track instead of one per key, and the block lives as long
+// as any of its keys.
+template <typename Key>
+std::vector<std::shared_ptr<Key>> shareKeys(std::vector<Key>&& keys) {
+  const auto block = std::make_shared<std::vector<Key>>(std::move(keys));
+  std::vector<std::shared_ptr<Key>> shared;
+  shared.reserve(block->size());
+  for (Key& key : *block) shared.emplace_back(block, &key);
+  return shared;
+}
+
 }  // namespace
 
 void AseReader::readMesh(AseTokenizer& tokens, SceneObject& object) {
@@ -188,7 +201,7 @@ void AseReader::readMesh(AseTokenizer& tokens, SceneObject& object) {
         fileFaces.emplace_back(static_cast<uint32_t>(corners[0]), static_cast<uint32_t>(corners[1]),
                                static_cast<uint32_t>(corners[2]));
         while (true) {
-          if (!tokens.next(token)) {
+          if (!tokens.nextMarked(token)) {
             tokens.reportEnd();
             token = "}";
             break;
@@ -492,9 +505,9 @@ void AseReader::readAnimation(AseTokenizer& tokens, SceneObject& object, Animati
   // clip's base matrix (local to the parent); at the top, the file transform.
   const Matrix toReference = inverse(hasObjectParent(object) ? animation.matrix() : object.worldMatrix());
   const int32_t ticks = ticksPerFrame();
-  PositionKeys positions;
-  RotationKeys rotations;
-  PositionKeys textureOffsets;
+  std::vector<PositionKey> positions;
+  std::vector<RotationKey> rotations;
+  std::vector<PositionKey> textureOffsets;
   bool positionsRead = false;
   bool rotationsRead = false;
   bool textureOffsetsRead = false;
@@ -510,45 +523,43 @@ void AseReader::readAnimation(AseTokenizer& tokens, SceneObject& object, Animati
       positionsRead = true;
       positions.clear();
       // The rest pose is frame 0; a sample at frame 0 would repeat it.
-      positions.push_back(std::make_shared<PositionKey>(0, Vector3()));
+      positions.emplace_back(0, Vector3());
       readSamples(tokens, 3, [&](int32_t tick, const float* v) {
         const int32_t frame = tick / ticks;
         if (frame == 0) return;
-        positions.push_back(std::make_shared<PositionKey>(
-            static_cast<uint32_t>(frame), transformPoint(Vector3(v[0], v[1], v[2]), toReference)));
+        positions.emplace_back(static_cast<uint32_t>(frame), transformPoint(Vector3(v[0], v[1], v[2]), toReference));
       });
     } else if (token == "*CONTROL_ROT_TRACK") {
       if (!openBlock(tokens, "*CONTROL_ROT_TRACK")) continue;
       rotationsRead = true;
       rotations.clear();
-      rotations.push_back(std::make_shared<RotationKey>(0, Quaternion()));
+      rotations.emplace_back(0, Quaternion());
       // Each sample turns on from the one before: the keys accumulate them.
       readSamples(tokens, 4, [&](int32_t tick, const float* v) {
         if (tick == 0) return;
         const Vector3 axis = transformVector(Vector3(v[0], v[1], v[2]), toReference);
         const double degrees = v[3] * 360.0 * kInverseTwoPi * -1.0;
         const Quaternion step = fromAxisAngle(static_cast<float>(degrees), axis);
-        rotations.push_back(std::make_shared<RotationKey>(static_cast<uint32_t>(tick / ticks),
-                                                          product(step, rotations.back()->value)));
+        const Quaternion turned = product(step, rotations.back().value);
+        rotations.emplace_back(static_cast<uint32_t>(tick / ticks), turned);
       });
     } else if (token == "*CONTROL_TXT_TRACK") {
       if (!openBlock(tokens, "*CONTROL_TXT_TRACK")) continue;
       textureOffsetsRead = true;
       textureOffsets.clear();
       readSamples(tokens, 3, [&](int32_t tick, const float* v) {
-        textureOffsets.push_back(
-            std::make_shared<PositionKey>(static_cast<uint32_t>(tick / ticks), Vector3(v[0], v[1], v[2])));
+        textureOffsets.emplace_back(static_cast<uint32_t>(tick / ticks), Vector3(v[0], v[1], v[2]));
       });
     }
   }
-  if (positionsRead) animation.setPositionKeys(std::move(positions));
-  if (rotationsRead) animation.setRotationKeys(std::move(rotations));
+  if (positionsRead) animation.setPositionKeys(shareKeys(std::move(positions)));
+  if (rotationsRead) animation.setRotationKeys(shareKeys(std::move(rotations)));
   if (textureOffsetsRead) {
     // In the model file the mesh is stored at the first texture offset; the
     // offsets then move it from there. Clip files leave the mesh alone.
     const bool modelFile = rootGroup->animationCount() == 1;
-    const Vector3 first = textureOffsets.empty() ? Vector3() : textureOffsets.front()->value;
-    animation.setTextureOffsetKeys(std::move(textureOffsets));
+    const Vector3 first = textureOffsets.empty() ? Vector3() : textureOffsets.front().value;
+    animation.setTextureOffsetKeys(shareKeys(std::move(textureOffsets)));
     if (modelFile && !(first == Vector3())) {
       std::vector<Vector3> texCoords = object.texCoords();
       for (Vector3& uvw : texCoords) uvw = uvw - first;

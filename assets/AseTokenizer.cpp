@@ -11,6 +11,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 
 #include "engine/Log.h"
@@ -79,6 +80,42 @@ bool fastFloat(const char*& p, const char* end, float& value) {
   if (fraction > 0) result /= kExactPowersOfTen[fraction];
   value = negative ? -result : result;
   p = q;
+  return true;
+}
+
+// The exporter writes its floats as "%.4f": a sign, a few integer digits, a
+// point and exactly four decimals. Those four are checked and combined as
+// one 32-bit word instead of a loop with a branch per digit. Reads at most
+// five bytes past `q`, so the caller guarantees that they exist.
+bool fourDecimals(const char* q, uint32_t& decimals) {
+  uint32_t word;
+  std::memcpy(&word, q, sizeof word);
+  // Every byte is '0'..'9' when its high nibble is 3 and adding 6 keeps it so.
+  if ((word & 0xF0F0F0F0u) != 0x30303030u || ((word + 0x06060606u) & 0xF0F0F0F0u) != 0x30303030u) return false;
+  word &= 0x0F0F0F0Fu;
+  // The first digit is the lowest byte: pairs first, then the two pairs.
+  word = ((word * 10) + (word >> 8)) & 0x00FF00FFu;
+  decimals = ((word * 100) + (word >> 16)) & 0xFFFFu;
+  return true;
+}
+
+// The "%.4f" shape read without loops over the decimals; the value is the
+// same one division that fastFloat makes. False for any other shape.
+bool exporterFloat(const char*& p, const char* end, float& value) {
+  const char* q = p;
+  const bool negative = *q == '-';
+  if (negative || *q == '+') ++q;
+  uint64_t whole = 0;
+  const char* digits = q;
+  // Seven integer digits already overflow the exact mantissa with four decimals.
+  while (isDigit(*q) && q - digits < 8) whole = whole * 10 + static_cast<uint64_t>(*q++ - '0');
+  uint32_t decimals = 0;
+  if (*q != '.' || end - q < 6 || !fourDecimals(q + 1, decimals) || !isBlank(q[5])) return false;
+  const uint64_t mantissa = whole * 10000 + decimals;
+  if (mantissa > kExactFloatMantissa) return false;
+  const float result = static_cast<float>(mantissa) / kExactPowersOfTen[4];
+  value = negative ? -result : result;
+  p = q + 5;
   return true;
 }
 
@@ -186,6 +223,25 @@ bool AseTokenizer::next(std::string_view& token) {
   return true;
 }
 
+bool AseTokenizer::nextMarked(std::string_view& token) {
+  // One pass over the bytes, stopping only where a wanted token may begin;
+  // most of what is skipped (edge flags, labels) never becomes a token.
+  const char* p = cursor;
+  while (p != end) {
+    const char c = *p;
+    if (c == '\n') {
+      ++cursorLine;
+    } else if ((c == '*' || c == '}') && (p == cursor || isBlank(p[-1]))) {
+      cursor = p;
+      return next(token);
+    }
+    ++p;
+  }
+  cursor = end;
+  token = {};
+  return false;
+}
+
 std::string_view AseTokenizer::peek() {
   skipBlanks();
   const char* stop = cursor;
@@ -212,6 +268,13 @@ bool AseTokenizer::skipToken() {
 
 bool AseTokenizer::atNumber() {
   skipBlanks();
+  // Nearly every number read finds one: decided here without the checks
+  // for braces and keywords below, and small enough to be inlined.
+  if (cursor != end && (isDigit(*cursor) || *cursor == '-')) return true;
+  return atOtherToken();
+}
+
+bool AseTokenizer::atOtherToken() {
   if (cursor == end) {
     reportEnd();
     return false;
@@ -255,7 +318,7 @@ bool AseTokenizer::readInt(int32_t& value) {
 bool AseTokenizer::readFloat(float& value) {
   value = 0.0f;
   if (!atNumber()) return false;
-  if (fastFloat(cursor, end, value)) {
+  if (exporterFloat(cursor, end, value) || fastFloat(cursor, end, value)) {
     tokenLine = cursorLine;
     return true;
   }

@@ -48,6 +48,10 @@ class AseTokenizer {
 
   // The next token; false (and an empty token) at the end of the input.
   bool next(std::string_view& token);
+  // The next token that begins with '*' or '}', skipping any others: the
+  // same token and line that calling next() until such a token would give,
+  // for tails of lines whose plain tokens do not matter.
+  bool nextMarked(std::string_view& token);
   // The next token without consuming it; empty at the end of the input.
   std::string_view peek();
   bool atEnd();
@@ -97,6 +101,8 @@ class AseTokenizer {
   void skipBlanks();
   // Skips blanks; false (reported) at the end or before a brace or keyword.
   bool atNumber();
+  // The rest of atNumber, for a token that does not begin like a number.
+  bool atOtherToken();
   // Consumes the rest of the token that starts at `start`.
   std::string_view finishToken(const char* start);
   void release();

@@ -25,9 +25,9 @@ const std::array<CharacterClipInfo, kCharacterClipCount> kCharacterClips = {{
 uint32_t clipDurationMs(size_t clip) { return (kCharacterClips.at(clip).frames - 1) * 32; }
 
 float serveCatchHeight() {
-  // Part 2.1: height 70 (y0 + vy s - g s^2 / 2) of the toss, 9.5 m/s up.
+  // The ball's flight in metres and seconds, s after the toss.
   const float s = static_cast<float>(clipDurationMs(kClipServeBallUp)) / 1000.0f;
-  return 70.0f * (kServeTossPoint.y / 70.0f + 9.5f * s - 19.6f * s * s / 2);
+  return kUnitsPerMetre * (kTossOffsetY / kUnitsPerMetre + kTossSpeed * s - kGravity * s * s / 2);
 }
 
 namespace {
@@ -91,7 +91,6 @@ class Keyed {
   // Adds weight x the tangent at key k (k may be n for a loop's wrap).
   void addTangent(CharacterPose& out, size_t k, float weight) const {
     const size_t n = keys.size();
-    const bool wrapped = k >= n;
     const size_t at = k % n;
     if (keys[at].hold) return;
     float before = 0;
@@ -113,7 +112,6 @@ class Keyed {
       after = keys[0].time + period;
     }
     if (!prev || !next) return;
-    (void)wrapped;
     const float w = weight / (after - before);
     addPose(out, *next, w);
     addPose(out, *prev, -w);
@@ -130,6 +128,8 @@ class Keyed {
 struct Marks {
   CharacterProportions b;
   float foot, hip, hipX, leg, sh, shX, arm, ballArm, g, front, pelvis, chestY;
+  // The ankle's height when the foot stands on its toes, tucked under.
+  float tuckedAnkle;
 
   explicit Marks(const CharacterBuild& build)
       : b(build.body),
@@ -144,7 +144,8 @@ struct Marks {
         g(build.girth),
         front(build.belly),
         pelvis(b.pelvisHeight()),
-        chestY(b.chestHeight()) {}
+        chestY(b.chestHeight()),
+        tuckedAnkle(0.85f * build.footLength + 2) {}
 };
 
 LimbPose racketAt(const Vector3& golpe, const Vector3& dir, const Vector3& face, const Vector3& pole) {
@@ -185,7 +186,7 @@ void setFeet(CharacterPose& p, const Marks& m, float spread, float rightZ, float
 
 // Heels up by `lift` (toes staying down while they can) or the feet off
 // the ground, toes pointing down.
-void raiseFeet(CharacterPose& p, const Marks& m, float lift) {
+void raiseFeet(CharacterPose& p, float lift) {
   if (lift <= 0) return;
   for (LimbPose& leg : p.leg) {
     leg.target.y += lift;
@@ -197,7 +198,6 @@ void raiseFeet(CharacterPose& p, const Marks& m, float lift) {
     leg.dir = toes;
     leg.face = {0, 1, 0};
   }
-  (void)m;
 }
 
 CharacterPose stand(const Marks& m) {
@@ -207,11 +207,11 @@ CharacterPose stand(const Marks& m) {
   const float out = std::max(3.0f, m.g + 4 - m.shX);
   const Vector3 rightShoulder(-m.shX, m.sh - 1.5f, 0);
   const Vector3 leftShoulder(m.shX, m.sh - 1.5f, 0);
-  p.arm[0] = racketFromWrist(m, hangBelow(rightShoulder, -out, 7, 0.9f * m.arm), {-0.2f, -0.45f, 1}, {1, 0, 0.2f},
+  p.arm[0] = racketFromWrist(m, hangBelow(rightShoulder, -out, 8, 0.9f * m.arm), {-0.2f, -0.3f, 1}, {1, 0, 0.2f},
                              {-0.4f, -0.2f, -1});
   p.arm[1] = ballAt(hangBelow(leftShoulder, out, 5, 0.93f * m.ballArm), {0.4f, -0.2f, -1});
-  p.tailTurn[0] = {30, 0, 0};
-  p.tailTurn[1] = {22, 0, 0};
+  p.tailTurn[0] = {50, 0, 0};
+  p.tailTurn[1] = {32, 0, 0};
   return p;
 }
 
@@ -238,8 +238,8 @@ CharacterPose trophy(const Marks& m, float knees) {
   p.pelvisTurn = {0, -28, 0};
   p.chestTurn = {-10, -18, 4};
   p.neckTurn = {-18, 22, 0};
-  p.arm[0] = racketFromWrist(m, {-(m.shX + 16), m.sh + 10, -10}, {-0.15f, 0.7f, -0.7f}, {-1, 0, -0.15f},
-                             {-1, -0.3f, 0.1f});
+  p.arm[0] =
+      racketFromWrist(m, {-(m.shX + 16), m.sh + 10, -10}, {-0.15f, 0.7f, -0.7f}, {-1, 0, -0.15f}, {-1, -0.3f, 0.1f});
   p.arm[1] = ballAt({-6, 124, 14}, {1, 0, -0.3f});
   return p;
 }
@@ -279,7 +279,7 @@ CharacterPose limbsToCharacter(const Marks& m, CharacterPose p, const LimbSpaces
 float liftForArm(const Marks& m, CharacterPose& p, int arm, float straightness, float slack) {
   const float lift = liftToReach(m.b, p, {}, arm, straightness);
   p.pelvisShift.y += lift;
-  raiseFeet(p, m, std::max(0.0f, p.pelvisShift.y - slack));
+  raiseFeet(p, std::max(0.0f, p.pelvisShift.y - slack));
   return lift;
 }
 
@@ -352,8 +352,8 @@ PoseOfTime runClip(const Marks& m) {
     p.arm[1] = ballAt({m.shX + out, m.sh - 0.55f * m.ballArm + 3 * bob, 8 + 0.4f * m.arm * c1}, {0.5f, -0.4f, -1});
     p.arm[0] = racketFromWrist(m, {-(m.shX + out), m.sh - 0.55f * m.arm + 2 * bob, 8 - 0.3f * m.arm * c1},
                                {-0.15f, 0.55f, 1}, {1, 0, 0.1f}, {-0.5f, -0.4f, -1});
-    p.tailTurn[0] = {18, 0, 0};
-    p.tailTurn[1] = {10, 0, 0};
+    p.tailTurn[0] = {30, 0, 0};
+    p.tailTurn[1] = {22, 0, 0};
     swayTail(p, t, period, 18);
     return p;
   };
@@ -362,7 +362,7 @@ PoseOfTime runClip(const Marks& m) {
 // A swing of the racket round the body at the hitting height: `angle` 0
 // with the racket pointing back, 90 pointing out to the side, 180 forwards.
 // `side` -1 for the forehand (the right), +1 for the backhand (the left).
-LimbPose swingRacket(const Marks& m, float side, const Vector3& centre, float angle, float rise, float tilt) {
+LimbPose swingRacket(float side, const Vector3& centre, float angle, float rise, float tilt) {
   const float a = radians(angle);
   const Vector3 dir(side * std::sin(a), tilt, -std::cos(a));
   const Vector3 face(side * std::cos(a), 0, std::sin(a));
@@ -385,7 +385,7 @@ PoseOfTime strokeClip(const Marks& m, bool backhand) {
     p.neckTurn = {-6, side * turn * 0.6f, 0};
     p.leg[0] = footAt({-(m.hipX + 6), m.foot, -3}, {-0.3f, 0, 1}, {0, 1, 0}, {-0.3f, 0, 1});
     p.leg[1] = footAt({m.hipX + 6, m.foot, 4}, {0.3f, 0, 1}, {0, 1, 0}, {0.3f, 0, 1});
-    p.arm[0] = swingRacket(m, side, centre, angle, rise, tilt);
+    p.arm[0] = swingRacket(side, centre, angle, rise, tilt);
     if (backhand) {
       // Both hands on the handle: the left fist just below the right.
       const Vector3 wrist = wristOf(m, p.arm[0]);
@@ -402,10 +402,10 @@ PoseOfTime strokeClip(const Marks& m, bool backhand) {
   keys.push_back({0, key(40, 6, 0.1f, 55, 7)});
   keys.push_back({64, key(88, 2, 0.02f, 38, 7)});
   keys.push_back({128, key(135, -2, 0.0f, 5, 7)});
-  keys.push_back({192, key(182, 4, 0.05f, -25, 6)});
+  keys.push_back({192, key(190, 4, 0.05f, -25, 6)});
   // Follow-through up over the other shoulder.
   {
-    CharacterPose p = key(232, 22, 0.35f, -45, 5);
+    CharacterPose p = key(238, 22, 0.35f, -45, 5);
     keys.push_back({256, p});
   }
   {
@@ -469,8 +469,9 @@ PoseOfTime serveTossClip(const Marks& m) {
   rising.leg[1] = start.leg[1];
   rising.arm[1] = ballAt({-2, m.sh + 8, 15}, {1, -0.2f, -0.3f});
   rising.arm[0] = racketAt({-(m.g + 16), m.hip + 4, -12}, {-0.35f, -0.5f, -0.8f}, {-1, 0, 0.4f}, {-1, -0.4f, 0});
-  return Keyed({{0, start}, {128, dip}, {256, rising}, {static_cast<float>(clipDurationMs(kClipServeToss)), tossEnd(m)}},
-               false, 0);
+  return Keyed(
+      {{0, start}, {128, dip}, {256, rising}, {static_cast<float>(clipDurationMs(kClipServeToss)), tossEnd(m)}}, false,
+      0);
 }
 
 // Standing back from the falling ball, the ball hand reaching out under it.
@@ -484,8 +485,8 @@ CharacterPose catchPose(const Marks& m) {
   p.leg[0].target.z -= back * 0.8f;
   p.leg[1].target.z -= back * 0.8f;
   p.arm[1] = ballAt({kServeTossPoint.x, serveCatchHeight(), kServeTossPoint.z}, {0.8f, -0.6f, -0.4f});
-  p.arm[0] = racketFromWrist(m, {-(m.g + 6), m.hip + 4, -back + 10}, {-0.2f, 0.2f, 1}, {1, 0, 0.2f},
-                             {-0.6f, -0.5f, -0.6f});
+  p.arm[0] =
+      racketFromWrist(m, {-(m.g + 6), m.hip + 4, -back + 10}, {-0.2f, 0.2f, 1}, {1, 0, 0.2f}, {-0.6f, -0.5f, -0.6f});
   return p;
 }
 
@@ -533,57 +534,77 @@ PoseOfTime serveSwingClip(const Marks& m) {
     return p;
   };
   // The racket drops behind the back while the legs push.
-  CharacterPose drop = swingKey(-3, racketFromWrist(m, {-(m.shX + 5), m.sh + 8, -10}, overheadDir(-165),
-                                                  {-0.1f, 0.3f, -1}, {-1, -0.1f, 0.2f}),
-                                {2, m.sh + 6, 20});
+  CharacterPose drop = swingKey(
+      -3, racketFromWrist(m, {-(m.shX + 5), m.sh + 8, -10}, overheadDir(-165), {-0.1f, 0.3f, -1}, {-1, -0.1f, 0.2f}),
+      {2, m.sh + 6, 20});
   drop.chestTurn = {-12, -15, 4};
   drop.neckTurn = {-25, 15, 0};
-  CharacterPose rise = swingKey(0, racketFromWrist(m, {-(m.shX + 1), m.sh + 16, -8}, overheadDir(-100),
-                                                  overheadFace(-100), {-1, 0, 0.2f}),
-                                {6, m.sh - 2, 18});
+  CharacterPose rise = swingKey(
+      0, racketFromWrist(m, {-(m.shX + 1), m.sh + 16, -8}, overheadDir(-100), overheadFace(-100), {-1, 0, 0.2f}),
+      {6, m.sh - 2, 18});
   rise.chestTurn = {-8, -10, 0};
   rise.pelvisTurn = {0, -18, 0};
-  // Up through the ball above the head.
+  std::vector<Key> keys = {{0, start}, {80, drop}};
+  // Up through the ball above the head: a jump, as high as the arm needs
+  // to reach (a parabola over the hitting window).
   struct Hit {
     float time;
     Vector3 golpe;
     float angle;
   };
-  const Hit hits[] = {{160, {-11, 161, 2}, -15}, {208, {-9, 177, 11}, 12}, {256, {-6, 172, 23}, 40},
-                      {320, {-2, 160, 33}, 70}};
-  std::vector<Key> keys = {{0, start}, {80, drop}};
-  float highest = 0;
+  const Hit hits[] = {
+      {160, {-11, 157, 2}, -15}, {208, {-9, 168, 11}, 12}, {256, {-6, 162, 22}, 40}, {320, {-3, 155, 26}, 55}};
+  auto jump = [](float t) {
+    const float u = (t - 250.0f) / 200.0f;
+    return std::max(0.0f, 1 - u * u);
+  };
   std::vector<CharacterPose> up;
+  float peak = 0;
   for (const Hit& hit : hits) {
-    CharacterPose p = swingKey(-2, racketAt(hit.golpe, overheadDir(hit.angle), overheadFace(hit.angle), {-1, 0, 0.3f}),
+    CharacterPose p = swingKey(0, racketAt(hit.golpe, overheadDir(hit.angle), overheadFace(hit.angle), {-1, 0, 0.3f}),
                                {10, m.sh - 12, 14});
     p.pelvisTurn = {4, -6 + hit.angle * 0.15f, 0};
-    p.chestTurn = {-4 + hit.angle * 0.25f, -4 + hit.angle * 0.2f, -4};
-    p.neckTurn = {-25 + hit.angle * 0.2f, 5, 0};
-    liftForArm(m, p, 0, 0.97f, 4);
-    highest = std::max(highest, p.pelvisShift.y);
+    // Leaning to the left raises the hitting shoulder.
+    p.waistTurn = {0, 0, -6};
+    p.chestTurn = {-4 + hit.angle * 0.25f, -4 + hit.angle * 0.2f, -10};
+    p.neckTurn = {-25 + hit.angle * 0.2f, 5, 8};
+    peak = std::max(peak, liftToReach(m.b, p, {}, 0, 0.985f) / jump(hit.time));
     up.push_back(p);
   }
-  rise.pelvisShift.y = 0.55f * highest;
-  raiseFeet(rise, m, std::max(0.0f, rise.pelvisShift.y - 4));
+  auto inTheAir = [&](CharacterPose& p, float t, bool tuck) {
+    p.pelvisShift.y = peak * jump(t);
+    raiseFeet(p, std::max(0.0f, p.pelvisShift.y - 4));
+    // The feet tucked up behind.
+    if (tuck) {
+      for (LimbPose& leg : p.leg) {
+        if (leg.target.y > m.foot + 1) leg.target += Vector3(0, 5, -6);
+      }
+    }
+  };
+  inTheAir(rise, 128, false);
   keys.push_back({128, rise});
-  for (size_t i = 0; i < up.size(); ++i) keys.push_back({hits[i].time, up[i]});
+  for (size_t i = 0; i < up.size(); ++i) {
+    inTheAir(up[i], hits[i].time, true);
+    keys.push_back({hits[i].time, up[i]});
+  }
   // Over and down across the body, landing.
-  CharacterPose over = swingKey(0.3f * highest, racketAt({8, m.sh + 10, 38}, overheadDir(125), overheadFace(125),
-                                                        {-1, -0.5f, 0.3f}),
+  CharacterPose over = swingKey(0, racketAt({8, m.sh + 10, 38}, overheadDir(125), overheadFace(125), {-1, -0.5f, 0.3f}),
                                 {m.g + 4, m.hip + 6, 6});
   over.pelvisTurn = {6, 12, 0};
   over.chestTurn = {18, 12, 0};
   over.neckTurn = {0, 0, 0};
-  raiseFeet(over, m, std::max(0.0f, over.pelvisShift.y - 4));
+  inTheAir(over, 400, false);
   keys.push_back({400, over});
-  CharacterPose land = swingKey(-7, racketAt({m.g + 14, m.hip - 6, 6}, {0.45f, -0.75f, -0.35f}, {0.3f, -0.3f, -1},
-                                             {-0.5f, -1, 0.5f}),
-                                {m.g + 6, m.hip, -2});
+  CharacterPose land =
+      swingKey(-7, racketAt({m.g + 14, m.hip - 6, 6}, {0.45f, -0.75f, -0.35f}, {0.3f, -0.3f, -1}, {-0.5f, -1, 0.5f}),
+               {m.g + 6, m.hip, -2});
   land.pelvisTurn = {8, 18, 0};
   land.chestTurn = {14, 16, 0};
   land.neckTurn = {0, -10, 0};
   setFeet(land, m, 4, -2, 4);
+  CharacterPose touch = land;
+  touch.pelvisShift.y = -1;
+  keys.push_back({448, touch});
   keys.push_back({480, land});
   CharacterPose recover = rest;
   recover.pelvisShift = {0, -3.5f, 0};
@@ -621,13 +642,13 @@ PoseOfTime wonClip(const Marks& m) {
   CharacterPose crouch = fistsDown(m, -9);
   crouch.chestTurn = {18, 0, 0};
   CharacterPose jump = armsUp(m, 22, 0.85f);
-  raiseFeet(jump, m, 18);
+  raiseFeet(jump, 18);
   CharacterPose land = armsUp(m, -6, 0.75f);
   CharacterPose up = armsUp(m, -1, 0.9f);
   CharacterPose pump = fistsDown(m, -4);
   CharacterPose last = armsUp(m, -1, 0.95f);
   last.chestTurn = {-10, 0, 0};
-  raiseFeet(last, m, 3);
+  raiseFeet(last, 3);
   last.pelvisShift.y += 3;
   CharacterPose lastSettle = last;
   lastSettle.neckTurn = {-20, 0, 0};
@@ -652,8 +673,11 @@ CharacterPose slump(const Marks& m, float headYaw, float headDown, float chestDo
   p.chestTurn = {chestDown, 0, 0};
   p.neckTurn = {headDown, headYaw, 0};
   const float out = std::max(3.0f, m.g + 3 - m.shX);
-  p.arm[0] = racketFromWrist(m, hangBelow({-m.shX, m.sh - 3, 3}, -out, 8, 0.97f * m.arm), {-0.05f, -1, 0.25f},
-                             {1, 0, 0}, {-0.4f, 0, -1});
+  // The racket hangs from the limp hand, its head resting short of the
+  // ground.
+  const Vector3 wrist = hangBelow({-m.shX, m.sh - 3, 3}, -out, 8, 0.97f * m.arm);
+  const float down = std::clamp((wrist.y - m.b.handLength - 3) / (kRacketReach + 24), 0.0f, 0.97f);
+  p.arm[0] = racketFromWrist(m, wrist, {-0.05f, -down, std::sqrt(1 - down * down)}, {1, 0, 0}, {-0.4f, 0, -1});
   p.arm[1] = ballAt(hangBelow({m.shX, m.sh - 3, 3}, out, 8, 0.97f * m.ballArm), {0.4f, 0, -1});
   return p;
 }
@@ -665,7 +689,8 @@ CharacterPose kneel(const Marks& m, float sag) {
   p.pelvisTurn = {6, 0, 0};
   for (int side = 0; side < 2; ++side) {
     const float sign = side == 0 ? -1.0f : 1.0f;
-    p.leg[side] = footAt({sign * (m.hipX + 1), m.foot * 0.7f, -(m.b.shin - 1)}, {0, -0.25f, -1}, {0, -1, 0},
+    // On the knees, the toes tucked under.
+    p.leg[side] = footAt({sign * (m.hipX + 1), m.tuckedAnkle, -(m.b.shin - 5)}, {0, -0.85f, 0.5f}, {0, 0.5f, 0.85f},
                          {0, -1, 0.6f});
   }
   p.arm[0] = racketFromWrist(m, {-(m.g + 3), 7, 14}, {-0.35f, -0.05f, 1}, {0, 1, 0}, {-0.5f, 0, -1});
@@ -692,8 +717,8 @@ PoseOfTime lostClip(const Marks& m) {
                false, 0);
 }
 
-// Diving: the player turns to face where it dives (Part 2.2 stepDiving),
-// so every dive goes forwards: a take-off, a flat flight with the racket
+// Diving: the player turns to face where it dives before it flies, so
+// every dive goes forwards: a take-off, a flat flight with the racket
 // reaching ahead, a belly landing and getting up.
 CharacterPose reachAhead(const Marks& m, float pelvisHeight, float pitch, float forward) {
   CharacterPose p = stand(m);
@@ -702,15 +727,16 @@ CharacterPose reachAhead(const Marks& m, float pelvisHeight, float pitch, float 
   p.chestTurn = {4, 0, 0};
   p.neckTurn = {-50, 0, 0};
   const float top = m.b.shoulderY;
-  p.arm[0] = racketAt({-9, top + m.arm + 34, 8}, {-0.05f, 1, 0.2f}, {-1, 0, 0}, {-1, 0, -0.3f});
-  p.arm[1] = ballAt({m.shX - 3, top + 0.95f * m.ballArm, 6}, {1, 0, -0.3f});
+  // The racket ahead, flat (its strings facing the ground in the flight).
+  p.arm[0] = racketAt({-9, top + m.arm + 34, -2}, {-0.05f, 1, -0.1f}, {0, 0, 1}, {-1, 0, -0.3f});
+  p.arm[1] = ballAt({m.shX - 3, top + 0.95f * m.ballArm, -1}, {1, 0, -0.3f});
   for (int side = 0; side < 2; ++side) {
     const float sign = side == 0 ? -1.0f : 1.0f;
-    p.leg[side] = footAt({sign * (m.hipX - 1), -(m.b.hipDrop + 0.97f * m.leg), -6}, {0, -1, -0.3f}, {0, -0.3f, 1},
-                         {0, 0.2f, 1});
+    p.leg[side] =
+        footAt({sign * (m.hipX - 1), -(m.b.hipDrop + 0.97f * m.leg), -6}, {0, -1, -0.3f}, {0, -0.3f, 1}, {0, 0.2f, 1});
   }
-  p.tailTurn[0] = {-10, 0, 0};
-  p.tailTurn[1] = {-5, 0, 0};
+  p.tailTurn[0] = {-70, 0, 0};
+  p.tailTurn[1] = {-10, 0, 0};
   return p;
 }
 
@@ -721,13 +747,12 @@ PoseOfTime diveTakeOffClip(const Marks& m) {
   crouch.pelvisTurn = {22, 0, 0};
   crouch.chestTurn = {12, 0, 0};
   crouch.neckTurn = {-20, 0, 0};
-  crouch.arm[0] = racketFromWrist(m, {-(m.g + 4), m.hip - 4, -10}, {-0.2f, -0.2f, -1}, {-1, 0, 0.2f},
-                                  {-0.5f, -0.2f, -1});
-  crouch.arm[1] = ballAt({m.g + 4, m.hip - 8, -12}, {0.5f, -0.2f, -1});
+  crouch.arm[0] = racketFromWrist(m, {-(m.g + 4), m.hip - 2, -4}, {-0.2f, 0.4f, 1}, {1, 0, 0.2f}, {-0.5f, -0.2f, -1});
+  crouch.arm[1] = ballAt({m.g + 4, m.hip - 6, -6}, {0.5f, -0.2f, -1});
   crouch = armsToChest(m, crouch);
   CharacterPose launch = reachAhead(m, m.pelvis - 6, 55, 12);
-  launch.leg[0] = footAt({-(m.hipX + 1), m.foot + 8, -18}, {0, -0.6f, 0.8f}, {0, 1, 0}, {0, 0, 1});
-  launch.leg[1] = footAt({m.hipX + 1, m.foot, -10}, {0, -0.4f, 0.9f}, {0, 1, 0}, {0, 0, 1});
+  launch.leg[0] = footAt({-(m.hipX + 1), m.foot + 10, -18}, {0, -0.6f, 0.8f}, {0, 1, 0}, {0, 0, 1});
+  launch.leg[1] = footAt({m.hipX + 1, m.foot + 5, -10}, {0, -0.4f, 0.9f}, {0, 1, 0}, {0, 0, 1});
   launch.neckTurn = {-35, 0, 0};
   crouch.leg[0] = footAt({-(m.hipX + 1.5f), m.foot, 0}, {-0.1f, 0, 1}, {0, 1, 0}, {-0.1f, 0, 1});
   crouch.leg[1] = footAt({m.hipX + 1.5f, m.foot, 0}, {0.1f, 0, 1}, {0, 1, 0}, {0.1f, 0, 1});
@@ -746,20 +771,25 @@ PoseOfTime diveLandingClip(const Marks& m) {
   const LimbSpaces flight{LimbSpace::Parent, LimbSpace::Parent};
   const CharacterPose start = limbsToCharacter(m, reachAhead(m, m.front + 16, 88, 0), flight);
   // Belly on the ground, arms ahead.
-  CharacterPose down = limbsToCharacter(m, reachAhead(m, m.front * 0.8f + 4, 90, 0), flight);
+  CharacterPose down = limbsToCharacter(m, reachAhead(m, m.front * 0.8f + 6, 90, 0), flight);
   for (LimbPose& leg : down.leg) leg.target.y = m.foot + 3;
   // Pushing up: the hands under the shoulders, the knees coming under.
   CharacterPose push = stand(m);
-  push.pelvisShift = {0, 0.45f * m.hip - m.pelvis, -6};
+  push.pelvisShift = {0, 0.5f * m.hip + 2 - m.pelvis, -6};
   push.pelvisTurn = {55, 0, 0};
   push.chestTurn = {10, 0, 0};
   push.neckTurn = {-35, 0, 0};
   const float reachZ = m.b.waist + m.b.chest + 4;
   push.arm[1] = ballAt({m.shX + 6, 6, reachZ}, {1, 0.2f, -0.3f});
-  push.arm[0] = racketFromWrist(m, {-(m.shX + 6), 5, reachZ}, {-0.3f, 0, 1}, {0, 1, 0}, {-1, 0.2f, -0.3f});
+  push.arm[0] = racketFromWrist(m, {-(m.shX + 6), 5, reachZ}, {-0.3f, 0, 1}, {0, -1, 0}, {-1, 0.2f, -0.3f});
+  // The feet come up on to their toes (tucked under) before the knees.
+  CharacterPose toes = scaledPose(down, 0.5f);
+  addPose(toes, push, 0.5f);
   for (int side = 0; side < 2; ++side) {
     const float sign = side == 0 ? -1.0f : 1.0f;
-    push.leg[side] = footAt({sign * (m.hipX + 1), m.foot * 0.7f, -0.8f * m.leg}, {0, -0.3f, -1}, {0, -1, 0},
+    toes.leg[side] = footAt({sign * (m.hipX + 1), m.tuckedAnkle, -0.85f * m.leg}, {0, -0.75f, -0.65f},
+                            {0, -0.65f, 0.75f}, {0, -1, 0.3f});
+    push.leg[side] = footAt({sign * (m.hipX + 1), m.tuckedAnkle, -0.8f * m.leg}, {0, -0.85f, 0.5f}, {0, 0.53f, 0.85f},
                             {0, -1, 0.3f});
   }
   // Crouching, about to stand.
@@ -769,11 +799,12 @@ PoseOfTime diveLandingClip(const Marks& m) {
   crouch.chestTurn = {10, 0, 0};
   crouch.neckTurn = {-20, 0, 0};
   setFeet(crouch, m, 2, 2, -2);
-  crouch.arm[0] = racketFromWrist(m, {-(m.g + 4), m.hip * 0.6f, 16}, {-0.2f, 0.4f, 1}, {1, 0, 0.2f},
-                                  {-0.5f, -0.3f, -1});
+  crouch.arm[0] =
+      racketFromWrist(m, {-(m.g + 4), m.hip * 0.6f, 16}, {-0.2f, 0.4f, 1}, {1, 0, 0.2f}, {-0.5f, -0.3f, -1});
   crouch.arm[1] = ballAt({m.g + 4, m.hip * 0.5f, 18}, {0.5f, -0.3f, -1});
   return Keyed({{0, start},
                 {96, down},
+                {160, toes},
                 {224, push},
                 {352, crouch},
                 {static_cast<float>(clipDurationMs(kClipDiveLanding)), stand(m)}},
@@ -805,7 +836,8 @@ CharacterMotion::CharacterMotion(const CharacterBuild& build) : shape(build) {
   for (size_t clip = 0; clip < kCharacterClipCount; ++clip) {
     Clip& c = clips[clip];
     for (uint32_t frame = 0; frame < kCharacterClips[clip].frames; ++frame) {
-      c.frameLocals.push_back(localsFromWorlds(poseWorlds(build.body, c.pose(static_cast<float>(frame * 32)), c.spaces)));
+      c.frameLocals.push_back(
+          localsFromWorlds(poseWorlds(build.body, c.pose(static_cast<float>(frame * 32)), c.spaces)));
     }
   }
 }

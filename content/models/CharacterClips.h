@@ -5,7 +5,7 @@
 // the body rises on its toes or jumps as far as its arms need to reach the
 // serve's toss and smash.
 //
-// Timing is the game's (Part 2.2): 32 ms a frame; a clip of N frames lasts
+// Timing is the game's: 32 ms a frame; a clip of N frames lasts
 // (N - 1) x 32 ms and, looping, shows its last frame for one frame before
 // the first comes back, so a looping clip is periodic over N x 32 ms. Every
 // clip starts from its own first frame.
@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "content/models/CharacterRig.h"
+#include "tennis/Court.h"
 
 struct CharacterClipInfo {
   const char* file;  // beside the model; clip 0 is the model file itself
@@ -26,23 +27,21 @@ struct CharacterClipInfo {
 constexpr size_t kCharacterClipCount = 14;
 extern const std::array<CharacterClipInfo, kCharacterClipCount> kCharacterClips;
 
-// Clip numbers (Part 2.2's table).
-enum CharacterClip : size_t {
-  kClipIdle,
-  kClipRun,
-  kClipForehand,
-  kClipBackhand,
-  kClipServeReady,
-  kClipServeToss,
-  kClipServeBallUp,
-  kClipServeCatch,
-  kClipServeSwing,
-  kClipWon,
-  kClipLost,
-  kClipDiveTakeOff,
-  kClipDiveFlight,
-  kClipDiveLanding
-};
+// Clip numbers: the order in which the game loads the clip files.
+constexpr size_t kClipIdle = 0;
+constexpr size_t kClipRun = 1;
+constexpr size_t kClipForehand = 2;
+constexpr size_t kClipBackhand = 3;
+constexpr size_t kClipServeReady = 4;
+constexpr size_t kClipServeToss = 5;
+constexpr size_t kClipServeBallUp = 6;
+constexpr size_t kClipServeCatch = 7;
+constexpr size_t kClipServeSwing = 8;
+constexpr size_t kClipWon = 9;
+constexpr size_t kClipLost = 10;
+constexpr size_t kClipDiveTakeOff = 11;
+constexpr size_t kClipDiveFlight = 12;
+constexpr size_t kClipDiveLanding = 13;
 
 uint32_t clipDurationMs(size_t clip);
 
@@ -51,11 +50,13 @@ struct CharacterBuild {
   CharacterProportions body;
   float girth = 14;  // half width of the trunk at its widest
   float belly = 12;  // how far the trunk reaches forward
+  float footLength = 13;  // ankle to the tip of the toes
 };
 
-// The serve toss's start, in the player's space (Part 2.2 serveToss): where
-// the left hand brings the ball at the end of "saque01".
-inline constexpr Vector3 kServeTossPoint{-10.165f, 127.182f, 8.477f};
+// The serve toss's start in the player's own space (facing +z, its right on
+// -x): the game's toss offsets are given for a server facing +x. The left
+// hand brings the ball there by the end of "saque01".
+inline constexpr Vector3 kServeTossPoint{-kTossOffsetZ, kTossOffsetY, kTossOffsetX};
 // The height the ball falls to by the end of "saque02" (where the hand
 // catches it when no swing came).
 float serveCatchHeight();

@@ -7,7 +7,9 @@
 
 #include "content/models/WorldModels.h"
 
-// "models/<Name>/normal.ASZ", the thirteen clip files beside it, and "Icon.bmp".
+// Each character's "models/<Name>/normal.ASZ" (the model with its idle clip),
+// the thirteen clip files beside it and the racket strings' picture.
 std::vector<ModelAsset> characterModels();
-// Writes the characters and their portraits into the run folder.
+// Writes the characters and their portraits ("models/<Name>/Icon.bmp", 24-bit,
+// 64 x 64) into the run folder.
 void writeCharacters(const std::filesystem::path& runDir);

@@ -6,12 +6,12 @@
 namespace {
 
 constexpr const char* kBoneNames[kCharacterBoneCount] = {
-    "Cadera",  "Cintura", "Pecho",   "Cuello", "BrazoD", "AntebrazoD", "ManoD", "BrazoI",    "AntebrazoI",
-    "ManoI",   "MusloD",  "PiernaD", "PieD",   "MusloI", "PiernaI",    "PieI",  "Cola",      "PuntaCola"};
+    "Cadera", "Cintura", "Pecho",   "Cuello", "BrazoD", "AntebrazoD", "ManoD", "BrazoI", "AntebrazoI",
+    "ManoI",  "MusloD",  "PiernaD", "PieD",   "MusloI", "PiernaI",    "PieI",  "Cola",   "PuntaCola"};
 
 constexpr int kBoneParents[kCharacterBoneCount] = {
-    -1,     kPelvis,       kWaist,      kChest,        kChest,       kRightUpperArm, kRightForearm, kChest, kLeftUpperArm,
-    kLeftForearm, kPelvis, kRightThigh, kRightShin, kPelvis, kLeftThigh, kLeftShin, kPelvis, kTailBase};
+    -1,           kPelvis, kWaist,      kChest,     kChest,  kRightUpperArm, kRightForearm, kChest,  kLeftUpperArm,
+    kLeftForearm, kPelvis, kRightThigh, kRightShin, kPelvis, kLeftThigh,     kLeftShin,     kPelvis, kTailBase};
 
 // Held ball: its centre past the fist, in the fingers.
 constexpr float kBallPastFist = 8.5f;

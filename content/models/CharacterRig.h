@@ -24,28 +24,28 @@
 
 #include "engine/Matrix.h"
 #include "engine/Vector3.h"
+#include "tennis/Court.h"
 
-enum CharacterBone {
-  kPelvis,
-  kWaist,
-  kChest,
-  kNeck,
-  kRightUpperArm,
-  kRightForearm,
-  kRightHand,
-  kLeftUpperArm,
-  kLeftForearm,
-  kLeftHand,
-  kRightThigh,
-  kRightShin,
-  kRightFoot,
-  kLeftThigh,
-  kLeftShin,
-  kLeftFoot,
-  kTailBase,
-  kTailTip,
-  kCharacterBoneCount
-};
+// The bones, as indices of BoneMatrices.
+constexpr int kPelvis = 0;
+constexpr int kWaist = 1;
+constexpr int kChest = 2;
+constexpr int kNeck = 3;
+constexpr int kRightUpperArm = 4;
+constexpr int kRightForearm = 5;
+constexpr int kRightHand = 6;
+constexpr int kLeftUpperArm = 7;
+constexpr int kLeftForearm = 8;
+constexpr int kLeftHand = 9;
+constexpr int kRightThigh = 10;
+constexpr int kRightShin = 11;
+constexpr int kRightFoot = 12;
+constexpr int kLeftThigh = 13;
+constexpr int kLeftShin = 14;
+constexpr int kLeftFoot = 15;
+constexpr int kTailBase = 16;
+constexpr int kTailTip = 17;
+constexpr int kCharacterBoneCount = 18;
 
 // The node name of each bone and its parent (-1: the model's root). Parents
 // come before their children.
@@ -85,7 +85,7 @@ struct CharacterProportions {
 Vector3 racketStringsInHand(const CharacterProportions& body);
 Vector3 ballInHand(const CharacterProportions& body);
 constexpr float kRacketReach = 30.0f;  // fist to the strings' centre
-constexpr float kHeldBallRadius = 7.07f;
+constexpr float kHeldBallRadius = kBallRadius;
 
 // The right hand's axes when the racket's shaft runs along `dir` and its
 // strings face `face` (made square to `dir`).

@@ -1,0 +1,99 @@
+#include "app/DoublesMatch.h"
+
+#include <utility>
+
+#include "app/Language.h"
+#include "engine/TrackingCamera.h"
+#include "tennis/Court.h"
+
+namespace {
+
+const std::shared_ptr<TennisPlayer>& partnerOf(const DoublesSide& pair, const std::shared_ptr<TennisPlayer>& one) {
+  return pair.first == one ? pair.second : pair.first;
+}
+
+}  // namespace
+
+DoublesMatch::DoublesMatch(MatchParts shared, std::array<std::shared_ptr<TennisPlayer>, 4> slots)
+    : MatchState(std::move(shared), kDoublesSideZ) {
+  sides[0] = DoublesSide{slots[0], slots[2], slots[0], slots[2]};
+  sides[1] = DoublesSide{slots[3], slots[1], slots[3], slots[1]};
+  for (int s = 0; s < 2; ++s) {
+    const DoublesSide& own = sides[s];
+    const DoublesSide& other = sides[1 - s];
+    own.first->setTeam(own.second, other.first, other.second);
+    own.second->setTeam(own.first, other.first, other.second);
+  }
+  begin();
+}
+
+void DoublesMatch::afterGame() {
+  finishGame();
+  DoublesSide& serving = sides[referee.servingSide];
+  const std::shared_ptr<TennisPlayer> previousServer = serving.lastServer;
+  serving.first = partnerOf(serving, previousServer);
+  serving.second = previousServer;
+  serving.lastServer = serving.first;
+  DoublesSide& receiving = sides[referee.receivingSide()];
+  receiving.first = partnerOf(receiving, receiving.fixedReceiver);
+  receiving.second = receiving.fixedReceiver;
+}
+
+std::string DoublesMatch::playerName(int32_t index) const {
+  return side(index).first->name() + " " + text(kTextAnd) + " " + side(index).second->name();
+}
+
+void DoublesMatch::setPlayerState(int32_t index, PlayerState state) {
+  side(index).first->setState(state);
+  side(index).second->setState(state);
+}
+
+bool DoublesMatch::animationDone(int32_t index) const {
+  return side(index).first->timeBeyondEnd(1) >= 0 && side(index).second->timeBeyondEnd(1) >= 0;
+}
+
+void DoublesMatch::startIntro() {
+  // Holder i carries the player of slot i.
+  loadIntro(kIntroDoublesFile, {sides[0].first, sides[1].second, sides[0].second, sides[1].first});
+}
+
+void DoublesMatch::setUpServe() {
+  const bool newPoint = referee.faults != 1;
+  referee.prepareServe();
+  const int32_t serving = referee.servingSide;
+  const int32_t receivingIndex = referee.receivingSide();
+  DoublesSide& receiving = sides[receivingIndex];
+  if (newPoint) std::swap(receiving.first, receiving.second);
+  const DoublesSide& server = sides[serving];
+
+  server.first->setState(PlayerState::Serving);
+  server.second->setState(PlayerState::Moving);
+  receiving.first->setState(PlayerState::Moving);
+  receiving.second->setState(PlayerState::Moving);
+  const int32_t court = referee.serveCourt;
+  const int32_t other = referee.receiverCourt();
+  server.first->placeForPoint(kDoublesPlace[serving][0], court);
+  server.second->placeForPoint(kDoublesPlace[serving][1], other);
+  receiving.first->placeForPoint(kDoublesPlace[receivingIndex][0], other);
+  receiving.second->placeForPoint(kDoublesPlace[receivingIndex][1], court);
+
+  referee.ballSide = receivingIndex;
+  parts.ball->setServer(server.first.get());
+  parts.ball->attachToServer();
+  referee.recomputeBox();
+}
+
+void DoublesMatch::changeEnds() {
+  std::swap(sides[0], sides[1]);
+  parts.scoreboard->changeEnds();
+}
+
+void DoublesMatch::aimCameraAt(int32_t index) {
+  if (const auto camera = std::dynamic_pointer_cast<TrackingCamera>(parts.scene->camera())) {
+    camera->setTargets(side(index).first, side(index).second);
+  }
+}
+
+std::string DoublesMatch::winnerText(int32_t index) const {
+  return playerName(index) + " " + text(kTextWinDoubles);
+}

@@ -1,0 +1,260 @@
+#include "app/MatchState.h"
+
+#include <GL/gl.h>
+
+#include <filesystem>
+#include <system_error>
+#include <utility>
+
+#include "app/Keyboard.h"
+#include "app/Language.h"
+#include "engine/ImageTextureFactory.h"
+#include "engine/Log.h"
+#include "engine/BroadcastCamera.h"
+#include "engine/Sound.h"
+#include "tennis/TennisPlayerHolder.h"
+
+namespace {
+
+std::shared_ptr<TextureFactory> matchTextures;
+
+// The game's factory, except that a picture that is not there is never
+// handed to the image decoder: a match then also builds where no image
+// library was started. The message is the one the decoder gives.
+class PresentImageTextureFactory : public ImageTextureFactory {
+ public:
+  std::shared_ptr<Texture> create(const std::string& path) override {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error)) {
+      printMessage("No se pudo cargar la imagen %s\n", path.c_str());
+      return Texture::undecoded(path);
+    }
+    return ImageTextureFactory::create(path);
+  }
+};
+
+}  // namespace
+
+void setMatchTextureFactory(std::shared_ptr<TextureFactory> textures) { matchTextures = std::move(textures); }
+
+std::shared_ptr<TextureFactory> matchTextureFactory() {
+  if (matchTextures) return matchTextures;
+  return std::make_shared<PresentImageTextureFactory>();
+}
+
+TimedMessage::TimedMessage(std::shared_ptr<TextureFactory> textures)
+    : font(std::make_shared<Font>(kMessageFontPath, kMessageSpacing, std::move(textures))) {}
+
+void TimedMessage::show(std::string text, int32_t ms) {
+  shown = std::move(text);
+  countdown = ms;
+}
+
+void TimedMessage::draw2D() {
+  if (!visible()) return;
+  if (font->hasAlpha()) {
+    glEnable(GL_BLEND);
+  } else {
+    glDisable(GL_BLEND);
+  }
+  glEnable(GL_TEXTURE_2D);
+  glColor3f(1.0f, 1.0f, 1.0f);
+  font->drawText(shown, kMessageX, kMessageY, 1.0f);
+  glDisable(GL_BLEND);
+}
+
+MatchState::MatchState(MatchParts shared, float halfWidth) : parts(std::move(shared)), referee(halfWidth) {}
+
+void MatchState::begin() {
+  // The fader is opaque black when new: the picture fades in.
+  parts.fader->startFade(0.0f, 0.0f, 0.0f, 0.0f, kIntroFadeSeconds);
+  startIntro();
+  referee.phase = IntroPlaying;
+  parts.scene->setCamera(kIntroCameraName);
+  if (parts.umpire) {
+    parts.umpire->root()->setAnimation(kUmpireClipIntro);
+    parts.umpire->root()->resetClock();
+    parts.umpire->setHeadTracking(false);
+  }
+}
+
+void MatchState::loadIntro(const std::string& path, std::vector<std::shared_ptr<TennisPlayer>> players) {
+  PlayerHolderReader reader(path, std::move(players), parts.textures);
+  const std::shared_ptr<Model> model = reader.load();
+  parts.scene->addModel(model);
+  introScene = model->root;
+}
+
+void MatchState::finishGame() {
+  ++gamesPlayed;
+  if (endsChangeAfter(gamesPlayed)) {
+    changeEnds();
+  } else {
+    referee.servingSide = 1 - referee.servingSide;
+  }
+  parts.scoreboard->clearPoints();
+  referee.startGame();
+}
+
+std::string MatchState::withCaption(int32_t side, int32_t textIndex) const {
+  return playerName(side) + " \n " + text(textIndex);
+}
+
+void MatchState::onFrame() {
+  switch (referee.phase) {
+    case IntroPlaying: playIntro(); break;
+    case LeavingIntro: leaveIntro(); break;
+    case ServeInFlight:
+    case BallInPlay:
+    case AfterGoodBounce: refereeRally(); break;
+    case PointOver: endPoint(); break;
+    case ShowingMessage:
+      if (parts.message->countdownMs() <= 0) {
+        parts.scoreboard->setTimerMs(scoreDelay);
+        referee.phase = ShowingScore;
+      }
+      break;
+    case ShowingScore:
+      if (parts.scoreboard->timerMs() <= 0) {
+        parts.fader->startFade(0.0f, 0.0f, 0.0f, 1.0f, kPointFadeSeconds);
+        referee.phase = BetweenPoints;
+      }
+      break;
+    case BetweenPoints:
+      if (!parts.fader->isFading()) {
+        parts.fader->startFade(0.0f, 0.0f, 0.0f, 0.0f, kPointFadeSeconds);
+        referee.phase = ServeInFlight;
+        setUpServe();
+        parts.scene->setCamera(kBroadcastCameraName);
+      }
+      break;
+    case SetLoserShown:
+      if (animationDone(loser)) {
+        parts.scene->setCamera(kFixedCameraName);
+        aimCameraAt(winner);
+        setPlayerState(winner, PlayerState::Won);
+        referee.phase = SetWinnerShown;
+      }
+      break;
+    case SetWinnerShown:
+      if (animationDone(winner)) {
+        show(withCaption(winner, kTextSet), kMessageMs);
+        scoreDelay = kScoreDisplayMs;
+        afterGame();
+        referee.phase = ShowingMessage;
+      }
+      break;
+    case MatchWonMessage:
+      if (parts.message->countdownMs() <= 0) {
+        parts.scoreboard->setShowTable(true);
+        referee.phase = FinalScore;
+      }
+      break;
+    case FinalScore:
+      // Held, not pressed: a press between two frames must not skip the table.
+      if (isKeyDown(kKeyEnter)) {
+        parts.fader->startFade(0.0f, 0.0f, 0.0f, 1.0f, kPointFadeSeconds);
+        referee.phase = LeavingMatch;
+      }
+      break;
+    case LeavingMatch:
+      if (!parts.fader->isFading()) referee.phase = MatchFinished;
+      break;
+    default: break;
+  }
+}
+
+void MatchState::playIntro() {
+  bool ending = !introScene || introScene->timeBeyondEnd(1) > -kIntroTailMs;
+  if (ending || isKeyDown(kKeyEnter) || isKeyDown(kKeyEscape)) {
+    parts.fader->startFade(1.0f, 1.0f, 1.0f, 1.0f, kIntroFadeSeconds);
+    referee.phase = LeavingIntro;
+  }
+}
+
+void MatchState::leaveIntro() {
+  if (parts.fader->isFading()) return;
+  if (introScene) {
+    for (int i = 0; i < 4; ++i) {
+      const std::string name = std::string(kPlayerHolderPrefix) + "[" + std::to_string(i) + "]";
+      if (const auto holder = std::dynamic_pointer_cast<TennisPlayerHolder>(introScene->findNode(name))) {
+        holder->giveModelBack();
+      }
+    }
+    parts.scene->remove(introScene);
+    introScene.reset();
+  }
+  parts.fader->startFade(1.0f, 1.0f, 1.0f, 0.0f, kIntroFadeSeconds);
+  referee.phase = ServeInFlight;
+  setUpServe();
+  playMusic(kInGameMusic);
+  resumeMusic();
+  parts.scene->setCamera(kBroadcastCameraName);
+  if (parts.umpire) {
+    parts.umpire->root()->setAnimation(kUmpireClipPlay);
+    parts.umpire->setHeadTracking(true);
+  }
+}
+
+void MatchState::refereeRally() {
+  BallReading reading;
+  reading.bounceCount = parts.ball->bounceCount();
+  reading.bounceX = parts.ball->lastBounce().x;
+  reading.bounceZ = parts.ball->lastBounce().z;
+  reading.direction = parts.ball->direction();
+  switch (referee.judge(reading)) {
+    case RefereeCall::Fault:
+      show(text(kTextFault), kMessageMs);
+      scoreDelay = 0;  // a second serve: no score to show
+      break;
+    case RefereeCall::DoubleFault: show(text(kTextFault), kMessageMs); break;
+    case RefereeCall::Out: show(text(kTextOut), kMessageMs); break;
+    default: break;
+  }
+}
+
+void MatchState::endPoint() {
+  const int32_t code = parts.scoreboard->pointLostBy(referee.ballSide);
+  const PointOutcome outcome = readPointCode(code);
+  winner = outcome.winner;
+  loser = outcome.loser;
+  switch (outcome.kind) {
+    case kPointPlayed:
+      scoreDelay = kScoreDisplayMs;
+      referee.phase = ShowingMessage;
+      break;
+    case kGameWon:
+      show(withCaption(winner, kTextGame), kMessageMs);
+      scoreDelay = kScoreDisplayMs;
+      setPlayerState(winner, PlayerState::Won);
+      setPlayerState(loser, PlayerState::Lost);
+      afterGame();
+      referee.phase = ShowingMessage;
+      break;
+    case kSetWon:
+      parts.scene->setCamera(kFixedCameraName);
+      aimCameraAt(loser);
+      setPlayerState(loser, PlayerState::Lost);
+      referee.tieBreak = false;
+      referee.phase = SetLoserShown;
+      break;
+    case kMatchWon:
+      parts.scene->setCamera(kFixedRotateCameraName);
+      aimCameraAt(winner);
+      show(winnerText(winner), kWinnerMessageMs);
+      setPlayerState(loser, PlayerState::Lost);
+      setPlayerState(winner, PlayerState::Won);
+      playMusic(kWinnerMusic);
+      resumeMusic();
+      referee.phase = MatchWonMessage;
+      break;
+    case kTieBreakStarts:
+      show(text(kTextTieBreak), kMessageMs);
+      scoreDelay = 0;
+      referee.startTieBreak();
+      referee.phase = ShowingMessage;
+      break;
+    default: referee.phase = ShowingMessage; break;
+  }
+  if (outcome.kind != kMatchWon) playEffect(kRandomCheerSound);
+}

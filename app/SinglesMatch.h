@@ -1,0 +1,30 @@
+#pragma once
+// A match of one player a side. The side index is the player's index too:
+// side 0 plays on +x. Changing ends swaps the two players between the sides
+// (and the score's columns with them), so whoever is on side 0 plays on +x.
+
+#include <array>
+#include <memory>
+
+#include "app/MatchState.h"
+
+class SinglesMatch : public MatchState {
+ public:
+  // side0, side1: the players of slots 0 and 1. Opens the introduction.
+  SinglesMatch(MatchParts parts, std::shared_ptr<TennisPlayer> side0, std::shared_ptr<TennisPlayer> side1);
+
+  void afterGame() override;
+  std::string playerName(int32_t side) const override;
+  void setPlayerState(int32_t side, PlayerState state) override;
+  bool animationDone(int32_t side) const override;
+  void startIntro() override;
+  void setUpServe() override;
+  void changeEnds() override;
+  void aimCameraAt(int32_t side) override;
+  std::string winnerText(int32_t side) const override;
+
+  const std::shared_ptr<TennisPlayer>& player(int32_t side) const { return players[side & 1]; }
+
+ private:
+  std::array<std::shared_ptr<TennisPlayer>, 2> players;
+};
