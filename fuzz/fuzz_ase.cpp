@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "assets/AseReader.h"
-#include "assets/ModelInspection.h"
+#include "assets/ModelProbe.h"
 #include "engine/TextureFactory.h"
 
 namespace {

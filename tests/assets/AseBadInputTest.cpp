@@ -6,7 +6,7 @@
 #include <string>
 
 #include "AseTestSupport.h"
-#include "assets/ModelInspection.h"
+#include "assets/ModelProbe.h"
 #include "engine/BillboardObject.h"
 #include "engine/BoneObject.h"
 #include "engine/SkinnedObject.h"

@@ -22,7 +22,7 @@
 #include <optional>
 
 #include "assets/AseReader.h"
-#include "assets/ModelInspection.h"
+#include "assets/ModelProbe.h"
 #include "engine/Camera.h"
 #include "engine/TextureFactory.h"
 

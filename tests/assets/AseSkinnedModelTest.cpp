@@ -28,7 +28,7 @@
 #include <cmath>
 
 #include "AseTestSupport.h"
-#include "assets/ModelInspection.h"
+#include "assets/ModelProbe.h"
 #include "engine/BoneObject.h"
 #include "engine/SkinnedObject.h"
 

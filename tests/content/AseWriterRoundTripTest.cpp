@@ -10,7 +10,7 @@
 #include <string>
 
 #include "assets/AseReader.h"
-#include "assets/ModelInspection.h"
+#include "assets/ModelProbe.h"
 #include "content/models/AseWriter.h"
 #include "engine/Animation.h"
 #include "engine/BoneObject.h"

@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "assets/ModelInspection.h"
+#include "assets/ModelProbe.h"
 #include "engine/BoneObject.h"
 #include "engine/SkinnedObject.h"
 #include "tennis/Court.h"

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "assets/ModelInspection.h"
+#include "assets/ModelProbe.h"
 #include "content/models/CourtLayout.h"
 #include "engine/Camera.h"
 #include "engine/Material.h"

@@ -11,7 +11,7 @@
 #include <map>
 #include <string>
 
-#include "assets/ModelInspection.h"
+#include "assets/ModelProbe.h"
 #include "content/models/CourtLayout.h"
 #include "engine/Animation.h"
 #include "engine/BillboardObject.h"

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "assets/AseReader.h"
-#include "assets/ModelInspection.h"
+#include "assets/ModelProbe.h"
 #include "engine/BillboardObject.h"
 #include "engine/BoneObject.h"
 #include "engine/Camera.h"

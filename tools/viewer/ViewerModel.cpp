@@ -6,7 +6,7 @@
 #include <functional>
 
 #include "assets/AseReader.h"
-#include "assets/ModelInspection.h"
+#include "assets/ModelProbe.h"
 #include "engine/BoneObject.h"
 #include "engine/ImageTextureFactory.h"
 #include "engine/ShaderSupport.h"

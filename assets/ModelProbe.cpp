@@ -1,4 +1,4 @@
-#include "assets/ModelInspection.h"
+#include "assets/ModelProbe.h"
 
 #include <functional>
 #include <set>
