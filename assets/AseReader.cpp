@@ -121,12 +121,7 @@ void AseReader::readScene(AseTokenizer& tokens) {
   int32_t last = 0;
   int32_t ticks = 0;
   std::string_view token;
-  while (true) {
-    if (!tokens.next(token)) {
-      tokens.reportEnd();
-      break;
-    }
-    if (token == "}") break;
+  while (tokens.nextInBlock(token)) {
     if (token == "*SCENE_FIRSTFRAME") {
       tokens.readInt(first);
     } else if (token == "*SCENE_LASTFRAME") {
@@ -171,12 +166,7 @@ std::shared_ptr<Animation> AseReader::newAnimation() const {
 
 void AseReader::readMaterialList(AseTokenizer& tokens) {
   std::string_view token;
-  while (true) {
-    if (!tokens.next(token)) {
-      tokens.reportEnd();
-      return;
-    }
-    if (token == "}") return;
+  while (tokens.nextInBlock(token)) {
     if (token == "*MATERIAL") readMaterial(tokens);
   }
 }
@@ -218,12 +208,7 @@ void AseReader::readMaterial(AseTokenizer& tokens) {
     return colour;
   };
   std::string_view token;
-  while (true) {
-    if (!tokens.next(token)) {
-      tokens.reportEnd();
-      break;
-    }
-    if (token == "}") break;
+  while (tokens.nextInBlock(token)) {
     if (token == "*MATERIAL_NAME") {
       material = makeMaterial(tokens.readQuoted());
     } else if (token == "*MATERIAL_AMBIENT") {
@@ -245,12 +230,7 @@ void AseReader::readMaterial(AseTokenizer& tokens) {
 void AseReader::readMapDiffuse(AseTokenizer& tokens, Material& material) {
   std::string bitmap;
   std::string_view token;
-  while (true) {
-    if (!tokens.next(token)) {
-      tokens.reportEnd();
-      break;
-    }
-    if (token == "}") break;
+  while (tokens.nextInBlock(token)) {
     if (token == "*BITMAP") bitmap = tokens.readQuoted();
   }
   // The exporter writes the artist's Windows path; the game keeps images
@@ -324,12 +304,7 @@ std::shared_ptr<SceneObject> AseReader::readObject(AseTokenizer& tokens, AseObje
   // The block's own "{": any later one opens a nested block to skip.
   std::string_view token;
   if (tokens.peek() == "{") tokens.next(token);
-  while (true) {
-    if (!tokens.next(token)) {
-      tokens.reportEnd();
-      break;
-    }
-    if (token == "}") break;
+  while (tokens.nextInBlock(token)) {
     if (token == "*NODE_NAME") {
       std::shared_ptr<SceneObject> named = object;
       const std::string name = readNodeName(tokens, named);
@@ -414,12 +389,7 @@ void AseReader::readTransform(AseTokenizer& tokens, SceneObject& object, Animati
   bool seen[4] = {false, false, false, false};
   static constexpr std::string_view kRowNames[4] = {"*TM_ROW0", "*TM_ROW1", "*TM_ROW2", "*TM_ROW3"};
   std::string_view token;
-  while (true) {
-    if (!tokens.next(token)) {
-      tokens.reportEnd();
-      break;
-    }
-    if (token == "}") break;
+  while (tokens.nextInBlock(token)) {
     for (int row = 0; row < 4; ++row) {
       if (token == kRowNames[row]) {
         seen[row] = true;
@@ -466,12 +436,7 @@ void AseReader::readCamera(AseTokenizer& tokens) {
   bool transformRead = false;
   bool animationRead = false;
   std::string_view token;
-  while (true) {
-    if (!tokens.next(token)) {
-      tokens.reportEnd();
-      break;
-    }
-    if (token == "}") break;
+  while (tokens.nextInBlock(token)) {
     if (token == "*NODE_NAME") {
       camera->setName(tokens.readQuoted());
     } else if (token == "*NODE_PARENT") {
@@ -484,12 +449,7 @@ void AseReader::readCamera(AseTokenizer& tokens) {
         transformRead = true;
       }
     } else if (token == "*CAMERA_SETTINGS") {
-      while (true) {
-        if (!tokens.next(token)) {
-          tokens.reportEnd();
-          break;
-        }
-        if (token == "}") break;
+      while (tokens.nextInBlock(token)) {
         if (token == "*CAMERA_NEAR") {
           const float nearPlane = tokens.readFloat();
           camera->setNearPlane(nearPlane == 0.0f ? 1.0f : nearPlane);

@@ -150,12 +150,7 @@ void AseReader::readMesh(AseTokenizer& tokens, SceneObject& object) {
   bool texFacesRead = false;
   std::vector<Face> texFaces;
   std::string_view token;
-  while (true) {
-    if (!tokens.next(token)) {
-      tokens.reportEnd();
-      break;
-    }
-    if (token == "}") break;
+  while (tokens.nextInBlock(token)) {
     if (token == "*MESH_NUMVERTEX") {
       vertexCount = readCount(tokens);
     } else if (token == "*MESH_NUMFACES") {
@@ -373,22 +368,12 @@ void AseReader::readMesh(AseTokenizer& tokens, SceneObject& object) {
 
 void AseReader::readSkin(AseTokenizer& tokens, SkinnedObject& skin) {
   std::string_view token;
-  while (true) {
-    if (!tokens.next(token)) {
-      tokens.reportEnd();
-      return;
-    }
-    if (token == "}") return;
+  while (tokens.nextInBlock(token)) {
     if (token == "*SKIN_INFO") {
       if (!openBlock(tokens, "*SKIN_INFO")) continue;
       // Bone 0 is the skin itself.
       if (skin.bones().empty()) skin.addBone(&skin);
-      while (true) {
-        if (!tokens.next(token)) {
-          tokens.reportEnd();
-          break;
-        }
-        if (token == "}") break;
+      while (tokens.nextInBlock(token)) {
         if (token != "*BONE_NAME") continue;
         const std::string name = tokens.readQuoted();
         if (skin.bones().size() >= kMaxBones) {
@@ -512,12 +497,7 @@ void AseReader::readAnimation(AseTokenizer& tokens, SceneObject& object, Animati
   bool rotationsRead = false;
   bool textureOffsetsRead = false;
   std::string_view token;
-  while (true) {
-    if (!tokens.next(token)) {
-      tokens.reportEnd();
-      break;
-    }
-    if (token == "}") break;
+  while (tokens.nextInBlock(token)) {
     if (token == "*CONTROL_POS_TRACK") {
       if (!openBlock(tokens, "*CONTROL_POS_TRACK")) continue;
       positionsRead = true;

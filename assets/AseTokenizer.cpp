@@ -444,3 +444,11 @@ double AseTokenizer::leadingDouble(std::string_view token) {
   (void)stop;
   return value;
 }
+
+bool AseTokenizer::nextInBlock(std::string_view& token) {
+  if (!next(token)) {
+    reportEnd();
+    return false;
+  }
+  return token != "}";
+}

@@ -52,6 +52,9 @@ class AseTokenizer {
   // same token and line that calling next() until such a token would give,
   // for tails of lines whose plain tokens do not matter.
   bool nextMarked(std::string_view& token);
+  // The next token of a block whose "{" has been read: false at its closing
+  // "}" (consumed), and at the end of the input, which is reported once.
+  bool nextInBlock(std::string_view& token);
   // The next token without consuming it; empty at the end of the input.
   std::string_view peek();
   bool atEnd();
