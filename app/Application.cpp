@@ -20,6 +20,7 @@
 #include "tennis/BallModel.h"
 #include "tennis/Character.h"
 #include "tennis/CpuPlayer.h"
+#include "tennis/HumanPlayer.h"
 #include "tennis/PlayEffects.h"
 
 uint32_t stepAccumulator = 0;
@@ -27,22 +28,17 @@ std::shared_ptr<Application> application;
 
 namespace {
 
-// The player factory's character type for each character index of the set-up
-// (index 0, before any choice, plays as the first character).
-constexpr int kCharacterTypes[kCharacterCount + 1] = {0, 0, 2, 1, 6};
-
 std::shared_ptr<TennisPlayer> createPlayer(int32_t slot, const std::shared_ptr<Pelota>& ball,
                                            const std::shared_ptr<Scene>& scene,
                                            const std::shared_ptr<TextureFactory>& textures) {
   const PlayerSlot& chosen = matchSetup.slots[slot];
-  // A character index from outside the table plays as the entry before any choice.
-  const int32_t character = chosen.character >= 0 && chosen.character <= kCharacterCount ? chosen.character : 0;
   const bool human = chosen.controller < kKeySetCount;
-  Character built(kCharacterTypes[character], human ? kHumanController : kCpuController, ball, scene, textures);
+  Character built(characterIdentifier(chosen.character), human ? kHumanController : kCpuController, ball, scene, textures);
   scene->addModel(built.model());
   const std::shared_ptr<TennisPlayer> player = built.player();
   if (human) {
     player->setKeys(settings.keySets[std::max(chosen.controller, 0)]);
+    if (const auto person = std::dynamic_pointer_cast<HumanPlayer>(player)) person->setKeyTest(isKeyDown);
   } else if (const auto cpu = std::dynamic_pointer_cast<CpuPlayer>(player)) {
     cpu->setLevel(chosen.controller - kKeySetCount);
   }
@@ -82,7 +78,8 @@ void Application::frame() {
     menu->goToScreen(menu->screen() == Playing ? Paused : Playing);
   }
   if (match) match->onFrame();
-  if (stepped) scene->draw();
+  if (stepped && drawing) scene->draw();
+  if (stepped && !drawing) scene->dropFinishedEffects();
   carryOutPhaseRequests();
 }
 

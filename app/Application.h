@@ -42,6 +42,9 @@ class Application {
   void goToMainMenu();
   void startSinglesMatch();
   void startDoublesMatch();
+  // Tools that play matches without a window (the simulator) turn drawing
+  // off; everything else runs as in the game.
+  void setDrawing(bool on) { drawing = on; }
 
   const std::shared_ptr<Scene>& currentScene() const { return scene; }
   const std::shared_ptr<Menu>& currentMenu() const { return menu; }
@@ -59,6 +62,7 @@ class Application {
   std::shared_ptr<Menu> menu;
   std::shared_ptr<FrameTimer> timer;
   AppPhase phase = InMenus;
+  bool drawing = true;
 };
 
 // The process-wide Application, set once by the entry point and never reset.

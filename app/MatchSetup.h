@@ -43,3 +43,6 @@ extern MatchSetup matchSetup;
 void resetPlayerSlots();
 // The slots that play: 0 and 1 in singles, all four in doubles.
 int32_t playingSlotCount();
+// The character table's identifier (see characterName) of a slot's character
+// index; an index outside 0..kCharacterCount plays as the one before any choice.
+int32_t characterIdentifier(int32_t character);

@@ -166,7 +166,12 @@ void MatchState::onFrame() {
 
 void MatchState::playIntro() {
   bool ending = !introScene || introScene->timeBeyondEnd(1) > -kIntroTailMs;
-  if (ending || isKeyDown(kKeyEnter) || isKeyDown(kKeyEscape)) {
+  const bool keyHeld = isKeyDown(kKeyEnter) || isKeyDown(kKeyEscape);
+  // The Enter that started the match may still be down: only a key pressed
+  // after the introduction began skips it.
+  const bool skipped = keyHeld && introKeysReleased;
+  if (!keyHeld) introKeysReleased = true;
+  if (ending || skipped) {
     parts.fader->startFade(1.0f, 1.0f, 1.0f, 1.0f, kIntroFadeSeconds);
     referee.phase = LeavingIntro;
   }
@@ -202,7 +207,18 @@ void MatchState::refereeRally() {
   reading.bounceX = parts.ball->lastBounce().x;
   reading.bounceZ = parts.ball->lastBounce().z;
   reading.direction = parts.ball->direction();
-  switch (referee.judge(reading)) {
+  const int32_t server = referee.servingSide;
+  const RefereeCall call = referee.judge(reading);
+  if (call != RefereeCall::Nothing) {
+    endedRally = RallyReport{};
+    endedRally.server = server;
+    endedRally.call = call;
+    endedRally.net = parts.ball->stoppedByNet();
+    endedRally.shots = parts.ball->hitCount();
+    endedRally.serverName = playerName(server);
+    if (call == RefereeCall::Fault) reportRally(endedRally);
+  }
+  switch (call) {
     case RefereeCall::Fault:
       show(text(kTextFault), kMessageMs);
       scoreDelay = 0;  // a second serve: no score to show
@@ -218,6 +234,11 @@ void MatchState::endPoint() {
   const PointOutcome outcome = readPointCode(code);
   winner = outcome.winner;
   loser = outcome.loser;
+  // A plain point's code carries no side; the referee leaves ballSide on
+  // the side the point goes to.
+  endedRally.winner = referee.ballSide;
+  endedRally.winnerName = playerName(endedRally.winner);
+  endedRally.kind = outcome.kind;
   switch (outcome.kind) {
     case kPointPlayed:
       scoreDelay = kScoreDisplayMs;
@@ -257,4 +278,5 @@ void MatchState::endPoint() {
     default: referee.phase = ShowingMessage; break;
   }
   if (outcome.kind != kMatchWon) playEffect(kRandomCheerSound);
+  reportRally(endedRally);
 }

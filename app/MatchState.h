@@ -12,6 +12,7 @@
 // judgement of each bounce is the MatchReferee's.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -104,6 +105,22 @@ struct MatchParts {
   std::shared_ptr<TextureFactory> textures;
 };
 
+// How a rally ended, told to whoever follows the match without watching it
+// (the simulator, tests): once for each first fault and once for each point.
+struct RallyReport {
+  int32_t server = 0;  // the serving side
+  RefereeCall call = RefereeCall::Nothing;
+  bool net = false;  // the last hit ended against the net
+  int32_t shots = 0;  // hits of the ball, the serve included
+  int32_t winner = -1;  // the side that won the point; -1 after a first fault
+  int32_t kind = 0;  // for a point, the score's result (kPointPlayed ... kTieBreakStarts)
+  // Names as the scoreboard gives them when the call is made: sides swap
+  // with the ends.
+  std::string serverName;
+  std::string winnerName;
+};
+using RallyListener = std::function<void(const RallyReport&)>;
+
 class MatchState : public GameState {
  public:
   ~MatchState() override = default;
@@ -129,6 +146,7 @@ class MatchState : public GameState {
   int32_t lastLoser() const { return loser; }
   const std::shared_ptr<AnimatedGroup>& intro() const { return introScene; }
   const MatchParts& shared() const { return parts; }
+  void setRallyListener(RallyListener listener) { rallyListener = std::move(listener); }
 
  protected:
   MatchState(MatchParts parts, float halfWidth);
@@ -157,4 +175,13 @@ class MatchState : public GameState {
   void endPoint();
   void show(const std::string& text, int32_t ms) { parts.message->show(text, ms); }
   std::string withCaption(int32_t side, int32_t textIndex) const;
+  void reportRally(RallyReport report) const {
+    if (rallyListener) rallyListener(report);
+  }
+
+  // Enter and Escape have both been up since the introduction began.
+  bool introKeysReleased = false;
+  RallyListener rallyListener;
+  // The call that ended the rally being refereed, until its point is scored.
+  RallyReport endedRally;
 };

@@ -144,6 +144,9 @@ void reportNoDevice(const char* reason) {
 void initSound() {
   std::shared_ptr<SoundSystem>& system = installedSystem();
   if (system) return;
+  // SDL would otherwise take over SIGINT and SIGTERM and turn them into quit
+  // events that nobody reads: Ctrl+C and kill would no longer end the game.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
     reportNoDevice(SDL_GetError());
     return;

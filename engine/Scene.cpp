@@ -202,24 +202,32 @@ void Scene::drawTransparentObjects(const Matrix& view) {
   }
 }
 
+const Model* Scene::effectTemplate(const EffectInstance& effect) const {
+  const Model* model = effect.templateIndex < templates.size() ? templates[effect.templateIndex].get() : nullptr;
+  return model && model->root ? model : nullptr;
+}
+
+bool Scene::poseEffect(const Model& model, const EffectInstance& effect) {
+  AnimatedGroup& root = *model.root;
+  root.resetClock();
+  root.updateTree(effect.timeMs, Matrix(), 0);
+  return root.timeBeyondEnd(1) > 0;
+}
+
 void Scene::drawEffects(const Matrix& view) {
   effectList.sort([&view](const EffectInstance& a, const EffectInstance& b) {
     return eyeDepth(a.matrix, view) < eyeDepth(b.matrix, view);
   });
   for (auto it = effectList.begin(); it != effectList.end();) {
-    const Model* model = it->templateIndex < templates.size() ? templates[it->templateIndex].get() : nullptr;
-    // An instance of a template that does not exist (or has no root to time
-    // it) could never finish: it goes at once.
-    if (!model || !model->root) {
+    const Model* model = effectTemplate(*it);
+    // Without a template to time it, an instance could never finish: it goes at once.
+    if (!model) {
       it = effectList.erase(it);
       continue;
     }
     const std::shared_ptr<Material> material = model->materials.empty() ? nullptr : model->materials.front();
     if (material) material->apply();
-    AnimatedGroup& root = *model->root;
-    root.resetClock();
-    root.updateTree(it->timeMs, Matrix(), 0);
-    if (root.timeBeyondEnd(1) > 0) {
+    if (poseEffect(*model, *it)) {
       it = effectList.erase(it);
       continue;
     }
@@ -229,6 +237,13 @@ void Scene::drawEffects(const Matrix& view) {
     }
     ++it;
   }
+}
+
+void Scene::dropFinishedEffects() {
+  effectList.remove_if([this](const EffectInstance& effect) {
+    const Model* model = effectTemplate(effect);
+    return !model || poseEffect(*model, effect);
+  });
 }
 
 void Scene::drawOverlays() {

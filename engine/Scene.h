@@ -78,6 +78,9 @@ class Scene {
   uint32_t addEffectTemplate(std::shared_ptr<Model> model);
   // Starts the template's effect at `placement`, aged 0.
   void spawnEffect(uint32_t templateIndex, const Matrix& placement);
+  // Drawing removes the effects whose clip has finished; a scene stepped
+  // without being drawn (the match simulator) removes them with this.
+  void dropFinishedEffects();
   // Makes the first object of `objects` named `name` the camera, then loads
   // the camera's projection; an unknown name keeps the camera as it was.
   void setCamera(const std::string& name);
@@ -106,6 +109,10 @@ class Scene {
   void drawMaterials(MaterialList::iterator begin, MaterialList::iterator end, const Matrix& view);
   void drawTransparentObjects(const Matrix& view);
   void drawEffects(const Matrix& view);
+  // The effect's template; nullptr when it has none (or no root to time it).
+  const Model* effectTemplate(const EffectInstance& effect) const;
+  // Poses the template at the effect's age and tells whether its clip is over.
+  static bool poseEffect(const Model& model, const EffectInstance& effect);
   void drawOverlays();
   // Takes one object out of its material and the blended pass, or a camera
   // out of `objects`.

@@ -83,6 +83,8 @@ void Pelota::hitToward(float targetX, float targetY, float targetZ, float hitSpe
   if (seconds == 0.0f) seconds = kMinHitSeconds;
   const float verticalSpeed =
       (targetY / kUnitsPerMetre - p.y / kUnitsPerMetre + gravityMs2 * seconds * seconds / 2.0f) / seconds;
+  ++hits;
+  netted = false;
   if (verticalSpeed < 0.0f) printMessage("Pelota.cpp Golpear Hacia, con potencia negativa - Algo raro ha pasado\n");
   startFlight(heading, hitSpeed, verticalSpeed);
 }
@@ -119,11 +121,13 @@ void Pelota::attachToServer() {
   if (serverNode) holder = serverNode->findNode("Ball");
   headingRadians = 0.0f;
   bounces = 0;
+  hits = 0;
+  netted = false;
 }
 
 BallFlight Pelota::flight() const {
   return BallFlight{transform(), startHeight, startVerticalSpeed, startX, startZ, elapsed, landingTime, headingRadians,
-                    speed,       bounces,     lastBouncePoint,    falling};
+                    speed,       bounces,     lastBouncePoint,    falling,       hits,    netted};
 }
 
 void Pelota::restoreFlight(const BallFlight& saved) {
@@ -139,6 +143,8 @@ void Pelota::restoreFlight(const BallFlight& saved) {
   bounces = saved.bounceCount;
   lastBouncePoint = saved.lastBounce;
   falling = saved.descending;
+  hits = saved.hits;
+  netted = saved.stoppedByNet;
 }
 
 void Pelota::update(uint32_t dtMs, const Matrix& parentWorld, uint32_t*) {
@@ -180,6 +186,7 @@ void Pelota::update(uint32_t dtMs, const Matrix& parentWorld, uint32_t*) {
     if (crossingY < kNetTopY) {
       const float stopX = now.x > 0.0f ? -kBallRadius : (k >= 0.0f ? kBallRadius : -kBallRadius);
       placeAt(stopX, crossingY, crossingZ);
+      netted = true;
     }
   }
 

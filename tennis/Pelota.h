@@ -41,6 +41,8 @@ struct BallFlight {
   int32_t bounceCount = 0;
   Vector3 lastBounce;
   int32_t descending = 0;
+  int32_t hits = 0;
+  bool stoppedByNet = false;
 };
 
 class Pelota : public AnimatedGroup {
@@ -88,6 +90,10 @@ class Pelota : public AnimatedGroup {
   void update(uint32_t dtMs, const Matrix& parentWorld, uint32_t* animationIndex) override;
 
   int32_t bounceCount() const { return bounces; }
+  // Hits since the ball was last given to a server, the serve included.
+  int32_t hitCount() const { return hits; }
+  // The last hit ended against the net.
+  bool stoppedByNet() const { return netted; }
   const Vector3& lastBounce() const { return lastBouncePoint; }
   // 1 when the last free step did not raise the ball.
   int32_t descending() const { return falling; }
@@ -115,6 +121,8 @@ class Pelota : public AnimatedGroup {
   int32_t bounces = 0;
   Vector3 lastBouncePoint;
   int32_t falling = 0;
+  int32_t hits = 0;
+  bool netted = false;
   std::weak_ptr<SceneNode> holder;
   SceneNode* serverNode = nullptr;
   std::weak_ptr<Scene> effectScene;

@@ -127,6 +127,25 @@ TEST_F(MatchStartTest, DoublesBuildsADoublesMatchOfFourPlayers) {
   EXPECT_EQ(recorder->music, std::vector<std::string>{"sounds/MatchIntro.mp3"});
 }
 
+TEST_F(MatchStartTest, PersonMovesTheirPlayerWithTheKeysOfTheirSet) {
+  startIn(folder.path(), StartSingles);
+  const auto match = std::dynamic_pointer_cast<SinglesMatch>(app->currentMatch());
+  ASSERT_TRUE(match);
+  pressCharacterKey(kKeyEnter);
+  frameAfter(17);
+  releaseAllKeys();
+  for (int i = 0; i < 200 && match->phase() != ServeInFlight; ++i) frameAfter(17);
+  ASSERT_EQ(match->phase(), ServeInFlight);
+
+  // Slot 1 plays on key set 1, whose "left" (towards +z) is code 3.
+  const TennisPlayer& person = *match->player(1);
+  const float before = person.position().z;
+  pressCharacterKey(3);
+  for (int i = 0; i < 10; ++i) frameAfter(17);
+  releaseAllKeys();
+  EXPECT_GT(person.position().z, before);
+}
+
 TEST_F(MatchStartTest, MatchLoadsTheMatchEffectsAndPlaysTheIntroMusic) {
   startIn(folder.path(), StartSingles);
   EXPECT_EQ(recorder->samples.size(), 6u);
@@ -144,6 +163,12 @@ TEST_F(MatchStartTest, GameDataMatchPlaysOnPastItsIntroduction) {
   const auto match = std::dynamic_pointer_cast<MatchState>(app->currentMatch());
   ASSERT_TRUE(match);
 
+  // The Enter that started the match, still held, does not skip the intro.
+  pressCharacterKey(kKeyEnter);
+  frameAfter(17);
+  EXPECT_EQ(match->phase(), IntroPlaying);
+  releaseAllKeys();
+  frameAfter(17);
   pressCharacterKey(kKeyEnter);
   frameAfter(17);
   releaseAllKeys();

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
@@ -409,3 +410,16 @@ TEST_F(SoundSystemTest, NoDeviceLeavesEveryCallHarmless) {
 }
 
 }  // namespace
+
+// With sound started, Ctrl+C and kill still end the game: SDL must not keep
+// the signals for quit events that nobody reads.
+TEST(SoundSystemDeathTest, TerminationSignalStillEndsTheProgram) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        initSound();
+        std::raise(SIGTERM);
+        std::exit(0);
+      },
+      testing::KilledBySignal(SIGTERM), "");
+}

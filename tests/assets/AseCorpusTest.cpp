@@ -1,18 +1,12 @@
 // Real exported files from the shared corpus (beside the repository, never
 // copied into it): every file loads without a crash or a hang into a model
 // that is safe to update and draw, and its face total agrees with what
-// assimp 5.2.5 reports for the same file (the corpus manifest's raw import,
-// which keeps every face of every mesh).
-//
-// Where the reader's rules and assimp's could count differently, they do not
-// here: both read the faces of *GEOMOBJECT meshes only (helpers, lights and
-// shapes have none), both ignore the per-frame *MESH copies of
-// *MESH_ANIMATION, and a helper parent that the reader does not build only
-// moves the child under the root, which keeps its faces. Broken structure in
-// these files does not lose faces either: in mundo_tree the unclosed
-// *MATERIAL_LIST ends at the first nested "}" inside it (a nested block
-// without a rule ends its enclosing block), so the *GEOMOBJECT after it is
-// read at the top level as usual.
+// assimp 5.2.5 reports for the same file (raw import, every face of every
+// mesh). Both read the faces of *GEOMOBJECT meshes only, both ignore the
+// per-frame meshes of *MESH_ANIMATION, and a parent that the reader does not
+// build only moves its child under the root. In mundo_tree the unclosed
+// *MATERIAL_LIST ends at the first nested "}" inside it, so the *GEOMOBJECT
+// after it is read at the top level as usual.
 
 #include <gtest/gtest.h>
 
@@ -70,7 +64,8 @@ std::optional<std::filesystem::path> corpusFolder() {
   // compiled (tests/assets/ below the repository).
   const char* source = std::getenv("ZUMBOLO_SOURCE_DIR");
   const std::filesystem::path repository =
-      source ? std::filesystem::path(source) : std::filesystem::path(__FILE__).parent_path().parent_path().parent_path();
+      source ? std::filesystem::path(source)
+             : std::filesystem::path(__FILE__).parent_path().parent_path().parent_path();
   const std::filesystem::path folder = repository / ".." / "shared" / "ase-corpus";
   if (!std::filesystem::is_directory(folder)) return std::nullopt;
   return folder;
@@ -97,7 +92,9 @@ size_t faceTotal(const SceneNode& node) {
   return total;
 }
 
-TEST(AseCorpus, EveryFileLoadsSafelyWithAssimpsFaceTotal) {
+// Each file also reads as a clip file of itself: every node is found, so
+// each gives a whole second clip.
+TEST(AseCorpus, EveryFileLoadsSafelyWithAssimpsFaceTotalAndAsAClipOfItself) {
   const auto folder = corpusFolder();
   if (!folder) GTEST_SKIP() << "no shared ase-corpus folder beside the repository";
   const auto files = corpusFiles(*folder);
@@ -105,42 +102,31 @@ TEST(AseCorpus, EveryFileLoadsSafelyWithAssimpsFaceTotal) {
   size_t compared = 0;
   for (const auto& file : files) {
     SCOPED_TRACE(file.filename().string());
-    auto textures = std::make_shared<RecordingTextureFactory>();
-    AseReader reader(file.string(), textures);
+    AseReader reader(file.string(), std::make_shared<RecordingTextureFactory>());
     testing::internal::CaptureStdout();
     const std::shared_ptr<Model> model = reader.load();
     const std::string messages = testing::internal::GetCapturedStdout();
-    const std::vector<std::string> problems = findModelProblems(*model);
+    std::vector<std::string> problems = findModelProblems(*model);
     EXPECT_TRUE(problems.empty()) << problems.front();
     EXPECT_FALSE(model->root->children().empty());
     for (uint32_t time : {0u, 333u, 5000u}) poseModel(*model->root, 0, time);
 
     const auto expected = kAssimp.find(file.filename().string());
-    if (expected == kAssimp.end()) continue;
-    ++compared;
-    EXPECT_EQ(faceTotal(*model->root), expected->second.faces) << messages;
-    EXPECT_EQ(model->objects.size(), expected->second.cameras);
-  }
-  EXPECT_EQ(compared, kAssimp.size());
-}
+    if (expected != kAssimp.end()) {
+      ++compared;
+      EXPECT_EQ(faceTotal(*model->root), expected->second.faces) << messages;
+      EXPECT_EQ(model->objects.size(), expected->second.cameras);
+    }
 
-// The same files as clip files of themselves: every node is found, so each
-// file gives a whole second clip.
-TEST(AseCorpus, EveryFileReadsAsAClipOfItself) {
-  const auto folder = corpusFolder();
-  if (!folder) GTEST_SKIP() << "no shared ase-corpus folder beside the repository";
-  for (const auto& file : corpusFiles(*folder)) {
-    SCOPED_TRACE(file.filename().string());
-    AseReader reader(file.string());
     testing::internal::CaptureStdout();
-    const std::shared_ptr<Model> model = reader.load();
     reader.loadAnimation(file.string());
     testing::internal::GetCapturedStdout();
     ASSERT_EQ(model->root->animationCount(), 2u);
-    const std::vector<std::string> problems = findModelProblems(*model);
+    problems = findModelProblems(*model);
     EXPECT_TRUE(problems.empty()) << problems.front();
     for (uint32_t time : {0u, 333u}) poseModel(*model->root, 1, time);
   }
+  EXPECT_EQ(compared, kAssimp.size());
 }
 
 }  // namespace

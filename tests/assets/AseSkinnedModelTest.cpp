@@ -34,122 +34,27 @@
 
 namespace {
 
-const char* kModel = R"(*3DSMAX_ASCIIEXPORT 200
-*SCENE {
-  *SCENE_FIRSTFRAME 0
-  *SCENE_LASTFRAME 10
-  *SCENE_TICKSPERFRAME 160
-}
-*BONEOBJECT {
-  *NODE_NAME "Hueso"
-  *NODE_TM {
-    *NODE_NAME "Hueso"
-    *TM_ROW0 1 0 0
-    *TM_ROW1 0 1 0
-    *TM_ROW2 0 0 1
-    *TM_ROW3 10 0 0
-  }
-  *TM_ANIMATION {
-    *NODE_NAME "Hueso"
-    *CONTROL_ROT_TRACK {
-      *CONTROL_ROT_SAMPLE 0 0 0 1 0
-      *CONTROL_ROT_SAMPLE 1600 0 0 1 1.5707964
-    }
-  }
-}
-*BONEOBJECT {
-  *NODE_NAME "Punta"
-  *NODE_PARENT "Hueso"
-  *NODE_TM {
-    *NODE_NAME "Punta"
-    *TM_ROW0 1 0 0
-    *TM_ROW1 0 1 0
-    *TM_ROW2 0 0 1
-    *TM_ROW3 20 0 0
-  }
-}
-*GEOMOBJECTWITHBONES {
-  *NODE_NAME "Piel"
-  *NODE_TM {
-    *NODE_NAME "Piel"
-    *TM_ROW0 1 0 0
-    *TM_ROW1 0 1 0
-    *TM_ROW2 0 0 1
-    *TM_ROW3 0 0 0
-  }
-  *MESH {
-    *MESH_NUMVERTEX 3
-    *MESH_NUMFACES 1
-    *MESH_VERTEX_LIST {
-      *MESH_VERTEX 0 10 0 0
-      *MESH_VERTEX 1 20 0 0
-      *MESH_VERTEX 2 20 0 5
-    }
-    *MESH_FACE_LIST {
-      *MESH_FACE 0: A: 0 B: 1 C: 2 AB: 1 BC: 1 CA: 1 *MESH_SMOOTHING 1 *MESH_MTLID 0
-    }
-  }
-  *SKIN_DATA {
-    *SKIN_INFO {
-      *BONE_NAME "Hueso"
-      *BONE_NAME "Punta"
-    }
-    *SKIN_TABLE {
-      *BONE_WEIGHT 0 2 1.0 0.0
-      *BONE_WEIGHT 1 2 0.0 1.0
-      *BONE_WEIGHT 2 2 0.5 0.5
-    }
-  }
-}
-)";
+const std::string kModel =
+    sceneBlock(0, 10) +
+    objectBlock("*BONEOBJECT", "Hueso",
+                " *TM_ANIMATION {\n  *CONTROL_ROT_TRACK {\n   *CONTROL_ROT_SAMPLE 0 0 0 1 0\n"
+                "   *CONTROL_ROT_SAMPLE 1600 0 0 1 1.5707964\n  }\n }\n",
+                "", nodeTmAt("10 0 0")) +
+    objectBlock("*BONEOBJECT", "Punta", "", "Hueso", nodeTmAt("20 0 0")) +
+    objectBlock("*GEOMOBJECTWITHBONES", "Piel",
+                meshBlock({"10 0 0", "20 0 0", "20 0 5"}, {{0, 1, 2}}) +
+                    " *SKIN_DATA {\n  *SKIN_INFO { *BONE_NAME \"Hueso\" *BONE_NAME \"Punta\" }\n  *SKIN_TABLE {\n"
+                    "   *BONE_WEIGHT 0 2 1.0 0.0\n   *BONE_WEIGHT 1 2 0.0 1.0\n   *BONE_WEIGHT 2 2 0.5 0.5\n  }\n }\n");
 
-const char* kClip = R"(*3DSMAX_ASCIIEXPORT 200
-*SCENE {
-  *SCENE_FIRSTFRAME 0
-  *SCENE_LASTFRAME 4
-  *SCENE_TICKSPERFRAME 160
-}
-*BONEOBJECT {
-  *NODE_NAME "Hueso"
-  *NODE_TM {
-    *TM_ROW0 1 0 0
-    *TM_ROW1 0 1 0
-    *TM_ROW2 0 0 1
-    *TM_ROW3 10 0 0
-  }
-  *TM_ANIMATION {
-    *NODE_NAME "Hueso"
-    *CONTROL_POS_TRACK {
-      *CONTROL_POS_SAMPLE 0 10 0 0
-      *CONTROL_POS_SAMPLE 320 10 0 6
-    }
-  }
-}
-*BONEOBJECT {
-  *NODE_NAME "Punta"
-  *NODE_PARENT "Hueso"
-  *NODE_TM {
-    *TM_ROW0 1 0 0
-    *TM_ROW1 0 1 0
-    *TM_ROW2 0 0 1
-    *TM_ROW3 20 0 0
-  }
-}
-*GEOMOBJECTWITHBONES {
-  *NODE_NAME "Piel"
-  *NODE_TM {
-    *TM_ROW0 1 0 0
-    *TM_ROW1 0 1 0
-    *TM_ROW2 0 0 1
-    *TM_ROW3 0 0 0
-  }
-  *MESH {
-    *MESH_NUMVERTEX 3
-  }
-}
-)";
+const std::string kClip =
+    sceneBlock(0, 4) +
+    objectBlock("*BONEOBJECT", "Hueso",
+                " *TM_ANIMATION {\n  *CONTROL_POS_TRACK {\n   *CONTROL_POS_SAMPLE 0 10 0 0\n"
+                "   *CONTROL_POS_SAMPLE 320 10 0 6\n  }\n }\n",
+                "", nodeTmAt("10 0 0")) +
+    objectBlock("*BONEOBJECT", "Punta", "", "Hueso", nodeTmAt("20 0 0")) +
+    objectBlock("*GEOMOBJECTWITHBONES", "Piel", meshBlock({"10 0 0", "20 0 0", "20 0 5"}, {{0, 1, 2}}));
 
-const Matrix kZ(1, 0, 0, 0, 0, -1, 0, 1, 0, 0, 0, 0);
 const float c = std::sqrt(0.5f);
 
 class SkinnedModel : public testing::Test {
@@ -164,15 +69,15 @@ class SkinnedModel : public testing::Test {
     ASSERT_TRUE(bone && tip && skin);
   }
 
-  // Advances the model's clock to `timeMs` (never backwards) and skins.
-  void advanceTo(uint32_t timeMs) {
-    root().updateTree(timeMs - root().clockMs(), Matrix(), 0);
-    skin->skin();
-  }
-
-  AnimatedGroup& root() { return *loaded.model->root; }
-
-  void expectSkinned(const Vector3& v0, const Vector3& v1, const Vector3& v2) {
+  // Poses clip `clip` at `timeMs` and expects the bones' worlds and the
+  // skinned vertices.
+  void expectPose(uint32_t clip, uint32_t timeMs, const Matrix& bones, const Vector3& v0, const Vector3& v1,
+                  const Vector3& v2) {
+    SCOPED_TRACE("clip " + std::to_string(clip) + " at " + std::to_string(timeMs));
+    poseModel(*loaded.model->root, clip, timeMs);
+    expectNear(bone->worldMatrix(), bones);
+    expectNear(tip->worldMatrix(), bones);
+    expectNear(skin->worldMatrix(), kFileToGame);
     ASSERT_EQ(skin->skinnedVertices().size(), 3u);
     expectNear(skin->skinnedVertices()[0], v0);
     expectNear(skin->skinnedVertices()[1], v1);
@@ -185,77 +90,38 @@ class SkinnedModel : public testing::Test {
   std::shared_ptr<SkinnedObject> skin;
 };
 
-TEST_F(SkinnedModel, ReadsTwoClips) {
-  EXPECT_EQ(root().animationDurations(), (std::vector<uint32_t>{320, 128}));
+TEST_F(SkinnedModel, ReadsTwoClipsAndRestsUntilFrameNine) {
+  EXPECT_EQ(loaded.model->root->animationDurations(), (std::vector<uint32_t>{320, 128}));
   EXPECT_EQ(skin->bones(), (std::vector<BoneObject*>{skin.get(), bone.get(), tip.get()}));
   EXPECT_EQ(tip->parent(), bone.get());
-  EXPECT_EQ(bone->animator().animationCount(), 2u);
-  EXPECT_EQ(tip->animator().animationCount(), 2u);
-  EXPECT_EQ(skin->animator().animationCount(), 2u);
+  for (const BoneObject* node : skin->bones()) EXPECT_EQ(node->animator().animationCount(), 2u) << node->name();
   // Bind positions are the file's vertices.
   expectNear(skin->bindVertices()[2], Vector3(20, 0, 5));
-}
-
-TEST_F(SkinnedModel, RestsUntilFrameNine) {
-  advanceTo(100);
-  expectNear(bone->worldMatrix(), kZ);
-  expectNear(tip->worldMatrix(), kZ);
-  expectNear(skin->worldMatrix(), kZ);
-  expectSkinned(Vector3(10, 0, 0), Vector3(20, 0, 0), Vector3(20, 5, 0));
+  expectPose(0, 100, kFileToGame, Vector3(10, 0, 0), Vector3(20, 0, 0), Vector3(20, 5, 0));
   // The face normal, file (0, -1, 0), is the game's +z.
   expectNear(skin->skinnedNormals()[0], Vector3(0, 0, 1));
 }
 
-TEST_F(SkinnedModel, TurnsHalfwayBetweenFramesNineAndTen) {
-  advanceTo(100);
-  advanceTo(304);
-  // Hueso: R45 * Z with the pivot (10, 0, 0) kept in place.
-  const Matrix expected(c, 0, c, c, 0, -c, 0, 1, 0, 10 - 10 * c, 0, -10 * c);
-  expectNear(bone->worldMatrix(), expected);
-  expectNear(tip->worldMatrix(), expected);
-  expectSkinned(Vector3(10, 0, 0), Vector3(10 + 10 * c, 0, 10 * c), Vector3(10 + 10 * c, 5, 10 * c));
-}
-
-TEST_F(SkinnedModel, EndsTheModelClipAQuarterTurned) {
-  advanceTo(320);
-  const Matrix expected(0, 0, 1, 1, 0, 0, 0, 1, 0, 10, 0, -10);
-  expectNear(bone->worldMatrix(), expected);
-  expectNear(tip->worldMatrix(), expected);
-  expectSkinned(Vector3(10, 0, 0), Vector3(10, 0, 10), Vector3(10, 5, 10));
-  // Past the clip's 11 frames it starts again at rest.
-  advanceTo(352 + 100);
-  expectSkinned(Vector3(10, 0, 0), Vector3(20, 0, 0), Vector3(20, 5, 0));
-}
-
-TEST_F(SkinnedModel, ClipFileMovesTheBoneUp) {
-  advanceTo(320);
-  root().setAnimation(1);
-  root().resetClock();
-  // The switch blends for 100 ms from the last pose; after it the clip's own
-  // pose shows. 208 ms is frame 1.5 of the second loop of 5 frames.
-  root().updateTree(0, Matrix(), 0);
-  advanceTo(208);
-  Matrix expected = kZ;
-  set(expected, 3, 1, 3);
-  expectNear(bone->worldMatrix(), expected);
-  expectNear(tip->worldMatrix(), expected);
-  expectNear(skin->worldMatrix(), kZ);
-  expectSkinned(Vector3(10, 3, 0), Vector3(20, 3, 0), Vector3(20, 8, 0));
-  // From frame 2 on it stays up.
-  advanceTo(260);
-  expectSkinned(Vector3(10, 6, 0), Vector3(20, 6, 0), Vector3(20, 11, 0));
-}
-
-// The inspection tools' pose: the clip's own pose at once, even within the
-// first 100 ms and right after another clip.
-TEST_F(SkinnedModel, PoseModelShowsTheClipWithoutTheBlend) {
-  poseModel(root(), 0, 320);
-  poseModel(root(), 1, 48);
-  EXPECT_EQ(root().currentAnimation(), 1u);
-  EXPECT_EQ(root().clockMs(), 48u);
-  expectSkinned(Vector3(10, 3, 0), Vector3(20, 3, 0), Vector3(20, 8, 0));
-  poseModel(root(), 0, 304);
-  expectSkinned(Vector3(10, 0, 0), Vector3(10 + 10 * c, 0, 10 * c), Vector3(10 + 10 * c, 5, 10 * c));
+// poseModel shows each clip's own pose at once, without the blend from the
+// clip before, as the inspection tools need.
+TEST_F(SkinnedModel, EachClipMovesTheBonesAtItsFrames) {
+  // Halfway between frames 9 and 10, Hueso is R45 * Z with the pivot
+  // (10, 0, 0) kept in place; at frame 10 it has turned a quarter, and past
+  // the clip's 11 frames it starts again at rest.
+  const Matrix halfway(c, 0, c, c, 0, -c, 0, 1, 0, 10 - 10 * c, 0, -10 * c);
+  expectPose(0, 304, halfway, Vector3(10, 0, 0), Vector3(10 + 10 * c, 0, 10 * c), Vector3(10 + 10 * c, 5, 10 * c));
+  expectPose(0, 320, Matrix(0, 0, 1, 1, 0, 0, 0, 1, 0, 10, 0, -10), Vector3(10, 0, 0), Vector3(10, 0, 10),
+             Vector3(10, 5, 10));
+  expectPose(0, 352 + 100, kFileToGame, Vector3(10, 0, 0), Vector3(20, 0, 0), Vector3(20, 5, 0));
+  // The clip file raises Hueso by 3 at frame 1.5 and by 6 from frame 2 on.
+  Matrix raised = kFileToGame;
+  set(raised, 3, 1, 3);
+  expectPose(1, 48, raised, Vector3(10, 3, 0), Vector3(20, 3, 0), Vector3(20, 8, 0));
+  EXPECT_EQ(loaded.model->root->currentAnimation(), 1u);
+  EXPECT_EQ(loaded.model->root->clockMs(), 48u);
+  set(raised, 3, 1, 6);
+  expectPose(1, 100, raised, Vector3(10, 6, 0), Vector3(20, 6, 0), Vector3(20, 11, 0));
+  expectPose(0, 304, halfway, Vector3(10, 0, 0), Vector3(10 + 10 * c, 0, 10 * c), Vector3(10 + 10 * c, 5, 10 * c));
 }
 
 }  // namespace

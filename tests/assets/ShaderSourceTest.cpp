@@ -13,53 +13,35 @@
 
 namespace {
 
-TEST(ShaderSourceTest, ATextFileIsReadWholeByteForByte) {
+TEST(ShaderSourceTest, TextFilesAreReadWholeByteForByteAndMissingOnesAsEmpty) {
   TempDirectory folder;
-  std::string text = "// Sombreado de dibujos\n\n#version 110\nvoid main() {}\n";
-  text += "\xe9\xe1 trailing blanks   \n\n";  // Windows-1252 letters and blank lines stay as they are
-  const auto path = folder.write("cartoon.vs", text);
-  EXPECT_EQ(readTextFile(path.string()), text);
-}
-
-TEST(ShaderSourceTest, AFileWithoutALastLineEndKeepsItsLastCharacter) {
-  TempDirectory folder;
-  const auto path = folder.write("end.fs", "void main() {}");
-  EXPECT_EQ(readTextFile(path.string()), "void main() {}");
-}
-
-TEST(ShaderSourceTest, AMissingFileReadsAsEmptyText) {
-  TempDirectory folder;
+  // Windows-1252 letters, trailing blanks and blank lines stay as they are,
+  // and so does a last line without its line end.
+  for (const std::string text : {"// Sombreado\n\n#version 110\n\xe9\xe1 trailing blanks   \n\n", "void main() {}"}) {
+    EXPECT_EQ(readTextFile(folder.write("cartoon.vs", text).string()), text);
+  }
   EXPECT_EQ(readTextFile((folder.path() / "missing.vs").string()), "");
   EXPECT_EQ(readTextFile(folder.path().string()), "");  // a folder is no text file
 }
 
-TEST(ShaderSourceTest, TheFolderNameGetsItsTrailingSlash) {
+TEST(ShaderSourceTest, WithoutShaderSupportEveryNameGivesZeroWithoutAMessage) {
   const std::string saved = shaderFolder();
   EXPECT_EQ(saved, kDefaultShaderFolder);
+  // The folder name gets its trailing slash once.
   setShaderFolder("run/shaders");
   EXPECT_EQ(shaderFolder(), "run/shaders/");
   setShaderFolder("run/shaders/");
   EXPECT_EQ(shaderFolder(), "run/shaders/");
-  setShaderFolder(saved);
-}
 
-TEST(ShaderSourceTest, WithoutShaderSupportEveryNameGivesZeroWithoutAMessage) {
   TempDirectory folder;
   folder.write("cartoon.vs", "void main() { gl_Position = ftransform(); }\n");
   folder.write("cartoon.fs", "void main() { gl_FragColor = vec4(1.0); }\n");
-  const std::string saved = shaderFolder();
   setShaderFolder(folder.path().string());
   ASSERT_FALSE(shaderSupport);
   testing::internal::CaptureStdout();
-  const uint32_t cartoon = loadShaderProgram("cartoon");
-  const uint32_t missing = loadShaderProgram("missing");
-  const uint32_t empty = loadShaderProgram("");
-  const std::string output = testing::internal::GetCapturedStdout();
+  for (const char* name : {"cartoon", "missing", ""}) EXPECT_EQ(loadShaderProgram(name), 0u) << name;
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
   setShaderFolder(saved);
-  EXPECT_EQ(cartoon, 0u);
-  EXPECT_EQ(missing, 0u);
-  EXPECT_EQ(empty, 0u);
-  EXPECT_EQ(output, "");
 }
 
 }  // namespace

@@ -12,7 +12,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
-#include <filesystem>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -20,10 +20,11 @@
 #include "app/SoundSystem.h"
 #include "engine/Sound.h"
 #include "support/TempDirectory.h"
+#include "tests/content/ModelTestSupport.h"
 
 namespace {
 
-namespace fs = std::filesystem;
+using modeltest::runFolder;
 
 constexpr int kRate = 44100;
 const char* const kHits[] = {"sounds/ball00.wav", "sounds/ball01.wav", "sounds/ball02.wav"};
@@ -31,29 +32,23 @@ const char* const kCheers[] = {"sounds/cheer00.wav", "sounds/cheer01.wav", "soun
 const char* const kMusic[] = {"sounds/Menu.mp3", "sounds/MatchIntro.mp3", "sounds/InGame.mp3",
                               "sounds/AndTheWinnerIs.mp3"};
 
-// ZUMBOLO_RUN_DIR names the run folder; without it, the run folder beside
-// the build's tests/ folder, where CTest runs this suite.
-fs::path runFolder() {
-  if (const char* run = std::getenv("ZUMBOLO_RUN_DIR")) return fs::path(run);
-  const fs::path beside = fs::current_path().parent_path() / "run";
-  return fs::is_directory(beside) ? beside : fs::path();
-}
-
-// A whole file decoded to the mixer's output format, one vector a channel.
+// A sound as the mixer plays it, one vector a channel.
 struct Decoded {
   std::vector<int16_t> left;
   std::vector<int16_t> right;
   double seconds() const { return static_cast<double>(left.size()) / kRate; }
 };
 
-Decoded decode(const std::string& relative) {
-  Decoded out;
+// A whole file decoded to the mixer's output format, once.
+const Decoded& decode(const std::string& relative) {
+  static std::map<std::string, Decoded> decoded;
+  if (decoded.count(relative)) return decoded[relative];
+  Decoded& out = decoded[relative];
   const std::string path = (runFolder() / relative).string();
   std::unique_ptr<Mix_Chunk, decltype(&Mix_FreeChunk)> chunk(Mix_LoadWAV(path.c_str()), Mix_FreeChunk);
   if (!chunk) return out;
   const auto* samples = reinterpret_cast<const int16_t*>(chunk->abuf);
-  const size_t frames = chunk->alen / 4;
-  for (size_t i = 0; i < frames; ++i) {
+  for (size_t i = 0; i < chunk->alen / 4; ++i) {
     out.left.push_back(samples[2 * i]);
     out.right.push_back(samples[2 * i + 1]);
   }
@@ -78,10 +73,7 @@ double rms(const std::vector<int16_t>& samples, size_t from, size_t count) {
 
 class GeneratedSoundTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    setenv("SDL_AUDIODRIVER", "dummy", 0);
-    initSound();
-  }
+  static void SetUpTestSuite() { initSound(); }
   static void TearDownTestSuite() { shutdownSound(); }
 
   void SetUp() override {
@@ -96,30 +88,20 @@ class GeneratedSoundTest : public ::testing::Test {
   }
 };
 
-TEST_F(GeneratedSoundTest, TheMatchEffectsLoadWithoutAComplaint) {
+TEST_F(GeneratedSoundTest, EverySoundLoadsAndPlaysWithoutAComplaint) {
   ScopedWorkingDirectory inRunFolder(runFolder());
   testing::internal::CaptureStdout();
   loadEffects(kEffectSetMatch);
   playEffect(kRandomBallSound);
   playEffect(kRandomCheerSound);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-  EXPECT_EQ(soundOutput().sampleCount(), 6u);
-}
-
-TEST_F(GeneratedSoundTest, EveryMusicPlaysWithoutAComplaint) {
-  ScopedWorkingDirectory inRunFolder(runFolder());
   for (const char* name : kMusic) {
-    testing::internal::CaptureStdout();
     playMusic(name);
     resumeMusic();
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "") << name;
     std::unique_ptr<Mix_Music, decltype(&Mix_FreeMusic)> music(Mix_LoadMUS(name), Mix_FreeMusic);
-    ASSERT_NE(music, nullptr) << name << ": " << Mix_GetError();
-    EXPECT_EQ(Mix_GetMusicType(music.get()), MUS_MP3) << name;
-    const double seconds = Mix_MusicDuration(music.get());
-    EXPECT_GE(seconds, 20.0) << name;
-    EXPECT_LE(seconds, 40.0) << name;
+    EXPECT_EQ(music ? Mix_GetMusicType(music.get()) : MUS_NONE, MUS_MP3) << name << ": " << Mix_GetError();
   }
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+  EXPECT_EQ(soundOutput().sampleCount(), 6u);
 }
 
 TEST_F(GeneratedSoundTest, RacketHitsAreShortLoudAndEachItsOwn) {
@@ -148,7 +130,7 @@ TEST_F(GeneratedSoundTest, RacketHitsAreShortLoudAndEachItsOwn) {
 
 TEST_F(GeneratedSoundTest, CheersLastOneAndAHalfToThreeSecondsAndFadeOut) {
   for (const char* name : kCheers) {
-    const Decoded cheer = decode(name);
+    const Decoded& cheer = decode(name);
     ASSERT_FALSE(cheer.left.empty()) << name << ": " << Mix_GetError();
     EXPECT_GE(cheer.seconds(), 1.5) << name;
     EXPECT_LE(cheer.seconds(), 3.0) << name;
@@ -166,7 +148,7 @@ TEST_F(GeneratedSoundTest, CheersLastOneAndAHalfToThreeSecondsAndFadeOut) {
 // neighbours lead into each other.
 TEST_F(GeneratedSoundTest, MusicLoopsWithoutGapOrClick) {
   for (const char* name : kMusic) {
-    const Decoded music = decode(name);
+    const Decoded& music = decode(name);
     ASSERT_FALSE(music.left.empty()) << name << ": " << Mix_GetError();
     EXPECT_GE(music.seconds(), 20.0) << name;
     EXPECT_LE(music.seconds(), 40.0) << name;
@@ -186,7 +168,10 @@ TEST_F(GeneratedSoundTest, MusicLoopsWithoutGapOrClick) {
   }
 }
 
-TEST_F(GeneratedSoundTest, MusicUnderThreeEffectsDoesNotClip) {
+// Music under three effects at the game's volumes never clips, and the
+// match music, which plays for minutes under the game's own sounds, stays
+// well below the menu music's level.
+TEST_F(GeneratedSoundTest, MixLevelsLeaveRoomForEachOther) {
   double musicPeak = 0;
   for (const char* name : kMusic) musicPeak = std::max(musicPeak, peakOf(decode(name)));
   std::vector<double> effectPeaks;
@@ -195,18 +180,12 @@ TEST_F(GeneratedSoundTest, MusicUnderThreeEffectsDoesNotClip) {
   std::sort(effectPeaks.rbegin(), effectPeaks.rend());
   const double musicVolume = Mix_VolumeMusic(-1) / static_cast<double>(MIX_MAX_VOLUME);
   const double effectVolume = Mix_Volume(-1, -1) / static_cast<double>(MIX_MAX_VOLUME);
-  const double worst = musicPeak * musicVolume + (effectPeaks[0] + effectPeaks[1] + effectPeaks[2]) * effectVolume;
-  EXPECT_LE(worst, 1.0);
+  EXPECT_LE(musicPeak * musicVolume + (effectPeaks[0] + effectPeaks[1] + effectPeaks[2]) * effectVolume, 1.0);
   EXPECT_GT(musicPeak, 0.3);
-}
 
-// The match music plays for minutes under the game's own sounds: it stays
-// well below the menu music's level.
-TEST_F(GeneratedSoundTest, TheMatchMusicIsQuieterThanTheMenuMusic) {
-  const Decoded menu = decode("sounds/Menu.mp3");
-  const Decoded match = decode("sounds/InGame.mp3");
-  ASSERT_FALSE(menu.left.empty());
-  ASSERT_FALSE(match.left.empty());
+  const Decoded& menu = decode("sounds/Menu.mp3");
+  const Decoded& match = decode("sounds/InGame.mp3");
+  ASSERT_FALSE(menu.left.empty() || match.left.empty());
   EXPECT_LT(rms(match.left, 0, match.left.size()), 0.8 * rms(menu.left, 0, menu.left.size()));
 }
 

@@ -1,12 +1,12 @@
 #pragma once
-// Helpers of the generated-model tests: read a model file or text with the
-// game's reader (recording the texture paths, capturing what it prints) and
-// with assimp, and count each rigid object's faces both ways.
+// Helpers of the tests of the generated data: the run folder, its files read
+// whole, its models read once with the game's reader (as the model reader's
+// tests read text), and assimp's reading of the same text.
 
-#include <assimp/Importer.hpp>
 #include <assimp/scene.h>
 #include <gtest/gtest.h>
 
+#include <assimp/Importer.hpp>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -15,11 +15,12 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "assets/AseReader.h"
 #include "engine/BoneObject.h"
 #include "engine/Camera.h"
-#include "engine/TextureFactory.h"
+#include "tests/assets/AseTestSupport.h"
 
 namespace modeltest {
 
@@ -35,63 +36,55 @@ inline std::string readFile(const std::filesystem::path& file) {
   return bytes.str();
 }
 
-struct LoadedFile {
-  std::shared_ptr<RecordingTextureFactory> textures = std::make_shared<RecordingTextureFactory>();
-  std::unique_ptr<AseReader> reader;
-  std::shared_ptr<Model> model;
-  // What the reader printed.
-  std::string output;
-
-  template <typename T = SceneObject>
-  std::shared_ptr<T> find(const std::string& name) const {
-    return std::dynamic_pointer_cast<T>(model->root->findNode(name));
-  }
-};
-
-// Reads a model file of the run folder by its path there, as the game does.
-inline LoadedFile loadRunModel(const std::string& relative) {
-  LoadedFile loaded;
+// A model file of the run folder and its clip files (paths there), read as
+// the game reads them, once for the whole test program: the tests only pose
+// it.
+inline LoadedModel& runModel(const std::string& relative, const std::vector<std::string>& clips = {}) {
+  static std::map<std::string, LoadedModel> cache;
+  const auto found = cache.find(relative);
+  if (found != cache.end()) return found->second;
+  LoadedModel& loaded = cache[relative];
   loaded.reader = std::make_unique<AseReader>((runFolder() / relative).string(), loaded.textures);
   testing::internal::CaptureStdout();
   loaded.model = loaded.reader->load();
+  for (const std::string& clip : clips) loaded.reader->loadAnimation((runFolder() / clip).string());
   loaded.output = testing::internal::GetCapturedStdout();
   return loaded;
 }
 
-// Faces of every object that is drawn as a rigid mesh (not bones, skins or
-// cameras), by name.
-inline std::map<std::string, size_t> readerFaceCounts(const Model& model) {
-  std::map<std::string, size_t> counts;
-  std::function<void(const SceneNode&)> walk = [&](const SceneNode& node) {
-    for (const auto& child : node.children()) {
-      const auto* object = dynamic_cast<const SceneObject*>(child.get());
-      if (object && !dynamic_cast<const BoneObject*>(object) && !object->isCamera() && !object->faces().empty()) {
-        counts[object->name()] += object->faces().size();
-      }
-      walk(*child);
-    }
-  };
-  walk(*model.root);
-  return counts;
+// Every object of the tree below `node`, depth first.
+inline void forEachObject(const SceneNode& node, const std::function<void(const SceneObject&)>& visit) {
+  for (const auto& child : node.children()) {
+    if (const auto* object = dynamic_cast<const SceneObject*>(child.get())) visit(*object);
+    forEachObject(*child, visit);
+  }
 }
 
-// assimp's import of the same text, as faces by node name; `error` is
-// assimp's message when it refuses the file.
-inline std::map<std::string, size_t> assimpFaceCounts(const std::string& text, std::string& error) {
+inline std::vector<Vector3> worldPoints(const SceneObject& object) {
+  std::vector<Vector3> points;
+  for (const Vector3& v : object.vertices()) points.push_back(transformPoint(v, object.worldMatrix()));
+  return points;
+}
+
+// The faces of the model's rigid meshes (not bones, skins or cameras) by
+// name agree with assimp's import of its text.
+inline void expectAssimpFaces(const Model& model, const std::string& text) {
+  std::map<std::string, size_t> ours;
+  forEachObject(*model.root, [&](const SceneObject& object) {
+    if (!dynamic_cast<const BoneObject*>(&object) && !object.isCamera() && !object.faces().empty())
+      ours[object.name()] += object.faces().size();
+  });
   Assimp::Importer importer;
   const aiScene* scene = importer.ReadFileFromMemory(text.data(), text.size(), 0, "ase");
-  std::map<std::string, size_t> counts;
-  if (!scene) {
-    error = importer.GetErrorString();
-    return counts;
-  }
+  ASSERT_TRUE(scene) << importer.GetErrorString();
+  std::map<std::string, size_t> theirs;
   std::function<void(const aiNode&)> walk = [&](const aiNode& node) {
     for (unsigned i = 0; i < node.mNumMeshes; ++i)
-      counts[node.mName.C_Str()] += scene->mMeshes[node.mMeshes[i]]->mNumFaces;
+      theirs[node.mName.C_Str()] += scene->mMeshes[node.mMeshes[i]]->mNumFaces;
     for (unsigned i = 0; i < node.mNumChildren; ++i) walk(*node.mChildren[i]);
   };
   walk(*scene->mRootNode);
-  return counts;
+  EXPECT_EQ(ours, theirs);
 }
 
 }  // namespace modeltest

@@ -1,7 +1,10 @@
 #pragma once
-// Comparisons with a tolerance for the engine's math types in tests.
+// Comparisons with a tolerance for the engine's math types in tests, and a
+// way to make the game's generator give a chosen value next.
 
 #include <gtest/gtest.h>
+
+#include <cstdint>
 
 #include "engine/Matrix.h"
 #include "engine/Quaternion.h"
@@ -42,4 +45,13 @@ inline testing::AssertionResult matrixNear(const Matrix& actual, const Matrix& e
     }
   }
   return testing::AssertionSuccess();
+}
+
+// The generator state whose next draw is `value`: the runtime's rule,
+// state * 214013 + 2531011 = value << 16 (mod 2^32), solved with the
+// multiplier's inverse modulo 2^32.
+inline uint32_t stateBefore(int32_t value) {
+  uint32_t inverse = 214013u;  // Newton's iteration doubles the correct bits each round
+  for (int i = 0; i < 5; ++i) inverse *= 2u - 214013u * inverse;
+  return ((static_cast<uint32_t>(value) << 16) - 2531011u) * inverse;
 }

@@ -10,43 +10,30 @@
 #include "MathExpect.h"
 
 namespace {
-const Vector3 kOrigin(0, 0, 0);
+const Matrix kZero(0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0);
 }
 
-TEST(MatrixLayout, TranslationLivesInElementsTwelveToFourteen) {
-  const Matrix m = translate(Matrix(), 1.0f, 2.0f, 3.0f);
-  EXPECT_EQ(m.m[12], 1.0f);
-  EXPECT_EQ(m.m[13], 2.0f);
-  EXPECT_EQ(m.m[14], 3.0f);
-  EXPECT_EQ(m.m[15], 1.0f);
-  EXPECT_EQ(get(m, 3, 1), 2.0f);
-  EXPECT_TRUE(vectorNear(translation(m), Vector3(1, 2, 3), 0.0f));
-}
-
-TEST(MatrixLayout, TwelveValueConstructorFillsRowsAndAffineColumn) {
+TEST(MatrixLayout, RowsOfFourInOpenGlOrderWithTheTranslationInElementsTwelveToFourteen) {
   const Matrix m(1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12);
   const float expected[16] = {1, 2, 3, 0, 4, 5, 6, 0, 7, 8, 9, 0, 10, 11, 12, 1};
   for (int i = 0; i < 16; ++i) EXPECT_EQ(m.m[i], expected[i]) << i;
+  const Matrix t = translate(Matrix(), 1.0f, 2.0f, 3.0f);
+  EXPECT_EQ(t.m[12], 1.0f);
+  EXPECT_EQ(t.m[13], 2.0f);
+  EXPECT_EQ(t.m[14], 3.0f);
+  EXPECT_EQ(get(t, 3, 1), 2.0f);
+  EXPECT_TRUE(vectorNear(translation(t), Vector3(1, 2, 3), 0.0f));
+  Matrix s;
+  set(s, 2, 1, 7.5f);
+  EXPECT_EQ(s.m[9], 7.5f);
 }
 
-TEST(MatrixLayout, SetAndGetAddressRowTimesFourPlusColumn) {
-  Matrix m;
-  set(m, 2, 1, 7.5f);
-  EXPECT_EQ(m.m[9], 7.5f);
-  EXPECT_EQ(get(m, 2, 1), 7.5f);
-}
-
-TEST(MatrixProduct, TranslateThenRotateMapsOriginOntoYAxis) {
-  const Matrix m = multiply(translate(Matrix(), 1, 0, 0), rotate(Matrix(), 90, 0, 0, 1));
-  EXPECT_TRUE(vectorNear(transformPoint(kOrigin, m), Vector3(0, 1, 0)));
-}
-
-TEST(MatrixProduct, RotateThenTranslateAppliesRotationFirst) {
-  const Matrix m = multiply(rotate(Matrix(), 90, 0, 0, 1), translate(Matrix(), 1, 0, 0));
-  EXPECT_TRUE(vectorNear(transformPoint(Vector3(1, 0, 0), m), Vector3(1, 1, 0)));
-}
-
-TEST(MatrixProduct, ForcesTheAffineColumn) {
+TEST(MatrixProduct, TheLeftOperandIsAppliedFirstAndTheAffineColumnIsForced) {
+  const Matrix turn = rotate(Matrix(), 90, 0, 0, 1);
+  EXPECT_TRUE(vectorNear(transformPoint(Vector3(0, 0, 0), multiply(translate(Matrix(), 1, 0, 0), turn)),
+                         Vector3(0, 1, 0)));
+  EXPECT_TRUE(vectorNear(transformPoint(Vector3(1, 0, 0), multiply(turn, translate(Matrix(), 1, 0, 0))),
+                         Vector3(1, 1, 0)));
   Matrix a;
   a.m[3] = 5.0f;
   a.m[15] = 3.0f;
@@ -55,33 +42,23 @@ TEST(MatrixProduct, ForcesTheAffineColumn) {
   EXPECT_EQ(r.m[15], 1.0f);
 }
 
-TEST(MatrixRotate, IsRightHandedLikeGlRotate) {
+TEST(MatrixRotate, IsRightHandedLikeGlRotateWithTheAxisUnnormalisedAndActsBeforeTheMatrix) {
   EXPECT_TRUE(vectorNear(transformPoint(Vector3(0, 1, 0), rotate(Matrix(), 90, 1, 0, 0)), Vector3(0, 0, 1)));
   EXPECT_TRUE(vectorNear(transformPoint(Vector3(0, 0, 1), rotate(Matrix(), 90, 0, 1, 0)), Vector3(1, 0, 0)));
   EXPECT_TRUE(vectorNear(transformPoint(Vector3(1, 0, 0), rotate(Matrix(), 90, 0, 0, 1)), Vector3(0, 1, 0)));
-}
-
-TEST(MatrixRotate, AxisIsNotNormalised) {
   // About (0, 0, 2) by 90 degrees: rows (0, 2, 0), (-2, 0, 0), (0, 0, 4).
-  const Matrix r = rotate(Matrix(), 90, 0, 0, 2);
-  EXPECT_TRUE(vectorNear(transformPoint(Vector3(1, 0, 0), r), Vector3(0, 2, 0)));
-  EXPECT_TRUE(vectorNear(transformPoint(Vector3(0, 0, 1), r), Vector3(0, 0, 4)));
+  const Matrix doubled = rotate(Matrix(), 90, 0, 0, 2);
+  EXPECT_TRUE(vectorNear(transformPoint(Vector3(1, 0, 0), doubled), Vector3(0, 2, 0)));
+  EXPECT_TRUE(vectorNear(transformPoint(Vector3(0, 0, 1), doubled), Vector3(0, 0, 4)));
+  EXPECT_TRUE(vectorNear(transformPoint(Vector3(1, 0, 0), rotate(translate(Matrix(), 5, 0, 0), 90, 0, 0, 1)),
+                         Vector3(5, 1, 0)));
 }
 
-TEST(MatrixRotate, IsAppliedBeforeTheMatrixItModifies) {
-  const Matrix m = rotate(translate(Matrix(), 5, 0, 0), 90, 0, 0, 1);
-  EXPECT_TRUE(vectorNear(transformPoint(Vector3(1, 0, 0), m), Vector3(5, 1, 0)));
-}
-
-TEST(MatrixTranslate, MovesAlongTheMatrixOwnAxes) {
-  const Matrix m = translate(rotate(Matrix(), 90, 0, 0, 1), 1, 0, 0);
-  EXPECT_TRUE(vectorNear(translation(m), Vector3(0, 1, 0)));
+TEST(MatrixTranslateAndScale, ActInTheMatrixOwnAxesBeforeIt) {
+  EXPECT_TRUE(vectorNear(translation(translate(rotate(Matrix(), 90, 0, 0, 1), 1, 0, 0)), Vector3(0, 1, 0)));
   EXPECT_TRUE(vectorNear(translation(translate(scale(Matrix(), 2.0f), 1, 0, 0)), Vector3(2, 0, 0)));
-}
-
-TEST(MatrixScale, IsAppliedBeforeTheMatrixAndKeepsItsTranslation) {
-  const Matrix m = scale(translate(Matrix(), 5, 0, 0), 2.0f);
-  EXPECT_TRUE(vectorNear(transformPoint(Vector3(1, 0, 0), m), Vector3(7, 0, 0)));
+  EXPECT_TRUE(vectorNear(transformPoint(Vector3(1, 0, 0), scale(translate(Matrix(), 5, 0, 0), 2.0f)),
+                         Vector3(7, 0, 0)));
   const Matrix n = scale(Matrix(), 2, 3, 4);
   EXPECT_TRUE(vectorNear(scaleOf(n), Vector3(2, 3, 4)));
   EXPECT_TRUE(vectorNear(transformPoint(Vector3(1, 1, 1), n), Vector3(2, 3, 4)));
@@ -97,11 +74,10 @@ TEST(MatrixInverse, UndoesAGeneralAffineTransform) {
   EXPECT_TRUE(vectorNear(transformPoint(transformPoint(p, m), inverse(m)), p, 1e-4f));
 }
 
-TEST(MatrixInverse, SingularMatrixScalesTheAdjugateByTenMillion) {
+TEST(MatrixInverse, SingularMatricesScaleTheAdjugateByTenMillionAndStayFinite) {
   // Row 1 is zero. Adjugate of rows (1,2,3), (0,0,0), (4,5,6): only column 1
   // survives, with 3, -6, 3.
-  const Matrix m(1, 2, 3, 0, 0, 0, 4, 5, 6, 7, 8, 9);
-  const Matrix r = inverse(m);
+  const Matrix r = inverse(Matrix(1, 2, 3, 0, 0, 0, 4, 5, 6, 7, 8, 9));
   EXPECT_TRUE(isFinite(r));
   EXPECT_EQ(r.m[1], 3.0f * kSingularReciprocal);
   EXPECT_EQ(r.m[5], -6.0f * kSingularReciprocal);
@@ -111,40 +87,25 @@ TEST(MatrixInverse, SingularMatrixScalesTheAdjugateByTenMillion) {
   // -(7, 8, 9) times column 1: -(21 - 48 + 27) * 1e7 = 0.
   EXPECT_EQ(r.m[13], 0.0f);
   EXPECT_EQ(r.m[15], 1.0f);
+  const Matrix z = inverse(kZero);
+  EXPECT_TRUE(isFinite(z));
+  for (int i = 0; i < 15; ++i) EXPECT_EQ(z.m[i], 0.0f) << i;
 }
 
-TEST(MatrixInverse, ZeroMatrixStaysFinite) {
-  const Matrix zero(0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0);
-  const Matrix r = inverse(zero);
-  EXPECT_TRUE(isFinite(r));
-  for (int i = 0; i < 15; ++i) EXPECT_EQ(r.m[i], 0.0f) << i;
-}
-
-TEST(MatrixOperations, TransposeIsTheFullFourByFour) {
+TEST(MatrixOperations, TransposeDeterminantTransformVectorAndEquals) {
   const Matrix m(1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12);
   const Matrix t = transpose(m);
   EXPECT_EQ(t.m[1], 4.0f);
   EXPECT_EQ(t.m[3], 10.0f);
   EXPECT_EQ(t.m[12], 0.0f);
-  EXPECT_EQ(t.m[14], 0.0f);
   EXPECT_TRUE(equals(transpose(t), m));
-}
-
-TEST(MatrixOperations, DeterminantOfUpperThreeByThree) {
   EXPECT_FLOAT_EQ(determinant3(scale(Matrix(), 2, 3, 4)), 24.0f);
   EXPECT_FLOAT_EQ(determinant3(Matrix(-1, 0, 0, 0, 1, 0, 0, 0, 1, 5, 5, 5)), -1.0f);
-}
-
-TEST(MatrixOperations, TransformVectorIgnoresTranslation) {
-  const Matrix m = translate(rotate(Matrix(), 90, 0, 0, 1), 10, 20, 30);
-  EXPECT_TRUE(vectorNear(transformVector(Vector3(1, 0, 0), m), Vector3(0, 1, 0)));
-}
-
-TEST(MatrixOperations, EqualsComparesAllSixteen) {
-  Matrix a, b;
-  EXPECT_TRUE(equals(a, b));
+  EXPECT_TRUE(vectorNear(transformVector(Vector3(1, 0, 0), translate(rotate(Matrix(), 90, 0, 0, 1), 10, 20, 30)),
+                         Vector3(0, 1, 0)));
+  Matrix b;
   b.m[15] = 2.0f;
-  EXPECT_FALSE(equals(a, b));
+  EXPECT_FALSE(equals(Matrix(), b));
 }
 
 TEST(MatrixQuaternion, HalfTurnAboutYTakesTheDiagonalBranch) {
@@ -155,54 +116,36 @@ TEST(MatrixQuaternion, HalfTurnAboutYTakesTheDiagonalBranch) {
   EXPECT_NEAR(q.w, 0.0f, 1e-6f);
 }
 
-TEST(MatrixQuaternion, RoundTripsRotationsOnBothSidesOfTheThreshold) {
+TEST(MatrixQuaternion, RoundTripsRotationsOnBothSidesOfTheThresholdWhateverTheRowScales) {
   const Vector3 axes[] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}, {1, 2, -3}};
   for (const Vector3& axis : axes) {
     for (float degrees : {0.0f, 30.0f, 90.0f, 150.0f, 170.0f, 179.0f, 180.0f, 250.0f}) {
       const Quaternion q = fromAxisAngle(degrees, axis);
       EXPECT_TRUE(sameRotation(toQuaternion(toMatrix(q)), q, 2e-5f)) << degrees;
-      // Rows scaled by different amounts still give the rotation.
       EXPECT_TRUE(sameRotation(toQuaternion(scale(toMatrix(q), 2, 3, 0.5f)), q, 2e-5f)) << degrees;
     }
   }
+  EXPECT_TRUE(isFinite(toQuaternion(kZero)));
+  EXPECT_TRUE(isFinite(toQuaternion(Matrix(1, 0, 0, 1, 0, 0, 1, 0, 0, 0, 0, 0))));
 }
 
-TEST(MatrixQuaternion, ToMatrixMatchesRotateForTheSameAxisAndAngle) {
+TEST(MatrixQuaternion, ToMatrixIsTheRotationOfRotateForQuaternionsOfAnyLength) {
   const Vector3 axis = normalise(Vector3(1, -2, 0.5f));
-  const Matrix fromQuaternion = toMatrix(fromAxisAngle(63, axis));
-  EXPECT_TRUE(matrixNear(fromQuaternion, rotate(Matrix(), 63, axis.x, axis.y, axis.z), 1e-5f));
-}
-
-TEST(MatrixQuaternion, ToMatrixAcceptsQuaternionsOfAnyLength) {
-  const Quaternion q = fromAxisAngle(40, Vector3(0, 1, 1));
+  const Quaternion q = fromAxisAngle(63, axis);
+  EXPECT_TRUE(matrixNear(toMatrix(q), rotate(Matrix(), 63, axis.x, axis.y, axis.z), 1e-5f));
   EXPECT_TRUE(matrixNear(toMatrix(q * 3.0f), toMatrix(q), 1e-6f));
   EXPECT_TRUE(equals(toMatrix(Quaternion(0, 0, 0, 0)), Matrix()));
 }
 
-TEST(MatrixQuaternion, DegenerateMatrixGivesAFiniteRotation) {
-  const Matrix zero(0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0);
-  EXPECT_TRUE(isFinite(toQuaternion(zero)));
-  const Matrix flat(1, 0, 0, 1, 0, 0, 1, 0, 0, 0, 0, 0);
-  EXPECT_TRUE(isFinite(toQuaternion(flat)));
-}
-
-TEST(Vector3Math, NormaliseLeavesZeroAlone) {
+TEST(Vector3Math, NormaliseLeavesZeroAloneAndCrossIsRightHanded) {
   EXPECT_TRUE(normalise(Vector3(0, 0, 0)) == Vector3(0, 0, 0));
   Vector3 v(0, 0, 0);
   v.normalise();
   EXPECT_TRUE(v == Vector3(0, 0, 0));
   EXPECT_TRUE(vectorNear(normalise(Vector3(3, 0, 4)), Vector3(0.6f, 0, 0.8f)));
-}
-
-TEST(Vector3Math, CrossIsRightHanded) {
   EXPECT_TRUE(cross(Vector3(1, 0, 0), Vector3(0, 1, 0)) == Vector3(0, 0, 1));
   EXPECT_TRUE(cross(Vector3(0, 1, 0), Vector3(1, 0, 0)) == Vector3(0, 0, -1));
-}
-
-TEST(Vector3Math, BetweenDistanceLerp) {
+  // between(a, b) is b - a: the direction from a to b.
   EXPECT_TRUE(between(Vector3(1, 1, 1), Vector3(4, 5, 1)) == Vector3(3, 4, 0));
   EXPECT_FLOAT_EQ(distance(Vector3(1, 1, 1), Vector3(4, 5, 1)), 5.0f);
-  EXPECT_FLOAT_EQ(length(Vector3(2, 3, 6)), 7.0f);
-  EXPECT_TRUE(lerp(Vector3(0, 10, 0), Vector3(10, 20, -4), 0.25f) == Vector3(2.5f, 12.5f, -1));
-  EXPECT_FLOAT_EQ(dot(Vector3(1, 2, 3), Vector3(4, -5, 6)), 12.0f);
 }

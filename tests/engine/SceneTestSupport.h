@@ -1,7 +1,8 @@
 #pragma once
 // Stand-ins for the scene tests that run without OpenGL: materials of each
 // kind (textures that are never decoded), objects that log their draws
-// instead of drawing, overlays that count their steps, and small models.
+// instead of drawing, overlays that count their steps, and clips that place
+// an object.
 
 #include <memory>
 #include <string>
@@ -81,3 +82,11 @@ std::shared_ptr<Object> objectWith(const std::shared_ptr<Material>& material, Ar
 }
 
 inline Matrix placedAt(float x, float y, float z) { return translate(Matrix(), x, y, z); }
+
+// A one-frame clip that only holds a base matrix: an object animated by it
+// is placed as a loaded mesh is placed by its file transform.
+inline std::shared_ptr<Animation> clipWithBase(const Matrix& base) {
+  auto clip = std::make_shared<Animation>(1, 32);
+  clip->setMatrix(base);
+  return clip;
+}

@@ -10,30 +10,23 @@
 
 namespace {
 
-TEST(ScreenFadeTest, ANewFadeIsOpaqueBlackAndStill) {
+TEST(ScreenFadeTest, ANewFadeIsStillOpaqueBlackAndFromOneToZeroInTwoSecondsItLandsOnZero) {
   ScreenFade fade;
-  EXPECT_EQ(fade.alpha(), 1.0f);
-  EXPECT_EQ(fade.targetAlpha(), 1.0f);
-  EXPECT_EQ(fade.speed(), 0.0f);
   EXPECT_EQ(fade.red() + fade.green() + fade.blue(), 0.0f);
   EXPECT_FALSE(fade.isFading());
   fade.update(16);
   EXPECT_EQ(fade.alpha(), 1.0f);
-}
 
-TEST(ScreenFadeTest, FromOneToZeroInTwoSecondsFallsByAStepShareAndLandsOnZero) {
-  ScreenFade fade;
   fade.startFade(0, 0, 0, 0, 2.0f);
   EXPECT_FLOAT_EQ(fade.speed(), -0.5f);
   int steps = 0;
-  while (fade.isFading() && steps < 1000) {
+  for (; fade.isFading() && steps < 1000; ++steps) {
     const float before = fade.alpha();
     fade.update(16);
-    ++steps;
-    EXPECT_GE(fade.alpha(), 0.0f) << "step " << steps;
+    ASSERT_GE(fade.alpha(), 0.0f) << "step " << steps;
     // 16 ms of 2 s: 0.008 a step, or what is left of it.
     if (fade.isFading()) {
-      EXPECT_NEAR(before - fade.alpha(), 0.008f, 1e-5f) << "step " << steps;
+      ASSERT_NEAR(before - fade.alpha(), 0.008f, 1e-5f) << "step " << steps;
     }
   }
   // 1 / 0.008 = 125 steps, give or take the rounding of the last one.
@@ -45,20 +38,21 @@ TEST(ScreenFadeTest, FromOneToZeroInTwoSecondsFallsByAStepShareAndLandsOnZero) {
   EXPECT_EQ(fade.alpha(), 0.0f);
 }
 
-TEST(ScreenFadeTest, FadingUpLandsExactlyOnTheTargetToo) {
+TEST(ScreenFadeTest, FadingUpLandsExactlyOnTheTargetAndALongStepNeverOvershoots) {
   ScreenFade fade;
-  fade.startFade(1, 1, 1, 0, 0.5f);
-  while (fade.isFading()) fade.update(16);
+  fade.startFade(0, 0, 0, 0.0f, 1.0f);
+  fade.update(5000);
+  EXPECT_EQ(fade.alpha(), 0.0f);
+  EXPECT_FALSE(fade.isFading());
+
   fade.startFade(1, 1, 1, 0.75f, 1.0f);
   EXPECT_FLOAT_EQ(fade.speed(), 0.75f);
   int steps = 0;
-  while (fade.isFading() && steps < 1000) {
+  for (; fade.isFading() && steps < 1000; ++steps) {
     fade.update(16);
-    ++steps;
-    EXPECT_LE(fade.alpha(), 0.75f);
+    ASSERT_LE(fade.alpha(), 0.75f);
   }
-  // 0.75 / 0.012 = 62.5 steps.
-  EXPECT_EQ(steps, 63);
+  EXPECT_EQ(steps, 63);  // 0.75 / 0.012 = 62.5 steps
   EXPECT_EQ(fade.alpha(), 0.75f);
   EXPECT_EQ(fade.red(), 1.0f);
 }
@@ -75,14 +69,6 @@ TEST(ScreenFadeTest, AFadeOfNoTimeArrivesAtOnceWithoutDividingByZero) {
   fade.startFade(0, 0, 1, 1.0f, -3.0f);
   EXPECT_EQ(fade.alpha(), 1.0f);
   EXPECT_FALSE(std::isnan(fade.speed()));
-}
-
-TEST(ScreenFadeTest, ALongStepNeverOvershoots) {
-  ScreenFade fade;
-  fade.startFade(0, 0, 0, 0.0f, 1.0f);
-  fade.update(5000);
-  EXPECT_EQ(fade.alpha(), 0.0f);
-  EXPECT_FALSE(fade.isFading());
 }
 
 }  // namespace

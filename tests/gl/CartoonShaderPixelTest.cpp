@@ -18,15 +18,12 @@
 #include "SceneFrame.h"
 #include "TestImages.h"
 #include "assets/ShaderProgram.h"
-#include "engine/Camera.h"
 #include "engine/Scene.h"
 #include "engine/ShaderSupport.h"
 #include "engine/ToonMaterial.h"
 
 namespace {
 
-constexpr int kCentreX = GlTestContext::kWidth / 2;
-constexpr int kCentreY = GlTestContext::kHeight / 2;
 // A sphere of radius 100 at 500 units shows about 189 pixels wide.
 constexpr int kInsideRadius = 180;
 
@@ -38,16 +35,11 @@ class CartoonShaderPixelTest : public ScenePixelTestBase {
     savedSupport = shaderSupport;
     savedFolder = shaderFolder();
     ASSERT_TRUE(checkShaderSupport());
-    const char* runDir = std::getenv("ZUMBOLO_RUN_DIR");
-    ASSERT_NE(runDir, nullptr) << "ZUMBOLO_RUN_DIR names the run folder that holds shaders/";
-    setShaderFolder(std::string(runDir) + "/shaders");
+    setShaderFolder(runPath("shaders"));
     testing::internal::CaptureStdout();
     cartoon = loadShaderProgram("cartoon");
-    scene = std::make_unique<Scene>();
-    const std::string output = testing::internal::GetCapturedStdout();
-    ASSERT_NE(cartoon, 0u) << output;
-    scene->addObject(std::make_shared<Camera>("Eye"));
-    scene->setCamera("Eye");
+    ASSERT_EQ(testing::internal::GetCapturedStdout(), "");
+    ASSERT_NE(cartoon, 0u);
   }
   void TearDown() override {
     glUseProgramObjectARB(0);
@@ -56,23 +48,27 @@ class CartoonShaderPixelTest : public ScenePixelTestBase {
     ScenePixelTestBase::TearDown();
   }
 
-  // A sphere of radius 100 straight ahead, diffuse `rgb` only.
-  void addSphere(std::shared_ptr<Material> material, const Vector3& rgb) {
-    diffuseMaterial(rgb, material);
+  // A fresh frame and scene holding `objects`, drawn twice: the second frame
+  // starts with the texture of the first still bound.
+  void drawTwice(const std::vector<std::shared_ptr<SceneObject>>& objects,
+                 const std::vector<std::shared_ptr<Material>>& materials) {
+    SceneFrame::begin(kBackground);
+    scene = sceneWithEye();
+    scene->addModel(modelOf(objects, materials));
+    for (int frame = 0; frame < 2; ++frame) {
+      scene->update(16);
+      scene->draw();
+    }
+  }
+  // A red sphere of radius 100 straight ahead, drawn with `program`; returns
+  // the red channel from the centre of the picture to the right, inside its
+  // silhouette.
+  std::vector<int> redsOfSphere(uint32_t program) {
+    auto material = diffuseMaterial({1, 0, 0}, std::make_shared<ToonMaterial>(program));
     auto sphere = sphereObject("Cabeza", 100, 64, 32);
     placeAt(*sphere, 0, 0, -500);
     useMaterial(sphere, material);
-    scene->addModel(modelOf({sphere}, {material}));
-  }
-  // The untextured pass samples texture 0, so the frame starts with it bound.
-  void drawFrame() {
-    glBindTexture(GL_TEXTURE_2D, 0);
-    scene->update(16);
-    scene->draw();
-  }
-  // The red channel from the centre of the picture to the right, inside the
-  // sphere's silhouette.
-  static std::vector<int> redFromCentre() {
+    drawTwice({sphere}, {material});
     std::vector<int> reds;
     for (int x = kCentreX; x < kCentreX + kInsideRadius; ++x) reds.push_back(pixel(x, kCentreY).r);
     return reds;
@@ -97,19 +93,11 @@ std::vector<size_t> runLengths(const std::vector<int>& values) {
   return runs;
 }
 
-TEST_F(CartoonShaderPixelTest, FixedFunctionLightingOfTheSphereIsASmoothGradient) {
-  // The comparison the cartoon test stands on: without the program the same
-  // line crosses dozens of shades.
-  addSphere(std::make_shared<ToonMaterial>(0), {1, 0, 0});
-  drawFrame();
-  const std::vector<int> reds = redFromCentre();
-  EXPECT_GT(std::set<int>(reds.begin(), reds.end()).size(), 40u);
-}
+TEST_F(CartoonShaderPixelTest, ALitSphereShowsAFewFlatBandsWhereFixedFunctionShowsAGradient) {
+  const std::vector<int> smooth = redsOfSphere(0);
+  EXPECT_GT(std::set<int>(smooth.begin(), smooth.end()).size(), 40u);
 
-TEST_F(CartoonShaderPixelTest, ALitSphereShowsAFewFlatBands) {
-  addSphere(std::make_shared<ToonMaterial>(cartoon), {1, 0, 0});
-  drawFrame();
-  const std::vector<int> reds = redFromCentre();
+  const std::vector<int> reds = redsOfSphere(cartoon);
   const std::vector<size_t> runs = runLengths(reds);
   EXPECT_GE(runs.size(), 2u);
   EXPECT_LE(runs.size(), 5u);
@@ -125,52 +113,30 @@ TEST_F(CartoonShaderPixelTest, ALitSphereShowsAFewFlatBands) {
   EXPECT_EQ(runLengths(ups).size(), runs.size());
 }
 
-TEST_F(CartoonShaderPixelTest, ATexturedMaterialIsItsLitColourTimesItsTexture) {
+TEST_F(CartoonShaderPixelTest, ATexturedMaterialIsItsLitColourTimesItsTextureAndAnUntexturedOneItsLitColour) {
   TempDirectory folder;
   const Rgba left{200, 100, 40, 255};
   const Rgba right{40, 200, 120, 255};
   Picture picture(8, 8, left);
   picture.paint(4, 0, 8, 8, right);
-  auto texture = std::make_shared<Texture>(folder.write("halves.tga", tgaFile(picture, false, false)).string());
-
-  auto material = diffuseMaterial({1, 0.5f, 1}, std::make_shared<ToonMaterial>(cartoon));
-  material->setTexture(texture);
-  auto square = squareObject("Cartel", 100);
-  placeAt(*square, 0, 0, -500);
-  useMaterial(square, material);
-  scene->addModel(modelOf({square}, {material}));
-  drawFrame();
-  // Each half well away from the blend between the texels of the middle.
-  EXPECT_TRUE(colourNear(pixel(kCentreX - 100, kCentreY), Rgba{200, 50, 40, 255}, 6));
-  EXPECT_TRUE(colourNear(pixel(kCentreX + 100, kCentreY), Rgba{40, 100, 120, 255}, 6));
-}
-
-TEST_F(CartoonShaderPixelTest, AnUntexturedMaterialShowsItsLitColourWhateverTextureAnotherMaterialUsed) {
-  TempDirectory folder;
-  auto texture = std::make_shared<Texture>(
-      folder.write("black.tga", tgaFile(Picture(4, 4, kBlack), false, false)).string());
-  auto textured = diffuseMaterial({1, 1, 1}, std::make_shared<ToonMaterial>(cartoon));
-  textured->setTexture(texture);
-  auto dark = squareObject("Sombra", 60);
-  placeAt(*dark, -200, 0, -500);
-  useMaterial(dark, textured);
-
+  auto textured = diffuseMaterial({1, 0.5f, 1}, std::make_shared<ToonMaterial>(cartoon));
+  textured->setTexture(
+      std::make_shared<Texture>(folder.write("halves.tga", tgaFile(picture, false, false)).string()));
+  auto sign = squareObject("Cartel", 100);
+  placeAt(*sign, -200, 0, -500);
+  useMaterial(sign, textured);
   auto plain = diffuseMaterial({0.2f, 0.8f, 0.4f}, std::make_shared<ToonMaterial>(cartoon));
   auto body = squareObject("Cuerpo", 60);
   placeAt(*body, 200, 0, -500);
   useMaterial(body, plain);
-  scene->addModel(modelOf({dark, body}, {textured, plain}));
+  drawTwice({sign, body}, {textured, plain});
 
-  // On grey, so that the black square is seen to be drawn. The second frame
-  // starts with the black texture still bound from the first.
-  SceneFrame::begin(Rgba{128, 128, 128, 255});
-  drawFrame();
-  drawFrame();
-  // 200 units aside at 500 is 0.4 / (tan(22.5 degrees) * 4 / 3) of the half-width.
+  // 200 units aside at 500 is 0.4 / (tan(22.5 degrees) * 4 / 3) of the
+  // half-width; the sign's halves lie 92 pixels either side of its middle.
   const int aside = int(0.4 / (0.41421356 * 4.0 / 3.0) * kCentreX);
-  EXPECT_TRUE(colourNear(pixel(kCentreX + aside, kCentreY), Rgba{51, 204, 102, 255}, 6));
-  EXPECT_TRUE(colourNear(pixel(kCentreX - aside, kCentreY), kBlack, 6));
-
+  expectPixels({{kCentreX - aside - 92, kCentreY, Rgba{200, 50, 40, 255}},
+                {kCentreX - aside + 92, kCentreY, Rgba{40, 100, 120, 255}},
+                {kCentreX + aside, kCentreY, Rgba{51, 204, 102, 255}}}, 6);
 }
 
 }  // namespace

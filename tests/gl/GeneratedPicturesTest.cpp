@@ -6,8 +6,6 @@
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -15,11 +13,6 @@
 #include "engine/Texture.h"
 
 namespace {
-
-std::string runPath(const std::string& relative) {
-  const char* run = std::getenv("ZUMBOLO_RUN_DIR");
-  return run ? (std::filesystem::path(run) / relative).string() : relative;
-}
 
 int luminance(const Rgba& c) { return (299 * c.r + 587 * c.g + 114 * c.b) / 1000; }
 

@@ -8,6 +8,7 @@
 #include <IL/ilut.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <ostream>
 
 namespace {
@@ -44,13 +45,18 @@ void startOnce() {
   iluInit();
   ilutRenderer(ILUT_OPENGL);
 
-  GLuint colour = 0;
   glGenFramebuffers(1, &framebuffer);
-  glGenRenderbuffers(1, &colour);
-  glBindRenderbuffer(GL_RENDERBUFFER, colour);
-  glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, GlTestContext::kWidth, GlTestContext::kHeight);
   glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
-  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour);
+  const struct {
+    GLenum format, attachment;
+  } buffers[] = {{GL_RGBA8, GL_COLOR_ATTACHMENT0}, {GL_DEPTH_COMPONENT24, GL_DEPTH_ATTACHMENT}};
+  for (const auto& buffer : buffers) {
+    GLuint name = 0;
+    glGenRenderbuffers(1, &name);
+    glBindRenderbuffer(GL_RENDERBUFFER, name);
+    glRenderbufferStorage(GL_RENDERBUFFER, buffer.format, GlTestContext::kWidth, GlTestContext::kHeight);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, buffer.attachment, GL_RENDERBUFFER, name);
+  }
   if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
     failure = "offscreen framebuffer incomplete";
     return;
@@ -67,8 +73,10 @@ bool GlTestContext::start(std::string& whyNot) {
   return started;
 }
 
+void GlTestContext::bindTarget() { glBindFramebuffer(GL_FRAMEBUFFER, framebuffer); }
+
 void GlTestContext::beginOverlayFrame() {
-  glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+  bindTarget();
   glViewport(0, 0, kWidth, kHeight);
   glClearColor(0, 0, 0, 1);
   glClear(GL_COLOR_BUFFER_BIT);
@@ -93,6 +101,17 @@ Rgba GlTestContext::pixel(int x, int y) {
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
   glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, &out);
   return out;
+}
+
+void expectPixels(std::initializer_list<Probe> probes, int tolerance) {
+  for (const Probe& p : probes) {
+    EXPECT_TRUE(colourNear(GlTestContext::pixel(p.x, p.y), p.colour, tolerance)) << "at (" << p.x << ", " << p.y << ")";
+  }
+}
+
+std::string runPath(const std::string& relative) {
+  const char* run = std::getenv("ZUMBOLO_RUN_DIR");
+  return run ? (std::filesystem::path(run) / relative).string() : relative;
 }
 
 ::testing::AssertionResult colourNear(const Rgba& got, const Rgba& want, int tolerance) {

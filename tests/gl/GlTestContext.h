@@ -5,13 +5,15 @@
 // later test shares it. Libraries start in the game's order: window, GLEW,
 // then DevIL, ILU and ILUT's OpenGL renderer.
 //
-// Tests draw into a 1024 x 768 offscreen framebuffer with the projection of
-// the scene's 2D pass (one overlay unit = one pixel, y up), so reading pixels
-// back never depends on the window being mapped or on its size.
+// Tests draw into a 1024 x 768 offscreen framebuffer with a depth buffer,
+// by default with the projection of the scene's 2D pass (one overlay unit =
+// one pixel, y up), so reading pixels back never depends on the window being
+// mapped or on its size.
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 
 struct Rgba {
@@ -30,6 +32,8 @@ class GlTestContext {
   // `whyNot`) when there is no display or no usable OpenGL.
   static bool start(std::string& whyNot);
 
+  // Makes the offscreen picture the target of drawing.
+  static void bindTarget();
   // Clears the offscreen picture to opaque black and sets up the overlay
   // state: no depth test, no lighting, texturing off, blending off, identity
   // texture and model-view matrices.
@@ -38,8 +42,19 @@ class GlTestContext {
   static Rgba pixel(int x, int y);
 };
 
+// A path in the game's run folder (ZUMBOLO_RUN_DIR), which holds the data
+// the build generates and copies: fonts, pictures, languages, shaders.
+std::string runPath(const std::string& relative);
+
 // Whether `got` is `want` within `tolerance` on each of red, green and blue.
 ::testing::AssertionResult colourNear(const Rgba& got, const Rgba& want, int tolerance = 24);
+
+// Expects the pixel at each (x, y) to be its colour within `tolerance`.
+struct Probe {
+  int x, y;
+  Rgba colour;
+};
+void expectPixels(std::initializer_list<Probe> probes, int tolerance = 24);
 
 // Base of the GL test fixtures: fails the test when there is no context and
 // starts each test on a fresh overlay frame.

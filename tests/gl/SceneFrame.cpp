@@ -7,32 +7,10 @@
 #include "TestImages.h"
 #include "engine/AnimatedGroup.h"
 #include "engine/Animation.h"
-
-namespace {
-
-GLuint framebuffer = 0;
-
-void makeTarget() {
-  GLuint colour = 0;
-  GLuint depth = 0;
-  glGenFramebuffers(1, &framebuffer);
-  glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
-  glGenRenderbuffers(1, &colour);
-  glBindRenderbuffer(GL_RENDERBUFFER, colour);
-  glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, GlTestContext::kWidth, GlTestContext::kHeight);
-  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour);
-  glGenRenderbuffers(1, &depth);
-  glBindRenderbuffer(GL_RENDERBUFFER, depth);
-  glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, GlTestContext::kWidth, GlTestContext::kHeight);
-  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth);
-}
-
-}  // namespace
+#include "engine/Camera.h"
 
 void SceneFrame::begin(Rgba background, int width, int height) {
-  if (!framebuffer) makeTarget();
-  glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
-  ASSERT_EQ(glCheckFramebufferStatus(GL_FRAMEBUFFER), GLenum(GL_FRAMEBUFFER_COMPLETE));
+  GlTestContext::bindTarget();
   glViewport(0, 0, GlTestContext::kWidth, GlTestContext::kHeight);
   glClearColor(background.r / 255.0f, background.g / 255.0f, background.b / 255.0f, 1.0f);
   glClearDepth(1.0);
@@ -79,6 +57,13 @@ void SceneFrame::end() {
   glBindTexture(GL_TEXTURE_2D, 0);
   glColor4f(1, 1, 1, 1);
   glViewport(0, 0, GlTestContext::kWidth, GlTestContext::kHeight);
+}
+
+std::unique_ptr<Scene> sceneWithEye() {
+  auto scene = std::make_unique<Scene>();
+  scene->addObject(std::make_shared<Camera>("Eye"));
+  scene->setCamera("Eye");
+  return scene;
 }
 
 std::shared_ptr<SceneObject> squareObject(const std::string& name, float half) {

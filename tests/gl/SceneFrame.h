@@ -1,8 +1,7 @@
 #pragma once
-// What the scene's pixel tests share: an offscreen target with a depth
-// buffer (the overlay tests' target has none), the game's fixed OpenGL state
-// with a light chosen so that lit colours are predictable, and small meshes
-// and models placed where a camera at the origin sees them.
+// What the scene's pixel tests share: the game's fixed OpenGL state with a
+// light chosen so that lit colours are predictable, and small meshes and
+// models placed where a camera at the origin sees them.
 //
 // The light shines along the view direction with diffuse and ambient 1 and
 // no global ambient: a surface facing the camera shows its material's
@@ -15,19 +14,27 @@
 #include "GlTestContext.h"
 #include "engine/Material.h"
 #include "engine/Model.h"
+#include "engine/Scene.h"
 #include "engine/SceneObject.h"
 #include "engine/Texture.h"
 #include "support/TempDirectory.h"
 
 class SceneFrame {
  public:
-  // Binds the target, sets a width x height viewport at its corner, clears
-  // colour and depth, and sets the fixed state and the light.
+  // Binds the offscreen target, sets a width x height viewport at its
+  // corner, clears colour and depth, and sets the fixed state and the light.
   static void begin(Rgba background, int width = GlTestContext::kWidth, int height = GlTestContext::kHeight);
   // Leaves the state the other GL tests start from: no culling, no lighting,
   // no client arrays, filled polygons, full depth range, no texture.
   static void end();
 };
+
+// The middle of the offscreen picture, where a camera at the origin looks.
+constexpr int kCentreX = GlTestContext::kWidth / 2;
+constexpr int kCentreY = GlTestContext::kHeight / 2;
+
+// A new scene seen through the camera "Eye" at the origin, looking down -z.
+std::unique_ptr<Scene> sceneWithEye();
 
 // Base of the scene pixel tests: the context, then a fresh 3D frame.
 class ScenePixelTestBase : public GlTest {

@@ -1,13 +1,12 @@
-// The scoreboard drawn for real over a white picture: the translucent panel
-// with its rounded corners, the side's icon and the numbers where the board
-// puts them, a number half way through its flip still on screen (only
-// shorter), and the final table of a finished five-set match.
+// The scoreboard drawn for real over a white picture: nothing once its
+// countdown has run out, else the translucent panel with its rounded
+// corners, the side's icon and the numbers where the board puts them, a
+// number half way through its flip still on screen (only shorter), and the
+// final table of a finished five-set match.
 
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
-#include <cstdint>
-#include <cstring>
 #include <memory>
 #include <string>
 
@@ -21,32 +20,13 @@ namespace {
 
 constexpr Rgba kPanelGrey{128, 128, 128, 255};
 
-void put32(std::string& out, uint32_t value) {
-  for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
-}
-
-void putFloat(std::string& out, float value) {
-  uint32_t bits = 0;
-  std::memcpy(&bits, &value, sizeof bits);
-  put32(out, bits);
-}
-
 // Every printable character is the same solid block, 20 x 30, so that text
 // shows as white rectangles of known size: a string of n characters at
 // scale 2 centred on (x, y) covers x - 20n .. x + 20n and y - 15 .. y + 45.
 std::string blockFont() {
-  std::string out = "white.tga";
-  out.push_back('\0');
-  put32(out, 127 - 33);
-  for (int code = 33; code < 127; ++code) {
-    out.push_back(static_cast<char>(code));
-    putFloat(out, 2);
-    putFloat(out, 30);
-    putFloat(out, 22);
-    putFloat(out, 0);
-    putFloat(out, 0);
-  }
-  return out;
+  std::vector<GlyphRecord> glyphs;
+  for (int code = 33; code < 127; ++code) glyphs.push_back({static_cast<unsigned char>(code), 2, 30, 22, 0, 0});
+  return fnzFile("white.tga", glyphs);
 }
 
 class Side : public ScoreboardPlayer {
@@ -89,63 +69,36 @@ class ScoreboardPixelTest : public GlTest {
   std::shared_ptr<Side> right;
 };
 
-TEST_F(ScoreboardPixelTest, ThePanelDarkensTheMiddleAndRoundsItsCorners) {
-  MatchScore score(left, right, false, 3, 6, font);
-  score.setTimerMs(2000);
-  drawOverWhite(score);
-  // The panel: 512 x 128 around (512, 384), x 256..768, y 320..448.
-  EXPECT_TRUE(colourNear(pixel(260, 384), kPanelGrey, 6));
-  EXPECT_TRUE(colourNear(pixel(512, 444), kPanelGrey, 6));
-  EXPECT_TRUE(colourNear(pixel(764, 360), kPanelGrey, 6));
-  EXPECT_TRUE(colourNear(pixel(250, 384), kWhite, 6));
-  EXPECT_TRUE(colourNear(pixel(512, 452), kWhite, 6));
-  // The very corners lie outside the quarter discs.
-  EXPECT_TRUE(colourNear(pixel(258, 446), kWhite, 6));
-  EXPECT_TRUE(colourNear(pixel(765, 322), kWhite, 6));
-}
-
-TEST_F(ScoreboardPixelTest, NothingIsDrawnOnceTheCountdownHasRunOut) {
+TEST_F(ScoreboardPixelTest, ThePanelIconAndNumbersShowWhileTheCountdownRunsAndAChangedNumberFlips) {
   MatchScore score(left, right, false, 3, 6, font);
   drawOverWhite(score);
   EXPECT_TRUE(colourNear(pixel(260, 384), kWhite, 6));
   EXPECT_TRUE(colourNear(pixel(342, 384), kWhite, 6));
-}
-
-TEST_F(ScoreboardPixelTest, IconAndNumbersStandAroundTheCentre) {
-  MatchScore score(left, right, false, 3, 6, font);
   score.pointLostBy(kSideB);  // 15-0
+
+  // 1200 ms left: the old "0" turned by 45 degrees about its centre line,
+  // so its 15 .. 45 band shrinks to about 11 .. 32. It is one character
+  // wide: the old number, not the new two-digit one. The unchanged number
+  // keeps its full height.
+  score.setTimerMs(1200);
+  drawOverWhite(score);
+  expectPixels({{442, 394, kWhite}, {442, 410, kWhite}, {442, 420, kPanelGrey}, {415, 394, kPanelGrey},
+                {582, 427, kWhite}}, 6);
+
   score.setTimerMs(500);
   drawOverWhite(score);
+  // The panel: 512 x 128 around (512, 384), x 256..768, y 320..448, with
+  // the very corners outside its quarter discs.
+  expectPixels({{260, 384, kPanelGrey}, {512, 444, kPanelGrey}, {764, 360, kPanelGrey}, {250, 384, kWhite},
+                {512, 452, kWhite}, {258, 446, kWhite}, {765, 322, kWhite}}, 6);
   // The icon, 32 pixels at scale 1.5, centred 170 left: x 318..366.
   EXPECT_TRUE(colourNear(pixel(342, 384), kRed));
   EXPECT_TRUE(colourNear(pixel(320, 362), kRed));
   EXPECT_TRUE(colourNear(pixel(314, 384), kPanelGrey, 6));
-  // "15" around x 442: 402..482; "-" around 512: 492..532; "0" around 582.
-  EXPECT_TRUE(colourNear(pixel(405, 400), kWhite, 6));
-  EXPECT_TRUE(colourNear(pixel(479, 400), kWhite, 6));
-  EXPECT_TRUE(colourNear(pixel(487, 400), kPanelGrey, 6));
-  EXPECT_TRUE(colourNear(pixel(512, 400), kWhite, 6));
-  EXPECT_TRUE(colourNear(pixel(582, 400), kWhite, 6));
-  EXPECT_TRUE(colourNear(pixel(612, 400), kPanelGrey, 6));
-  // Glyphs from 15 below the centre to 45 above.
-  EXPECT_TRUE(colourNear(pixel(442, 427), kWhite, 6));
-  EXPECT_TRUE(colourNear(pixel(442, 366), kPanelGrey, 6));
-}
-
-TEST_F(ScoreboardPixelTest, AFlippingNumberIsShortenedNotCutAway) {
-  MatchScore score(left, right, false, 3, 6, font);
-  score.pointLostBy(kSideB);
-  // 1200 ms left: the old "0" turned by 45 degrees about its centre line,
-  // so its 15 .. 45 band shrinks to about 11 .. 32.
-  score.setTimerMs(1200);
-  drawOverWhite(score);
-  EXPECT_TRUE(colourNear(pixel(442, 394), kWhite, 6));
-  EXPECT_TRUE(colourNear(pixel(442, 410), kWhite, 6));
-  EXPECT_TRUE(colourNear(pixel(442, 420), kPanelGrey, 6));
-  // One character wide: the old number, not the new two-digit one.
-  EXPECT_TRUE(colourNear(pixel(415, 394), kPanelGrey, 6));
-  // The unchanged number keeps its full height.
-  EXPECT_TRUE(colourNear(pixel(582, 427), kWhite, 6));
+  // "15" around x 442: 402..482; "-" around 512: 492..532; "0" around 582;
+  // glyphs from 15 below the centre to 45 above.
+  expectPixels({{405, 400, kWhite}, {479, 400, kWhite}, {487, 400, kPanelGrey}, {512, 400, kWhite},
+                {582, 400, kWhite}, {612, 400, kPanelGrey}, {442, 427, kWhite}, {442, 366, kPanelGrey}}, 6);
 }
 
 TEST_F(ScoreboardPixelTest, TheFinalTableOfAFinishedFiveSetMatchIsDrawn) {
@@ -166,10 +119,7 @@ TEST_F(ScoreboardPixelTest, TheFinalTableOfAFinishedFiveSetMatchIsDrawn) {
   EXPECT_TRUE(colourNear(pixel(272, 100), kWhite, 6));
   // Set 1's column at 532 (scale 1: 10 wide, 15 below to 15 above the row):
   // "2" for side A at row 75, "0" for side B at 125; set 4's column at 673.
-  EXPECT_TRUE(colourNear(pixel(532, 75), kWhite, 6));
-  EXPECT_TRUE(colourNear(pixel(532, 125), kWhite, 6));
-  EXPECT_TRUE(colourNear(pixel(552, 75), kPanelGrey, 6));
-  EXPECT_TRUE(colourNear(pixel(673, 75), kWhite, 6));
+  expectPixels({{532, 75, kWhite}, {532, 125, kWhite}, {552, 75, kPanelGrey}, {673, 75, kWhite}}, 6);
 }
 
 }  // namespace

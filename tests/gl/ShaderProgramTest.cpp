@@ -1,14 +1,14 @@
 // Building shader programs from their source files: the messages of each
 // failure byte for byte (the compiler's log is fetched here on its own, with
 // the same entry points, to know what must follow the message), the cache
-// by name, and no shader call at all without shader support.
+// by name, the white texture 0 that untextured materials sample, and no
+// shader call at all without shader support.
 
 #include "assets/ShaderProgram.h"
 
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -79,129 +79,67 @@ class ShaderProgramTest : public GlTest {
   std::string savedFolder;
 };
 
-TEST_F(ShaderProgramTest, AMissingVertexFileGivesTheVertexMessageFollowedByTheCompilersLog) {
-  const std::string name = uniqueName("missing");
-  folder.write(name + ".fs", kFragmentSource);
-  uint32_t program = 1;
-  const std::string output = load(name, program);
-  EXPECT_EQ(program, 0u);
-  const std::string log = compilerLog(GL_VERTEX_SHADER_ARB, "");
-  ASSERT_FALSE(log.empty()) << "an empty source should not compile";
-  EXPECT_EQ(output, "Error: El vertex shader no compila\n" + log.substr(0, kShaderLogSize - 1));
-}
-
-TEST_F(ShaderProgramTest, AFragmentShaderThatDoesNotCompileGivesTheFragmentMessageAndItsLog) {
-  const std::string name = uniqueName("broken");
-  const std::string broken = "#version 110\nvoid main() { gl_FragColor = undeclaredColour; }\n";
-  writeSources(name, kVertexSource, broken);
-  uint32_t program = 1;
-  const std::string output = load(name, program);
-  EXPECT_EQ(program, 0u);
-  const std::string log = compilerLog(GL_FRAGMENT_SHADER_ARB, broken);
-  ASSERT_FALSE(log.empty());
-  EXPECT_EQ(output, "Error: El fragment shader no compila\n" + log);
-}
-
-TEST_F(ShaderProgramTest, AMissingFragmentFileIsAFragmentThatDoesNotCompile) {
-  const std::string name = uniqueName("half");
-  folder.write(name + ".vs", kVertexSource);
-  uint32_t program = 1;
-  const std::string output = load(name, program);
-  EXPECT_EQ(program, 0u);
-  EXPECT_EQ(output, "Error: El fragment shader no compila\n" +
-                        compilerLog(GL_FRAGMENT_SHADER_ARB, "").substr(0, kShaderLogSize - 1));
-}
-
-TEST_F(ShaderProgramTest, AProgramThatDoesNotLinkGivesTheLinkMessageAlone) {
+TEST_F(ShaderProgramTest, EachFailureGivesItsMessageWithTheCompilersLogCutToTheBufferAndIsTriedAgainLater) {
+  const std::string undeclared = "#version 110\nvoid main() { gl_FragColor = undeclaredColour; }\n";
+  std::string noisy = "#version 110\nvoid main() {\n";
+  for (int i = 0; i < 200; ++i) noisy += "  gl_FragColor = undeclaredColourNumber" + std::to_string(i) + ";\n";
+  noisy += "}\n";
+  ASSERT_GT(compilerLog(GL_FRAGMENT_SHADER_ARB, noisy).size(), size_t(kShaderLogSize))
+      << "the compiler should report every line";
   // Both stages compile; the fragment stage has no main, which only the
   // linker sees.
-  const std::string name = uniqueName("unlinked");
   const std::string noMain = "#version 110\nvec4 shade() { return vec4(1.0); }\n";
   ASSERT_EQ(compilerLog(GL_FRAGMENT_SHADER_ARB, noMain).find("error"), std::string::npos);
-  writeSources(name, kVertexSource, noMain);
-  uint32_t program = 1;
-  const std::string output = load(name, program);
-  EXPECT_EQ(program, 0u);
-  EXPECT_EQ(output, "Error: El programa no se ha podido linkar adecuadamente\n");
-}
-
-TEST_F(ShaderProgramTest, ALongCompilerLogIsCutToTheBuffer) {
-  std::string broken = "#version 110\nvoid main() {\n";
-  for (int i = 0; i < 200; ++i) broken += "  gl_FragColor = undeclaredColourNumber" + std::to_string(i) + ";\n";
-  broken += "}\n";
-  const std::string log = compilerLog(GL_FRAGMENT_SHADER_ARB, broken);
-  ASSERT_GT(log.size(), size_t(kShaderLogSize)) << "the compiler should report every line";
-
-  const std::string name = uniqueName("noisy");
-  writeSources(name, kVertexSource, broken);
-  uint32_t program = 1;
-  const std::string output = load(name, program);
-  EXPECT_EQ(program, 0u);
-  EXPECT_EQ(output, "Error: El fragment shader no compila\n" + log.substr(0, kShaderLogSize - 1));
-}
-
-TEST_F(ShaderProgramTest, AFailureIsNotRememberedSoTheFilesAreTriedAgain) {
-  const std::string name = uniqueName("later");
-  uint32_t program = 1;
-  const std::string first = load(name, program);
-  EXPECT_EQ(program, 0u);
-  const std::string second = load(name, program);
-  EXPECT_EQ(program, 0u);
-  EXPECT_EQ(second, first);
-  EXPECT_EQ(second.rfind("Error: El vertex shader no compila\n", 0), 0u);
-
-  writeSources(name, kVertexSource, kFragmentSource);
-  EXPECT_EQ(load(name, program), "");
+  const struct {
+    const char* stem;
+    const char* vertex;  // nullptr: no file
+    std::string fragment;  // empty: no file
+    GLenum failingStage;  // 0: the link fails
+  } cases[] = {
+      {"missingVertex", nullptr, kFragmentSource, GL_VERTEX_SHADER_ARB},
+      {"missingFragment", kVertexSource, "", GL_FRAGMENT_SHADER_ARB},
+      {"undeclared", kVertexSource, undeclared, GL_FRAGMENT_SHADER_ARB},
+      {"noisy", kVertexSource, noisy, GL_FRAGMENT_SHADER_ARB},
+      {"unlinked", kVertexSource, noMain, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.stem);
+    const std::string name = uniqueName(c.stem);
+    if (c.vertex) folder.write(name + ".vs", c.vertex);
+    if (!c.fragment.empty()) folder.write(name + ".fs", c.fragment);
+    std::string expected = "Error: El programa no se ha podido linkar adecuadamente\n";
+    if (c.failingStage == GL_VERTEX_SHADER_ARB) {
+      expected = "Error: El vertex shader no compila\n" + compilerLog(c.failingStage, "");
+    } else if (c.failingStage == GL_FRAGMENT_SHADER_ARB) {
+      expected = "Error: El fragment shader no compila\n" + compilerLog(c.failingStage, c.fragment);
+    }
+    expected = expected.substr(0, expected.find('\n') + kShaderLogSize);
+    uint32_t program = 1;
+    EXPECT_EQ(load(name, program), expected);
+    EXPECT_EQ(program, 0u);
+    EXPECT_EQ(load(name, program), expected);
+  }
+  // Once the files are fixed the same name builds.
+  const std::string later = uniqueName("missingVertex");
+  writeSources(later, kVertexSource, kFragmentSource);
+  uint32_t program = 0;
+  EXPECT_EQ(load(later, program), "");
   EXPECT_NE(program, 0u);
 }
 
-TEST_F(ShaderProgramTest, TheSameNameGivesTheSameProgramWithoutReadingTheFilesAgain) {
+TEST_F(ShaderProgramTest, TheSameNameGivesTheSameProgramWithoutReadingTheFilesAgainAndAnotherNameItsOwn) {
   const std::string name = uniqueName("shared");
+  const std::string other = uniqueName("other");
   writeSources(name, kVertexSource, kFragmentSource);
+  writeSources(other, kVertexSource, kFragmentSource);
   uint32_t first = 0;
   EXPECT_EQ(load(name, first), "");
   ASSERT_NE(first, 0u);
   GLint type = 0;
   glGetObjectParameterivARB(first, GL_OBJECT_TYPE_ARB, &type);
   EXPECT_EQ(type, GL_PROGRAM_OBJECT_ARB);
-
-  // Were the files read again, the missing sources would not compile.
-  std::filesystem::remove(folder.path() / (name + ".vs"));
-  std::filesystem::remove(folder.path() / (name + ".fs"));
-  uint32_t second = 0;
-  EXPECT_EQ(load(name, second), "");
-  EXPECT_EQ(second, first);
-}
-
-TEST_F(ShaderProgramTest, AnotherNameWithTheSameSourcesGetsAProgramOfItsOwn) {
-  const std::string a = uniqueName("first");
-  const std::string b = uniqueName("second");
-  writeSources(a, kVertexSource, kFragmentSource);
-  writeSources(b, kVertexSource, kFragmentSource);
-  uint32_t programA = 0;
-  uint32_t programB = 0;
-  load(a, programA);
-  load(b, programB);
-  EXPECT_NE(programA, 0u);
-  EXPECT_NE(programB, 0u);
-  EXPECT_NE(programA, programB);
-}
-
-TEST_F(ShaderProgramTest, TheGamesCartoonShaderBuildsSilently) {
-  const char* runDir = std::getenv("ZUMBOLO_RUN_DIR");
-  ASSERT_NE(runDir, nullptr) << "ZUMBOLO_RUN_DIR names the run folder that holds shaders/";
-  setShaderFolder(std::string(runDir) + "/shaders");
-  uint32_t program = 0;
-  EXPECT_EQ(load("cartoon", program), "");
-  EXPECT_NE(program, 0u);
-}
-
-TEST_F(ShaderProgramTest, OnceAProgramIsBuiltTextureZeroSamplesWhite) {
-  const std::string name = uniqueName("white");
-  writeSources(name, kVertexSource, kFragmentSource);
-  uint32_t program = 0;
-  load(name, program);
-  ASSERT_NE(program, 0u);
+  // Once a program is built, texture 0 samples white, and with a filter
+  // that does not ask for the mipmaps it lacks (which would make it black).
   GLint bound = -1;
   glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
   glBindTexture(GL_TEXTURE_2D, 0);
@@ -210,12 +148,19 @@ TEST_F(ShaderProgramTest, OnceAProgramIsBuiltTextureZeroSamplesWhite) {
   GLint minFilter = 0;
   glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &minFilter);
   glBindTexture(GL_TEXTURE_2D, GLuint(bound));
-  EXPECT_EQ(int{texel[0]}, 255);
-  EXPECT_EQ(int{texel[1]}, 255);
-  EXPECT_EQ(int{texel[2]}, 255);
-  EXPECT_EQ(int{texel[3]}, 255);
-  // A mipmapping filter on a single level would make it incomplete (black).
+  EXPECT_EQ((std::vector<int>{texel[0], texel[1], texel[2], texel[3]}), (std::vector<int>{255, 255, 255, 255}));
   EXPECT_TRUE(minFilter == GL_NEAREST || minFilter == GL_LINEAR);
+
+  // Were the files read again, the missing sources would not compile.
+  std::filesystem::remove(folder.path() / (name + ".vs"));
+  std::filesystem::remove(folder.path() / (name + ".fs"));
+  uint32_t second = 0;
+  EXPECT_EQ(load(name, second), "");
+  EXPECT_EQ(second, first);
+  uint32_t own = 0;
+  load(other, own);
+  EXPECT_NE(own, 0u);
+  EXPECT_NE(own, first);
 }
 
 // --- Without shader support ---------------------------------------------------

@@ -1,6 +1,7 @@
 #include "TestImages.h"
 
 #include <cstdint>
+#include <cstring>
 
 namespace {
 
@@ -82,6 +83,21 @@ std::string bmpFile(const Picture& picture, bool storedTopDown) {
       out.push_back(static_cast<char>(p.r));
     }
     out.append(rowBytes - static_cast<uint32_t>(picture.width) * 3, '\0');
+  }
+  return out;
+}
+
+std::string fnzFile(const std::string& imageName, const std::vector<GlyphRecord>& glyphs) {
+  std::string out = imageName;
+  out.push_back('\0');
+  put32(out, static_cast<uint32_t>(glyphs.size()));
+  for (const GlyphRecord& g : glyphs) {
+    out.push_back(static_cast<char>(g.code));
+    for (const float value : {g.left, g.top, g.right, g.bottom, g.descent}) {
+      uint32_t bits = 0;
+      std::memcpy(&bits, &value, sizeof bits);
+      put32(out, bits);
+    }
   }
   return out;
 }

@@ -1,7 +1,7 @@
 #pragma once
-// Image files written byte by byte for the GL tests, so that each test knows
-// exactly how its file stores the rows. A Picture is described as one sees
-// it: row 0 is the top row.
+// Image and font files written byte by byte for the GL tests, so that each
+// test knows exactly how its file stores the rows. A Picture is described as
+// one sees it: row 0 is the top row.
 
 #include <string>
 #include <vector>
@@ -23,6 +23,13 @@ struct Picture {
 std::string tgaFile(const Picture& picture, bool withAlpha, bool storedTopDown);
 // Uncompressed 24-bit BMP; top-down storage is a negative height.
 std::string bmpFile(const Picture& picture, bool storedTopDown);
+
+// A ".fnz" glyph record: edges in pixels of the image, rows from its bottom.
+struct GlyphRecord {
+  unsigned char code;
+  float left, top, right, bottom, descent;
+};
+std::string fnzFile(const std::string& imageName, const std::vector<GlyphRecord>& glyphs);
 
 constexpr Rgba kRed{255, 0, 0, 255};
 constexpr Rgba kGreen{0, 255, 0, 255};

@@ -31,21 +31,17 @@ class WindowStateTest : public GlTest {
   }
 };
 
-TEST_F(WindowStateTest, ReshapeBoxHasAShortSideOf250) {
-  double w = 0, h = 0;
-  reshapeBox(1000, 500, w, h);
-  EXPECT_NEAR(w, 500.0, 500.0 * kMatrixPrecision);
-  EXPECT_NEAR(h, 250.0, 250.0 * kMatrixPrecision);
-  reshapeBox(300, 600, w, h);
-  EXPECT_NEAR(w, 250.0, 250.0 * kMatrixPrecision);
-  EXPECT_NEAR(h, 500.0, 500.0 * kMatrixPrecision);
-}
-
-TEST_F(WindowStateTest, ZeroHeightIsTakenAsOne) {
-  double w = 0, h = 0;
-  reshapeBox(640, 0, w, h);
-  EXPECT_NEAR(w, 640.0 * 250.0, 640.0 * 250.0 * kMatrixPrecision);
-  EXPECT_NEAR(h, 250.0, 250.0 * kMatrixPrecision);
+TEST_F(WindowStateTest, ReshapeBoxHasAShortSideOf250AndTakesZeroHeightAsOne) {
+  const struct {
+    int width, height;
+    double boxWidth, boxHeight;
+  } windows[] = {{1000, 500, 500, 250}, {300, 600, 250, 500}, {640, 0, 640 * 250, 250}};
+  for (const auto& window : windows) {
+    double w = 0, h = 0;
+    reshapeBox(window.width, window.height, w, h);
+    EXPECT_NEAR(w, window.boxWidth, window.boxWidth * kMatrixPrecision) << window.width << " x " << window.height;
+    EXPECT_NEAR(h, window.boxHeight, window.boxHeight * kMatrixPrecision) << window.width << " x " << window.height;
+  }
   GLint viewport[4];
   glGetIntegerv(GL_VIEWPORT, viewport);
   EXPECT_EQ(viewport[3], 1);

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <memory>
 #include <set>
+#include <vector>
 
 #include "engine/Scene.h"
 #include "engine/SceneObject.h"
@@ -343,4 +344,47 @@ TEST(PlayerAnimation, BackhandWhenTheAimIsAcrossTheBody) {
   p.player->setPhase(3);  // column 0
   p.step();
   EXPECT_EQ(p.player->currentAnimation(), ClipBackhand);
+}
+
+// --- The dive ---------------------------------------------------------------
+
+TEST(PlayerDive, FliesSidewaysOnlyInTheAirClipHitsOnceAtHalfSpeedAndGetsUp) {
+  constexpr uint32_t kTakeOffMs = 208;
+  constexpr uint32_t kAirMs = 304;
+  constexpr uint32_t kLandingMs = 496;
+  Player p(false);
+  for (uint32_t clip = 0; clip < ClipCount; ++clip) {
+    p.player->addAnimation(clip == ClipDiveStart ? kTakeOffMs
+                           : clip == ClipDiveAir ? kAirMs
+                           : clip == ClipDiveLand ? kLandingMs
+                                                  : kClipMs);
+  }
+  p.player->placeForPoint(0, 2);
+  const Vector3 racket(800, 60, 300);
+  p.racketAt(racket);
+  // Drifting slowly towards player 0's half: a ball going away is never struck.
+  flyTowardsPlusX(*p.ball, Vector3(racket.x, racket.y, racket.z + 150.0f), 0.01f);
+
+  // Dive with "left": towards +z.
+  p.held = {KeyDive, KeyLeft};
+  p.step();
+  p.held.clear();
+  ASSERT_EQ(p.player->state(), PlayerState::Diving);
+
+  std::vector<float> zAtPhase(3, NAN);
+  int steps = 0;
+  for (; steps < 200 && p.player->state() == PlayerState::Diving; ++steps) {
+    const int32_t phase = p.player->statePhase();
+    if (std::isnan(zAtPhase[phase])) zAtPhase[phase] = p.player->position().z;
+    p.step();
+  }
+  ASSERT_EQ(p.player->state(), PlayerState::Moving);
+  // Standing still while taking off and getting up; the air clip's whole
+  // length at one unit a millisecond in between.
+  EXPECT_FLOAT_EQ(zAtPhase[0], 200.0f);
+  EXPECT_NEAR(zAtPhase[2] - zAtPhase[1], kAirMs * kDiveSpeed, kStep * kDiveSpeed);
+  EXPECT_EQ(p.ball->hitCount(), 1);
+  EXPECT_FLOAT_EQ(p.ball->horizontalSpeed(), kHitSpeed * 0.5f);
+  // Each clip ends at the first step past its end.
+  EXPECT_LE(steps * kStep, kTakeOffMs + kAirMs + kLandingMs + 3 * kStep);
 }

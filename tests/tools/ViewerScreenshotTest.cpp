@@ -16,94 +16,60 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "support/TempDirectory.h"
+#include "tests/assets/AseTestSupport.h"
 
 namespace {
 
-const char* kMaterialList = R"(*MATERIAL_LIST {
-  *MATERIAL_COUNT 1
-  *MATERIAL 0 {
-    *MATERIAL_NAME "Cuerpo [cartoon]"
-    *MATERIAL_CLASS "Standard"
-    *MATERIAL_AMBIENT 0.3 0.15 0.05
-    *MATERIAL_DIFFUSE 0.9 0.5 0.1
-    *MATERIAL_SPECULAR 0.2 0.2 0.2
-  }
-}
-)";
-
-std::string sceneBlock() {
-  return "*SCENE {\n  *SCENE_FILENAME \"figura.max\"\n  *SCENE_FIRSTFRAME 0\n  *SCENE_LASTFRAME 10\n"
-         "  *SCENE_FRAMESPEED 30\n  *SCENE_TICKSPERFRAME 160\n}\n";
+// Cadera at the bar's foot and Espalda, its child, halfway up; `spine`
+// animates Espalda.
+std::string bones(const std::string& spine) {
+  return objectBlock("*BONEOBJECT", "Cadera") +
+         objectBlock("*BONEOBJECT", "Espalda", spine, "Cadera", nodeTmAt("0 0 60"));
 }
 
-std::string nodeTm(const std::string& name, const std::string& position) {
-  return "  *NODE_TM {\n    *NODE_NAME \"" + name +
-         "\"\n    *TM_ROW0 1 0 0\n    *TM_ROW1 0 1 0\n    *TM_ROW2 0 0 1\n    *TM_ROW3 " + position + "\n  }\n";
-}
-
-std::string bones(const std::string& spineAnimation) {
-  return "*BONEOBJECT {\n  *NODE_NAME \"Cadera\"\n" + nodeTm("Cadera", "0 0 0") +
-         "}\n*BONEOBJECT {\n  *NODE_NAME \"Espalda\"\n  *NODE_PARENT \"Cadera\"\n" + nodeTm("Espalda", "0 0 60") +
-         spineAnimation + "}\n";
-}
-
-// Three rings of four corners at z = 0, 60, 120, wound outwards.
-std::string bar() {
-  std::string vertices;
-  int index = 0;
+// Three rings of four corners at z = 0, 60, 120, wound outwards, with
+// weights on Cadera, on both, and on Espalda.
+std::string modelFile() {
+  std::vector<std::string> vertices;
+  std::string weights;
   for (int z : {0, 60, 120}) {
     for (const char* corner : {"-15 -15", "15 -15", "15 15", "-15 15"}) {
-      vertices += "      *MESH_VERTEX " + std::to_string(index++) + " " + corner + " " + std::to_string(z) + "\n";
+      weights += "   *BONE_WEIGHT " + std::to_string(vertices.size()) + " 2 " +
+                 (z == 0    ? "1.0 0.0\n"
+                  : z == 60 ? "0.5 0.5\n"
+                            : "0.0 1.0\n");
+      vertices.push_back(std::string(corner) + " " + std::to_string(z));
     }
   }
-  std::vector<std::vector<int>> faces;
-  for (int ring = 0; ring < 2; ++ring) {
-    for (int j = 0; j < 4; ++j) {
-      const int a = 4 * ring + j;
-      const int b = 4 * ring + (j + 1) % 4;
-      const int c = 4 * (ring + 1) + (j + 1) % 4;
-      const int d = 4 * (ring + 1) + j;
-      faces.push_back({a, b, c});
-      faces.push_back({a, c, d});
+  std::vector<Face> faces = {{0, 2, 1}, {0, 3, 2}, {8, 9, 10}, {8, 10, 11}};
+  for (uint32_t ring = 0; ring < 2; ++ring) {
+    for (uint32_t j = 0; j < 4; ++j) {
+      const uint32_t a = 4 * ring + j, b = 4 * ring + (j + 1) % 4;
+      faces.push_back({a, b, b + 4});
+      faces.push_back({a, b + 4, a + 4});
     }
   }
-  faces.push_back({0, 2, 1});
-  faces.push_back({0, 3, 2});
-  faces.push_back({8, 9, 10});
-  faces.push_back({8, 10, 11});
-  std::string faceList;
-  for (size_t f = 0; f < faces.size(); ++f) {
-    faceList += "      *MESH_FACE " + std::to_string(f) + ": A: " + std::to_string(faces[f][0]) +
-                " B: " + std::to_string(faces[f][1]) + " C: " + std::to_string(faces[f][2]) +
-                " AB: 1 BC: 1 CA: 1 *MESH_SMOOTHING 1 *MESH_MTLID 0\n";
-  }
-  std::string weights;
-  for (int v = 0; v < 12; ++v) {
-    const char* columns = v < 4 ? "1.0 0.0" : v < 8 ? "0.5 0.5" : "0.0 1.0";
-    weights += "      *BONE_WEIGHT " + std::to_string(v) + " 2 " + columns + "\n";
-  }
-  return "*GEOMOBJECTWITHBONES {\n  *NODE_NAME \"Cuerpo\"\n" + nodeTm("Cuerpo", "0 0 0") +
-         "  *MESH {\n    *TIMEVALUE 0\n    *MESH_NUMVERTEX 12\n    *MESH_NUMFACES " +
-         std::to_string(faces.size()) + "\n    *MESH_VERTEX_LIST {\n" + vertices +
-         "    }\n    *MESH_FACE_LIST {\n" + faceList +
-         "    }\n  }\n  *MATERIAL_REF 0\n  *SKIN_DATA {\n    *SKIN_INFO {\n      *BONE_NAME \"Cadera\"\n"
-         "      *BONE_NAME \"Espalda\"\n    }\n    *SKIN_TABLE {\n" +
-         weights + "    }\n  }\n}\n";
+  return sceneBlock() +
+         materialList(
+             {"*MATERIAL_NAME \"Cuerpo [cartoon]\" *MATERIAL_AMBIENT 0.3 0.15 0.05 *MATERIAL_DIFFUSE 0.9 0.5 0.1"}) +
+         bones("") +
+         objectBlock("*GEOMOBJECTWITHBONES", "Cuerpo",
+                     meshBlock(vertices, faces) +
+                         " *MATERIAL_REF 0\n *SKIN_DATA {\n  *SKIN_INFO { *BONE_NAME \"Cadera\"" +
+                         " *BONE_NAME \"Espalda\" }\n  *SKIN_TABLE {\n" + weights + "  }\n }\n");
 }
 
-std::string modelFile() { return "*3DSMAX_ASCIIEXPORT 200\n" + sceneBlock() + kMaterialList + bones("") + bar(); }
-
 std::string clipFile() {
-  const std::string lean =
-      "  *TM_ANIMATION {\n    *NODE_NAME \"Espalda\"\n    *CONTROL_POS_TRACK {\n"
-      "      *CONTROL_POS_SAMPLE 0 0 0 60\n      *CONTROL_POS_SAMPLE 800 40 0 60\n    }\n  }\n";
-  return "*3DSMAX_ASCIIEXPORT 200\n" + sceneBlock() + bones(lean);
+  return sceneBlock() + bones(
+                            " *TM_ANIMATION { *CONTROL_POS_TRACK {\n  *CONTROL_POS_SAMPLE 0 0 0 60\n"
+                            "  *CONTROL_POS_SAMPLE 800 40 0 60\n } }\n");
 }
 
 struct ViewerRun {
@@ -179,8 +145,8 @@ Picture readPng(const std::string& path) {
   return picture;
 }
 
-// Where the figure is: the rows it covers and the middle of its pixels in
-// its top and bottom quarters.
+// Where the figure is: its pixels, the rows it covers and the middle of its
+// pixels in its top and bottom quarters.
 struct Figure {
   long pixels = 0;
   int top = -1;
@@ -190,30 +156,27 @@ struct Figure {
 };
 
 Figure findFigure(const Picture& picture) {
-  const uint8_t* background = picture.at(0, 0);
+  std::vector<long> count(size_t(picture.height)), sum(size_t(picture.height));
   Figure figure;
   for (int row = 0; row < picture.height; ++row) {
     for (int x = 0; x < picture.width; ++x) {
-      if (!picture.differs(x, row, background)) continue;
+      if (!picture.differs(x, row, picture.at(0, 0))) continue;
       ++figure.pixels;
-      if (figure.top < 0) figure.top = row;
+      ++count[size_t(row)];
+      sum[size_t(row)] += x;
+      figure.top = figure.top < 0 ? row : figure.top;
       figure.bottom = row;
     }
   }
-  const int quarter = (figure.bottom - figure.top) / 4;
   const auto centre = [&](int from, int to) {
-    double sum = 0;
-    long count = 0;
-    for (int row = from; row <= to; ++row) {
-      for (int x = 0; x < picture.width; ++x) {
-        if (picture.differs(x, row, background)) {
-          sum += x;
-          ++count;
-        }
-      }
+    long n = 0, total = 0;
+    for (int row = std::max(from, 0); row <= to; ++row) {
+      n += count[size_t(row)];
+      total += sum[size_t(row)];
     }
-    return count ? sum / double(count) : -1.0;
+    return n ? double(total) / double(n) : -1.0;
   };
+  const int quarter = (figure.bottom - figure.top) / 4;
   figure.topCentre = centre(figure.top, figure.top + quarter);
   figure.bottomCentre = centre(figure.bottom - quarter, figure.bottom);
   return figure;
@@ -227,10 +190,10 @@ TEST_F(ViewerScreenshotTest, TheTwoClipsShowTheFigureStraightAndLeaningRight) {
 
   const Picture straight = readPng((folder.path() / "rest.png").string());
   const Picture leaning = readPng((folder.path() / "lean.png").string());
-  ASSERT_EQ(straight.width, 400);
-  ASSERT_EQ(straight.height, 300);
-  ASSERT_EQ(leaning.width, 400);
-  ASSERT_EQ(leaning.height, 300);
+  for (const Picture* picture : {&straight, &leaning}) {
+    ASSERT_EQ(picture->width, 400);
+    ASSERT_EQ(picture->height, 300);
+  }
 
   const Figure a = findFigure(straight);
   const Figure b = findFigure(leaning);
@@ -254,38 +217,30 @@ TEST_F(ViewerScreenshotTest, TheTwoClipsShowTheFigureStraightAndLeaningRight) {
   EXPECT_GT(changed, 400L * 300 / 50);
 }
 
-TEST_F(ViewerScreenshotTest, TheClipFileBesideTheModelIsClipOne) {
-  // Without the game's clip files there is no clip 1 to show.
-  const ViewerRun run = view("--screenshot none.png --clip 1 --no-clips models/Figura/normal.ASZ");
-  EXPECT_NE(run.status, 0);
-  EXPECT_NE(run.errors.find("clip 1"), std::string::npos) << run.errors;
-}
-
-TEST_F(ViewerScreenshotTest, AModelThatCannotBeLoadedGivesOneLineAndFailure) {
-  const ViewerRun run = view("--screenshot missing.png models/Figura/nada.ASZ");
-  EXPECT_NE(run.status, 0);
-  ASSERT_FALSE(run.errors.empty());
-  EXPECT_EQ(run.errors.find('\n'), run.errors.size() - 1) << run.errors;
-  EXPECT_NE(run.errors.find("nada.ASZ"), std::string::npos) << run.errors;
-  EXPECT_FALSE(std::filesystem::exists(folder.path() / "missing.png"));
-}
-
-TEST_F(ViewerScreenshotTest, AnUnknownCameraGivesOneLineAndFailure) {
-  const ViewerRun run = view("--screenshot camera.png --camera Camera01 models/Figura/normal.ASZ");
-  EXPECT_NE(run.status, 0);
-  ASSERT_FALSE(run.errors.empty());
-  EXPECT_EQ(run.errors.find('\n'), run.errors.size() - 1) << run.errors;
-  EXPECT_NE(run.errors.find("Camera01"), std::string::npos) << run.errors;
-  EXPECT_FALSE(std::filesystem::exists(folder.path() / "camera.png"));
-}
-
-TEST_F(ViewerScreenshotTest, HelpIsOffered) {
-  const std::string out = (folder.path() / "help.txt").string();
-  const int status = std::system((shellQuoted(viewer) + " --help >" + shellQuoted(out)).c_str());
+TEST_F(ViewerScreenshotTest, WhatCannotBeShownGivesOneLineAndFailure) {
+  // Without the game's clip files there is no clip 1 to show; a model that
+  // cannot be loaded and a camera it does not have cannot be shown either.
+  const struct {
+    const char* arguments;
+    const char* named;
+  } requests[] = {{"--clip 1 --no-clips models/Figura/normal.ASZ", "clip 1"},
+                  {"models/Figura/nada.ASZ", "nada.ASZ"},
+                  {"--camera Camera01 models/Figura/normal.ASZ", "Camera01"}};
+  for (const auto& request : requests) {
+    SCOPED_TRACE(request.arguments);
+    const ViewerRun run = view(std::string("--screenshot none.png ") + request.arguments);
+    EXPECT_NE(run.status, 0);
+    ASSERT_FALSE(run.errors.empty());
+    EXPECT_EQ(run.errors.find('\n'), run.errors.size() - 1) << run.errors;
+    EXPECT_NE(run.errors.find(request.named), std::string::npos) << run.errors;
+    EXPECT_FALSE(std::filesystem::exists(folder.path() / "none.png"));
+  }
+  // The options are explained.
+  const int status =
+      std::system((shellQuoted(viewer) + " --help >" + shellQuoted((folder.path() / "help.txt").string())).c_str());
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-  const std::string help = folder.read("help.txt");
   for (const char* option : {"--screenshot", "--clip", "--time", "--size", "--camera"}) {
-    EXPECT_NE(help.find(option), std::string::npos) << option;
+    EXPECT_NE(folder.read("help.txt").find(option), std::string::npos) << option;
   }
 }
 

@@ -22,6 +22,7 @@
 #include "engine/SkinnedObject.h"
 #include "engine/TextureFactory.h"
 #include "engine/ToonMaterial.h"
+#include "tools/JsonWriter.h"
 
 namespace {
 
@@ -81,44 +82,6 @@ std::vector<std::string> gameClipsFor(const std::string& modelName) {
   if (modelName == "birdy.ASE") return {"BirdyIntroSingles.ASE"};
   return {};
 }
-
-class Json {
- public:
-  explicit Json(std::FILE* out) : out(out) {}
-
-  void string(const std::string& text) {
-    std::fputc('"', out);
-    for (char c : text) {
-      const auto byte = static_cast<unsigned char>(c);
-      if (c == '"' || c == '\\') {
-        std::fputc('\\', out);
-        std::fputc(c, out);
-      } else if (byte < 0x20 || byte >= 0x7f) {
-        std::fprintf(out, "\\u%04x", byte);
-      } else {
-        std::fputc(c, out);
-      }
-    }
-    std::fputc('"', out);
-  }
-  void number(double value) {
-    if (!std::isfinite(value)) {
-      std::fputs("null", out);
-      return;
-    }
-    if (value == 0) value = 0;  // no "-0"
-    std::fprintf(out, "%.9g", value);
-  }
-  void integer(long long value) { std::fprintf(out, "%lld", value); }
-  void raw(const char* text) { std::fputs(text, out); }
-  void key(const char* name) {
-    string(name);
-    std::fputs(": ", out);
-  }
-
- private:
-  std::FILE* out;
-};
 
 const char* className(const SceneNode& node) {
   if (dynamic_cast<const Camera*>(&node)) return "Camera";

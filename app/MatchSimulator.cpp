@@ -1,0 +1,122 @@
+#include "app/MatchSimulator.h"
+
+#include <memory>
+#include <sstream>
+
+#include "app/Application.h"
+#include "app/Keyboard.h"
+#include "engine/Random.h"
+#include "engine/Sound.h"
+#include "engine/TextureFactory.h"
+
+namespace {
+
+void describeTeam(std::ostringstream& out, const TeamScore& team, const MatchScore& score) {
+  if (const std::shared_ptr<ScoreboardPlayer> player = team.player.lock()) {
+    out << player->scoreboardName();
+    for (const auto& partner : player->scoreboardPartners()) out << '/' << partner->scoreboardName();
+  }
+  out << ' ' << team.sets << " [";
+  for (int32_t set = 0; set <= score.currentSet() && set < kMaxSets; ++set) {
+    out << (set ? " " : "") << team.games[set];
+  }
+  out << "] " << team.points;
+}
+
+// Enter is held exactly where the match waits for a person to press it.
+void holdEnterWhereAsked(const Application& app) {
+  const auto match = std::dynamic_pointer_cast<MatchState>(app.currentMatch());
+  const bool waiting = match && (match->phase() == IntroPlaying || match->phase() == FinalScore);
+  if (waiting) {
+    pressCharacterKey(kKeyEnter);
+  } else {
+    releaseCharacterKey(kKeyEnter);
+  }
+}
+
+class Simulation {
+ public:
+  Simulation(const SimulatedMatch& wanted, const std::function<void(const SimulatedRally&)>& onRally)
+      : wanted(wanted), onRally(onRally) {}
+
+  SimulationResult run() {
+    setMenuTextureFactory(textures);
+    setMatchTextureFactory(textures);
+    releaseAllKeys();
+    stepAccumulator = 0;
+    app = std::make_unique<Application>(clock);
+    app->setDrawing(false);
+    const std::shared_ptr<SoundOutput> heard = setSoundOutput(nullptr);
+    startMatch();
+    while (app->currentPhase() == InMatch && result.steps < wanted.stepLimit) {
+      holdEnterWhereAsked(*app);
+      clock->advance(kFixedStepMs);
+      app->frame();
+      ++result.steps;
+    }
+    result.finished = app->currentPhase() == InMenus;
+    if (ball) {
+      result.ballAtEnd = ball->position();
+      result.hitsAtEnd = ball->hitCount();
+    }
+    releaseAllKeys();
+    setSoundOutput(heard);
+    app.reset();
+    setMenuTextureFactory(nullptr);
+    setMatchTextureFactory(nullptr);
+    return result;
+  }
+
+ private:
+  void startMatch() {
+    // The main menu resets the slots: they are chosen after it is built.
+    matchSetup.slots = wanted.slots;
+    matchSetup.doublesFlag = wanted.doubles ? 1 : 0;
+    matchSetup.setsToPlay = wanted.setsToPlay;
+    matchSetup.gamesPerSet = wanted.gamesPerSet;
+    setRandomState(wanted.seed);
+    app->currentMenu()->goToScreen(wanted.doubles ? StartDoubles : StartSingles);
+    app->frame();
+    if (const auto match = std::dynamic_pointer_cast<MatchState>(app->currentMatch())) {
+      ball = match->shared().ball;
+      match->setRallyListener([this, match = match.get()](const RallyReport& rally) { record(*match, rally); });
+    }
+  }
+
+  void record(const MatchState& match, const RallyReport& rally) {
+    if (rally.call == RefereeCall::Fault) ++result.faults;
+    if (rally.call == RefereeCall::DoubleFault) ++result.doubleFaults;
+    if (rally.winner >= 0) {
+      ++result.points;
+      result.shots += rally.shots;
+    }
+    if (rally.kind == kMatchWon) {
+      result.winner = rally.winner;
+      result.winnerName = rally.winnerName;
+      result.loserName = match.playerName(1 - rally.winner);
+    }
+    if (onRally) onRally(SimulatedRally{rally, describeScore(*match.shared().scoreboard)});
+  }
+
+  const SimulatedMatch& wanted;
+  const std::function<void(const SimulatedRally&)>& onRally;
+  std::shared_ptr<ManualClock> clock = std::make_shared<ManualClock>(0);
+  std::shared_ptr<RecordingTextureFactory> textures = std::make_shared<RecordingTextureFactory>();
+  std::unique_ptr<Application> app;
+  std::shared_ptr<Pelota> ball;
+  SimulationResult result;
+};
+
+}  // namespace
+
+std::string describeScore(const MatchScore& score) {
+  std::ostringstream out;
+  describeTeam(out, score.sideA(), score);
+  out << " - ";
+  describeTeam(out, score.sideB(), score);
+  return out.str();
+}
+
+SimulationResult simulateMatch(const SimulatedMatch& match, const std::function<void(const SimulatedRally&)>& onRally) {
+  return Simulation(match, onRally).run();
+}

@@ -1,0 +1,63 @@
+#pragma once
+// Plays whole matches without a person, a window or a sound card: the real
+// Application, its match set-up and phase machine, driven by a manual clock
+// one fixed step a frame. Enter is held where the match waits for a person
+// (the introduction, the final table); the scene is never drawn and textures
+// are only recorded, so no OpenGL context is needed.
+//
+// The same slots, options and seed give the same match, step for step: the
+// simulator is how the game's determinism and the computer levels are
+// checked.
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "app/MatchSetup.h"
+#include "app/MatchState.h"
+#include "engine/Vector3.h"
+
+struct SimulatedMatch {
+  std::array<PlayerSlot, kPlayerSlotCount> slots{};
+  bool doubles = false;
+  int32_t setsToPlay = 1;
+  int32_t gamesPerSet = 6;
+  // The random generator's state when the match starts.
+  uint32_t seed = 1;
+  // A match still unfinished after this many fixed steps is given up.
+  int64_t stepLimit = 2'000'000;
+};
+
+// A rally's end with the score that followed it.
+struct SimulatedRally {
+  RallyReport rally;
+  std::string score;
+};
+
+struct SimulationResult {
+  bool finished = false;
+  int64_t steps = 0;
+  // Side and names of the match's winner (empty when unfinished).
+  int32_t winner = -1;
+  std::string winnerName;
+  std::string loserName;
+  int32_t points = 0;
+  int32_t shots = 0;
+  int32_t faults = 0;
+  int32_t doubleFaults = 0;
+  // Where the ball was when the match ended or was given up, and the hits
+  // of the rally then being played.
+  Vector3 ballAtEnd;
+  int32_t hitsAtEnd = 0;
+};
+
+// The score as one line: each side's name, sets, games of every set played
+// and points, side A (the left of the scoreboard) first.
+std::string describeScore(const MatchScore& score);
+
+// Runs one match from the main menu to the main menu again. `onRally` hears
+// every first fault and every point. Runs in the current working directory,
+// which must hold the game's data.
+SimulationResult simulateMatch(const SimulatedMatch& match,
+                               const std::function<void(const SimulatedRally&)>& onRally = {});

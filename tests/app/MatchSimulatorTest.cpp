@@ -1,0 +1,95 @@
+// Whole matches played by the simulator on the game's own data: the same
+// players, options and seed give the same match rally for rally, and a match
+// between computer players gets from the main menu to its end and back.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/MatchSimulator.h"
+#include "app/Settings.h"
+#include "support/TempDirectory.h"
+
+namespace {
+
+class MatchSimulatorTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const char* run = std::getenv("ZUMBOLO_RUN_DIR");
+    if (!run || !std::filesystem::is_regular_file(std::filesystem::path(run) / "models/stadium/pista.ASZ")) {
+      GTEST_SKIP() << "the game's data is not built";
+    }
+    inside = std::make_unique<ScopedWorkingDirectory>(run);
+    settings = Settings::defaults();
+  }
+
+  // One game: short, and still every phase from the intro to the table.
+  static SimulatedMatch oneGame(int32_t level, bool doubles = false) {
+    SimulatedMatch match;
+    match.doubles = doubles;
+    match.gamesPerSet = 1;
+    match.stepLimit = 200'000;
+    for (int32_t slot = 0; slot < kPlayerSlotCount; ++slot) {
+      match.slots[slot] = PlayerSlot{slot + 1, kKeySetCount + level};
+    }
+    return match;
+  }
+
+  static std::vector<std::string> rallyLog(const SimulatedMatch& match, SimulationResult& result) {
+    std::vector<std::string> log;
+    result = simulateMatch(match, [&log](const SimulatedRally& ended) {
+      const RallyReport& r = ended.rally;
+      log.push_back(r.serverName + " " + std::to_string(static_cast<int>(r.call)) + " " + std::to_string(r.shots) +
+                    " " + r.winnerName + " " + ended.score);
+    });
+    return log;
+  }
+
+  std::unique_ptr<ScopedWorkingDirectory> inside;
+};
+
+TEST_F(MatchSimulatorTest, SamePairingAndSeedGiveTheSameMatchRallyForRally) {
+  SimulationResult first;
+  SimulationResult second;
+  const std::vector<std::string> a = rallyLog(oneGame(5), first);
+  const std::vector<std::string> b = rallyLog(oneGame(5), second);
+  ASSERT_TRUE(first.finished);
+  EXPECT_GE(first.points, 4);
+  EXPECT_EQ(a, b);
+  EXPECT_EQ(first.steps, second.steps);
+}
+
+TEST_F(MatchSimulatorTest, SameDoublesStartLeavesTheBallInTheSamePlace) {
+  // The computer's net players volley each other for a long time: a minute
+  // of play is compared instead of a whole match.
+  SimulatedMatch match = oneGame(0, true);
+  match.stepLimit = 4000;
+  SimulationResult first;
+  SimulationResult second;
+  const std::vector<std::string> a = rallyLog(match, first);
+  const std::vector<std::string> b = rallyLog(match, second);
+  EXPECT_EQ(a, b);
+  EXPECT_GT(first.hitsAtEnd, 1);
+  EXPECT_EQ(first.hitsAtEnd, second.hitsAtEnd);
+  EXPECT_EQ(first.ballAtEnd.x, second.ballAtEnd.x);
+  EXPECT_EQ(first.ballAtEnd.y, second.ballAtEnd.y);
+  EXPECT_EQ(first.ballAtEnd.z, second.ballAtEnd.z);
+}
+
+TEST_F(MatchSimulatorTest, MatchGoesFromTheMenusThroughEveryPointBackToTheMenus) {
+  SimulationResult result;
+  const std::vector<std::string> log = rallyLog(oneGame(0), result);
+  ASSERT_TRUE(result.finished);
+  ASSERT_FALSE(log.empty());
+  // The last point wins the match for the side that won the game's last point.
+  EXPECT_NE(log.back().find(result.winnerName), std::string::npos);
+  EXPECT_FALSE(result.loserName.empty());
+  EXPECT_NE(result.winnerName, result.loserName);
+  EXPECT_GE(result.points, 4);
+  EXPECT_GE(result.shots, result.points);
+}
+
+}  // namespace

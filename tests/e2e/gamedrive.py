@@ -1,0 +1,607 @@
+"""Plays the real game the way a person does: the `zumbolo` executable runs
+in a copy of its run folder on an X display and gets real key events from
+xdotool; what it shows is read back with ImageMagick's `import`.
+
+Used by the end-to-end test (tests/e2e/play_through.py) and by
+scripts/screenshots. Both walk the same path through the game with
+`play_through`: main menu, match options, player set-up, the introduction,
+some play, the pause screen, back to the main menu and quit. Every step waits
+for the picture that should follow it (polling screenshots with a deadline)
+and checks it, so a slow machine only makes the run longer.
+
+Positions are in the menus' 1024 x 768 overlay units, y up, as the game's
+menus place their items; a picture of any size is mapped onto them.
+"""
+
+import os
+import select
+import shutil
+import signal
+import subprocess
+import tempfile
+import time
+
+OVERLAY_WIDTH = 1024
+OVERLAY_HEIGHT = 768
+
+# A key is held this long: the game polls its key tables once a frame, and a
+# press and release that both arrive between two frames are never seen.
+KEY_HOLD_SECONDS = 0.14
+# Pause between two presses, so that the release is seen before the next press.
+KEY_GAP_SECONDS = 0.12
+
+# What the game needs from its run folder (the folder may hold other tools).
+RUN_FILES = ["zumbolo", "lang", "shaders", "models", "sounds", "fonts", "imgs"]
+
+# Item centres of the menus' screens.
+MAIN_MENU = {"play": (200, 380), "credits": (200, 340), "quit": (200, 300)}
+OPTIONS = {"sets": (400, 420), "games": (400, 380), "mode": (400, 340), "next": (400, 100), "back": (600, 100)}
+OPTION_VALUES = {"sets": (650, 420), "games": (650, 380), "mode": (700, 340)}
+PLAYER_SELECT = {"far": (450, 520), "near": (620, 170), "next": (400, 100), "back": (600, 100)}
+# Before every player has a character, "back" alone, in the middle.
+PLAYER_SELECT_NEW = {"far": (450, 520), "near": (620, 170), "back": (500, 100)}
+PLAYER_SETUP = {"character": (400, 420), "controller": (400, 380), "done": (500, 100)}
+SETUP_VALUES = {"character": (650, 420), "controller": (650, 380)}
+PAUSED = {"resume": (512, 420), "leave": (512, 380)}
+
+# Half sizes of the boxes read around an item's centre and around a value.
+ITEM_HALF_WIDTH = 60
+ITEM_HALF_HEIGHT = 14
+VALUE_HALF_WIDTH = 110
+VALUE_HALF_HEIGHT = 16
+
+# The two menu fonts differ most in their outlines: dark brown round the
+# highlighted (yellow to orange) letters, navy round the normal (white to pale
+# blue) ones. An item is highlighted when its box holds at least this many
+# brown outline pixels and clearly more brown than navy; the others of the
+# screen must then hold next to no brown.
+MIN_OUTLINE_PIXELS = 60
+STRAY_OUTLINE_PIXELS = 20
+
+# Mean brightness (0..255) under which a picture counts as black.
+BLACK_LEVEL = 12
+# Two pictures differ where a channel moves by more than this.
+PIXEL_TOLERANCE = 40
+
+# The scoreboard's panels, dark and translucent with yellow lettering: the
+# score line after each point and the final table of the ceremony.
+SCORE_PANEL = (512, 384)
+TABLE_PANEL = (512, 100)
+
+# The court's blue as the match camera shows it, and the share of the middle
+# of the picture it covers during play.
+COURT_BOX = ((512, 300), 150, 80)
+MIN_COURT_SHARE = 0.5
+
+# How long each kind of wait may take on a slow, loaded machine.
+MENU_TIMEOUT = 8
+START_TIMEOUT = 60
+POINT_TIMEOUT = 120
+MATCH_TIMEOUT = 1800
+
+# Thresholds of the picture comparisons: a changed value label, an unchanged
+# one, and a picture in motion (share of pixels).
+VALUE_CHANGED = 0.005
+VALUE_SAME = 0.001
+MOTION = 0.0002
+# The introduction is a view of its own: most of the picture differs from
+# the player set-up it follows.
+NEW_VIEW = 0.3
+# Presses short enough to be let go before the match has loaded (about a
+# tenth of a second): an Enter still held when the introduction starts skips
+# it. A press too short to be seen is tried again, a little longer.
+START_HOLDS_SECONDS = (0.02, 0.02, 0.04, 0.08)
+START_PRESS_TIMEOUT = 3
+# A picture of the introduction, fading in from black, against the fade to
+# white that ends it: bright and pale.
+INTRO_BRIGHTNESS = (40, 150)
+MIN_INTRO_SATURATION = 50
+
+
+class DriveError(Exception):
+    """A stage of the drive did not show what it should."""
+
+
+def start_display(width=1024, height=768):
+    """Starts a private virtual X server and points DISPLAY at it; returns
+    the server's process. Windows of other programs on a shared display
+    would show in the screenshots and could take the keyboard focus."""
+    read_end, write_end = os.pipe()
+    server = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "%dx%dx24" % (width, height),
+                               "-nolisten", "tcp"], pass_fds=(write_end,), stdout=subprocess.DEVNULL,
+                              stderr=subprocess.DEVNULL)
+    os.close(write_end)
+    number = b""
+    deadline = time.monotonic() + 20
+    while not number.endswith(b"\n") and time.monotonic() < deadline:
+        ready, _, _ = select.select([read_end], [], [], 0.5)
+        if ready:
+            chunk = os.read(read_end, 16)
+            if not chunk:
+                break
+            number += chunk
+    os.close(read_end)
+    if not number.strip():
+        server.kill()
+        server.wait()
+        raise DriveError("the virtual X server did not start")
+    os.environ["DISPLAY"] = ":" + number.decode().strip()
+    return server
+
+
+def stop_display(server):
+    server.terminate()
+    try:
+        server.wait(10)
+    except subprocess.TimeoutExpired:
+        server.kill()
+        server.wait()
+
+
+class Picture:
+    """One screenshot: RGB pixels, read through ImageMagick as PPM."""
+
+    def __init__(self, ppm):
+        fields = []
+        at = 0
+        while len(fields) < 4:
+            while ppm[at:at + 1].isspace():
+                at += 1
+            end = at
+            while not ppm[end:end + 1].isspace():
+                end += 1
+            fields.append(ppm[at:end])
+            at = end
+        if fields[0] != b"P6" or fields[3] != b"255":
+            raise DriveError("unexpected screenshot format %r" % fields)
+        self.width, self.height = int(fields[1]), int(fields[2])
+        self.data = ppm[at + 1:at + 1 + self.width * self.height * 3]
+        self.ppm = ppm
+
+    def save(self, path):
+        subprocess.run(["convert", "ppm:-", path], input=self.ppm, check=True)
+
+    def box(self, centre, half_width, half_height):
+        """Pixel rectangle (x0, y0, x1, y1) of an overlay box, clipped."""
+        sx = self.width / OVERLAY_WIDTH
+        sy = self.height / OVERLAY_HEIGHT
+        x, y = centre
+        x0 = max(0, int((x - half_width) * sx))
+        x1 = min(self.width, int((x + half_width) * sx))
+        y0 = max(0, int((OVERLAY_HEIGHT - y - half_height) * sy))
+        y1 = min(self.height, int((OVERLAY_HEIGHT - y + half_height) * sy))
+        return x0, y0, x1, y1
+
+    def whole(self):
+        return 0, 0, self.width, self.height
+
+    def pixels(self, rect, step=1):
+        x0, y0, x1, y1 = rect
+        data, width = self.data, self.width
+        for py in range(y0, y1, step):
+            row = py * width * 3
+            for px in range(x0, x1, step):
+                at = row + px * 3
+                yield data[at], data[at + 1], data[at + 2]
+
+    def brightness(self, rect=None):
+        rect = rect or self.whole()
+        total = count = 0
+        for r, g, b in self.pixels(rect, 4):
+            total += r + g + b
+            count += 1
+        return total / (3 * count) if count else 0.0
+
+    def saturation(self):
+        """Mean spread between the strongest and weakest channel: low for a
+        picture washed out by a fade to white."""
+        total = count = 0
+        for r, g, b in self.pixels(self.whole(), 8):
+            total += max(r, g, b) - min(r, g, b)
+            count += 1
+        return total / count if count else 0.0
+
+    def is_black(self):
+        return self.brightness() < BLACK_LEVEL
+
+    def outline_pixels(self, rect):
+        """(brown, navy): pixels of the highlighted and of the normal menu
+        font's outline colour in rect."""
+        brown = navy = 0
+        for r, g, b in self.pixels(rect):
+            if 45 <= r <= 115 and g <= 55 and b <= 20 and r - g >= 30:
+                brown += 1
+            elif r <= 45 and g <= 45 and 40 <= b <= 90 and b - r >= 20:
+                navy += 1
+        return brown, navy
+
+    def difference(self, other, rect=None, step=1):
+        """Share of the pixels of rect that differ between two pictures."""
+        rect = rect or self.whole()
+        if (other.width, other.height) != (self.width, self.height):
+            return 1.0
+        changed = count = 0
+        for (r, g, b), (r2, g2, b2) in zip(self.pixels(rect, step), other.pixels(rect, step)):
+            count += 1
+            if abs(r - r2) > PIXEL_TOLERANCE or abs(g - g2) > PIXEL_TOLERANCE or abs(b - b2) > PIXEL_TOLERANCE:
+                changed += 1
+        return changed / count if count else 0.0
+
+    def highlighted_item(self, items):
+        """The name of the one item of `items` drawn in the highlighted font,
+        or None when not exactly one is (another screen, or none shown)."""
+        found = None
+        for name, at in items.items():
+            brown, navy = self.outline_pixels(self.box(at, ITEM_HALF_WIDTH, ITEM_HALF_HEIGHT))
+            if brown >= MIN_OUTLINE_PIXELS and brown >= 2 * navy:
+                if found:
+                    return None
+                found = name
+            elif brown >= STRAY_OUTLINE_PIXELS:
+                return None
+        return found
+
+    def value_box(self, at):
+        return self.box(at, VALUE_HALF_WIDTH, VALUE_HALF_HEIGHT)
+
+    def shows_panel(self, centre, half_width, half_height):
+        rect = self.box(centre, half_width, half_height)
+        return self.brightness(rect) < 85 and self.yellow_pixels(rect) >= 40
+
+    def shows_score_panel(self):
+        return self.shows_panel(SCORE_PANEL, 160, 30)
+
+    def shows_final_table(self):
+        return self.shows_panel(TABLE_PANEL, 220, 40)
+
+    def yellow_pixels(self, rect):
+        return sum(1 for r, g, b in self.pixels(rect, 2) if r > 200 and g > 170 and b < 110)
+
+    def court_share(self):
+        rect = self.box(*COURT_BOX)
+        count = court = 0
+        for r, g, b in self.pixels(rect, 2):
+            count += 1
+            if 25 <= r <= 50 and 90 <= g <= 115 and 150 <= b <= 180:
+                court += 1
+        return court / count if count else 0.0
+
+    def shows_court(self):
+        return self.court_share() >= MIN_COURT_SHARE and not self.is_black()
+
+
+class Game:
+    """The game started in a fresh copy of its run folder."""
+
+    def __init__(self, run_dir, shots_dir=None):
+        self.folder = tempfile.mkdtemp(prefix="zumbolo-drive-")
+        self.shots_dir = shots_dir
+        self.process = None
+        self.window = None
+        self.shot_count = 0
+        for name in RUN_FILES:
+            source = os.path.join(os.path.abspath(run_dir), name)
+            if not os.path.exists(source):
+                raise DriveError("the run folder has no %s" % name)
+            if os.path.isdir(source):
+                shutil.copytree(source, os.path.join(self.folder, name))
+            else:
+                shutil.copy2(source, self.folder)
+
+    def start(self):
+        environment = dict(os.environ)
+        # The machine may have no sound card: the dummy driver stands in for one.
+        environment.setdefault("SDL_AUDIODRIVER", "dummy")
+        self.stdout = open(os.path.join(self.folder, "stdout.txt"), "wb")
+        self.stderr = open(os.path.join(self.folder, "stderr.txt"), "wb")
+        self.process = subprocess.Popen([os.path.join(self.folder, "zumbolo")], cwd=self.folder,
+                                        stdout=self.stdout, stderr=self.stderr, env=environment)
+        deadline = time.monotonic() + 30
+        while time.monotonic() < deadline:
+            if self.process.poll() is not None:
+                raise DriveError("the game ended at start with code %d" % self.process.returncode)
+            found = subprocess.run(["xdotool", "search", "--name", "^Zumbolo$"], capture_output=True, text=True)
+            if found.returncode == 0 and found.stdout.split():
+                self.window = found.stdout.split()[0]
+                break
+            time.sleep(0.2)
+        if not self.window:
+            raise DriveError("no window named Zumbolo within 30 s")
+        subprocess.run(["xdotool", "windowfocus", "--sync", self.window], capture_output=True, timeout=10)
+
+    def xdotool(self, *arguments, check=True):
+        subprocess.run(["xdotool", *arguments], check=check, capture_output=True, timeout=10)
+
+    def key_down(self, key):
+        self.xdotool("keydown", key)
+
+    def key_up(self, key, check=True):
+        self.xdotool("keyup", key, check=check)
+
+    def press(self, key, hold=KEY_HOLD_SECONDS, last=False):
+        """A press and release. The last press of a run (quit) may close the
+        window before the release, which then has nowhere to go."""
+        self.key_down(key)
+        time.sleep(hold)
+        self.key_up(key, check=not last)
+        time.sleep(KEY_GAP_SECONDS)
+
+    def shot(self):
+        ppm = subprocess.run(["import", "-window", "root", "-depth", "8", "ppm:-"], check=True, capture_output=True,
+                             timeout=30).stdout
+        return Picture(ppm)
+
+    def keep(self, picture, name):
+        """Saves a picture into the shots folder as NN-name.png."""
+        if not self.shots_dir:
+            return None
+        os.makedirs(self.shots_dir, exist_ok=True)
+        self.shot_count += 1
+        path = os.path.join(self.shots_dir, "%02d-%s.png" % (self.shot_count, name))
+        picture.save(path)
+        return path
+
+    def wait_for(self, what, test, timeout, interval=0.25):
+        """Screenshots until test(picture) holds; the picture that passed."""
+        deadline = time.monotonic() + timeout
+        while True:
+            self.check_running(what)
+            picture = self.shot()
+            if test(picture):
+                return picture
+            if time.monotonic() > deadline:
+                self.keep(picture, "failed")
+                raise DriveError("%s: not seen within %d s" % (what, timeout))
+            time.sleep(interval)
+
+    def press_until(self, key, what, test, timeout=5, tries=3):
+        """Presses a key and waits for its effect; presses again only if
+        nothing came of it (a press lost between two slow frames)."""
+        for _ in range(tries):
+            self.press(key)
+            try:
+                return self.wait_for(what, test, timeout)
+            except DriveError:
+                continue
+        raise DriveError("%s: not seen after %d presses of %s" % (what, tries, key))
+
+    def check_running(self, what):
+        if self.process.poll() is not None:
+            raise DriveError("%s: the game ended with code %d" % (what, self.process.returncode))
+
+    def wait_exit(self, timeout):
+        try:
+            return self.process.wait(timeout)
+        except subprocess.TimeoutExpired:
+            return None
+
+    def read_log(self, name):
+        with open(os.path.join(self.folder, name), "rb") as f:
+            return f.read()
+
+    def close(self):
+        """Ends the game if it still runs and removes its folder; returns
+        (standard output, standard error)."""
+        if self.process and self.process.poll() is None:
+            # SDL turns SIGTERM into a quit event that the game never reads.
+            self.process.send_signal(signal.SIGKILL)
+            self.process.wait()
+        logs = (b"", b"")
+        if self.process:
+            self.stdout.close()
+            self.stderr.close()
+            logs = (self.read_log("stdout.txt"), self.read_log("stderr.txt"))
+        shutil.rmtree(self.folder, ignore_errors=True)
+        return logs
+
+
+class Slot:
+    """Presses on a player slot's set-up: character, then controller."""
+
+    def __init__(self, characters, controllers):
+        self.characters = characters
+        self.controllers = controllers
+
+
+class Plan:
+    """The choices the drive makes on its way. Slot 1 is the far player of
+    the set-up picture, slot 0 the near one; every slot starts with no
+    character and slot k with key set k, so four presses on the controller
+    of slot 0 give "CPU LEVEL 0" and on slot 1 "CPU LEVEL 1"."""
+
+    def __init__(self, sets_presses, games_presses, mode_presses, via_main_menu, far, near, ceremony):
+        self.sets_presses = sets_presses
+        self.games_presses = games_presses
+        self.mode_presses = mode_presses
+        self.via_main_menu = via_main_menu
+        self.far = far
+        self.near = near
+        self.ceremony = ceremony
+
+
+# The whole path: three sets (a full turn 3 -> 5 -> 1 -> 3), six games,
+# doubles and back to singles, out to the main menu and in again, two
+# computer players; the match is left from the pause screen.
+FULL_TOUR = Plan(3, 1, 2, True, Slot(1, 4), Slot(3, 4), False)
+# The shortest match to the winner's ceremony: one set of two games.
+SHORT_MATCH = Plan(2, 0, 0, False, Slot(1, 4), Slot(3, 4), True)
+
+
+def move(game, key, items, target):
+    return game.press_until(key, "highlight on %s" % target, lambda p: p.highlighted_item(items) == target,
+                            MENU_TIMEOUT)
+
+
+def enter(game, items, target, what, timeout=MENU_TIMEOUT):
+    return game.press_until("Return", what, lambda p: p.highlighted_item(items) == target, timeout)
+
+
+def cycle(game, picture, items, selected, value_at, presses, period):
+    """Presses Enter on a setting `presses` times; each press must change its
+    value, and a whole number of turns must bring the first one back."""
+    first = picture
+    box = picture.value_box(value_at)
+    for press in range(presses):
+        before = picture
+        picture = game.press_until(
+            "Return", "%s changed by press %d" % (selected, press + 1),
+            lambda p: p.highlighted_item(items) == selected and p.difference(before, box) > VALUE_CHANGED,
+            MENU_TIMEOUT)
+    if presses and presses % period == 0 and picture.difference(first, box) > VALUE_SAME:
+        raise DriveError("%s: %d presses did not bring its first value back" % (selected, presses))
+    return picture
+
+
+def wait_for_motion(game, what, timeout=30):
+    """Two pictures a moment apart that differ: the game is not frozen."""
+    deadline = time.monotonic() + timeout
+    previous = game.shot()
+    while True:
+        time.sleep(0.5)
+        picture = game.shot()
+        if picture.difference(previous, step=2) > MOTION:
+            return picture
+        if time.monotonic() > deadline:
+            game.keep(picture, "frozen")
+            raise DriveError("%s: the picture did not change for %d s" % (what, timeout))
+        previous = picture
+
+
+def set_options(game, picture, plan):
+    picture = cycle(game, picture, OPTIONS, "sets", OPTION_VALUES["sets"], plan.sets_presses, 3)
+    picture = move(game, "Down", OPTIONS, "games")
+    picture = cycle(game, picture, OPTIONS, "games", OPTION_VALUES["games"], plan.games_presses, 2)
+    picture = move(game, "Down", OPTIONS, "mode")
+    picture = cycle(game, picture, OPTIONS, "mode", OPTION_VALUES["mode"], plan.mode_presses, 2)
+    return picture
+
+
+def set_up_slot(game, slot, record, name):
+    picture = enter(game, PLAYER_SETUP, "character", "player set-up of the %s slot" % name)
+    picture = cycle(game, picture, PLAYER_SETUP, "character", SETUP_VALUES["character"], slot.characters, 4)
+    picture = move(game, "Down", PLAYER_SETUP, "controller")
+    picture = cycle(game, picture, PLAYER_SETUP, "controller", SETUP_VALUES["controller"], slot.controllers, 10)
+    record("player-setup-" + name, picture)
+    return move(game, "Down", PLAYER_SETUP, "done")
+
+
+def looks_like_intro(picture):
+    low, high = INTRO_BRIGHTNESS
+    return low < picture.brightness() < high and picture.saturation() >= MIN_INTRO_SATURATION
+
+
+def start_match(game, set_up):
+    """Enter on "next" with a short press, again only if the menu did not
+    go; returns the first picture of the introduction."""
+    for hold in START_HOLDS_SECONDS:
+        game.press("Return", hold=hold)
+        try:
+            game.wait_for("the set-up screen gone", lambda p: p.highlighted_item(PLAYER_SELECT) is None,
+                          START_PRESS_TIMEOUT)
+        except DriveError:
+            continue
+
+        def intro_or_white(p):
+            return p.brightness() > INTRO_BRIGHTNESS[1] or (p.difference(set_up, step=4) > NEW_VIEW
+                                                            and looks_like_intro(p))
+        picture = game.wait_for("the introduction", intro_or_white, START_TIMEOUT)
+        if not looks_like_intro(picture):
+            game.keep(picture, "failed")
+            raise DriveError("the introduction was skipped: the Enter that started the match was still down")
+        # Past its fade from black, if it still runs.
+        time.sleep(1.5)
+        later = game.shot()
+        return later if looks_like_intro(later) else picture
+    raise DriveError("the match did not start after %d presses of Enter" % len(START_HOLDS_SECONDS))
+
+
+def play_through(game, plan, record=lambda name, picture: None):
+    """Drives a started game from its title screen to its exit, calling
+    record(stage, picture) at each stage. Raises DriveError at the first
+    stage that does not show what it should."""
+    title = game.wait_for("the title screen", lambda p: p.highlighted_item(MAIN_MENU) == "play", START_TIMEOUT)
+    if title.is_black():
+        raise DriveError("the title screen is black")
+    record("title", title)
+    move(game, "Down", MAIN_MENU, "credits")
+    move(game, "Up", MAIN_MENU, "play")
+
+    options = enter(game, OPTIONS, "sets", "the match options")
+    record("options", options)
+    options = set_options(game, options, plan)
+    record("options-set", options)
+    move(game, "Down", OPTIONS, "next")
+    if plan.via_main_menu:
+        move(game, "Right", OPTIONS, "back")
+        record("main-menu-again", enter(game, MAIN_MENU, "play", "the main menu from the options"))
+        again = enter(game, OPTIONS, "sets", "the match options again")
+        for name, at in OPTION_VALUES.items():
+            if again.difference(options, again.value_box(at)) > VALUE_SAME:
+                raise DriveError("the %s option did not keep its value" % name)
+        for target in ["games", "mode", "next"]:
+            move(game, "Down", OPTIONS, target)
+
+    record("player-select", enter(game, PLAYER_SELECT_NEW, "far", "the player set-up picture"))
+    set_up_slot(game, plan.far, record, "far")
+    enter(game, PLAYER_SELECT_NEW, "far", "the player set-up picture after the far slot")
+    move(game, "Down", PLAYER_SELECT_NEW, "near")
+    set_up_slot(game, plan.near, record, "near")
+    ready = enter(game, PLAYER_SELECT, "far", "the player set-up picture with both players")
+    record("player-select-ready", ready)
+    move(game, "Down", PLAYER_SELECT, "near")
+    ready = move(game, "Down", PLAYER_SELECT, "next")
+
+    record("intro", start_match(game, ready))
+    game.key_down("Return")
+    try:
+        # The white lasts about a second: look often.
+        game.wait_for("the fade to white that ends the introduction",
+                      lambda p: p.brightness() > INTRO_BRIGHTNESS[1], START_TIMEOUT, interval=0.05)
+    finally:
+        game.key_up("Return")
+    record("play", game.wait_for("the court", lambda p: p.shows_court(), START_TIMEOUT))
+    wait_for_motion(game, "play")
+    score = game.wait_for("a point played out (the score panel)", lambda p: p.shows_score_panel(), POINT_TIMEOUT)
+    # The numbers flip to the new score in the panel's first moments.
+    time.sleep(1.0)
+    later = game.shot()
+    record("score", later if later.shows_score_panel() else score)
+    game.wait_for("the next point", lambda p: p.shows_court() and not p.shows_score_panel(), POINT_TIMEOUT)
+    wait_for_motion(game, "the next point")
+
+    paused = game.press_until("Escape", "the pause screen", lambda p: p.highlighted_item(PAUSED) == "resume",
+                              MENU_TIMEOUT)
+    record("paused", paused)
+    time.sleep(1)
+    if game.shot().difference(paused, step=2) > MOTION:
+        raise DriveError("the match went on behind the pause screen")
+    move(game, "Down", PAUSED, "leave")
+    move(game, "Up", PAUSED, "resume")
+    record("resumed", game.press_until("Return", "play resumed",
+                                       lambda p: p.highlighted_item(PAUSED) is None and p.shows_court(),
+                                       MENU_TIMEOUT))
+    wait_for_motion(game, "play after the pause")
+
+    if plan.ceremony:
+        record("ceremony", game.wait_for("the final table", lambda p: p.shows_final_table(), MATCH_TIMEOUT))
+        # Enter is held at the table to leave it.
+        game.key_down("Return")
+        try:
+            game.wait_for("the final table left", lambda p: not p.shows_final_table(), START_TIMEOUT)
+        finally:
+            game.key_up("Return")
+        menu = game.wait_for("the main menu after the match", lambda p: p.highlighted_item(MAIN_MENU) == "play",
+                             START_TIMEOUT)
+    else:
+        game.press_until("Escape", "the pause screen again", lambda p: p.highlighted_item(PAUSED) == "resume",
+                         MENU_TIMEOUT)
+        move(game, "Down", PAUSED, "leave")
+        menu = enter(game, MAIN_MENU, "play", "the main menu after leaving the match", START_TIMEOUT)
+    record("main-menu", menu)
+    move(game, "Down", MAIN_MENU, "credits")
+    move(game, "Down", MAIN_MENU, "quit")
+    game.press("Return", last=True)
+    code = game.wait_exit(30)
+    if code is None:
+        raise DriveError("the game did not end within 30 s of its quit item")
+    return code

@@ -1,0 +1,72 @@
+#!/usr/bin/env python3
+"""The real game played from its title screen to its exit with real key
+events: match options, player set-up with two computer players, the
+introduction, some points, the pause screen, leaving the match and quitting.
+Every stage must show what it should, the game must end with code 0, and
+its standard output must stay empty (no diagnostic line).
+
+Usage: play_through.py RUN_FOLDER [SHOTS_FOLDER]
+  RUN_FOLDER    a build's run folder (the game and its data)
+  SHOTS_FOLDER  where the picture of each stage is kept (default: none)
+
+The game runs on a private virtual X display in a fresh copy of the run
+folder, so it writes its default config.ini as on a first start.
+"""
+
+import os
+import shutil
+import sys
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+# No compiled copy of the drive in the source tree.
+sys.dont_write_bytecode = True
+import gamedrive  # noqa: E402
+
+
+def main():
+    if len(sys.argv) < 2:
+        sys.exit(__doc__)
+    run_dir = sys.argv[1]
+    shots_dir = sys.argv[2] if len(sys.argv) > 2 else None
+    if shots_dir:
+        shutil.rmtree(shots_dir, ignore_errors=True)
+    started = time.monotonic()
+    game = gamedrive.Game(run_dir, shots_dir)
+    display = gamedrive.start_display()
+    stages = []
+
+    def record(stage, picture):
+        if picture.is_black():
+            raise gamedrive.DriveError("%s: the picture is black" % stage)
+        game.keep(picture, stage)
+        stages.append(stage)
+        print("%6.1f s  %s" % (time.monotonic() - started, stage), flush=True)
+
+    failures = []
+    try:
+        game.start()
+        code = gamedrive.play_through(game, gamedrive.FULL_TOUR, record)
+        if code != 0:
+            failures.append("the game ended with code %d" % code)
+    except gamedrive.DriveError as error:
+        failures.append(str(error))
+    finally:
+        output, errors = game.close()
+        gamedrive.stop_display(display)
+
+    if output:
+        failures.append("the game wrote to standard output:\n" + output.decode("cp1252", "replace"))
+    if failures:
+        errors = errors.decode("utf-8", "replace").strip()
+        print("FAILED after %s" % (stages[-1] if stages else "the start"))
+        for failure in failures:
+            print("  " + failure)
+        if errors:
+            print("standard error of the game:\n" + errors)
+        sys.exit(1)
+    print("passed: %d stages in %.0f s" % (len(stages), time.monotonic() - started))
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,277 @@
+// simulate: whole matches between computer players on the game's own code
+// and data, without a window, a sound card or a person, as fast as the
+// processor allows. One JSON line per point, then one summary line per
+// match. Run with --help for the command line.
+
+#include <unistd.h>
+
+#include <charconv>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "app/Application.h"
+#include "app/MatchSimulator.h"
+#include "app/Settings.h"
+#include "tennis/Character.h"
+#include "tools/JsonWriter.h"
+
+namespace {
+
+constexpr const char* kUsage = R"(usage: simulate [options] [PLAYER...]
+
+Plays whole matches between computer players on the game's own code and data
+(the real Application, match set-up, referee and phase machine) with a manual
+clock, one 16 ms step a frame, nothing drawn and nothing heard. Needs no
+display: textures are named, never decoded or uploaded.
+
+PLAYER is CHARACTER:LEVEL for slots 0, 1 (and 2, 3 in doubles), in the
+order of the player set-up screen. CHARACTER is a name (Vazuvodod, Roveriru,
+Revirade, Doredu) or its set-up index 1..4; LEVEL is the computer level 0..5.
+Slots not given play Vazuvodod:5, Doredu:5, Roveriru:5, Revirade:5.
+
+options:
+  --doubles        a doubles match (slots 0 and 2 against 1 and 3)
+  --sets N         sets in the match, 1..5 (default 1)
+  --games N        games in a set, 1..6 (default 6)
+  --seed N         the random generator's state at the start (default 1);
+                   the same players, options and seed give the same match
+  --matches N      play N matches in a row, the seed growing by one each
+  --ladder         play every pairing of levels 0..5 (slot 0's level against
+                   slot 1's; in doubles each team's two players share it),
+                   --matches each, and print only the summaries
+  --step-limit N   give a match up after N steps of 16 ms (default 2000000,
+                   about nine hours of play); it then counts as unfinished
+  --quiet          print only the summaries
+  --data DIR       the game's run folder (default: this program's folder)
+
+One JSON object per line on standard output:
+  a point:   {"point", "server", "winner", "end" ("out", "net",
+              "second_bounce", "double_fault"), "faults" (first faults
+              before it), "shots" (hits, serve included), "score"}
+             "score" reads "NAME SETS [GAMES OF EACH SET] POINTS - ..." with
+             the scoreboard's left side first; points count 0 15 30 40 50
+             (advantage), or 0..5 and 40 (the sixth point) in a tie-break.
+  a match:   {"summary", "levels", "seed", "finished", "winner", "loser",
+              "points", "meanRally", "faults", "doubleFaults", "gameMinutes",
+              "steps", "residentKb" (the process's resident memory after the
+              match, to watch for growth over --matches)}
+The game's own messages (Spanish, one line each) go to standard error.
+
+Exit status: 0 when every match finished, 1 when one was given up, 2 for a bad
+command line.
+)";
+
+struct Options {
+  SimulatedMatch match;
+  int32_t matches = 1;
+  bool ladder = false;
+  bool quiet = false;
+  std::filesystem::path data;
+};
+
+bool parseNumber(const char* text, int64_t low, int64_t high, int64_t& value) {
+  const char* end = text + std::strlen(text);
+  const auto [stop, error] = std::from_chars(text, end, value);
+  return error == std::errc() && stop == end && value >= low && value <= high;
+}
+
+int32_t characterIndex(const std::string& text) {
+  for (int32_t index = 1; index <= kCharacterCount; ++index) {
+    if (text == characterName(characterIdentifier(index)) || text == std::to_string(index)) return index;
+  }
+  return -1;
+}
+
+bool parsePlayer(const char* text, PlayerSlot& slot) {
+  const char* colon = std::strchr(text, ':');
+  if (!colon) return false;
+  int64_t level = 0;
+  slot.character = characterIndex(std::string(text, colon));
+  return slot.character > 0 && parseNumber(colon + 1, 0, kComputerLevelCount - 1, level) &&
+         ((slot.controller = kKeySetCount + static_cast<int32_t>(level)), true);
+}
+
+bool parseOptions(int argc, char** argv, Options& options) {
+  options.match.slots = {{{1, kKeySetCount + 5}, {4, kKeySetCount + 5}, {2, kKeySetCount + 5}, {3, kKeySetCount + 5}}};
+  int32_t players = 0;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    const bool hasValue = i + 1 < argc;
+    int64_t value = 0;
+    if (arg == "--doubles") {
+      options.match.doubles = true;
+    } else if (arg == "--ladder") {
+      options.ladder = true;
+    } else if (arg == "--quiet") {
+      options.quiet = true;
+    } else if (arg == "--sets" && hasValue && parseNumber(argv[++i], 1, kMaxSets, value)) {
+      options.match.setsToPlay = static_cast<int32_t>(value);
+    } else if (arg == "--games" && hasValue && parseNumber(argv[++i], 1, 6, value)) {
+      options.match.gamesPerSet = static_cast<int32_t>(value);
+    } else if (arg == "--seed" && hasValue && parseNumber(argv[++i], 0, UINT32_MAX, value)) {
+      options.match.seed = static_cast<uint32_t>(value);
+    } else if (arg == "--matches" && hasValue && parseNumber(argv[++i], 1, 1'000'000, value)) {
+      options.matches = static_cast<int32_t>(value);
+    } else if (arg == "--step-limit" && hasValue && parseNumber(argv[++i], 1, INT32_MAX, value)) {
+      options.match.stepLimit = value;
+    } else if (arg == "--data" && hasValue) {
+      options.data = argv[++i];
+    } else if (arg[0] != '-' && players < kPlayerSlotCount && parsePlayer(argv[i], options.match.slots[players])) {
+      ++players;
+    } else {
+      std::fprintf(stderr, "simulate: bad argument \"%s\" (see --help)\n", argv[i]);
+      return false;
+    }
+  }
+  return true;
+}
+
+long residentKilobytes() {
+  std::ifstream statm("/proc/self/statm");
+  long pages = 0;
+  long resident = 0;
+  statm >> pages >> resident;
+  return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+const char* endName(const RallyReport& rally) {
+  switch (rally.call) {
+    case RefereeCall::DoubleFault: return "double_fault";
+    case RefereeCall::SecondBounce: return "second_bounce";
+    case RefereeCall::Out: return rally.net ? "net" : "out";
+    default: return "other";
+  }
+}
+
+class Printer {
+ public:
+  Printer(std::FILE* out, bool quiet) : out(out), json(out), quiet(quiet) {}
+
+  void rally(const SimulatedRally& ended) {
+    const RallyReport& rally = ended.rally;
+    if (rally.winner < 0) {
+      ++faultsInPoint;
+      return;
+    }
+    ++points;
+    if (!quiet) {
+      json.raw("{");
+      json.key("point"), json.integer(points), json.raw(", ");
+      json.key("server"), json.string(rally.serverName), json.raw(", ");
+      json.key("winner"), json.string(rally.winnerName), json.raw(", ");
+      json.key("end"), json.string(endName(rally)), json.raw(", ");
+      json.key("faults"), json.integer(faultsInPoint), json.raw(", ");
+      json.key("shots"), json.integer(rally.shots), json.raw(", ");
+      json.key("score"), json.string(ended.score), json.raw("}\n");
+      std::fflush(out);
+    }
+    faultsInPoint = 0;
+  }
+
+  void summary(const SimulatedMatch& match, const SimulationResult& result) {
+    json.raw("{");
+    json.key("summary"), json.raw("true, ");
+    json.key("levels"), json.raw("[");
+    const int32_t slots = match.doubles ? kPlayerSlotCount : 2;
+    for (int32_t slot = 0; slot < slots; ++slot) {
+      json.raw(slot ? ", " : ""), json.integer(match.slots[slot].controller - kKeySetCount);
+    }
+    json.raw("], ");
+    json.key("seed"), json.integer(match.seed), json.raw(", ");
+    json.key("finished"), json.raw(result.finished ? "true, " : "false, ");
+    json.key("winner"), json.string(result.winnerName), json.raw(", ");
+    json.key("loser"), json.string(result.loserName), json.raw(", ");
+    json.key("points"), json.integer(result.points), json.raw(", ");
+    json.key("meanRally"), json.number(result.points ? double(result.shots) / result.points : 0.0), json.raw(", ");
+    json.key("faults"), json.integer(result.faults), json.raw(", ");
+    json.key("doubleFaults"), json.integer(result.doubleFaults), json.raw(", ");
+    json.key("gameMinutes"), json.number(double(result.steps) * kFixedStepMs / 60000.0), json.raw(", ");
+    json.key("steps"), json.integer(result.steps), json.raw(", ");
+    json.key("residentKb"), json.integer(residentKilobytes()), json.raw("}\n");
+    std::fflush(out);
+    points = 0;
+    faultsInPoint = 0;
+  }
+
+ private:
+  std::FILE* out;
+  Json json;
+  bool quiet;
+  int32_t points = 0;
+  int32_t faultsInPoint = 0;
+};
+
+bool playMatches(SimulatedMatch match, int32_t count, Printer& printer) {
+  bool allFinished = true;
+  const uint32_t firstSeed = match.seed;
+  for (int32_t i = 0; i < count; ++i) {
+    match.seed = firstSeed + static_cast<uint32_t>(i);
+    const SimulationResult result =
+        simulateMatch(match, [&printer](const SimulatedRally& rally) { printer.rally(rally); });
+    printer.summary(match, result);
+    allFinished = allFinished && result.finished;
+  }
+  return allFinished;
+}
+
+bool playLadder(SimulatedMatch match, int32_t count, Printer& printer) {
+  bool allFinished = true;
+  for (int32_t a = 0; a < kComputerLevelCount; ++a) {
+    for (int32_t b = 0; b < kComputerLevelCount; ++b) {
+      // Teams: slots 0 and 2 against 1 and 3.
+      match.slots[0].controller = match.slots[2].controller = kKeySetCount + a;
+      match.slots[1].controller = match.slots[3].controller = kKeySetCount + b;
+      allFinished = playMatches(match, count, printer) && allFinished;
+    }
+  }
+  return allFinished;
+}
+
+std::filesystem::path programFolder() {
+  std::error_code error;
+  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+  return error ? std::filesystem::current_path() : self.parent_path();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+      std::fputs(kUsage, stdout);
+      return 0;
+    }
+  }
+  Options options;
+  if (!parseOptions(argc, argv, options)) return 2;
+  std::error_code error;
+  std::filesystem::current_path(options.data.empty() ? programFolder() : options.data, error);
+  if (error) {
+    std::fprintf(stderr, "simulate: no data folder \"%s\"\n", options.data.c_str());
+    return 2;
+  }
+  // The game's messages go to standard output: they are moved to standard
+  // error, and the JSON lines keep the real standard output to themselves.
+  std::fflush(stdout);
+  const int jsonDescriptor = dup(STDOUT_FILENO);
+  std::FILE* json = jsonDescriptor >= 0 ? fdopen(jsonDescriptor, "w") : nullptr;
+  if (!json || dup2(STDERR_FILENO, STDOUT_FILENO) < 0) {
+    std::fprintf(stderr, "simulate: cannot set up the output\n");
+    return 2;
+  }
+  // The defaults, without reading or writing the run folder's config.ini.
+  settings = Settings::defaults();
+  // No sound card is needed: the simulator hears nothing.
+  setenv("SDL_AUDIODRIVER", "dummy", 0);
+
+  Printer printer(json, options.quiet || options.ladder);
+  const bool finished = options.ladder ? playLadder(options.match, options.matches, printer)
+                                       : playMatches(options.match, options.matches, printer);
+  std::fclose(json);
+  return finished ? 0 : 1;
+}
