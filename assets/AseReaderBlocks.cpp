@@ -49,19 +49,36 @@ size_t reserveFor(const AseTokenizer& tokens, int32_t count, size_t minEntryByte
   return std::min(static_cast<size_t>(std::max(count, 0)), tokens.remaining() / minEntryBytes);
 }
 
+// How the next entry of a list or track begins.
+enum class EntryStart { Entry, Close, End };
+
+// Consumes the keyword of the next entry: Entry for any token but "}" (it is
+// nearly always `expected`, which is checked first in one compare), Close
+// for the list's "}", End at the end of the input (reported).
+template <size_t N>
+EntryStart startEntry(AseTokenizer& tokens, const char (&expected)[N]) {
+  if (tokens.nextIs(expected)) return EntryStart::Entry;
+  std::string_view token;
+  if (!tokens.next(token)) {
+    tokens.reportEnd();
+    return EntryStart::End;
+  }
+  return token == "}" ? EntryStart::Close : EntryStart::Entry;
+}
+
 // Reads the `count` entries of a list whose "{" has been read, each with its
 // keyword token first, and the list's closing "}". A list that ends early or
 // holds more entries than its count is reported; the extra entries are
-// ignored.
-template <typename ReadEntry>
-void readEntries(AseTokenizer& tokens, int32_t count, const char* list, ReadEntry readEntry) {
+// ignored. The entries' keyword is not looked at, but it is nearly always
+// `entryKeyword`.
+template <size_t N, typename ReadEntry>
+void readEntries(AseTokenizer& tokens, int32_t count, const char* list, const char (&entryKeyword)[N],
+                 ReadEntry readEntry) {
   std::string_view token;
   for (int32_t i = 0; i < count; ++i) {
-    if (!tokens.next(token)) {
-      tokens.reportEnd();
-      return;
-    }
-    if (token == "}") {
+    const EntryStart start = startEntry(tokens, entryKeyword);
+    if (start == EntryStart::End) return;
+    if (start == EntryStart::Close) {
       tokens.report("Error: %s tiene %d entradas y no %d", list, i, count);
       return;
     }
@@ -100,24 +117,14 @@ bool readSample(AseTokenizer& tokens, int32_t& tick, float* values, int count) {
   return true;
 }
 
-// Reads the samples of a track whose "{" has been read, up to its "}".
-template <typename AddSample>
-void readSamples(AseTokenizer& tokens, int count, AddSample addSample) {
-  std::string_view token;
-  if (!tokens.next(token)) {
-    tokens.reportEnd();
-    return;
-  }
-  while (token != "}") {
+// Reads the samples of a track whose "{" has been read, up to its "}". The
+// samples' keyword is not looked at, but it is nearly always `sampleKeyword`.
+template <size_t N, typename AddSample>
+void readSamples(AseTokenizer& tokens, const char (&sampleKeyword)[N], int count, AddSample addSample) {
+  while (startEntry(tokens, sampleKeyword) == EntryStart::Entry) {
     int32_t tick = 0;
     float values[4] = {0, 0, 0, 0};
-    const bool ok = readSample(tokens, tick, values, count);
-    if (!tokens.next(token)) {
-      tokens.reportEnd();
-      if (ok) addSample(tick, values);
-      return;
-    }
-    if (ok) addSample(tick, values);
+    if (readSample(tokens, tick, values, count)) addSample(tick, values);
   }
 }
 
@@ -163,7 +170,7 @@ void AseReader::readMesh(AseTokenizer& tokens, SceneObject& object) {
       if (!openBlock(tokens, "*MESH_VERTEX_LIST")) continue;
       std::vector<Vector3> vertices;
       vertices.reserve(reserveFor(tokens, vertexCount, 16));
-      readEntries(tokens, vertexCount, "*MESH_VERTEX_LIST", [&] {
+      readEntries(tokens, vertexCount, "*MESH_VERTEX_LIST", "*MESH_VERTEX", [&] {
         Vector3 p;
         if (skipLabel(tokens) && tokens.readFloat(p.x) && tokens.readFloat(p.y)) tokens.readFloat(p.z);
         vertices.push_back(transformPoint(p, toObject));
@@ -195,13 +202,9 @@ void AseReader::readMesh(AseTokenizer& tokens, SceneObject& object) {
         if (!ok) brokenFaces.push_back(fileFaces.size());
         fileFaces.emplace_back(static_cast<uint32_t>(corners[0]), static_cast<uint32_t>(corners[1]),
                                static_cast<uint32_t>(corners[2]));
-        while (true) {
-          if (!tokens.nextMarked(token)) {
-            tokens.reportEnd();
-            token = "}";
-            break;
-          }
-          if (token == "*MESH_FACE" || token == "}") break;
+        if (!tokens.nextOf("*MESH_FACE", token)) {
+          tokens.reportEnd();
+          token = "}";
         }
       }
       if (token != "}") {
@@ -234,7 +237,7 @@ void AseReader::readMesh(AseTokenizer& tokens, SceneObject& object) {
       if (!openBlock(tokens, "*MESH_TVERTLIST")) continue;
       std::vector<Vector3> texCoords;
       texCoords.reserve(reserveFor(tokens, texVertexCount, 16));
-      readEntries(tokens, texVertexCount, "*MESH_TVERTLIST", [&] {
+      readEntries(tokens, texVertexCount, "*MESH_TVERTLIST", "*MESH_TVERT", [&] {
         Vector3 uvw;
         if (skipLabel(tokens) && tokens.readFloat(uvw.x) && tokens.readFloat(uvw.y)) tokens.readFloat(uvw.z);
         texCoords.push_back(uvw);
@@ -245,7 +248,7 @@ void AseReader::readMesh(AseTokenizer& tokens, SceneObject& object) {
       texFacesRead = true;
       texFaces.clear();
       texFaces.reserve(reserveFor(tokens, texFaceCount, 16));
-      readEntries(tokens, texFaceCount, "*MESH_TFACELIST", [&] {
+      readEntries(tokens, texFaceCount, "*MESH_TFACELIST", "*MESH_TFACE", [&] {
         int32_t corners[3] = {0, 0, 0};
         if (skipLabel(tokens) && tokens.readInt(corners[0]) && tokens.readInt(corners[1])) {
           tokens.readInt(corners[2]);
@@ -264,21 +267,12 @@ void AseReader::readMesh(AseTokenizer& tokens, SceneObject& object) {
       // exporter's unit normals stay as they are (not normalised again).
       bool closed = false;
       while (!closed) {
-        if (!tokens.next(token)) {
-          tokens.reportEnd();
-          break;
-        }
-        if (token == "}") break;
+        if (startEntry(tokens, "*MESH_FACENORMAL") != EntryStart::Entry) break;
         for (int i = 0; i < 4; ++i) {
           if (!skipLabel(tokens)) break;
         }
         for (int corner = 0; corner < 3; ++corner) {
-          if (!tokens.next(token)) {
-            tokens.reportEnd();
-            closed = true;
-            break;
-          }
-          if (token == "}") {
+          if (startEntry(tokens, "*MESH_VERTEXNORMAL") != EntryStart::Entry) {
             closed = true;
             break;
           }
@@ -504,7 +498,7 @@ void AseReader::readAnimation(AseTokenizer& tokens, SceneObject& object, Animati
       positions.clear();
       // The rest pose is frame 0; a sample at frame 0 would repeat it.
       positions.emplace_back(0, Vector3());
-      readSamples(tokens, 3, [&](int32_t tick, const float* v) {
+      readSamples(tokens, "*CONTROL_POS_SAMPLE", 3, [&](int32_t tick, const float* v) {
         const int32_t frame = tick / ticks;
         if (frame == 0) return;
         positions.emplace_back(static_cast<uint32_t>(frame), transformPoint(Vector3(v[0], v[1], v[2]), toReference));
@@ -515,7 +509,7 @@ void AseReader::readAnimation(AseTokenizer& tokens, SceneObject& object, Animati
       rotations.clear();
       rotations.emplace_back(0, Quaternion());
       // Each sample turns on from the one before: the keys accumulate them.
-      readSamples(tokens, 4, [&](int32_t tick, const float* v) {
+      readSamples(tokens, "*CONTROL_ROT_SAMPLE", 4, [&](int32_t tick, const float* v) {
         if (tick == 0) return;
         const Vector3 axis = transformVector(Vector3(v[0], v[1], v[2]), toReference);
         const double degrees = v[3] * 360.0 * kInverseTwoPi * -1.0;
@@ -527,7 +521,7 @@ void AseReader::readAnimation(AseTokenizer& tokens, SceneObject& object, Animati
       if (!openBlock(tokens, "*CONTROL_TXT_TRACK")) continue;
       textureOffsetsRead = true;
       textureOffsets.clear();
-      readSamples(tokens, 3, [&](int32_t tick, const float* v) {
+      readSamples(tokens, "*CONTROL_TXT_SAMPLE", 3, [&](int32_t tick, const float* v) {
         textureOffsets.emplace_back(static_cast<uint32_t>(tick / ticks), Vector3(v[0], v[1], v[2]));
       });
     }

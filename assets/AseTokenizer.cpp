@@ -5,7 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <array>
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdarg>
@@ -17,16 +17,6 @@
 #include "engine/Log.h"
 
 namespace {
-
-// The blanks of the "C" locale, the ones formatted extraction skips.
-constexpr std::array<bool, 256> makeBlankTable() {
-  std::array<bool, 256> table{};
-  for (unsigned char c : {' ', '\t', '\n', '\v', '\f', '\r'}) table[c] = true;
-  return table;
-}
-constexpr std::array<bool, 256> kBlank = makeBlankTable();
-
-bool isBlank(char c) { return kBlank[static_cast<unsigned char>(c)]; }
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -59,9 +49,9 @@ std::string_view numberBody(std::string_view token) {
 constexpr float kExactPowersOfTen[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
 constexpr uint64_t kExactFloatMantissa = uint64_t{1} << 24;
 
-// The common shapes of the exporter's numbers ("-12.3456", "7", "0.0000")
-// read in one pass. False when the text needs the full conversion.
-bool fastFloat(const char*& p, const char* end, float& value) {
+// Plain decimal shapes other than the exporter's ("0.5", "7", "-.25") read
+// in one pass. False when the text needs the full conversion.
+bool plainFloat(const char*& p, const char* end, float& value) {
   const char* q = p;
   bool negative = false;
   if (q != end && (*q == '-' || *q == '+')) negative = *q++ == '-';
@@ -75,59 +65,10 @@ bool fastFloat(const char*& p, const char* end, float& value) {
     }
   }
   if (digits == 0 || digits > 18 || fraction > 10 || mantissa > kExactFloatMantissa) return false;
-  if (q != end && !isBlank(*q)) return false;
+  if (q != end && !AseTokenizer::isBlank(*q)) return false;
   float result = static_cast<float>(mantissa);
   if (fraction > 0) result /= kExactPowersOfTen[fraction];
   value = negative ? -result : result;
-  p = q;
-  return true;
-}
-
-// The exporter writes its floats as "%.4f": a sign, a few integer digits, a
-// point and exactly four decimals. Those four are checked and combined as
-// one 32-bit word instead of a loop with a branch per digit. Reads at most
-// five bytes past `q`, so the caller guarantees that they exist.
-bool fourDecimals(const char* q, uint32_t& decimals) {
-  uint32_t word;
-  std::memcpy(&word, q, sizeof word);
-  // Every byte is '0'..'9' when its high nibble is 3 and adding 6 keeps it so.
-  if ((word & 0xF0F0F0F0u) != 0x30303030u || ((word + 0x06060606u) & 0xF0F0F0F0u) != 0x30303030u) return false;
-  word &= 0x0F0F0F0Fu;
-  // The first digit is the lowest byte: pairs first, then the two pairs.
-  word = ((word * 10) + (word >> 8)) & 0x00FF00FFu;
-  decimals = ((word * 100) + (word >> 16)) & 0xFFFFu;
-  return true;
-}
-
-// The "%.4f" shape read without loops over the decimals; the value is the
-// same one division that fastFloat makes. False for any other shape.
-bool exporterFloat(const char*& p, const char* end, float& value) {
-  const char* q = p;
-  const bool negative = *q == '-';
-  if (negative || *q == '+') ++q;
-  uint64_t whole = 0;
-  const char* digits = q;
-  // Seven integer digits already overflow the exact mantissa with four decimals.
-  while (isDigit(*q) && q - digits < 8) whole = whole * 10 + static_cast<uint64_t>(*q++ - '0');
-  uint32_t decimals = 0;
-  if (*q != '.' || end - q < 6 || !fourDecimals(q + 1, decimals) || !isBlank(q[5])) return false;
-  const uint64_t mantissa = whole * 10000 + decimals;
-  if (mantissa > kExactFloatMantissa) return false;
-  const float result = static_cast<float>(mantissa) / kExactPowersOfTen[4];
-  value = negative ? -result : result;
-  p = q + 5;
-  return true;
-}
-
-bool fastInt(const char*& p, const char* end, int32_t& value) {
-  const char* q = p;
-  bool negative = false;
-  if (q != end && (*q == '-' || *q == '+')) negative = *q++ == '-';
-  int64_t number = 0;
-  int digits = 0;
-  for (; q != end && isDigit(*q) && digits < 10; ++q, ++digits) number = number * 10 + (*q - '0');
-  if (digits == 0 || digits == 10 || (q != end && !isBlank(*q))) return false;
-  value = static_cast<int32_t>(negative ? -number : number);
   p = q;
   return true;
 }
@@ -153,15 +94,21 @@ bool AseTokenizer::open(const std::string& path) {
     ::close(file);
     return false;
   }
+  // The scans need a byte that is not a blank after the text: a mapping
+  // fills the rest of its last page with zeros, but a file that ends on a
+  // page boundary has no such byte and is read into memory instead.
+  const auto pageSize = static_cast<off_t>(sysconf(_SC_PAGESIZE));
   bool mapped = false;
-  if (S_ISREG(status.st_mode) && status.st_size > 0) {
+  if (S_ISREG(status.st_mode) && status.st_size > 0 && status.st_size % pageSize != 0) {
     const auto bytes = static_cast<size_t>(status.st_size);
     void* address = mmap(nullptr, bytes, PROT_READ, MAP_PRIVATE | MAP_POPULATE, file, 0);
     if (address != MAP_FAILED) {
       mapping = address;
       mappingSize = bytes;
-      cursor = static_cast<const char*>(address);
-      end = cursor + bytes;
+      begin = static_cast<const char*>(address);
+      cursor = begin;
+      end = begin + bytes;
+      countedUpTo = begin;
       length = bytes;
       mapped = true;
     }
@@ -191,97 +138,54 @@ void AseTokenizer::setText(std::string newText, std::string name) {
   release();
   text = std::move(newText);
   // A blank after the last token lets the token scans stop without looking
-  // at the end; it changes no token.
+  // at the end; it changes no token. The string's terminating zero after it
+  // stops the blank scans.
   if (text.empty() || !isBlank(text.back())) text += '\n';
   fileName = std::move(name);
-  cursor = text.data();
-  end = text.data() + text.size();
+  begin = text.data();
+  cursor = begin;
+  end = begin + text.size();
+  tokenStart = nullptr;
+  countedUpTo = begin;
+  countedLine = 1;
   length = text.size();
-  cursorLine = 1;
-  tokenLine = 0;
   reports = 0;
   endReported = false;
 }
 
-void AseTokenizer::skipBlanks() {
-  while (cursor != end && isBlank(*cursor)) {
-    if (*cursor == '\n') ++cursorLine;
-    ++cursor;
+int AseTokenizer::lineAt(const char* p) const {
+  // Before the first token there is no line to name.
+  if (p == nullptr) return 0;
+  // Messages come in file order, so counting on from the last count is the
+  // usual case; a position before it is counted again from the start.
+  if (p < countedUpTo) {
+    countedUpTo = begin;
+    countedLine = 1;
   }
-}
-
-bool AseTokenizer::next(std::string_view& token) {
-  skipBlanks();
-  if (cursor == end) {
-    token = {};
-    return false;
-  }
-  const char* start = cursor;
-  while (!isBlank(*cursor)) ++cursor;
-  tokenLine = cursorLine;
-  token = std::string_view(start, static_cast<size_t>(cursor - start));
-  return true;
-}
-
-bool AseTokenizer::nextMarked(std::string_view& token) {
-  // One pass over the bytes, stopping only where a wanted token may begin;
-  // most of what is skipped (edge flags, labels) never becomes a token.
-  const char* p = cursor;
-  while (p != end) {
-    const char c = *p;
-    if (c == '\n') {
-      ++cursorLine;
-    } else if ((c == '*' || c == '}') && (p == cursor || isBlank(p[-1]))) {
-      cursor = p;
-      return next(token);
-    }
-    ++p;
-  }
-  cursor = end;
-  token = {};
-  return false;
+  countedLine += static_cast<int>(std::count(countedUpTo, p, '\n'));
+  countedUpTo = p;
+  return countedLine;
 }
 
 std::string_view AseTokenizer::peek() {
-  skipBlanks();
-  const char* stop = cursor;
-  while (stop != end && !isBlank(*stop)) ++stop;
-  return std::string_view(cursor, static_cast<size_t>(stop - cursor));
+  cursor = skipBlanks(cursor);
+  if (cursor == end) return {};
+  return std::string_view(cursor, static_cast<size_t>(tokenEnd(cursor) - cursor));
 }
 
 bool AseTokenizer::atEnd() {
-  skipBlanks();
+  cursor = skipBlanks(cursor);
   return cursor == end;
 }
 
-bool AseTokenizer::skipToken() {
-  skipBlanks();
-  if (cursor == end) {
-    reportEnd();
-    return false;
-  }
-  const char c = *cursor;
-  if (c == '*' || ((c == '{' || c == '}') && (cursor + 1 == end || isBlank(cursor[1])))) return false;
-  finishToken(cursor);
-  return true;
-}
-
-bool AseTokenizer::atNumber() {
-  skipBlanks();
-  // Nearly every number read finds one: decided here without the checks
-  // for braces and keywords below, and small enough to be inlined.
-  if (cursor != end && (isDigit(*cursor) || *cursor == '-')) return true;
-  return atOtherToken();
-}
-
 bool AseTokenizer::atOtherToken() {
+  cursor = skipBlanks(cursor);
   if (cursor == end) {
     reportEnd();
     return false;
   }
-  const char c = *cursor;
-  if (c == '*' || ((c == '{' || c == '}') && (cursor + 1 == end || isBlank(cursor[1])))) {
-    tokenLine = cursorLine;
+  if (isStructure(cursor)) {
+    tokenStart = cursor;
     report("Error: falta un numero antes de \"%s\"", printable(peek()).c_str());
     return false;
   }
@@ -289,19 +193,14 @@ bool AseTokenizer::atOtherToken() {
 }
 
 std::string_view AseTokenizer::finishToken(const char* start) {
-  cursor = start;
-  while (!isBlank(*cursor)) ++cursor;
-  tokenLine = cursorLine;
+  cursor = tokenEnd(start);
+  tokenStart = start;
   return std::string_view(start, static_cast<size_t>(cursor - start));
 }
 
-bool AseTokenizer::readInt(int32_t& value) {
+bool AseTokenizer::readIntSlowly(int32_t& value) {
   value = 0;
-  if (!atNumber()) return false;
-  if (fastInt(cursor, end, value)) {
-    tokenLine = cursorLine;
-    return true;
-  }
+  if (!atOtherToken()) return false;
   const std::string_view token = finishToken(cursor);
   const std::string_view body = numberBody(token);
   int32_t parsed = 0;
@@ -315,11 +214,12 @@ bool AseTokenizer::readInt(int32_t& value) {
   return false;
 }
 
-bool AseTokenizer::readFloat(float& value) {
+bool AseTokenizer::readFloatSlowly(float& value) {
   value = 0.0f;
-  if (!atNumber()) return false;
-  if (exporterFloat(cursor, end, value) || fastFloat(cursor, end, value)) {
-    tokenLine = cursorLine;
+  if (!atOtherToken()) return false;
+  const char* start = cursor;
+  if (plainFloat(cursor, end, value)) {
+    tokenStart = start;
     return true;
   }
   const std::string_view token = finishToken(cursor);
@@ -344,18 +244,6 @@ bool AseTokenizer::readFloat(float& value) {
   return false;
 }
 
-int32_t AseTokenizer::readInt() {
-  int32_t value;
-  readInt(value);
-  return value;
-}
-
-float AseTokenizer::readFloat() {
-  float value;
-  readFloat(value);
-  return value;
-}
-
 std::string AseTokenizer::readQuoted() {
   const std::string_view first = peek();
   if (first.empty()) {
@@ -363,7 +251,7 @@ std::string AseTokenizer::readQuoted() {
     return {};
   }
   if (first == "{" || first == "}" || first.front() == '*') {
-    tokenLine = cursorLine;
+    tokenStart = cursor;
     report("Error: falta un nombre entre comillas antes de \"%s\"", printable(first).c_str());
     return {};
   }
@@ -377,10 +265,11 @@ std::string AseTokenizer::readQuoted() {
     return std::string(token);
   }
   bool closed = quoted.find('"') != std::string::npos;
-  const int line = tokenLine;
   while (!closed) {
-    skipBlanks();
-    if (cursor == end || cursorLine != line) {
+    // The name goes on only on its own line.
+    const char* gap = cursor;
+    cursor = skipBlanks(cursor);
+    if (cursor == end || std::find(gap, cursor, '\n') != cursor) {
       report("Error: falta la comilla de cierre del nombre \"%s\"", printable(quoted).c_str());
       return quoted;
     }
@@ -425,14 +314,14 @@ void AseTokenizer::report(const char* format, ...) {
   va_start(arguments, format);
   std::vsnprintf(message, sizeof message, format, arguments);
   va_end(arguments);
-  printMessage("%s (fichero %s, linea %d)\n", message, fileName.c_str(), tokenLine);
+  printMessage("%s (fichero %s, linea %d)\n", message, fileName.c_str(), line());
   if (reports == kMaxReports) printMessage("Aviso: demasiados errores en el fichero %s; no se informa de mas\n", fileName.c_str());
 }
 
 void AseTokenizer::reportEnd() {
   if (endReported) return;
   endReported = true;
-  tokenLine = cursorLine;
+  tokenStart = cursor;
   report("Error: el fichero termina antes de tiempo");
 }
 
@@ -443,12 +332,4 @@ double AseTokenizer::leadingDouble(std::string_view token) {
   if (body.empty() || error != std::errc() || !std::isfinite(value)) return 0.0;
   (void)stop;
   return value;
-}
-
-bool AseTokenizer::nextInBlock(std::string_view& token) {
-  if (!next(token)) {
-    reportEnd();
-    return false;
-  }
-  return token != "}";
 }

@@ -68,7 +68,8 @@ TEST(AseTokenizer, NumbersMatchStreamExtraction) {
   const std::vector<std::string> floats = {"0",       "1.0",       "-0.0000",    "1.",        ".5",
                                            "-.25",    "+3.5",      "1e-05",      "2.5E+3",    "3.4028e38",
                                            "1e-40",   "0.1",       "123456789",  "-7.125",    "0.33333334",
-                                           "16777217", "0.0000001", "-12345.678", "1.17549435e-38"};
+                                           "16777217", "0.0000001", "-12345.678", "1.17549435e-38",
+                                           "0.0001",  "1048575.9999", "1048576.0000", "-2581.7500", "12345678.1234"};
   for (const std::string& text : floats) {
     std::istringstream stream(text);
     float expected = -1;
@@ -141,6 +142,24 @@ TEST(AseTokenizer, RandomWellFormedTextMatchesStreamExtraction) {
     EXPECT_FALSE(stream >> rest);
     EXPECT_TRUE(tokens.atEnd());
   }
+}
+
+TEST(AseTokenizer, ExpectedKeywordsAndSkippedTailsGiveTheTokensOfNext) {
+  AseTokenizer tokens("*MESH_FACEX *MESH_FACE 0: A: 1 *MESH_SMOOTHING 1 x*MESH_FACE }x *MESH_FACE } tail", "k.ASE");
+  std::string_view token;
+  EXPECT_FALSE(tokens.nextIs("*MESH_FACE"));
+  ASSERT_TRUE(tokens.next(token));
+  EXPECT_EQ(token, "*MESH_FACEX");
+  EXPECT_TRUE(tokens.nextIs("*MESH_FACE"));
+  // Only a whole "*MESH_FACE" or "}" token ends the skip.
+  ASSERT_TRUE(tokens.nextOf("*MESH_FACE", token));
+  EXPECT_EQ(token, "*MESH_FACE");
+  ASSERT_TRUE(tokens.nextOf("*MESH_FACE", token));
+  EXPECT_EQ(token, "}");
+  ASSERT_TRUE(tokens.next(token));
+  EXPECT_EQ(token, "tail");
+  EXPECT_FALSE(tokens.nextOf("*MESH_FACE", token));
+  EXPECT_TRUE(token.empty());
 }
 
 TEST(AseTokenizer, NumberReadLeavesBracesAndKeywordsForTheBlock) {
@@ -283,6 +302,14 @@ TEST(AseTokenizer, OpensFilesWholeAndReportsMissingOnes) {
   AseTokenizer unterminated;
   ASSERT_TRUE(unterminated.open(bare.string()));
   EXPECT_EQ(allTokens(unterminated), (std::vector<std::string>{"*SCENE", "{", "}"}));
+  // A file that fills its last page exactly has nothing readable after it.
+  std::string page = "*SCENE {\n";
+  page.resize(4094, ' ');
+  page += "}\n";
+  const auto whole = folder.write("page.ASE", page);
+  AseTokenizer paged;
+  ASSERT_TRUE(paged.open(whole.string()));
+  EXPECT_EQ(allTokens(paged), (std::vector<std::string>{"*SCENE", "{", "}"}));
 }
 
 }  // namespace
