@@ -2,17 +2,8 @@
 
 #include "engine/Log.h"
 #include "tennis/CpuPlayer.h"
+#include "tennis/GameClipFiles.h"
 #include "tennis/HumanPlayer.h"
-
-namespace {
-
-// Clips 1 to 13, after the model's own clip 0.
-constexpr const char* kClipFiles[] = {"andando.ASZ",    "golpe.ASZ",      "reves.ASZ",      "saque00.ASZ",
-                                      "saque01.ASZ",    "saque02.ASZ",    "saque03.ASZ",    "saque04.ASZ",
-                                      "ganando.ASZ",    "perdiendo.ASZ",  "saltando00.ASZ", "saltando01.ASZ",
-                                      "saltando02.ASZ"};
-
-}  // namespace
 
 std::string characterName(int identifier) {
   switch (identifier) {
@@ -42,11 +33,11 @@ Character::Character(int identifier, int controllerKind, std::weak_ptr<Pelota> b
   if (name.empty()) printMessage("Personaje no implementado a\xFAn");
   const std::string directory = "models/" + name + "/";
 
-  setPath(directory + "normal.ASZ");
+  setPath(directory + kCharacterModelFile);
   loaded = load();
   if (!builtPlayer) return;
   builtPlayer->setName(name);
-  for (const char* clip : kClipFiles) loadAnimation(directory + clip);
+  for (const char* clip : kCharacterClipFiles) loadAnimation(directory + clip);
   builtPlayer->setIcon(textureFactory().create(directory + "Icon.bmp"));
 
   if (const std::shared_ptr<SceneNode> held = builtPlayer->findNode("Pelota")) {

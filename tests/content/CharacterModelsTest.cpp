@@ -18,6 +18,7 @@
 #include "engine/BoneObject.h"
 #include "engine/SkinnedObject.h"
 #include "tennis/Court.h"
+#include "tennis/GameClipFiles.h"
 #include "tests/content/ModelTestSupport.h"
 
 namespace {
@@ -28,11 +29,6 @@ using modeltest::runFolder;
 
 const char* const kCharacters[] = {"Vazuvodod", "Revirade", "Roveriru", "Doredu"};
 
-// The clip files in the order the game loads them: clip i + 1 is
-// kClipFiles[i] (clip 0 is the model file's own).
-const char* const kClipFiles[] = {"andando.ASZ",    "golpe.ASZ",      "reves.ASZ",     "saque00.ASZ", "saque01.ASZ",
-                                  "saque02.ASZ",    "saque03.ASZ",    "saque04.ASZ",   "ganando.ASZ", "perdiendo.ASZ",
-                                  "saltando00.ASZ", "saltando01.ASZ", "saltando02.ASZ"};
 constexpr size_t kClips = 14;
 constexpr uint32_t kForehand = 2;
 constexpr uint32_t kBackhand = 3;
@@ -48,7 +44,7 @@ constexpr float kOverheadY = 150.0f;
 
 LoadedModel& character(const std::string& name) {
   std::vector<std::string> clips;
-  for (const char* clip : kClipFiles) clips.push_back("models/" + name + "/" + clip);
+  for (const char* clip : kCharacterClipFiles) clips.push_back("models/" + name + "/" + clip);
   return modeltest::runModel("models/" + name + "/normal.ASZ", clips);
 }
 
@@ -94,7 +90,7 @@ TEST(CharacterModels, FilesLoadWithoutAMessageWithAssimpsFacesAndAPortrait) {
   for (const char* name : kCharacters) {
     SCOPED_TRACE(name);
     const fs::path folder = runFolder() / "models" / name;
-    for (const char* clip : kClipFiles) ASSERT_TRUE(fs::is_regular_file(folder / clip)) << clip;
+    for (const char* clip : kCharacterClipFiles) ASSERT_TRUE(fs::is_regular_file(folder / clip)) << clip;
     const LoadedModel& loaded = character(name);
     EXPECT_EQ(loaded.output, "");
     EXPECT_TRUE(findModelProblems(*loaded.model).empty());

@@ -22,6 +22,7 @@
 #include "engine/SkinnedObject.h"
 #include "engine/TextureFactory.h"
 #include "engine/ToonMaterial.h"
+#include "tennis/GameClipFiles.h"
 #include "tools/JsonWriter.h"
 
 namespace {
@@ -71,17 +72,6 @@ digits.
 Exit status: 0 when the model was read (even with messages), 1 when the file
 cannot be opened, 2 for a bad command line.
 )";
-
-// Clip files the game reads on top of a model, by the model's file name.
-std::vector<std::string> gameClipsFor(const std::string& modelName) {
-  if (modelName == "normal.ASZ") {
-    return {"andando.ASZ",    "golpe.ASZ",     "reves.ASZ",      "saque00.ASZ",    "saque01.ASZ",
-            "saque02.ASZ",    "saque03.ASZ",   "saque04.ASZ",    "ganando.ASZ",    "perdiendo.ASZ",
-            "saltando00.ASZ", "saltando01.ASZ", "saltando02.ASZ"};
-  }
-  if (modelName == "birdy.ASE") return {"BirdyIntroSingles.ASE"};
-  return {};
-}
 
 const char* className(const SceneNode& node) {
   if (dynamic_cast<const Camera*>(&node)) return "Camera";
@@ -173,7 +163,7 @@ int main(int argc, char** argv) {
   std::vector<std::string> clipFiles;
   if (gameClips) {
     const std::filesystem::path modelFile(modelPath);
-    for (const std::string& name : gameClipsFor(modelFile.filename().string())) {
+    for (const std::string& name : gameClipFilesFor(modelFile.filename().string())) {
       const std::filesystem::path clip = modelFile.parent_path() / name;
       if (std::filesystem::is_regular_file(clip)) {
         clipFiles.push_back(clip.string());

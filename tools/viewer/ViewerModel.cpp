@@ -12,6 +12,7 @@
 #include "engine/ShaderSupport.h"
 #include "engine/SkinnedObject.h"
 #include "engine/ToonMaterial.h"
+#include "tennis/GameClipFiles.h"
 
 namespace {
 
@@ -46,16 +47,6 @@ std::shared_ptr<Material> plainTwin(const Material& toon) {
 }
 
 }  // namespace
-
-std::vector<std::string> gameClipFiles(const std::string& modelFileName) {
-  if (modelFileName == "normal.ASZ") {
-    return {"andando.ASZ",    "golpe.ASZ",      "reves.ASZ",      "saque00.ASZ", "saque01.ASZ",
-            "saque02.ASZ",    "saque03.ASZ",    "saque04.ASZ",    "ganando.ASZ", "perdiendo.ASZ",
-            "saltando00.ASZ", "saltando01.ASZ", "saltando02.ASZ"};
-  }
-  if (modelFileName == "birdy.ASE") return {"BirdyIntroSingles.ASE"};
-  return {};
-}
 
 bool ViewerModel::load(const std::string& path, bool withGameClips, const std::vector<std::string>& extraClips,
                        std::string& problem, std::vector<std::string>& notes) {
@@ -95,7 +86,7 @@ bool ViewerModel::load(const std::string& path, bool withGameClips, const std::v
   if (withGameClips) {
     const fs::path modelFile(path);
     std::string missing;
-    for (const std::string& name : gameClipFiles(modelFile.filename().string())) {
+    for (const std::string& name : gameClipFilesFor(modelFile.filename().string())) {
       const fs::path clip = modelFile.parent_path() / name;
       if (fs::is_regular_file(clip, error)) {
         addClip(clip.string());

@@ -24,10 +24,6 @@
 #include "engine/Model.h"
 #include "engine/Scene.h"
 
-// Clip files the game reads on top of the model file of that name, in clip
-// order (clip 0 is the model file itself).
-std::vector<std::string> gameClipFiles(const std::string& modelFileName);
-
 struct ClipInfo {
   std::string file;
   uint32_t durationMs = 0;
