@@ -128,19 +128,6 @@ void readSamples(AseTokenizer& tokens, const char (&sampleKeyword)[N], int count
   }
 }
 
-// The engine's tracks hold one shared pointer per key. Keys are gathered by
-// value and then handed out as pointers into one shared block: one
-// allocation per track instead of one per key, and the block lives as long
-// as any of its keys.
-template <typename Key>
-std::vector<std::shared_ptr<Key>> shareKeys(std::vector<Key>&& keys) {
-  const auto block = std::make_shared<std::vector<Key>>(std::move(keys));
-  std::vector<std::shared_ptr<Key>> shared;
-  shared.reserve(block->size());
-  for (Key& key : *block) shared.emplace_back(block, &key);
-  return shared;
-}
-
 }  // namespace
 
 void AseReader::readMesh(AseTokenizer& tokens, SceneObject& object) {
@@ -526,14 +513,14 @@ void AseReader::readAnimation(AseTokenizer& tokens, SceneObject& object, Animati
       });
     }
   }
-  if (positionsRead) animation.setPositionKeys(shareKeys(std::move(positions)));
-  if (rotationsRead) animation.setRotationKeys(shareKeys(std::move(rotations)));
+  if (positionsRead) animation.setPositionKeys(std::move(positions));
+  if (rotationsRead) animation.setRotationKeys(std::move(rotations));
   if (textureOffsetsRead) {
     // In the model file the mesh is stored at the first texture offset; the
     // offsets then move it from there. Clip files leave the mesh alone.
     const bool modelFile = rootGroup->animationCount() == 1;
     const Vector3 first = textureOffsets.empty() ? Vector3() : textureOffsets.front().value;
-    animation.setTextureOffsetKeys(shareKeys(std::move(textureOffsets)));
+    animation.setTextureOffsetKeys(std::move(textureOffsets));
     if (modelFile && !(first == Vector3())) {
       std::vector<Vector3> texCoords = object.texCoords();
       for (Vector3& uvw : texCoords) uvw = uvw - first;

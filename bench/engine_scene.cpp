@@ -66,9 +66,9 @@ void swing(SceneObject& object, Lcg& random) {
   auto clip = std::make_shared<Animation>(30, 33);
   const Vector3 axis = normalise(Vector3(random.next(-1, 1), random.next(-1, 1), random.next(-1, 1)));
   RotationKeys keys;
-  keys.push_back(std::make_shared<RotationKey>(0, fromAxisAngle(0, axis)));
-  keys.push_back(std::make_shared<RotationKey>(15, fromAxisAngle(random.next(10, 40), axis)));
-  keys.push_back(std::make_shared<RotationKey>(29, fromAxisAngle(0, axis)));
+  keys.emplace_back(0, fromAxisAngle(0, axis));
+  keys.emplace_back(15, fromAxisAngle(random.next(10, 40), axis));
+  keys.emplace_back(29, fromAxisAngle(0, axis));
   clip->setRotationKeys(std::move(keys));
   clip->setMatrix(translate(Matrix(), random.next(-20, 20), random.next(0, 150), random.next(-20, 20)));
   object.animator().addAnimation(clip);

@@ -11,7 +11,7 @@ size_t searchKey(const Keys& keys, uint32_t frame) {
   size_t hi = std::min<size_t>(frame, keys.size() - 1);
   while (lo != hi) {
     const size_t mid = lo + (hi - lo + 1) / 2;
-    const uint32_t midFrame = keys[mid] ? keys[mid]->frame : 0;
+    const uint32_t midFrame = keys[mid].frame;
     if (midFrame == frame) return mid;
     if (midFrame < frame) {
       lo = mid;
@@ -25,8 +25,7 @@ size_t searchKey(const Keys& keys, uint32_t frame) {
 template <typename Keys, typename Value>
 void valueAt(const Keys& keys, uint32_t frame, Value& value) {
   if (keys.empty()) return;
-  const auto& key = keys[searchKey(keys, frame)];
-  if (key) value = key->value;
+  value = keys[searchKey(keys, frame)].value;
 }
 }  // namespace
 

@@ -6,8 +6,9 @@
 // picks the clip and blends between clips.
 //
 // Animations are built by the model reader and are immutable afterwards; many
-// objects may share one. A clip with no frames or 0 ms per frame samples its
-// first keys and never divides by zero.
+// objects may share one. Keys are plain values stored in their tracks (a
+// motion-capture file holds thousands). A clip with no frames or 0 ms
+// per frame samples its first keys and never divides by zero.
 
 #include <cstdint>
 #include <memory>
@@ -24,7 +25,6 @@ struct PositionKey {
 
   PositionKey() = default;
   PositionKey(uint32_t frame, const Vector3& value) : frame(frame), value(value) {}
-  virtual ~PositionKey() = default;
 };
 using TextureOffsetKey = PositionKey;
 
@@ -35,11 +35,10 @@ struct RotationKey {
 
   RotationKey() = default;
   RotationKey(uint32_t frame, const Quaternion& value) : frame(frame), value(value) {}
-  virtual ~RotationKey() = default;
 };
 
-using PositionKeys = std::vector<std::shared_ptr<PositionKey>>;
-using RotationKeys = std::vector<std::shared_ptr<RotationKey>>;
+using PositionKeys = std::vector<PositionKey>;
+using RotationKeys = std::vector<RotationKey>;
 
 class Animation {
  public:

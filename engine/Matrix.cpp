@@ -107,22 +107,9 @@ Matrix rotate(const Matrix& m, float degrees, float x, float y, float z) {
   return multiply(r, m);
 }
 
-Vector3 translation(const Matrix& m) { return {m.m[12], m.m[13], m.m[14]}; }
-
 Vector3 scaleOf(const Matrix& m) {
   return {length(Vector3(m.m[0], m.m[1], m.m[2])), length(Vector3(m.m[4], m.m[5], m.m[6])),
           length(Vector3(m.m[8], m.m[9], m.m[10]))};
-}
-
-Vector3 transformPoint(const Vector3& p, const Matrix& m) {
-  return {p.x * m.m[0] + p.y * m.m[4] + p.z * m.m[8] + m.m[12],
-          p.x * m.m[1] + p.y * m.m[5] + p.z * m.m[9] + m.m[13],
-          p.x * m.m[2] + p.y * m.m[6] + p.z * m.m[10] + m.m[14]};
-}
-
-Vector3 transformVector(const Vector3& v, const Matrix& m) {
-  return {v.x * m.m[0] + v.y * m.m[4] + v.z * m.m[8], v.x * m.m[1] + v.y * m.m[5] + v.z * m.m[9],
-          v.x * m.m[2] + v.y * m.m[6] + v.z * m.m[10]};
 }
 
 Matrix toMatrix(const Quaternion& q) {

@@ -62,14 +62,22 @@ Matrix scale(const Matrix& m, float sx, float sy, float sz);
 Matrix rotate(const Matrix& m, float degrees, float x, float y, float z);
 
 // Elements 12, 13, 14.
-Vector3 translation(const Matrix& m);
+inline Vector3 translation(const Matrix& m) { return {m.m[12], m.m[13], m.m[14]}; }
 // Lengths of rows 0, 1 and 2.
 Vector3 scaleOf(const Matrix& m);
 
-// p * M, with the translation.
-Vector3 transformPoint(const Vector3& p, const Matrix& m);
+// p * M, with the translation. Inline with transformVector: the model reader
+// and the skinning call them per vertex and per sample.
+inline Vector3 transformPoint(const Vector3& p, const Matrix& m) {
+  return {p.x * m.m[0] + p.y * m.m[4] + p.z * m.m[8] + m.m[12],
+          p.x * m.m[1] + p.y * m.m[5] + p.z * m.m[9] + m.m[13],
+          p.x * m.m[2] + p.y * m.m[6] + p.z * m.m[10] + m.m[14]};
+}
 // v * the upper 3x3 of M, without the translation.
-Vector3 transformVector(const Vector3& v, const Matrix& m);
+inline Vector3 transformVector(const Vector3& v, const Matrix& m) {
+  return {v.x * m.m[0] + v.y * m.m[4] + v.z * m.m[8], v.x * m.m[1] + v.y * m.m[5] + v.z * m.m[9],
+          v.x * m.m[2] + v.y * m.m[6] + v.z * m.m[10]};
+}
 
 // Row-vector rotation matrix of q; q need not be unit length (a zero
 // quaternion gives the identity).

@@ -2,24 +2,6 @@
 
 #include <cmath>
 
-namespace {
-// 2 pi and 1/360 as single-precision constants.
-constexpr float kTwoPi = 6.2831855f;
-constexpr float kOneOver360 = 0.0027777778f;
-}  // namespace
-
-Quaternion product(const Quaternion& a, const Quaternion& b) {
-  const Vector3 av = a.vector();
-  const Vector3 bv = b.vector();
-  const Vector3 v = cross(av, bv) + bv * a.w + av * b.w;
-  return {v, a.w * b.w - dot(av, bv)};
-}
-
-Quaternion fromAxisAngle(float degrees, const Vector3& axis) {
-  const float half = degrees * 0.5f * kTwoPi * kOneOver360;
-  return {normalise(axis) * std::sin(half), std::cos(half)};
-}
-
 Quaternion slerp(const Quaternion& a, const Quaternion& b, float t) {
   if (a == b) return b;
   double d = double(a.x) * b.x + double(a.y) * b.y + double(a.z) * b.z + double(a.w) * b.w;

@@ -3,6 +3,8 @@
 // (x, y, z), then w; the default is the identity (0, 0, 0, 1). Conversions to
 // and from matrices live with Matrix (engine/Matrix.h).
 
+#include <cmath>
+
 #include "engine/Vector3.h"
 
 struct Quaternion {
@@ -30,13 +32,24 @@ constexpr Quaternion add(const Quaternion& a, const Quaternion& b) { return a + 
 constexpr Quaternion scale(const Quaternion& a, float s) { return a * s; }
 
 // Hamilton product a (x) b: vector = a.v x b.v + b.v * a.w + a.v * b.w,
-// w = a.w * b.w - a.v . b.v.
-Quaternion product(const Quaternion& a, const Quaternion& b);
+// w = a.w * b.w - a.v . b.v. Inline, like fromAxisAngle, because the model
+// reader runs both once per rotation sample.
+inline Quaternion product(const Quaternion& a, const Quaternion& b) {
+  const Vector3 av = a.vector();
+  const Vector3 bv = b.vector();
+  const Vector3 v = cross(av, bv) + bv * a.w + av * b.w;
+  return {v, a.w * b.w - dot(av, bv)};
+}
 
 // Rotation by `degrees` about `axis` (normalised here). The half angle uses
 // the single-precision constants 2 pi = 6.2831855 and 1/360 = 0.0027777778,
 // as the model files' tracks were built with them.
-Quaternion fromAxisAngle(float degrees, const Vector3& axis);
+inline Quaternion fromAxisAngle(float degrees, const Vector3& axis) {
+  constexpr float kTwoPiSingle = 6.2831855f;
+  constexpr float kOneOver360 = 0.0027777778f;
+  const float half = degrees * 0.5f * kTwoPiSingle * kOneOver360;
+  return {normalise(axis) * std::sin(half), std::cos(half)};
+}
 
 // Spherical interpolation from a (t = 0) to b (t = 1) along the shorter arc,
 // without renormalising. Identical or parallel inputs give b exactly.

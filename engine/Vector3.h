@@ -41,11 +41,17 @@ constexpr float dot(const Vector3& a, const Vector3& b) { return a.x * b.x + a.y
 constexpr Vector3 cross(const Vector3& a, const Vector3& b) {
   return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
 }
-float length(const Vector3& a);
+// length, distance and normalise are inline: the model reader and the
+// skinning run them per vertex and per animation sample.
+inline float length(const Vector3& a) { return std::sqrt(a.x * a.x + a.y * a.y + a.z * a.z); }
 // Length of a - b.
-float distance(const Vector3& a, const Vector3& b);
+inline float distance(const Vector3& a, const Vector3& b) { return length(a - b); }
 // a / |a|; a zero-length vector comes back unchanged.
-Vector3 normalise(const Vector3& a);
+inline Vector3 normalise(const Vector3& a) {
+  const float len = length(a);
+  if (len == 0.0f) return a;
+  return {a.x / len, a.y / len, a.z / len};
+}
 // a + (b - a) * t per component.
 constexpr Vector3 lerp(const Vector3& a, const Vector3& b, float t) {
   return {a.x + (b.x - a.x) * t, a.y + (b.y - a.y) * t, a.z + (b.z - a.z) * t};

@@ -35,7 +35,7 @@ TEST(AseClipFiles, EachFileIsTheNextClipOfTheNodesItNames) {
   expectNear(translation(hip->worldMatrix()), Vector3(0, 0, 110), 0);
   expectNear(translation(clip->matrix()), Vector3(0, 110, 0), 0);
   ASSERT_EQ(clip->positionKeys().size(), 2u);
-  expectNear(clip->positionKeys()[1]->value, Vector3(0, 0, 10));
+  expectNear(clip->positionKeys()[1].value, Vector3(0, 0, 10));
   // Meshes and materials of clip files are ignored.
   EXPECT_TRUE(hip->vertices().empty());
   EXPECT_TRUE(loaded.model->materials.empty());

@@ -154,18 +154,18 @@ TEST(AseTracks, PositionKeysAreOffsetsFromTheRestPoseInTheParentsSpace) {
   const auto& keys = box->animator().animations()[0]->positionKeys();
   // The rest pose is frame 0; file samples at frame 0 (tick 0, tick 100) go.
   ASSERT_EQ(keys.size(), 3u);
-  EXPECT_EQ(keys[0]->frame, 0u);
-  expectNear(keys[0]->value, Vector3(0, 0, 0), 0);
-  EXPECT_EQ(keys[1]->frame, 1u);
-  expectNear(keys[1]->value, Vector3(1, 0, 0));
-  EXPECT_EQ(keys[2]->frame, 3u);
-  expectNear(keys[2]->value, Vector3(0, 2, 0));
+  EXPECT_EQ(keys[0].frame, 0u);
+  expectNear(keys[0].value, Vector3(0, 0, 0), 0);
+  EXPECT_EQ(keys[1].frame, 1u);
+  expectNear(keys[1].value, Vector3(1, 0, 0));
+  EXPECT_EQ(keys[2].frame, 3u);
+  expectNear(keys[2].value, Vector3(0, 2, 0));
   EXPECT_TRUE(box->animator().animations()[0]->rotationKeys().empty());
   // A child's sample is in its parent's space: the key is the move from the
   // child's rest place there, (10, 0, 0).
   const auto& childKeys = child->animator().animations()[0]->positionKeys();
   ASSERT_EQ(childKeys.size(), 2u);
-  expectNear(childKeys[1]->value, Vector3(0, 0, 5));
+  expectNear(childKeys[1].value, Vector3(0, 0, 5));
 }
 
 TEST(AseTracks, RotationSamplesAccumulateAboutAxesInTheRestAxes) {
@@ -178,19 +178,19 @@ TEST(AseTracks, RotationSamplesAccumulateAboutAxesInTheRestAxes) {
            kQuarterTurn));
   const auto& keys = loaded.find("Caja")->animator().animations()[0]->rotationKeys();
   ASSERT_EQ(keys.size(), 3u);
-  EXPECT_EQ(keys[0]->frame, 0u);
-  EXPECT_EQ(keys[0]->value, Quaternion());
+  EXPECT_EQ(keys[0].frame, 0u);
+  EXPECT_EQ(keys[0].value, Quaternion());
   // A sample after tick 0 but inside frame 0 is kept, at frame 0.
-  EXPECT_EQ(keys[1]->frame, 0u);
-  EXPECT_EQ(keys[2]->frame, 2u);
+  EXPECT_EQ(keys[1].frame, 0u);
+  EXPECT_EQ(keys[2].frame, 2u);
   // A quarter turn about z with the sign reversed: half angle -45 degrees;
   // two of them are half a turn.
-  expectNear(keys[1]->value, Quaternion(0, 0, -kHalf, kHalf));
-  expectNear(keys[2]->value, Quaternion(0, 0, -1, 0));
+  expectNear(keys[1].value, Quaternion(0, 0, -kHalf, kHalf));
+  expectNear(keys[2].value, Quaternion(0, 0, -1, 0));
   // File y is the quarter-turned object's x.
   const auto& turned = loaded.find("Girada")->animator().animations()[0]->rotationKeys();
   ASSERT_EQ(turned.size(), 2u);
-  expectNear(turned[1]->value, Quaternion(-kHalf, 0, 0, kHalf));
+  expectNear(turned[1].value, Quaternion(-kHalf, 0, 0, kHalf));
 }
 
 TEST(AseTracks, FirstTextureOffsetShiftsTheModelsCoordinatesOnly) {
@@ -206,10 +206,10 @@ TEST(AseTracks, FirstTextureOffsetShiftsTheModelsCoordinatesOnly) {
   const auto& keys = pool->animator().animations()[0]->textureOffsetKeys();
   // Texture samples are kept as written, frame 0 included.
   ASSERT_EQ(keys.size(), 2u);
-  EXPECT_EQ(keys[0]->frame, 0u);
-  expectNear(keys[0]->value, Vector3(0.25f, 0, 0), 0);
-  EXPECT_EQ(keys[1]->frame, 1u);
-  expectNear(keys[1]->value, Vector3(0.5f, 0.125f, 0), 0);
+  EXPECT_EQ(keys[0].frame, 0u);
+  expectNear(keys[0].value, Vector3(0.25f, 0, 0), 0);
+  EXPECT_EQ(keys[1].frame, 1u);
+  expectNear(keys[1].value, Vector3(0.5f, 0.125f, 0), 0);
   // The first offset is taken off the coordinates; a zero one changes nothing.
   expectNear(pool->texCoords()[0], Vector3(0, 0, 0));
   expectNear(pool->texCoords()[1], Vector3(1, 0, 0));

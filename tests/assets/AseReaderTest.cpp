@@ -264,7 +264,7 @@ TEST(AseReaderCameras, CameraSettingsAndTheTargetsSecondBlocks) {
   expectNear(translation(camera->worldMatrix()), Vector3(0, -500, 200), 0);
   const auto& keys = camera->animator().animations()[0]->positionKeys();
   ASSERT_EQ(keys.size(), 2u);
-  expectNear(keys[1]->value, Vector3(0, 100, 0));
+  expectNear(keys[1].value, Vector3(0, 100, 0));
 }
 
 // A builder that makes its own object kind for some node names.

@@ -243,10 +243,10 @@ TEST(AseWriterRoundTrip, TextureTrackAndCoordinatesComeBack) {
     const PositionKeys& keys = spark->animator().animations()[clip]->textureOffsetKeys();
     ASSERT_EQ(keys.size(), scene.clipFrames[clip]) << "clip " << clip;
     for (uint32_t frame = 0; frame < keys.size(); ++frame) {
-      EXPECT_EQ(keys[frame]->frame, frame);
+      EXPECT_EQ(keys[frame].frame, frame);
       const Vector3 offset = sparkOffset(clip, frame);
-      EXPECT_NEAR(keys[frame]->value.x, offset.x, 1e-5f);
-      EXPECT_NEAR(keys[frame]->value.y, offset.y, 1e-5f);
+      EXPECT_NEAR(keys[frame].value.x, offset.x, 1e-5f);
+      EXPECT_NEAR(keys[frame].value.y, offset.y, 1e-5f);
     }
   }
 }

@@ -223,8 +223,8 @@ TEST(WorldModels, EffectsStepThroughTheirSpriteSheets) {
     const Animation& clip = *card->animator().animations().at(0);
     const PositionKeys& offsets = clip.textureOffsetKeys();
     ASSERT_EQ(offsets.size(), clip.frameCount());
-    for (size_t i = 1; i < offsets.size(); ++i) EXPECT_GE(offsets[i]->value.x, offsets[i - 1]->value.x);
-    EXPECT_GT(offsets.back()->value.x, offsets.front()->value.x);
+    for (size_t i = 1; i < offsets.size(); ++i) EXPECT_GE(offsets[i].value.x, offsets[i - 1].value.x);
+    EXPECT_GT(offsets.back().value.x, offsets.front().value.x);
   }
 }
 

@@ -12,13 +12,13 @@
 namespace {
 PositionKeys positions(std::initializer_list<std::pair<uint32_t, Vector3>> keys) {
   PositionKeys list;
-  for (const auto& [frame, value] : keys) list.push_back(std::make_shared<PositionKey>(frame, value));
+  for (const auto& [frame, value] : keys) list.emplace_back(frame, value);
   return list;
 }
 
 RotationKeys rotations(std::initializer_list<std::pair<uint32_t, Quaternion>> keys) {
   RotationKeys list;
-  for (const auto& [frame, value] : keys) list.push_back(std::make_shared<RotationKey>(frame, value));
+  for (const auto& [frame, value] : keys) list.emplace_back(frame, value);
   return list;
 }
 

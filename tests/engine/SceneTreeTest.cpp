@@ -118,8 +118,7 @@ TEST(SceneObjectUpdate, LocalPoseComesFirstThenTheParentWorldAndTheTextureMatrix
   EXPECT_TRUE(vectorNear(transformPoint(Vector3(1, 0, 0), parent->worldMatrix()), Vector3(0, 1, 3)));
 
   auto scrolling = std::make_shared<Animation>(2, 100);
-  scrolling->setTextureOffsetKeys({std::make_shared<PositionKey>(0, Vector3(0.5f, 0, 0)),
-                                   std::make_shared<PositionKey>(1, Vector3(0.75f, 0, 0))});
+  scrolling->setTextureOffsetKeys({PositionKey(0, Vector3(0.5f, 0, 0)), PositionKey(1, Vector3(0.75f, 0, 0))});
   SceneObject object;
   object.animator().addAnimation(scrolling);
   object.update(0, Matrix(), nullptr);
