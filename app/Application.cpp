@@ -78,8 +78,7 @@ void Application::frame() {
     menu->goToScreen(menu->screen() == Playing ? Paused : Playing);
   }
   if (match) match->onFrame();
-  if (stepped && drawing) scene->draw();
-  if (stepped && !drawing) scene->dropFinishedEffects();
+  if (stepped) drawing ? scene->draw() : scene->dropFinishedEffects();
   carryOutPhaseRequests();
 }
 

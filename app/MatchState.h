@@ -175,7 +175,7 @@ class MatchState : public GameState {
   void endPoint();
   void show(const std::string& text, int32_t ms) { parts.message->show(text, ms); }
   std::string withCaption(int32_t side, int32_t textIndex) const;
-  void reportRally(RallyReport report) const {
+  void reportRally(const RallyReport& report) const {
     if (rallyListener) rallyListener(report);
   }
 

@@ -4,6 +4,8 @@
 // ASCII are written as \u00XX escapes (Latin-1), so any byte string of the
 // game's files gives valid JSON; numbers that are not finite become null.
 
+#include <unistd.h>
+
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -45,3 +47,14 @@ class Json {
  private:
   std::FILE* out;
 };
+
+// The game writes its messages on standard output. A tool that prints JSON
+// keeps the real standard output for itself (returned; nullptr when it
+// cannot) and sends everything else written there to standard error.
+inline std::FILE* takeStandardOutputForJson() {
+  std::fflush(stdout);
+  const int descriptor = dup(STDOUT_FILENO);
+  std::FILE* json = descriptor >= 0 ? fdopen(descriptor, "w") : nullptr;
+  if (!json || dup2(STDERR_FILENO, STDOUT_FILENO) < 0) return nullptr;
+  return json;
+}

@@ -3,8 +3,6 @@
 // summary of what the reader made. The reader's messages go to standard
 // error, so standard output holds the JSON alone.
 
-#include <unistd.h>
-
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -144,10 +142,8 @@ int main(int argc, char** argv) {
 
   // The reader writes its messages on standard output, as the game does;
   // here they go to standard error and the JSON to the real output.
-  std::fflush(stdout);
-  const int jsonFd = dup(STDOUT_FILENO);
-  std::FILE* jsonOut = jsonFd >= 0 ? fdopen(jsonFd, "w") : nullptr;
-  if (!jsonOut || dup2(STDERR_FILENO, STDOUT_FILENO) < 0) {
+  std::FILE* jsonOut = takeStandardOutputForJson();
+  if (!jsonOut) {
     std::perror("ase-info");
     return 1;
   }

@@ -92,8 +92,9 @@ bool parsePlayer(const char* text, PlayerSlot& slot) {
   if (!colon) return false;
   int64_t level = 0;
   slot.character = characterIndex(std::string(text, colon));
-  return slot.character > 0 && parseNumber(colon + 1, 0, kComputerLevelCount - 1, level) &&
-         ((slot.controller = kKeySetCount + static_cast<int32_t>(level)), true);
+  if (slot.character <= 0 || !parseNumber(colon + 1, 0, kComputerLevelCount - 1, level)) return false;
+  slot.controller = kKeySetCount + static_cast<int32_t>(level);
+  return true;
 }
 
 bool parseOptions(int argc, char** argv, Options& options) {
@@ -257,10 +258,8 @@ int main(int argc, char** argv) {
   }
   // The game's messages go to standard output: they are moved to standard
   // error, and the JSON lines keep the real standard output to themselves.
-  std::fflush(stdout);
-  const int jsonDescriptor = dup(STDOUT_FILENO);
-  std::FILE* json = jsonDescriptor >= 0 ? fdopen(jsonDescriptor, "w") : nullptr;
-  if (!json || dup2(STDERR_FILENO, STDOUT_FILENO) < 0) {
+  std::FILE* json = takeStandardOutputForJson();
+  if (!json) {
     std::fprintf(stderr, "simulate: cannot set up the output\n");
     return 2;
   }
