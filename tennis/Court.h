@@ -114,6 +114,7 @@ constexpr float kServeAimZ[3] = {1.0f, 189.0f, 377.318f};
 constexpr float kStrokeAimX = 400.0f;
 constexpr float kStrokeAimY[3] = {120.0f, 150.0f, 300.0f};
 constexpr float kStrokeColumnZ = 150.0f;
+constexpr float kLowestStrokeAimY = kStrokeAimY[0];
 // Dive volleys go to the opponent's service line, to these z by column.
 constexpr float kDiveAimZ[3] = {200.0f, 0.0f, -200.0f};
 
@@ -143,3 +144,9 @@ constexpr float kCpuArrivedDistance = 0.1f;
 // Score of a candidate not yet scored.
 constexpr float kCpuUnscored = 1e9f;
 constexpr int kCpuMaxLevel = 5;
+// How far (units, either way) a computer's stroke may stray from the point it
+// aims at, across the court and up or down, by level. Higher means longer and
+// lower means into the net, so a stray is a miss of any kind.
+constexpr float kCpuAimScatter[kCpuMaxLevel + 1] = {90.0f, 75.0f, 60.0f, 45.0f, 35.0f, 25.0f};
+// The scatter grows by its own width every this many shots of a rally.
+constexpr float kCpuPressureShots = 6.0f;

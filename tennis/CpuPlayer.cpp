@@ -39,6 +39,7 @@ void CpuPlayer::setLevel(int32_t level) {
   aimChoice = row[3];
   recovery = row[4];
   serveChoice = row[5];
+  aimScatter = kCpuAimScatter[level];
 }
 
 void CpuPlayer::setState(PlayerState s) {
@@ -55,6 +56,10 @@ float CpuPlayer::horizontalDistance(const Vector3& p) const { return std::hypot(
 
 bool CpuPlayer::canReach(const Vector3& point, float timeMs) const {
   return horizontalDistance(point) / walkSpeed <= timeMs;
+}
+
+bool CpuPlayer::canReachAcross(const Vector3& point, float timeMs) const {
+  return std::fabs(point.z - z) / walkSpeed <= timeMs;
 }
 
 float CpuPlayer::homeX() const {
@@ -130,7 +135,7 @@ HitCandidate CpuPlayer::chooseHitPoint(std::vector<HitCandidate> list) const {
   if (hitChoice == 2) return list[0];
   std::vector<HitCandidate> reachable;
   for (const auto& c : list)
-    if (c.score / walkSpeed <= c.timeMs) reachable.push_back(c);
+    if (canReach(c.point, c.timeMs)) reachable.push_back(c);
   if (reachable.empty()) reachable.push_back(list[0]);
   return pickAtRandom(reachable);
 }
@@ -151,7 +156,10 @@ void CpuPlayer::play(uint32_t dtMs) {
         phase = 1;
         turnToward(dtMs);
       }
-      if (timeToHit > 0.0f && timeToHit < kCpuDiveLeadMs && !canReach(moveTarget, timeToHit)) {
+      // The dive carries the player across the court only, while the ball
+      // keeps coming along x past its hitting point: a point that is merely
+      // farther up or down the court is met by walking on and swinging.
+      if (timeToHit > 0.0f && timeToHit < kCpuDiveLeadMs && !canReachAcross(moveTarget, timeToHit)) {
         setState(PlayerState::Diving);
         targetFacing = z >= moveTarget.z ? kFacingMinusZ : kFacingPlusZ;
         turnToward(dtMs);
@@ -222,6 +230,7 @@ void CpuPlayer::chooseAim() {
     return;
   }
   phase = 4;
+  drawAimScatter();
   if (aimChoice == 0) return;
   const std::shared_ptr<Pelota> b = ball.lock();
   if (!b) return;
@@ -260,10 +269,21 @@ void CpuPlayer::chooseAim() {
   phase = best->aim;
 }
 
+void CpuPlayer::drawAimScatter() {
+  const std::shared_ptr<Pelota> b = ball.lock();
+  const float shots = b ? static_cast<float>(b->hitCount()) : 0.0f;
+  const float spread = aimScatter * (1.0f + shots / kCpuPressureShots);
+  const float dz = randomFloat(2.0f * spread) - spread;
+  // Never below the ground at the aim point: a ball aimed into the ground
+  // would not fly at all.
+  const float dy = std::max(randomFloat(2.0f * spread) - spread, kBallRadius - kLowestStrokeAimY);
+  aimOffset = Vector3(0.0f, dy, dz);
+}
+
 void CpuPlayer::diveHit(uint32_t) {
   const int32_t divePhase = phase;
   chooseAim();
   const int32_t aim = phase;
   phase = divePhase;
-  hit(aimTarget(aim), hitSpeed * kDiveShotFactor, true);
+  hit(aimTarget(aim) + aimOffset, hitSpeed * kDiveShotFactor, true);
 }

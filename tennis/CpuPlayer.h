@@ -2,9 +2,12 @@
 // The computer player, at a level from 0 to 5. It asks the ball where it will
 // cross a comfortable hitting height, picks one of those points by its level,
 // walks there, starts its stroke as the ball arrives and dives when it cannot
-// get there in time. At the higher levels it tries each aim on the real ball
+// get across in time. At the higher levels it tries each aim on the real ball
 // (put back exactly afterwards) to find the shot that lands in the court
-// farthest from the opponents. Chance comes only from engine/Random.h.
+// farthest from the opponents. Its strokes stray from the aim by a scatter
+// that is narrower the higher the level and wider the longer the rally: that
+// is how a computer misses, and why two of them never rally for ever.
+// Chance comes only from engine/Random.h.
 
 #include <vector>
 
@@ -33,6 +36,8 @@ class CpuPlayer : public TennisPlayer {
   // One of them, by the level's hit choice.
   HitCandidate chooseHitPoint(std::vector<HitCandidate> list) const;
   bool canReach(const Vector3& point, float timeMs) const;
+  // Whether walking covers the distance across the court (z) alone in time.
+  bool canReachAcross(const Vector3& point, float timeMs) const;
   float homeX() const;
 
   const Vector3& moveTargetPoint() const { return moveTarget; }
@@ -41,6 +46,7 @@ class CpuPlayer : public TennisPlayer {
   bool hasPlan() const { return planned; }
   int32_t hitChoiceLevel() const { return hitChoice; }
   int32_t aimChoiceLevel() const { return aimChoice; }
+  const Vector3& aimScatterOffset() const { return aimOffset; }
 
   // The aim decision of a stroke, callable on its own.
   void chooseAim() override;
@@ -53,6 +59,9 @@ class CpuPlayer : public TennisPlayer {
 
  private:
   bool moveToward(uint32_t dtMs);
+  // Where this stroke strays from its aim: the level's scatter, widened as
+  // the rally grows long, so that two computers never rally for ever.
+  void drawAimScatter();
   float horizontalDistance(const Vector3& p) const;
 
   Vector3 moveTarget;
@@ -66,4 +75,5 @@ class CpuPlayer : public TennisPlayer {
   int32_t aimChoice = 0;
   int32_t recovery = 0;
   int32_t serveChoice = 0;
+  float aimScatter = 0.0f;
 };

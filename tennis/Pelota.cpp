@@ -157,7 +157,10 @@ void Pelota::update(uint32_t dtMs, const Matrix& parentWorld, uint32_t*) {
   const Vector3 old = position();
   elapsed += static_cast<float>(dtMs);
 
-  if (elapsed > landingTime && landingTime > kMinBounceArcMs) {
+  // A ball stopped low against the net drops in less than a bounce's worth
+  // of time; its landing still counts, or the point would never be called.
+  const bool netDrop = netted && bounces == 0;
+  if (elapsed > landingTime && (landingTime > kMinBounceArcMs || netDrop)) {
     const float impactSpeed = startVerticalSpeed - gravityMs2 * landingTime / kMsPerSecond;
     startVerticalSpeed = impactSpeed * -kBounceRestitution;
     startHeight = kBallRadiusMetres;

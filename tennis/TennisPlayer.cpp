@@ -391,7 +391,7 @@ void TennisPlayer::stepServeSwing(uint32_t) {
 void TennisPlayer::stepStroke(uint32_t) {
   if (!hitDone && distanceToBall() < kStrokeReach) {
     prepareTargets();
-    hit(aimTarget(phase), hitSpeed * rowSpeedFactor(phase), true);
+    hit(aimTarget(phase) + aimOffset, hitSpeed * rowSpeedFactor(phase), true);
     hitDone = true;
   }
   if (timeBeyondEnd(1) >= 0) {

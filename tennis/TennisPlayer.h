@@ -179,6 +179,9 @@ class TennisPlayer : public AnimatedGroup, public ScoreboardPlayer {
   std::vector<std::weak_ptr<TennisPlayer>> partners;
   std::vector<std::weak_ptr<TennisPlayer>> opponents;
   bool smash = false;
+  // Added to the aim point of a stroke or a dive volley: the computer's
+  // scatter (CpuPlayer), always zero for a person.
+  Vector3 aimOffset;
 };
 
 // (-180, 180]; anything not finite comes back unchanged.

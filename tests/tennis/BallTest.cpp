@@ -115,6 +115,23 @@ TEST(BallNet, CrossingAt99_9IsStoppedOnItsOwnSideAndDrops) {
   }
 }
 
+TEST(BallNet, StoppedLowItStillLandsOnceOnItsOwnSide) {
+  // Stopped a finger's width above the ground, or rolling into the net: the
+  // drop is shorter than any bounce, and it still counts as the landing.
+  for (float height : {10.0f, kBallRadius}) {
+    Pelota ball;
+    ball.placeAt(30, height, 40);
+    ball.startFlight(-kQuarterTurn, 1.0f, 0.0f);
+    step(ball, 40);
+    EXPECT_TRUE(ball.stoppedByNet()) << height;
+    EXPECT_EQ(ball.bounceCount(), 1) << height;
+    EXPECT_FLOAT_EQ(ball.lastBounce().x, kBallRadius) << height;
+    EXPECT_FLOAT_EQ(ball.position().y, kBallRadius) << height;
+    step(ball, 20);
+    EXPECT_EQ(ball.bounceCount(), 1) << height;
+  }
+}
+
 TEST(BallNet, AtExactly100UnitsThePlaneIsPassed) {
   for (float height : {100.0f, 99.9f}) {
     Pelota ball;

@@ -1,9 +1,11 @@
 // The computer player: its level table at work (level 0 and level 5), the
-// serve delay, the doubles zones, trial shots that leave the ball as it was,
-// and hitting points that are always numbers; the character table's message.
+// scatter of its strokes, when it dives, the serve delay, the doubles zones,
+// trial shots that leave the ball as it was, and hitting points that are
+// always numbers; the character table's message.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 
@@ -104,6 +106,74 @@ TEST(CpuLevels, LevelFiveAimsAwayFromTheOpponent) {
   cpu->chooseAim();
   // The column away from an opponent standing at +z is the one towards -z.
   EXPECT_EQ(cpu->statePhase() % 3, 2);
+}
+
+// The widest stray (across, and up or down) of `draws` strokes by a player of
+// this level, after the ball has been hit `shots` times in the rally.
+struct Stray {
+  float across = 0.0f;
+  float height = 0.0f;
+};
+
+Stray widestStray(int level, int shots, int draws) {
+  auto ball = std::make_shared<Pelota>();
+  auto cpu = makeCpu(ball, level);
+  cpu->placeForPoint(0, 2);
+  for (int i = 0; i < shots; ++i) incomingBall(*ball);
+  EXPECT_EQ(ball->hitCount(), shots);
+  Stray widest;
+  for (int i = 0; i < draws; ++i) {
+    cpu->setState(PlayerState::Stroke);
+    cpu->chooseAim();
+    const Vector3 offset = cpu->aimScatterOffset();
+    EXPECT_EQ(offset.x, 0.0f);
+    widest.across = std::max(widest.across, std::fabs(offset.z));
+    widest.height = std::max(widest.height, std::fabs(offset.y));
+  }
+  return widest;
+}
+
+TEST(CpuScatter, NarrowerAtHigherLevelsAndWiderInLongRallies) {
+  setRandomState(kUnseededRandomState);
+  const Stray best = widestStray(5, 1, 200);
+  const Stray worst = widestStray(0, 1, 200);
+  const Stray tired = widestStray(5, 41, 200);
+  EXPECT_GT(best.across, 0.0f);
+  EXPECT_GT(worst.across, 2.0f * best.across);
+  EXPECT_GT(tired.across, 4.0f * best.across);
+  EXPECT_GT(best.height, 0.0f);
+  EXPECT_GT(tired.height, 4.0f * best.height);
+  // Never wider than the level's scatter, widened once every few shots.
+  const float bestLimit = kCpuAimScatter[5] * (1.0f + 1.0f / kCpuPressureShots);
+  const float tiredLimit = kCpuAimScatter[5] * (1.0f + 41.0f / kCpuPressureShots);
+  EXPECT_LE(best.across, bestLimit);
+  EXPECT_LE(best.height, bestLimit);
+  EXPECT_LE(tired.across, tiredLimit);
+  EXPECT_LE(tired.height, tiredLimit);
+}
+
+TEST(CpuDive, OnlyForAPointTooFarAcrossToWalkTo) {
+  // Level 1 goes for the ball rising after its bounce. Far behind that point
+  // but on the ball's line, the player walks on and swings as the ball comes;
+  // as far off across the court, it has to dive.
+  for (const float across : {0.0f, 400.0f}) {
+    auto ball = std::make_shared<Pelota>();
+    auto cpu = makeCpu(ball, 1);
+    cpu->placeForPoint(0, 2);
+    incomingBall(*ball);
+    const auto list = cpu->candidates();
+    ASSERT_GE(list.size(), 2u);
+    const float behind = list[1].timeMs * kWalkSpeed + 100.0f;
+    ASSERT_LT(list[1].point.x + behind, kPlayerLimitX);
+    cpu->setPosition(list[1].point.x + behind, list[1].point.z + across);
+    ASSERT_FALSE(cpu->canReach(list[1].point, list[1].timeMs));
+    bool dived = false;
+    for (int i = 0; i < 200 && !dived; ++i) {
+      cpu->updateTree(kStep, Matrix(), 0);
+      dived = cpu->state() == PlayerState::Diving;
+    }
+    EXPECT_EQ(dived, across > 0.0f) << "across " << across;
+  }
 }
 
 TEST(CpuTrialShots, LeaveTheBallExactlyAsItWas) {
