@@ -49,31 +49,30 @@ class MatchSimulatorTest : public ::testing::Test {
     return log;
   }
 
+  // Plays the match twice from the same start: it finishes, and rally for
+  // rally the same way.
+  static void expectFinishedTheSameTwice(const SimulatedMatch& match) {
+    SimulationResult first;
+    SimulationResult second;
+    const std::vector<std::string> a = rallyLog(match, first);
+    const std::vector<std::string> b = rallyLog(match, second);
+    ASSERT_TRUE(first.finished);
+    EXPECT_GE(first.points, 4);
+    EXPECT_EQ(a, b);
+    EXPECT_EQ(first.steps, second.steps);
+  }
+
   std::unique_ptr<ScopedWorkingDirectory> inside;
 };
 
 TEST_F(MatchSimulatorTest, SamePairingAndSeedGiveTheSameMatchRallyForRally) {
-  SimulationResult first;
-  SimulationResult second;
-  const std::vector<std::string> a = rallyLog(oneGame(5), first);
-  const std::vector<std::string> b = rallyLog(oneGame(5), second);
-  ASSERT_TRUE(first.finished);
-  EXPECT_GE(first.points, 4);
-  EXPECT_EQ(a, b);
-  EXPECT_EQ(first.steps, second.steps);
+  expectFinishedTheSameTwice(oneGame(5));
 }
 
 TEST_F(MatchSimulatorTest, DoublesGameEndsAndRepeatsRallyForRally) {
   // Four computers, the net players volleying each other: their strokes stray
   // more as a rally grows, so the game ends, and ends the same way again.
-  SimulationResult first;
-  SimulationResult second;
-  const std::vector<std::string> a = rallyLog(oneGame(5, true), first);
-  const std::vector<std::string> b = rallyLog(oneGame(5, true), second);
-  ASSERT_TRUE(first.finished);
-  EXPECT_GE(first.points, 4);
-  EXPECT_EQ(a, b);
-  EXPECT_EQ(first.steps, second.steps);
+  expectFinishedTheSameTwice(oneGame(5, true));
 }
 
 TEST_F(MatchSimulatorTest, ComputersThatReachEveryBallStillEndTheirRallies) {
