@@ -48,9 +48,36 @@ std::string_view numberBody(std::string_view token) {
 // division, the same value the full conversion gives.
 constexpr float kExactPowersOfTen[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
 constexpr uint64_t kExactFloatMantissa = uint64_t{1} << 24;
+// The same in double, for longer numbers ("%f" writes six decimals): 10^k
+// for k <= 22 is a double, and so is every m up to 2^53.
+constexpr double kExactDoublePowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                              1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                              1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+constexpr uint64_t kExactDoubleMantissa = uint64_t{1} << 53;
 
-// Plain decimal shapes other than the exporter's ("0.5", "7", "-.25") read
-// in one pass. False when the text needs the full conversion.
+// mantissa / 10^fraction rounded once to float, through the correctly
+// rounded double quotient. Rounding that double to float gives the float
+// nearest the exact quotient, because every point halfway between two
+// floats is a double: the exact quotient and its double lie on the same side
+// of each such point, unless the double is the point itself. That case, and
+// quotients outside the normal floats, are left to the full conversion.
+bool roundedOnce(uint64_t mantissa, int fraction, float& value) {
+  const double quotient = static_cast<double>(mantissa) / kExactDoublePowersOfTen[fraction];
+  if (quotient < std::numeric_limits<float>::min() || quotient > std::numeric_limits<float>::max()) return false;
+  uint64_t bits;
+  std::memcpy(&bits, &quotient, sizeof bits);
+  // The 29 bits of a double's fraction below a float's: a halfway point has
+  // only the highest of them set.
+  constexpr uint64_t kBelowFloat = (uint64_t{1} << 29) - 1;
+  constexpr uint64_t kHalfway = uint64_t{1} << 28;
+  if ((bits & kBelowFloat) == kHalfway) return false;
+  value = static_cast<float>(quotient);
+  return true;
+}
+
+// Plain decimal shapes other than the exporter's ("0.5", "7", "-.25",
+// "320.000000") read in one pass. False when the text needs the full
+// conversion (exponents, more than 19 digits, the rare halfway cases).
 bool plainFloat(const char*& p, const char* end, float& value) {
   const char* q = p;
   bool negative = false;
@@ -64,10 +91,15 @@ bool plainFloat(const char*& p, const char* end, float& value) {
       mantissa = mantissa * 10 + static_cast<uint64_t>(*q - '0');
     }
   }
-  if (digits == 0 || digits > 18 || fraction > 10 || mantissa > kExactFloatMantissa) return false;
+  if (digits == 0 || digits > 19) return false;
   if (q != end && !AseTokenizer::isBlank(*q)) return false;
-  float result = static_cast<float>(mantissa);
-  if (fraction > 0) result /= kExactPowersOfTen[fraction];
+  float result;
+  if (mantissa <= kExactFloatMantissa && fraction <= 10) {
+    result = static_cast<float>(mantissa);
+    if (fraction > 0) result /= kExactPowersOfTen[fraction];
+  } else if (mantissa > kExactDoubleMantissa || fraction > 22 || !roundedOnce(mantissa, fraction, result)) {
+    return false;
+  }
   value = negative ? -result : result;
   p = q;
   return true;
@@ -94,43 +126,49 @@ bool AseTokenizer::open(const std::string& path) {
     ::close(file);
     return false;
   }
-  // The scans need a byte that is not a blank after the text: a mapping
-  // fills the rest of its last page with zeros, but a file that ends on a
-  // page boundary has no such byte and is read into memory instead.
-  const auto pageSize = static_cast<off_t>(sysconf(_SC_PAGESIZE));
-  bool mapped = false;
-  if (S_ISREG(status.st_mode) && status.st_size > 0 && status.st_size % pageSize != 0) {
-    const auto bytes = static_cast<size_t>(status.st_size);
-    void* address = mmap(nullptr, bytes, PROT_READ, MAP_PRIVATE | MAP_POPULATE, file, 0);
-    if (address != MAP_FAILED) {
-      mapping = address;
-      mappingSize = bytes;
-      begin = static_cast<const char*>(address);
-      cursor = begin;
-      end = begin + bytes;
-      countedUpTo = begin;
-      length = bytes;
-      mapped = true;
-    }
-  }
-  // The scans rely on the text ending with a blank; a file whose last byte
-  // is not one (no line end after the last "}") is read into memory instead.
-  if (mapped && !isBlank(end[-1])) {
-    munmap(mapping, mappingSize);
-    mapping = nullptr;
-    mappingSize = 0;
-    mapped = false;
-    ::lseek(file, 0, SEEK_SET);
-  }
+  const bool mapped = S_ISREG(status.st_mode) && status.st_size > 0 && mapText(file, static_cast<size_t>(status.st_size));
   if (!mapped) {
     // Not a plain file (a pipe) or not mappable: read it in pieces.
     std::string contents;
+    if (S_ISREG(status.st_mode)) contents.reserve(static_cast<size_t>(status.st_size) + 1);
     char piece[65536];
     ssize_t got;
     while ((got = ::read(file, piece, sizeof piece)) > 0) contents.append(piece, static_cast<size_t>(got));
     setText(std::move(contents), path);
   }
   ::close(file);
+  return true;
+}
+
+bool AseTokenizer::mapText(int file, size_t bytes) {
+  // The scans need the text to end with a blank and a byte that is not a
+  // blank after it. A mapping fills the rest of its last page with zeros; a
+  // file whose last byte is not a blank (no line end after the last "}")
+  // gets a line end written into that fill, in a private copy of the last
+  // page alone. A file that ends too near a page boundary for this is read
+  // into memory instead.
+  const auto pageSize = static_cast<size_t>(sysconf(_SC_PAGESIZE));
+  const size_t fill = (pageSize - bytes % pageSize) % pageSize;
+  if (fill == 0) return false;
+  void* address = mmap(nullptr, bytes, PROT_READ, MAP_PRIVATE | MAP_POPULATE, file, 0);
+  if (address == MAP_FAILED) return false;
+  char* text = static_cast<char*>(address);
+  size_t textBytes = bytes;
+  if (!isBlank(text[bytes - 1])) {
+    char* lastPage = text + bytes / pageSize * pageSize;
+    if (fill < 2 || mprotect(lastPage, pageSize, PROT_READ | PROT_WRITE) != 0) {
+      munmap(address, bytes);
+      return false;
+    }
+    text[textBytes++] = '\n';
+  }
+  mapping = address;
+  mappingSize = bytes;
+  begin = text;
+  cursor = begin;
+  end = begin + textBytes;
+  countedUpTo = begin;
+  length = textBytes;
   return true;
 }
 

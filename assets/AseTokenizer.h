@@ -15,9 +15,9 @@
 // end of the input) out of line. List entries are recognised by one compare
 // with the keyword they nearly always have (nextIs), and the tails of face
 // lines are skipped eight bytes at a time (nextOf). The scans need no end
-// checks: the text always ends with a blank, and the byte after it is never
-// one (a string's terminating zero, or the zero fill of a mapping's last
-// page). Line numbers are only needed for messages: the tokenizer keeps where
+// checks: the text always ends with a blank (a line end is added to a file
+// that lacks one), and the byte after it is never one (a string's
+// terminating zero, or the zero fill of a mapping's last page). Line numbers are only needed for messages: the tokenizer keeps where
 // the last token started and counts the line breaks before it when a message
 // asks, never while reading.
 //
@@ -173,6 +173,8 @@ class AseTokenizer {
   bool readFloatSlowly(float& value);
   // False (reported) at the end or before a brace or keyword.
   bool atOtherToken();
+  // Maps the `bytes` of an open file as the text; false when it cannot.
+  bool mapText(int file, size_t bytes);
   // Consumes the rest of the token that starts at `start`.
   std::string_view finishToken(const char* start);
   // The 1-based line of the byte at p, counted on demand.

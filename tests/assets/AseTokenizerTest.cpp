@@ -69,7 +69,13 @@ TEST(AseTokenizer, NumbersMatchStreamExtraction) {
                                            "-.25",    "+3.5",      "1e-05",      "2.5E+3",    "3.4028e38",
                                            "1e-40",   "0.1",       "123456789",  "-7.125",    "0.33333334",
                                            "16777217", "0.0000001", "-12345.678", "1.17549435e-38",
-                                           "0.0001",  "1048575.9999", "1048576.0000", "-2581.7500", "12345678.1234"};
+                                           "0.0001",  "1048575.9999", "1048576.0000", "-2581.7500", "12345678.1234",
+                                           // "%f" as other exporters write it, and halfway cases.
+                                           "320.000000", "-0.015625", "123456.123456", "16777217.000000",
+                                           "16777219", "0.000000001", "9007199254740993", "99999999999999999999",
+                                           "3.4028235e38", "340282346638528859811704183484516925440.0",
+                                           "37.49662208557129", "90.71392440795898", "39.20821952819824",
+                                           "-37.49662208557129"};
   for (const std::string& text : floats) {
     std::istringstream stream(text);
     float expected = -1;
@@ -91,6 +97,36 @@ TEST(AseTokenizer, NumbersMatchStreamExtraction) {
     EXPECT_TRUE(tokens.readInt(value)) << text;
     EXPECT_EQ(value, expected) << text;
   }
+}
+
+// Decimals of every length up to the double's exact range, written with and
+// without a point: each reads as stream extraction reads it, the rounding
+// included.
+TEST(AseTokenizer, LongDecimalsRoundAsStreamExtraction) {
+  std::mt19937_64 random(2026);
+  std::string text;
+  for (int i = 0; i < 20000; ++i) {
+    const int digits = 1 + static_cast<int>(random() % 19);
+    uint64_t limit = 1;
+    for (int d = 0; d < digits; ++d) limit *= 10;
+    std::string number = std::to_string(random() % limit);
+    const int fraction = static_cast<int>(random() % (number.size() + 3));
+    if (fraction > 0) {
+      if (static_cast<size_t>(fraction) > number.size()) number.insert(0, static_cast<size_t>(fraction) - number.size(), '0');
+      number.insert(number.size() - static_cast<size_t>(fraction), ".");
+    }
+    if (random() % 2) number.insert(0, "-");
+    text += number;
+    text += random() % 2 ? "\t" : "\r\n";
+  }
+  std::istringstream stream(text);
+  AseTokenizer tokens(text, "d.ASE");
+  for (float expected; stream >> expected;) {
+    float value = -1;
+    ASSERT_TRUE(tokens.readFloat(value)) << tokens.line();
+    ASSERT_EQ(value, expected) << "line " << tokens.line();
+  }
+  EXPECT_TRUE(tokens.atEnd());
 }
 
 // Random well-formed text: the token sequence and the numbers agree with a
@@ -310,6 +346,24 @@ TEST(AseTokenizer, OpensFilesWholeAndReportsMissingOnes) {
   AseTokenizer paged;
   ASSERT_TRUE(paged.open(whole.string()));
   EXPECT_EQ(allTokens(paged), (std::vector<std::string>{"*SCENE", "{", "}"}));
+  // A number at the very end of a file without a line end, one to three
+  // bytes before a page boundary (the line end then goes into the page's
+  // fill, or the file is read into memory).
+  for (size_t spare = 1; spare <= 3; ++spare) {
+    std::string last = "*TM_ROW3 ";
+    last.resize(4096 - spare - 7, ' ');
+    last += "-2.5000";
+    const auto edge = folder.write("edge.ASE", last);
+    AseTokenizer tokens;
+    ASSERT_TRUE(tokens.open(edge.string()));
+    std::string_view keyword;
+    ASSERT_TRUE(tokens.next(keyword));
+    float value = 0;
+    EXPECT_TRUE(tokens.readFloat(value)) << spare;
+    EXPECT_EQ(value, -2.5f) << spare;
+    EXPECT_TRUE(tokens.atEnd()) << spare;
+    EXPECT_EQ(tokens.reportCount(), 0) << spare;
+  }
 }
 
 }  // namespace
