@@ -55,26 +55,6 @@ constexpr double kExactDoublePowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,
                                               1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 constexpr uint64_t kExactDoubleMantissa = uint64_t{1} << 53;
 
-// mantissa / 10^fraction rounded once to float, through the correctly
-// rounded double quotient. Rounding that double to float gives the float
-// nearest the exact quotient, because every point halfway between two
-// floats is a double: the exact quotient and its double lie on the same side
-// of each such point, unless the double is the point itself. That case, and
-// quotients outside the normal floats, are left to the full conversion.
-bool roundedOnce(uint64_t mantissa, int fraction, float& value) {
-  const double quotient = static_cast<double>(mantissa) / kExactDoublePowersOfTen[fraction];
-  if (quotient < std::numeric_limits<float>::min() || quotient > std::numeric_limits<float>::max()) return false;
-  uint64_t bits;
-  std::memcpy(&bits, &quotient, sizeof bits);
-  // The 29 bits of a double's fraction below a float's: a halfway point has
-  // only the highest of them set.
-  constexpr uint64_t kBelowFloat = (uint64_t{1} << 29) - 1;
-  constexpr uint64_t kHalfway = uint64_t{1} << 28;
-  if ((bits & kBelowFloat) == kHalfway) return false;
-  value = static_cast<float>(quotient);
-  return true;
-}
-
 // Plain decimal shapes other than the exporter's ("0.5", "7", "-.25",
 // "320.000000") read in one pass. False when the text needs the full
 // conversion (exponents, more than 19 digits, the rare halfway cases).
@@ -97,7 +77,8 @@ bool plainFloat(const char*& p, const char* end, float& value) {
   if (mantissa <= kExactFloatMantissa && fraction <= 10) {
     result = static_cast<float>(mantissa);
     if (fraction > 0) result /= kExactPowersOfTen[fraction];
-  } else if (mantissa > kExactDoubleMantissa || fraction > 22 || !roundedOnce(mantissa, fraction, result)) {
+  } else if (mantissa > kExactDoubleMantissa || fraction > 22 ||
+             !AseTokenizer::roundedQuotient(mantissa, kExactDoublePowersOfTen[fraction], result)) {
     return false;
   }
   value = negative ? -result : result;

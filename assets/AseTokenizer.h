@@ -127,6 +127,11 @@ class AseTokenizer {
   // The conversions used by the reads, exposed for the skin weights, which
   // take the leading number of a token (0 when it has none) like atof.
   static double leadingDouble(std::string_view token);
+  // mantissa / powerOfTen rounded once to float, as the full conversion
+  // rounds the decimal; powerOfTen is 10^k with k <= 22 and mantissa is at
+  // most 2^53, so that both are doubles. False in the rare cases the double
+  // quotient cannot settle (see the definition).
+  static bool roundedQuotient(uint64_t mantissa, double powerOfTen, float& value);
   // The blanks that separate tokens.
   static bool isBlank(char c) { return kAseBlanks[static_cast<unsigned char>(c)]; }
 
@@ -309,12 +314,37 @@ inline bool AseTokenizer::exporterInt(const char*& p, int32_t& value) const {
   return true;
 }
 
+inline bool AseTokenizer::roundedQuotient(uint64_t mantissa, double powerOfTen, float& value) {
+  // The double quotient is correctly rounded, and every point halfway
+  // between two floats is a double: the exact quotient and its double lie
+  // on the same side of each such point, so rounding the double to float
+  // gives the float nearest the exact quotient, unless the double is such a
+  // point itself. That case, and quotients outside the normal floats, are
+  // left to the full conversion.
+  if (mantissa == 0) {
+    value = 0.0f;
+    return true;
+  }
+  const double quotient = static_cast<double>(static_cast<int64_t>(mantissa)) / powerOfTen;
+  if (quotient < 0x1p-126 || quotient > 0x1.fffffep127) return false;
+  uint64_t bits;
+  std::memcpy(&bits, &quotient, sizeof bits);
+  // The 29 bits of a double's fraction below a float's: a halfway point has
+  // only the highest of them set.
+  constexpr uint64_t kBelowFloat = (uint64_t{1} << 29) - 1;
+  constexpr uint64_t kHalfway = uint64_t{1} << 28;
+  if ((bits & kBelowFloat) == kHalfway) return false;
+  value = static_cast<float>(quotient);
+  return true;
+}
+
 inline bool AseTokenizer::exporterFloat(const char*& p, float& value) const {
   // The exporter writes "%.4f": a sign, a few integer digits, a point and
   // exactly four decimals. The four are checked and combined as one 32-bit
   // word. Numbers below 2^20 are converted here, exactly; larger ones take
-  // the full conversion. Reads at most six bytes past the point, which the
-  // end check guarantees.
+  // the full conversion. Other exporters write "%f", six decimals, which
+  // take two more digits and a division. Reads at most eight bytes past the
+  // point, which the end checks guarantee.
   constexpr uint64_t kMantissaLimit = (uint64_t{1} << 20) * 10000;
   const char* q = p;
   const bool negative = *q == '-';
@@ -322,7 +352,7 @@ inline bool AseTokenizer::exporterFloat(const char*& p, float& value) const {
   const char* digits = q;
   uint64_t whole = 0;
   while (isDigit(*q) && q - digits < 8) whole = whole * 10 + static_cast<uint64_t>(*q++ - '0');
-  if (*q != '.' || end - q < 6 || !isBlank(q[5])) return false;
+  if (*q != '.' || end - q < 6) return false;
   uint32_t word;
   std::memcpy(&word, q + 1, sizeof word);
   if (!allDigits(word)) return false;
@@ -330,16 +360,24 @@ inline bool AseTokenizer::exporterFloat(const char*& p, float& value) const {
   // The first digit is the lowest byte: pairs first, then the two pairs.
   word = ((word * 10) + (word >> 8)) & 0x00FF00FFu;
   const uint32_t decimals = ((word * 100) + (word >> 16)) & 0xFFFFu;
-  const uint64_t mantissa = whole * 10000 + decimals;
-  if (mantissa >= kMantissaLimit) return false;
-  // mantissa / 10^4 rounded once to float, without a division: the product
-  // in double is within 2^-52 of the quotient, and a quotient below 2^20 is
-  // either a float itself or at least 2^-38 (relative) away from any point
-  // halfway between two floats, so the rounding to float ends on the value
-  // that rounding the exact quotient gives.
-  const float result = static_cast<float>(static_cast<double>(mantissa) * 1e-4);
+  float result;
+  if (isBlank(q[5])) {
+    const uint64_t mantissa = whole * 10000 + decimals;
+    if (mantissa >= kMantissaLimit) return false;
+    // mantissa / 10^4 rounded once to float, without a division: the
+    // product in double is within 2^-52 of the quotient, and a quotient
+    // below 2^20 is either a float itself or at least 2^-38 (relative) away
+    // from any point halfway between two floats, so the rounding to float
+    // ends on the value that rounding the exact quotient gives.
+    result = static_cast<float>(static_cast<double>(mantissa) * 1e-4);
+    p = q + 5;
+  } else {
+    if (end - q < 8 || !isDigit(q[5]) || !isDigit(q[6]) || !isBlank(q[7])) return false;
+    const uint64_t mantissa = (whole * 10000 + decimals) * 100 + static_cast<uint64_t>((q[5] - '0') * 10 + (q[6] - '0'));
+    if (!roundedQuotient(mantissa, 1e6, result)) return false;
+    p = q + 7;
+  }
   value = negative ? -result : result;
-  p = q + 5;
   return true;
 }
 
