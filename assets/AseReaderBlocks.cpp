@@ -144,7 +144,11 @@ void AseReader::readMesh(AseTokenizer& tokens, SceneObject& object) {
   bool texFacesRead = false;
   std::vector<Face> texFaces;
   std::string_view token;
-  while (tokens.nextInBlock(token)) {
+  // Blocks without a rule here (vertex colours, further mapping channels)
+  // are skipped whole: their "}" would end the mesh early, and the object
+  // would then lose its normals, material and animation.
+  bool opened = false;
+  while (tokens.nextInBlock(token, opened)) {
     if (token == "*MESH_NUMVERTEX") {
       vertexCount = readCount(tokens);
     } else if (token == "*MESH_NUMFACES") {
@@ -478,7 +482,10 @@ void AseReader::readAnimation(AseTokenizer& tokens, SceneObject& object, Animati
   bool rotationsRead = false;
   bool textureOffsetsRead = false;
   std::string_view token;
-  while (tokens.nextInBlock(token)) {
+  // Tracks of other controllers (Bezier, TCB) are skipped whole, so that
+  // the tracks and the blocks after them are still read.
+  bool opened = false;
+  while (tokens.nextInBlock(token, opened)) {
     if (token == "*CONTROL_POS_TRACK") {
       if (!openBlock(tokens, "*CONTROL_POS_TRACK")) continue;
       positionsRead = true;

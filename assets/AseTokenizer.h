@@ -83,6 +83,11 @@ class AseTokenizer {
   // The next token of a block whose "{" has been read: false at its closing
   // "}" (consumed), and at the end of the input, which is reported once.
   bool nextInBlock(std::string_view& token);
+  // The same for a block whose keyword has been read, without the braces
+  // that no rule reads: the first "{" is the block's own and is passed over
+  // (`opened` records it), and every later one opens a nested block, which
+  // is skipped whole, so that its "}" cannot end the block early.
+  bool nextInBlock(std::string_view& token, bool& opened);
   // The next token without consuming it; empty at the end of the input.
   std::string_view peek();
   bool atEnd();
@@ -423,4 +428,13 @@ inline bool AseTokenizer::nextInBlock(std::string_view& token) {
     return false;
   }
   return token != "}";
+}
+
+inline bool AseTokenizer::nextInBlock(std::string_view& token, bool& opened) {
+  while (nextInBlock(token)) {
+    if (token != "{") return true;
+    if (opened) skipBlock();
+    opened = true;
+  }
+  return false;
 }

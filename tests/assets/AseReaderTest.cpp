@@ -132,6 +132,35 @@ TEST(AseReaderObjects, BlocksWithoutARuleAreSkippedWholeOnlyAtTheTopAndInObjects
   EXPECT_EQ(loaded.model->root->children().size(), 1u);
 }
 
+// Vertex colours and controllers of other kinds are blocks without a rule
+// inside a mesh and an animation: they are skipped whole, so the normals
+// after them, the tracks after them and the object's material still count.
+TEST(AseReaderObjects, BlocksWithoutARuleInMeshesAndAnimationsAreSkippedWhole) {
+  const std::string colours =
+      "  *MESH_NUMCVERTEX 1\n  *MESH_CVERTLIST {\n   *MESH_VERTCOL 0 1.0 0.5 0.25\n  }\n"
+      "  *MESH_NUMCVFACES 1\n  *MESH_CFACELIST {\n   *MESH_CFACE 0 0 0 0\n  }\n"
+      "  *MESH_MAPPINGCHANNEL 2 {\n   *MESH_NUMTVERTEX 1\n   *MESH_TVERTLIST {\n    *MESH_TVERT 0 0 0 0\n   }\n  }\n";
+  const std::string normals =
+      "  *MESH_NORMALS {\n   *MESH_FACENORMAL 0 0 0 1\n   *MESH_VERTEXNORMAL 0 1 0 0\n"
+      "   *MESH_VERTEXNORMAL 1 0 0 1\n   *MESH_VERTEXNORMAL 2 0 0 1\n  }\n";
+  const std::string tracks =
+      " *TM_ANIMATION {\n  *NODE_NAME \"Caja\"\n"
+      "  *CONTROL_POS_BEZIER {\n   *CONTROL_BEZIER_POS_KEY 0 0 0 0 0 0 0 0 0 0 0\n  }\n"
+      "  *CONTROL_ROT_TRACK {\n   *CONTROL_ROT_SAMPLE 160 0 0 1 0.5\n  }\n }\n";
+  LoadedModel loaded =
+      loadAse(sceneBlock() + materialList({"*MATERIAL_NAME \"A\""}) +
+              geom("Caja", meshBlock({"0 0 0", "1 0 0", "0 1 0"}, {{0, 1, 2}}, {}, {}, colours + normals) + tracks +
+                               " *MATERIAL_REF 0\n"));
+  EXPECT_EQ(loaded.output, "");
+  const auto box = loaded.find("Caja");
+  ASSERT_TRUE(box);
+  EXPECT_EQ(box->material(), loaded.model->materials[0]);
+  ASSERT_EQ(box->normals().size(), 3u);
+  expectNear(box->normals()[0], Vector3(1, 0, 0));
+  EXPECT_EQ(box->animator().animations()[0]->rotationKeys().size(), 2u);
+  EXPECT_EQ(loaded.model->root->children().size(), 1u);
+}
+
 TEST(AseReaderObjects, NamesParentsAndBillboards) {
   LoadedModel loaded = loadAse(sceneBlock() + geom("Padre") + geom("Bip01  R   Zeh0Nub", "", "Padre") +
                                geom("&Polvo", "", "Padre") + geom("Huerfano", "", "Nadie"));
