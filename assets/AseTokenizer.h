@@ -17,9 +17,10 @@
 // lines are skipped eight bytes at a time (nextOf). The scans need no end
 // checks: the text always ends with a blank (a line end is added to a file
 // that lacks one), and the byte after it is never one (a string's
-// terminating zero, or the zero fill of a mapping's last page). Line numbers are only needed for messages: the tokenizer keeps where
-// the last token started and counts the line breaks before it when a message
-// asks, never while reading.
+// terminating zero, or the zero fill of a mapping's last page). Line numbers
+// are only needed for messages: the tokenizer keeps where the last token
+// started and counts the line breaks before it when a message asks, never
+// while reading.
 //
 // Broken files are the normal case for a reader, so every read is total: at
 // the end of the input a read fails and gives an empty token or 0, and a
@@ -35,6 +36,7 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <string>
 #include <string_view>
 
@@ -331,7 +333,7 @@ inline bool AseTokenizer::roundedQuotient(uint64_t mantissa, double powerOfTen, 
     return true;
   }
   const double quotient = static_cast<double>(static_cast<int64_t>(mantissa)) / powerOfTen;
-  if (quotient < 0x1p-126 || quotient > 0x1.fffffep127) return false;
+  if (quotient < std::numeric_limits<float>::min() || quotient > std::numeric_limits<float>::max()) return false;
   uint64_t bits;
   std::memcpy(&bits, &quotient, sizeof bits);
   // The 29 bits of a double's fraction below a float's: a halfway point has
