@@ -40,8 +40,9 @@ bool openBlock(AseTokenizer& tokens, const char* keyword) {
 }
 
 // A token whose text is not looked at (an entry's index, a face's corner
-// labels). A brace or a keyword is left for the list reader.
-bool skipLabel(AseTokenizer& tokens) { return tokens.skipToken(); }
+// labels). A brace or a keyword is left for the list reader. Inline for the
+// same reason as the tokenizer's number reads.
+[[gnu::always_inline]] inline bool skipLabel(AseTokenizer& tokens) { return tokens.skipToken(); }
 
 // Room for `count` entries, but never more than the rest of the file could
 // hold: a count from the file is not trusted with an allocation.

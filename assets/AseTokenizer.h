@@ -10,13 +10,16 @@
 // are exactly those that formatted stream extraction would give.
 //
 // Speed: a model holds hundreds of thousands of numbers, so the reads that
-// run once a number or a list entry (next, readInt, readFloat, skipToken)
-// are inline below, with everything unusual (broken numbers, messages, the
-// end of the input) out of line. List entries are recognised by one compare
-// with the keyword they nearly always have (nextIs), and the tails of face
-// lines are skipped eight bytes at a time (nextOf). The scans need no end
-// checks: the text always ends with a blank (a line end is added to a file
-// that lacks one), and the byte after it is never one (a string's
+// run once a number or a list entry (next, readInt, readFloat, skipToken) are
+// inline below, with everything unusual (broken numbers, messages, the end of
+// the input) out of line. The number reads and skipToken are forced inline:
+// left to itself the compiler makes them calls in the list readers, a call
+// and a trip of the cursor through memory for every number (forcing them took
+// a tenth off the load of a large mesh). List entries are recognised by one
+// compare with the keyword they nearly always have (nextIs), and the tails of
+// face lines are skipped eight bytes at a time (nextOf). The scans need no
+// end checks: the text always ends with a blank (a line end is added to a
+// file that lacks one), and the byte after it is never one (a string's
 // terminating zero, or the zero fill of a mapping's last page). Line numbers
 // are only needed for messages: the tokenizer keeps where the last token
 // started and counts the line breaks before it when a message asks, never
@@ -270,7 +273,7 @@ bool AseTokenizer::nextOf(const char (&keyword)[N], std::string_view& token) {
   return false;
 }
 
-inline bool AseTokenizer::skipToken() {
+[[gnu::always_inline]] inline bool AseTokenizer::skipToken() {
   const char* start = skipBlanks(cursor);
   cursor = start;
   if (start == end) {
@@ -306,7 +309,7 @@ inline bool AseTokenizer::allDigits(uint32_t word) {
   return (word & 0xF0F0F0F0u) == 0x30303030u && ((word + 0x06060606u) & 0xF0F0F0F0u) == 0x30303030u;
 }
 
-inline bool AseTokenizer::exporterInt(const char*& p, int32_t& value) const {
+[[gnu::always_inline]] inline bool AseTokenizer::exporterInt(const char*& p, int32_t& value) const {
   // A sign and at most nine digits: no overflow to check.
   const char* q = p;
   const bool negative = *q == '-';
@@ -345,7 +348,7 @@ inline bool AseTokenizer::roundedQuotient(uint64_t mantissa, double powerOfTen, 
   return true;
 }
 
-inline bool AseTokenizer::exporterFloat(const char*& p, float& value) const {
+[[gnu::always_inline]] inline bool AseTokenizer::exporterFloat(const char*& p, float& value) const {
   // The exporter writes "%.4f": a sign, a few integer digits, a point and
   // exactly four decimals. The four are checked and combined as one 32-bit
   // word. Numbers below 2^20 are converted here, exactly; larger ones take
@@ -388,7 +391,7 @@ inline bool AseTokenizer::exporterFloat(const char*& p, float& value) const {
   return true;
 }
 
-inline bool AseTokenizer::readInt(int32_t& value) {
+[[gnu::always_inline]] inline bool AseTokenizer::readInt(int32_t& value) {
   const char* start = skipBlanks(cursor);
   cursor = start;
   const char* stop = start;
@@ -400,7 +403,7 @@ inline bool AseTokenizer::readInt(int32_t& value) {
   return readIntSlowly(value);
 }
 
-inline bool AseTokenizer::readFloat(float& value) {
+[[gnu::always_inline]] inline bool AseTokenizer::readFloat(float& value) {
   const char* start = skipBlanks(cursor);
   cursor = start;
   const char* stop = start;
