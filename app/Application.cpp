@@ -98,6 +98,7 @@ int Application::runFixedSteps() {
 
 void Application::carryOutPhaseRequests() {
   if (phase == InMenus) {
+    if (menu->screen() == EndGame) quitting = true;
     if (menu->screen() == StartSingles || menu->screen() == StartDoubles) {
       const bool doubles = menu->screen() == StartDoubles;
       menu.reset();  // the main menu dies here

@@ -10,8 +10,12 @@
 //
 // The top-level flow has two phases, the menus and a match. The menu's screen
 // id doubles as a request board: the menus ask for a singles or doubles match
-// and the pause screen asks to leave one; the loop carries the request out
-// once per frame, after everything else.
+// or for the end of the game, and the pause screen asks to leave a match; the
+// loop carries the request out once per frame, after everything else. The end
+// of the game is only noted here: the entry point then leaves GLUT's loop and
+// releases the Application while the OpenGL context and the sound device are
+// still there, so nothing is torn down by static destructors in an order
+// nobody chose.
 
 #include <cstdint>
 #include <memory>
@@ -50,6 +54,8 @@ class Application {
   const std::shared_ptr<Menu>& currentMenu() const { return menu; }
   const std::shared_ptr<GameState>& currentMatch() const { return match; }
   AppPhase currentPhase() const { return phase; }
+  // True once the main menu's quit item was picked; the loop then stops.
+  bool quitRequested() const { return quitting; }
 
  private:
   // Runs the due fixed steps and returns how many ran.
@@ -63,7 +69,9 @@ class Application {
   std::shared_ptr<FrameTimer> timer;
   AppPhase phase = InMenus;
   bool drawing = true;
+  bool quitting = false;
 };
 
-// The process-wide Application, set once by the entry point and never reset.
+// The process-wide Application, set by the entry point and released by it
+// when the game ends.
 extern std::shared_ptr<Application> application;

@@ -2,7 +2,6 @@
 
 #include <GL/gl.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <utility>
@@ -159,6 +158,7 @@ void Menu::goToScreen(MenuScreen id) {
     case StartDoubles:
     case Playing:
     case QuitMatch:
+    case EndGame:
       break;
   }
 }
@@ -349,7 +349,8 @@ void Menu::select() {
       goToScreen(QuitMatch);
       break;
     case QuitGame:
-      std::exit(0);
+      goToScreen(EndGame);
+      break;
   }
 }
 

@@ -2,14 +2,14 @@
 // The menus: one screen at a time of MenuItem texts over an optional
 // background picture. The arrow keys move the highlight along each item's
 // neighbour links and Enter runs the highlighted item's action, which changes
-// the process-wide MatchSetup, goes to another screen, or quits the game.
+// the process-wide MatchSetup, goes to another screen, or asks to end the game.
 //
 // There is one Menu at a time: the main menu while no match runs (it resets
 // the MatchSetup's slots when built) and the in-game menu during a match,
 // which never has a background, so the match shows behind the pause screen.
 // Some screen ids are not screens but requests the Application reads once a
-// frame: start a singles or doubles match, leave the match; Playing and
-// Paused tell it whether the match runs.
+// frame: start a singles or doubles match, leave the match, end the game;
+// Playing and Paused tell it whether the match runs.
 //
 // The menu owns its fonts, items and background; it only watches the
 // match's scoreboard, which it draws on the pause screen while it lives.
@@ -41,6 +41,7 @@ enum MenuScreen : int32_t {
   Playing = 7,
   QuitMatch = 8,  // request: leave the match
   Credits = 9,
+  EndGame = 10,  // request: end the game (the main menu's quit item)
 };
 
 constexpr const char* kMenuFontPath = "fonts/menuFont.fnz";

@@ -172,6 +172,8 @@ void shutdownSound() {
   Mix_CloseAudio();
   Mix_Quit();
   SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  // The last subsystem out also closes SDL's own connections (D-Bus).
+  if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0) SDL_Quit();
   if (&soundOutput() == system.get()) setSoundOutput(nullptr);
   system.reset();
 }

@@ -1,6 +1,9 @@
 // The entry point: settings, window, libraries, the Application, and GLUT's
-// main loop, which never returns. The game ends by exit(0), from the main
-// menu's quit item or when the window is closed.
+// main loop. The game ends when the main menu's quit item is picked or the
+// window is closed: either way the Application (match, scene, textures, sound)
+// and the shader programs are released while the window's OpenGL context is
+// current and the sound device still open, then GLUT's loop returns, freeglut
+// destroys the window, and main returns 0.
 
 #include <GL/glew.h>
 #include <GL/freeglut.h>
@@ -12,6 +15,7 @@
 #include "app/Keyboard.h"
 #include "app/Settings.h"
 #include "app/Window.h"
+#include "assets/ShaderProgram.h"
 #include "engine/Log.h"
 #include "engine/ShaderSupport.h"
 
@@ -22,13 +26,31 @@ void onSpecial(int key, int, int) { pressSpecialKey(key); }
 void onKeyboardUp(unsigned char key, int, int) { releaseCharacterKey(key); }
 void onSpecialUp(int key, int, int) { releaseSpecialKey(key); }
 
+// Everything that holds OpenGL objects or sound goes while the context and
+// the device are still there; a second call does nothing.
+void releaseGame() {
+  application.reset();
+  releaseShaderPrograms();
+}
+
 // Display and idle alike. The colour buffer is not cleared: the scene covers it.
 void onDisplay() {
+  // GLUT may still call in while its loop winds down after the game ended.
+  if (!application) return;
   glClear(GL_DEPTH_BUFFER_BIT);
   application->frame();
+  if (application->quitRequested()) {
+    releaseGame();
+    glutLeaveMainLoop();
+    return;
+  }
   glutSwapBuffers();
   glFlush();
 }
+
+// freeglut calls this with the window's context current, just before it
+// destroys the window: when the player closes it, and as the loop ends.
+void onClose() { releaseGame(); }
 
 void registerCallbacks() {
   glutKeyboardFunc(onKeyboard);
@@ -38,6 +60,7 @@ void registerCallbacks() {
   glutReshapeFunc(reshapeWindow);
   glutDisplayFunc(onDisplay);
   glutIdleFunc(onDisplay);
+  glutCloseFunc(onClose);
   // X repeats a held key as release/press pairs; a held key is one press.
   glutIgnoreKeyRepeat(1);
 }
@@ -60,6 +83,8 @@ void startLibraries() {
 int main(int argc, char** argv) {
   Settings().load();
   glutInit(&argc, argv);
+  // Closing the window ends the loop instead of calling exit() from inside it.
+  glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_GLUTMAINLOOP_RETURNS);
   glutInitDisplayMode(kDisplayMode);
   openWindow(settings);
   registerCallbacks();
@@ -67,5 +92,6 @@ int main(int argc, char** argv) {
   startLibraries();
   application = std::make_shared<Application>();
   glutMainLoop();
+  releaseGame();
   return 0;
 }

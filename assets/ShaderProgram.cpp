@@ -90,6 +90,13 @@ uint32_t loadShaderProgram(const std::string& name) {
   return uint32_t(program);
 }
 
+void releaseShaderPrograms() {
+  // Deleting a program also frees the shaders attached to it.
+  for (const auto& [name, program] : programCache) glDeleteObjectARB(GLhandleARB(program));
+  programCache.clear();
+  defaultTextureWhite = false;
+}
+
 std::string readTextFile(const std::string& path) {
   std::ifstream file(path);
   std::string text;

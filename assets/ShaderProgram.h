@@ -34,6 +34,10 @@ constexpr const char* kDefaultShaderFolder = "./shaders/";
 // current OpenGL context with GLEW started when shaderSupport is true.
 uint32_t loadShaderProgram(const std::string& name);
 
+// Deletes every cached program while the context that built them is still
+// current (the game calls it as it ends); later requests build them anew.
+void releaseShaderPrograms();
+
 // The whole file as text, or an empty text when it cannot be opened.
 std::string readTextFile(const std::string& path);
 

@@ -166,6 +166,30 @@ TEST_F(FrameLoopTest, LeavingTheMatchGoesBackToTheMainMenu) {
   EXPECT_TRUE(matchScene.expired());  // the old scene died with its last owner
 }
 
+// The main menu's quit item only asks: the entry point then ends GLUT's loop
+// and releases the game in order. Ending the process from inside the frame
+// ran the static destructors under a live Application and corrupted the heap.
+TEST_F(FrameLoopTest, QuitItemAfterAMatchAsksTheLoopToEndAndEndsNothingItself) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  constexpr int kAskedAndStillRunning = 42;
+  EXPECT_EXIT(
+      {
+        startMatch();
+        app->currentMenu()->goToScreen(QuitMatch);
+        frameAfter(0);
+        const bool askedTooEarly = app->quitRequested();
+        for (const int key : {kKeyDown, kKeyDown, kKeyEnter}) {
+          key >= kSpecialKeyBase ? pressSpecialKey(key - kSpecialKeyBase) : pressCharacterKey(key);
+          frameAfter(0);
+          releaseAllKeys();
+        }
+        const bool asked = app->quitRequested() && !askedTooEarly;
+        app.reset();  // the sound and the scenes go while everything else is alive
+        std::_Exit(asked ? kAskedAndStillRunning : 1);
+      },
+      testing::ExitedWithCode(kAskedAndStillRunning), "");
+}
+
 TEST_F(FrameLoopTest, MatchStartForgetsTheLoadingTime) {
   clock->advance(900);  // time spent before the match starts
   startMatch();

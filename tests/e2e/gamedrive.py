@@ -292,6 +292,11 @@ class Game:
         environment = dict(os.environ)
         # The machine may have no sound card: the dummy driver stands in for one.
         environment.setdefault("SDL_AUDIODRIVER", "dummy")
+        # Libraries for the game alone (the sanitizer build's leak check), not
+        # for the tools of the drive.
+        preload = environment.pop("ZUMBOLO_GAME_PRELOAD", "")
+        if preload:
+            environment["LD_PRELOAD"] = preload
         self.stdout = open(os.path.join(self.folder, "stdout.txt"), "wb")
         self.stderr = open(os.path.join(self.folder, "stderr.txt"), "wb")
         self.process = subprocess.Popen([os.path.join(self.folder, "zumbolo")], cwd=self.folder,
