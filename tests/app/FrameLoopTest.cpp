@@ -1,10 +1,24 @@
-// The frame loop driven by a clock that moves only when the test says so.
+// The frame loop driven by a clock that moves only when the test says so, and
+// the matches it starts: the players the set-up asked for, a person's keys,
+// and a match on the game's own data played through its introduction.
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
 #include "app/Application.h"
+#include "app/DoublesMatch.h"
+#include "app/FrameTimer.h"
 #include "app/Keyboard.h"
+#include "app/Language.h"
+#include "app/MatchSetup.h"
 #include "app/Settings.h"
+#include "app/SinglesMatch.h"
+#include "app/Window.h"
 #include "support/TempDirectory.h"
 
 namespace {
@@ -28,13 +42,26 @@ class FrameLoopTest : public ::testing::Test {
   void SetUp() override {
     settings = SettingsValues{};
     settings.language = "XX";
+    settings.keySets[1] = {1, 2, 3, 4, 5, 6};
     folder.write("lang/XX.data", "texto\n");
+    matchSetup = MatchSetup{};
     releaseAllKeys();
     stepAccumulator = 0;
+    startIn(folder.path());
+  }
+  void TearDown() override {
+    app.reset();
+    setMenuTextureFactory(nullptr);
+    setMatchTextureFactory(nullptr);
+    releaseAllKeys();
+  }
+
+  void startIn(const std::filesystem::path& runFolder) {
+    app.reset();
+    inside.emplace(runFolder);
     app = std::make_unique<Application>(clock);
     watchScene();
   }
-  void TearDown() override { releaseAllKeys(); }
 
   // The scene is replaced whenever a match starts or ends; watch the new one.
   void watchScene() {
@@ -47,11 +74,13 @@ class FrameLoopTest : public ::testing::Test {
     app->frame();
   }
 
-  void startMatch() {
-    app->currentMenu()->goToScreen(StartSingles);
+  void startMatch(MenuScreen request = StartSingles) {
+    // The main menu resets the slots: the players choose after it is built.
+    matchSetup.slots = {{{1, 4}, {4, 1}, {2, 9}, {3, 7}}};
+    matchSetup.doublesFlag = request == StartDoubles ? 1 : 0;
+    app->currentMenu()->goToScreen(request);
     frameAfter(0);
     ASSERT_EQ(app->currentPhase(), InMatch);
-    watchScene();
   }
 
   void tapEscape() {
@@ -59,111 +88,117 @@ class FrameLoopTest : public ::testing::Test {
     frameAfter(0);
     releaseCharacterKey(kKeyEscape);
   }
+  MenuScreen screen() const { return app->currentMenu()->screen(); }
 
   TempDirectory folder;
-  ScopedWorkingDirectory inside{folder.path()};
+  std::optional<ScopedWorkingDirectory> inside;
+  std::shared_ptr<RecordingTextureFactory> textures = std::make_shared<RecordingTextureFactory>();
   std::shared_ptr<ManualClock> clock = std::make_shared<ManualClock>(123456);
   std::unique_ptr<Application> app;
   std::shared_ptr<StepCounter> counter;
 };
 
-TEST_F(FrameLoopTest, ConstructionLoadsTheLanguageAndStartsInTheMainMenu) {
-  EXPECT_EQ(app->currentPhase(), InMenus);
-  EXPECT_EQ(app->currentMenu()->screen(), MainMenu);
-  EXPECT_FALSE(app->currentMatch());
+TEST(FrameTimerTest, TicksMeasureTheTimeBetweenThemAcrossTheWrapAndAtMostOneSecond) {
+  auto clock = std::make_shared<ManualClock>(0xFFFFFFF0u);
+  FrameTimer timer(clock);
+  clock->advance(40);  // wraps past zero
+  EXPECT_EQ(timer.tick(), 40u);
+  EXPECT_EQ(timer.tick(), 0u);
+  clock->advance(5000);
+  EXPECT_EQ(timer.tick(), kMaxFrameMs);
+  clock->advance(3);
+  EXPECT_EQ(timer.tick(), 3u);
 }
 
-TEST_F(FrameLoopTest, SixteenMillisecondsRunNoStepAndDrawNothing) {
-  frameAfter(16);
-  EXPECT_EQ(counter->steps, 0);
-  EXPECT_EQ(counter->draws, 0);
-  EXPECT_EQ(stepAccumulator, 16u);
+TEST(FrameTimerTest, ResetForgetsTheTimeSpentLoading) {
+  auto clock = std::make_shared<ManualClock>();
+  FrameTimer timer(clock);
+  clock->advance(700);
+  timer.reset();
+  clock->advance(20);
+  EXPECT_EQ(timer.tick(), 20u);
 }
 
-TEST_F(FrameLoopTest, SeventeenMillisecondsRunOneStepAndLeaveOne) {
-  frameAfter(17);
-  EXPECT_EQ(counter->steps, 1);
-  EXPECT_EQ(counter->lastStepMs, kFixedStepMs);
-  EXPECT_EQ(counter->draws, 1);
-  EXPECT_EQ(stepAccumulator, 1u);
-  frameAfter(15);  // 16 in hand: waits for the next frame
-  EXPECT_EQ(counter->steps, 1);
-  frameAfter(1);
-  EXPECT_EQ(counter->steps, 2);
-  EXPECT_EQ(counter->draws, 2);
+TEST(WindowTest, GameModeStringFromTheResolution) { EXPECT_EQ(gameModeString({1024, 768, 32, 60}), "1024x768:32@60"); }
+
+TEST_F(FrameLoopTest, StepsRunWhileMoreThanOneIsDueAtMostTenAFrame) {
+  const struct {
+    std::vector<uint32_t> framesMs;
+    int steps;
+    int draws;
+    uint32_t remainder;
+  } cases[] = {
+      {{16}, 0, 0, 16},  // a remainder of exactly one step waits for the next frame
+      {{17}, 1, 1, 1},
+      {{17, 15}, 1, 1, 16},
+      {{17, 15, 1}, 2, 2, 1},
+      {{9 * 16 + 5}, 9, 1, 5},
+      {{5000, 0}, kMaxStepsPerFrame, 1, 0},  // the backlog of a stall is dropped
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(c.framesMs));
+    stepAccumulator = 0;
+    watchScene();
+    for (const uint32_t ms : c.framesMs) frameAfter(ms);
+    EXPECT_EQ(counter->steps, c.steps);
+    EXPECT_EQ(counter->draws, c.draws);
+    EXPECT_EQ(stepAccumulator, c.remainder);
+    if (c.steps > 0) {
+      EXPECT_EQ(counter->lastStepMs, kFixedStepMs);
+    }
+  }
 }
 
-TEST_F(FrameLoopTest, StallRunsTenStepsAndDropsTheBacklog) {
-  frameAfter(5000);
-  EXPECT_EQ(counter->steps, kMaxStepsPerFrame);
-  EXPECT_EQ(counter->draws, 1);
-  EXPECT_EQ(stepAccumulator, 0u);
-  frameAfter(0);
-  EXPECT_EQ(counter->steps, kMaxStepsPerFrame);
-}
-
-TEST_F(FrameLoopTest, NineStepsKeepTheirRemainder) {
-  frameAfter(9 * 16 + 5);
-  EXPECT_EQ(counter->steps, 9);
-  EXPECT_EQ(stepAccumulator, 5u);
-}
-
-TEST_F(FrameLoopTest, ClockWrapIsHarmless) {
-  clock->set(0xFFFFFFF8u);
-  frameAfter(0);  // the jump itself counts as a stall
-  stepAccumulator = 0;
-  const int before = counter->steps;
-  frameAfter(40);  // across the wrap
-  EXPECT_EQ(counter->steps - before, 2);
-  EXPECT_EQ(stepAccumulator, 8u);
-}
-
-TEST_F(FrameLoopTest, PauseScreenCountsStepsButDoesNotAdvanceTheScene) {
-  startMatch();
-  tapEscape();
-  ASSERT_EQ(app->currentMenu()->screen(), Paused);
-  frameAfter(17 * 3);
-  EXPECT_EQ(counter->steps, 0);
-  EXPECT_EQ(counter->draws, 1);  // steps ran, so the frame is drawn
-  EXPECT_EQ(stepAccumulator, 3u);
-  tapEscape();
-  EXPECT_EQ(app->currentMenu()->screen(), Playing);
-  frameAfter(14);
-  EXPECT_EQ(counter->steps, 1);
-}
-
-TEST_F(FrameLoopTest, EscapeInTheMenusIsConsumedAndDoesNotPauseTheNextMatch) {
+TEST_F(FrameLoopTest, MatchRequestReplacesTheSceneEscapePausesItAndLeavingGoesBackToTheMainMenu) {
+  EXPECT_EQ(text(0), "texto");
+  const std::weak_ptr<Scene> menuScene = app->currentScene();
   pressCharacterKey(kKeyEscape);
   frameAfter(0);
-  EXPECT_EQ(app->currentMenu()->screen(), MainMenu);
-  startMatch();  // Escape still held
+  EXPECT_EQ(screen(), MainMenu);
+  startMatch(StartDoubles);  // Escape still held: it was consumed in the menus
+  const auto* doubles = dynamic_cast<const DoublesMatch*>(app->currentMatch().get());
+  ASSERT_TRUE(doubles);
+  EXPECT_EQ(doubles->side(0).first->name(), "Vazuvodod");
+  EXPECT_EQ(doubles->side(0).second->name(), "Roveriru");
+  EXPECT_EQ(doubles->side(1).first->name(), "Revirade");
+  EXPECT_EQ(doubles->side(1).second->name(), "Doredu");
+  EXPECT_TRUE(menuScene.expired());
+  // The menu first and the fade last: the fade covers everything before it.
+  EXPECT_EQ(app->currentScene()->overlays().front(), app->currentMenu());
+  EXPECT_TRUE(std::dynamic_pointer_cast<ScreenFade>(app->currentScene()->overlays().back()));
+  watchScene();
   frameAfter(0);
-  EXPECT_EQ(app->currentMenu()->screen(), Playing);
+  EXPECT_EQ(screen(), Playing);
   releaseCharacterKey(kKeyEscape);
+
+  // Paused, the steps are counted and the frame drawn, but the scene stays.
   tapEscape();
-  EXPECT_EQ(app->currentMenu()->screen(), Paused);
-}
+  ASSERT_EQ(screen(), Paused);
+  frameAfter(17 * 3);
+  EXPECT_EQ(counter->steps, 0);
+  EXPECT_EQ(counter->draws, 1);
+  EXPECT_EQ(stepAccumulator, 3u);
+  tapEscape();
+  EXPECT_EQ(screen(), Playing);
+  frameAfter(14);
+  EXPECT_EQ(counter->steps, 1);
 
-TEST_F(FrameLoopTest, MatchRequestsReplaceTheSceneAndMenu) {
-  const auto menuScene = app->currentScene();
-  app->currentMenu()->goToScreen(StartDoubles);
-  frameAfter(0);
-  EXPECT_EQ(app->currentPhase(), InMatch);
-  EXPECT_TRUE(app->currentMatch());
-  EXPECT_NE(app->currentScene(), menuScene);
-  EXPECT_EQ(app->currentMenu()->screen(), Playing);
-}
-
-TEST_F(FrameLoopTest, LeavingTheMatchGoesBackToTheMainMenu) {
-  startMatch();
   const std::weak_ptr<Scene> matchScene = app->currentScene();
-  tapEscape();
+  setMenuTextureFactory(textures);  // from here on the menus' pictures are there
   app->currentMenu()->goToScreen(QuitMatch);
   frameAfter(0);
   EXPECT_EQ(app->currentPhase(), InMenus);
   EXPECT_FALSE(app->currentMatch());
-  EXPECT_EQ(app->currentMenu()->screen(), MainMenu);
+  EXPECT_EQ(screen(), MainMenu);
   EXPECT_TRUE(matchScene.expired());  // the old scene died with its last owner
+  // Every menu screen is drawn over its picture.
+  watchScene();
+  for (const MenuScreen menuScreen : {MainMenu, MatchOptions, PlayerSetup}) {
+    app->currentMenu()->goToScreen(menuScreen);
+    frameAfter(17);
+    EXPECT_TRUE(app->currentMenu()->background());
+  }
+  EXPECT_EQ(counter->draws, 3);
 }
 
 // The main menu's quit item only asks: the entry point then ends GLUT's loop
@@ -190,12 +225,49 @@ TEST_F(FrameLoopTest, QuitItemAfterAMatchAsksTheLoopToEndAndEndsNothingItself) {
       testing::ExitedWithCode(kAskedAndStillRunning), "");
 }
 
-TEST_F(FrameLoopTest, MatchStartForgetsTheLoadingTime) {
-  clock->advance(900);  // time spent before the match starts
+TEST_F(FrameLoopTest, PersonMovesTheirPlayerWithTheKeysOfTheirSet) {
   startMatch();
-  EXPECT_EQ(counter->steps, 0);
+  const auto match = std::dynamic_pointer_cast<SinglesMatch>(app->currentMatch());
+  ASSERT_TRUE(match);
+  pressCharacterKey(kKeyEnter);
   frameAfter(17);
-  EXPECT_EQ(counter->steps, 1);
+  releaseAllKeys();
+  for (int i = 0; i < 200 && match->phase() != ServeInFlight; ++i) frameAfter(17);
+  ASSERT_EQ(match->phase(), ServeInFlight);
+
+  // Slot 1 plays on key set 1, whose "left" (towards +z) is code 3.
+  const TennisPlayer& person = *match->player(1);
+  const float before = person.position().z;
+  pressCharacterKey(3);
+  for (int i = 0; i < 10; ++i) frameAfter(17);
+  releaseAllKeys();
+  EXPECT_GT(person.position().z, before);
+}
+
+TEST_F(FrameLoopTest, GameDataMatchPlaysOnPastItsIntroduction) {
+  const char* run = std::getenv("ZUMBOLO_RUN_DIR");
+  if (!run || !std::filesystem::is_regular_file(std::filesystem::path(run) / "models/stadium/pista.ASZ")) {
+    GTEST_SKIP() << "the game's data is not built";
+  }
+  // The game's pictures are there: they are recorded, not decoded, as no image library was started.
+  setMenuTextureFactory(textures);
+  setMatchTextureFactory(textures);
+  startIn(run);
+  startMatch();
+  const auto match = std::dynamic_pointer_cast<MatchState>(app->currentMatch());
+  // The Enter that started the match, still held, does not skip the intro.
+  pressCharacterKey(kKeyEnter);
+  frameAfter(17);
+  EXPECT_EQ(match->phase(), IntroPlaying);
+  releaseAllKeys();
+  frameAfter(17);
+  pressCharacterKey(kKeyEnter);
+  frameAfter(17);
+  releaseAllKeys();
+  EXPECT_EQ(match->phase(), LeavingIntro);
+  for (int i = 0; i < 200 && match->phase() == LeavingIntro; ++i) frameAfter(17);
+  EXPECT_EQ(match->phase(), ServeInFlight);
+  EXPECT_EQ(app->currentScene()->camera()->name(), "OnGameCamera");
 }
 
 }  // namespace

@@ -1,11 +1,12 @@
-// The referee's judgement on its own: boxes, calls on each bounce, the order
-// of serves and the reading of the score's result codes.
+// The referee's judgement on its own: boxes, calls on each bounce and the
+// order of serves.
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "app/MatchReferee.h"
 #include "tennis/Court.h"
-#include "tennis/MatchScore.h"
 
 namespace {
 
@@ -23,210 +24,83 @@ BallReading flyingTowards(int32_t side) {
   return reading;
 }
 
-// Side 0 serves from court 3 (-z half) to side 1, as on a match's first point.
-MatchReferee servingReferee(float halfWidth = kSinglesSideZ) {
-  MatchReferee referee(halfWidth);
-  referee.phase = ServeInFlight;
-  referee.servingSide = 0;
-  referee.serveCourt = kServeCourtMinusZ;
-  referee.ballSide = 1;
-  referee.recomputeBox();
-  return referee;
-}
-
-// --- target boxes -------------------------------------------------------------
-
-TEST(MatchRefereeBoxTest, ServeGoesToTheReceiversServiceBox) {
-  const TargetBox fromSide0 = serveTargetBox(0, kServeCourtMinusZ);
-  EXPECT_FLOAT_EQ(fromSide0.xMin, -kServiceLineX);
-  EXPECT_FLOAT_EQ(fromSide0.xMax, 0.0f);
-  EXPECT_FLOAT_EQ(fromSide0.zMin, 0.0f);
-  EXPECT_FLOAT_EQ(fromSide0.zMax, kSinglesSideZ);
-
-  const TargetBox fromSide1 = serveTargetBox(1, kServeCourtPlusZ);
-  EXPECT_FLOAT_EQ(fromSide1.xMin, 0.0f);
-  EXPECT_FLOAT_EQ(fromSide1.xMax, kServiceLineX);
-  EXPECT_FLOAT_EQ(fromSide1.zMin, -kSinglesSideZ);
-  EXPECT_FLOAT_EQ(fromSide1.zMax, 0.0f);
-}
-
-TEST(MatchRefereeBoxTest, ServiceBoxIsSinglesWidthInDoubles) {
-  MatchReferee referee = servingReferee(kDoublesSideZ);
-  EXPECT_FLOAT_EQ(referee.box.zMax, kSinglesSideZ);
-  EXPECT_FALSE(referee.box.contains(-300.0f, 400.0f));
-}
-
-TEST(MatchRefereeBoxTest, RallyBoxIsTheWholeHalfAsWideAsTheGame) {
+TEST(MatchRefereeTest, BouncesOnAnyBoundaryOfTheServiceBoxOrTheHalfAreOut) {
+  MatchReferee doubles(kDoublesSideZ);  // its service boxes are singles width too
+  doubles.phase = ServeInFlight;
+  doubles.serveCourt = kServeCourtMinusZ;
+  doubles.recomputeBox();
+  const TargetBox serve1 = serveTargetBox(1, kServeCourtPlusZ);
   const TargetBox half0 = rallyTargetBox(0, kDoublesSideZ);
-  EXPECT_TRUE(half0.contains(1000.0f, 500.0f));
-  EXPECT_FALSE(half0.contains(-1.0f, 0.0f));
-  const TargetBox half1 = rallyTargetBox(1, kSinglesSideZ);
-  EXPECT_TRUE(half1.contains(-1000.0f, -300.0f));
-  EXPECT_FALSE(half1.contains(-1000.0f, 400.0f));
+  const struct {
+    const TargetBox& box;
+    float x;
+    float z;
+    bool inside;
+  } cases[] = {
+      // Just inside a corner, then on the service line, the side line, the centre line and the net line.
+      {doubles.box, 1 - kServiceLineX, kSinglesSideZ - 1, true}, {doubles.box, -kServiceLineX, 100, false},
+      {doubles.box, -300, kSinglesSideZ, false}, {doubles.box, -300, 0, false}, {doubles.box, 0, 100, false},
+      {serve1, kServiceLineX - 1, 1 - kSinglesSideZ, true}, {serve1, 300, 100, false},
+      // Just inside a corner, then on the baseline and the side line.
+      {half0, kBaselineX - 1, kDoublesSideZ - 1, true}, {half0, kBaselineX, 0, false},
+      {half0, 500, kDoublesSideZ, false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(c.box.contains(c.x, c.z), c.inside) << c.x << ", " << c.z;
 }
 
-TEST(MatchRefereeBoxTest, ABounceExactlyOnAnyBoundaryIsOut) {
-  const TargetBox box = serveTargetBox(0, kServeCourtMinusZ);
-  EXPECT_TRUE(box.contains(-300.0f, 100.0f));
-  EXPECT_FALSE(box.contains(-kServiceLineX, 100.0f));  // service line
-  EXPECT_FALSE(box.contains(0.0f, 100.0f));            // net line
-  EXPECT_FALSE(box.contains(-300.0f, 0.0f));           // centre line
-  EXPECT_FALSE(box.contains(-300.0f, kSinglesSideZ));  // side line
-  const TargetBox half = rallyTargetBox(0, kSinglesSideZ);
-  EXPECT_FALSE(half.contains(kBaselineX, 0.0f));
-  EXPECT_FALSE(half.contains(500.0f, -kSinglesSideZ));
-}
-
-// --- calls on the serve -------------------------------------------------------
-
-TEST(MatchRefereeServeTest, GoodServeCountsAsAGoodBounceForTheReceiver) {
-  MatchReferee referee = servingReferee();
-  referee.faults = 1;
-  EXPECT_EQ(referee.judge(bounceAt(-300.0f, 100.0f)), RefereeCall::Nothing);
-  EXPECT_EQ(referee.phase, AfterGoodBounce);
-  EXPECT_EQ(referee.ballSide, 0);  // the server's side hit it
-  EXPECT_EQ(referee.faults, 0);
-}
-
-TEST(MatchRefereeServeTest, ServeOutsideTheBoxIsAFaultReplayedAsASecondServe) {
-  MatchReferee referee = servingReferee();
-  EXPECT_EQ(referee.judge(bounceAt(-300.0f, -100.0f)), RefereeCall::Fault);
-  EXPECT_EQ(referee.phase, ShowingMessage);
-  EXPECT_EQ(referee.faults, 1);
-
-  const int32_t court = referee.serveCourt;
-  referee.prepareServe();
-  EXPECT_EQ(referee.serveCourt, court);
-  EXPECT_EQ(referee.faults, 1);
-  EXPECT_EQ(referee.servingSide, 0);
-}
-
-TEST(MatchRefereeServeTest, SecondFaultEndsThePointForTheReceiver) {
-  MatchReferee referee = servingReferee();
-  referee.judge(bounceAt(-700.0f, 100.0f));
-  referee.phase = ServeInFlight;
-  EXPECT_EQ(referee.judge(bounceAt(-700.0f, 100.0f)), RefereeCall::DoubleFault);
-  EXPECT_EQ(referee.phase, PointOver);
-  // The point goes to the side in ballSide: the receiver.
-  EXPECT_EQ(referee.ballSide, 1);
-}
-
-TEST(MatchRefereeServeTest, ServeVolleyedBeforeItBouncesIsNoFault) {
-  MatchReferee referee = servingReferee();
-  EXPECT_EQ(referee.judge(flyingTowards(1)), RefereeCall::Nothing);
-  EXPECT_EQ(referee.phase, ServeInFlight);  // still on its way to the receiver
-
-  EXPECT_EQ(referee.judge(flyingTowards(0)), RefereeCall::Nothing);
-  EXPECT_EQ(referee.phase, BallInPlay);
-  EXPECT_EQ(referee.faults, 0);
-  EXPECT_EQ(referee.ballSide, 0);
-  EXPECT_TRUE(referee.box.contains(1000.0f, -300.0f));  // anywhere in the server's half
-}
-
-TEST(MatchRefereeServeTest, ABallNotMovingAlongXIsNoReturn) {
-  MatchReferee referee = servingReferee();
-  referee.judge(flyingTowards(-1));
-  EXPECT_EQ(referee.phase, ServeInFlight);
-}
-
-// --- calls in a rally ---------------------------------------------------------
-
-TEST(MatchRefereeRallyTest, HitBackMovesTheBoxToTheOtherHalf) {
-  MatchReferee referee(kSinglesSideZ);
-  referee.phase = BallInPlay;
-  referee.ballSide = 1;
-  referee.recomputeBox();
-  referee.judge(flyingTowards(1));
-  EXPECT_EQ(referee.ballSide, 1);
-  referee.judge(flyingTowards(0));
-  EXPECT_EQ(referee.ballSide, 0);
-  EXPECT_EQ(referee.phase, BallInPlay);
-  EXPECT_TRUE(referee.box.contains(800.0f, 0.0f));
-}
-
-TEST(MatchRefereeRallyTest, BounceOutsideTheHalfIsOutForTheOtherSide) {
-  MatchReferee referee(kSinglesSideZ);
-  referee.phase = BallInPlay;
-  referee.ballSide = 1;
-  referee.recomputeBox();
-  EXPECT_EQ(referee.judge(bounceAt(-kBaselineX, 0.0f)), RefereeCall::Out);
-  EXPECT_EQ(referee.phase, PointOver);
-  EXPECT_EQ(referee.ballSide, 1);  // the side that did not hit it wins
-}
-
-TEST(MatchRefereeRallyTest, SecondBounceEndsThePointForTheHitter) {
-  MatchReferee referee(kSinglesSideZ);
-  referee.phase = BallInPlay;
-  referee.ballSide = 1;
-  referee.recomputeBox();
-  referee.judge(bounceAt(-500.0f, 0.0f));
-  ASSERT_EQ(referee.phase, AfterGoodBounce);
-  EXPECT_EQ(referee.ballSide, 0);
-  EXPECT_EQ(referee.judge(bounceAt(-600.0f, 0.0f, 2)), RefereeCall::SecondBounce);
-  EXPECT_EQ(referee.phase, PointOver);
-  EXPECT_EQ(referee.ballSide, 0);
-}
-
-TEST(MatchRefereeRallyTest, TwoBouncesSeenAtOnceStillEndThePoint) {
-  MatchReferee referee = servingReferee();
-  referee.judge(bounceAt(-300.0f, 100.0f, 2));
-  EXPECT_EQ(referee.phase, AfterGoodBounce);
-  EXPECT_EQ(referee.judge(bounceAt(-300.0f, 100.0f, 3)), RefereeCall::SecondBounce);
-
-  MatchReferee rally(kSinglesSideZ);
-  rally.phase = BallInPlay;
-  rally.ballSide = 1;
-  rally.recomputeBox();
-  EXPECT_EQ(rally.judge(bounceAt(-2000.0f, 0.0f, 2)), RefereeCall::Out);
-}
-
-TEST(MatchRefereeRallyTest, ReturnAfterTheBounceGoesBackToPlay) {
-  MatchReferee referee(kSinglesSideZ);
-  referee.phase = AfterGoodBounce;
-  referee.ballSide = 0;
-  referee.judge(bounceAt(0.0f, 0.0f, 0));
-  EXPECT_EQ(referee.phase, BallInPlay);
-  EXPECT_TRUE(referee.box.contains(500.0f, 0.0f));
-  EXPECT_FALSE(referee.box.contains(-500.0f, 0.0f));
-}
-
-TEST(MatchRefereeRallyTest, PhasesOutsideTheRallyAreLeftAlone) {
-  MatchReferee referee(kSinglesSideZ);
-  for (int32_t phase : {PointOver, ShowingMessage, FinalScore, IntroPlaying}) {
-    referee.phase = phase;
-    EXPECT_EQ(referee.judge(bounceAt(5000.0f, 0.0f)), RefereeCall::Nothing);
-    EXPECT_EQ(referee.phase, phase);
+// Each case starts as a match's first point: side 0 serves from court 3 (-z
+// half) to side 1, and the ball then reports one reading a frame.
+TEST(MatchRefereeTest, CallsFollowThePointReadingByReading) {
+  constexpr float kAnyBox = 0.0f;  // no box holds a point on the net line
+  const struct {
+    const char* what;
+    int32_t faultsBefore;
+    std::vector<BallReading> readings;
+    RefereeCall call;  // on the last reading
+    int32_t phase;
+    int32_t ballSide;
+    int32_t faults;
+    float insideX;  // the box now holds (insideX, 100)
+  } cases[] = {
+      {"second serve in", 1, {bounceAt(-300, 100)}, RefereeCall::Nothing, AfterGoodBounce, 0, 0, -300},
+      {"serve out", 0, {bounceAt(-300, -100)}, RefereeCall::Fault, ShowingMessage, 1, 1, kAnyBox},
+      {"second serve out", 1, {bounceAt(-700, 100)}, RefereeCall::DoubleFault, PointOver, 1, 2, kAnyBox},
+      {"call shown", 0, {bounceAt(-300, -100), bounceAt(5000, 0)}, RefereeCall::Nothing, ShowingMessage, 1, 1,
+       kAnyBox},
+      {"serve not moving along x", 0, {flyingTowards(-1)}, RefereeCall::Nothing, ServeInFlight, 1, 0, -300},
+      {"serve volleyed", 0, {flyingTowards(0)}, RefereeCall::Nothing, BallInPlay, 0, 0, 1000},
+      {"hit back", 0, {flyingTowards(0), flyingTowards(1)}, RefereeCall::Nothing, BallInPlay, 1, 0, -800},
+      {"rally out", 0, {flyingTowards(0), bounceAt(kBaselineX, 0)}, RefereeCall::Out, PointOver, 0, 0, kAnyBox},
+      {"rally in", 0, {flyingTowards(0), bounceAt(500, 0)}, RefereeCall::Nothing, AfterGoodBounce, 1, 0, kAnyBox},
+      {"second bounce", 0, {flyingTowards(0), bounceAt(500, 0), bounceAt(600, 0, 2)}, RefereeCall::SecondBounce,
+       PointOver, 1, 0, kAnyBox},
+      // Two bounces between frames are judged as the first one, then end the point.
+      {"serve bounces twice", 0, {bounceAt(-300, 100, 2)}, RefereeCall::Nothing, AfterGoodBounce, 0, 0, -300},
+      {"serve bounces thrice", 0, {bounceAt(-300, 100, 2), bounceAt(-300, 100, 3)}, RefereeCall::SecondBounce,
+       PointOver, 0, 0, -300},
+      {"serve returned", 0, {bounceAt(-300, 100), bounceAt(0, 0, 0)}, RefereeCall::Nothing, BallInPlay, 0, 0, 500},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    MatchReferee referee(kSinglesSideZ);
+    referee.phase = ServeInFlight;
+    referee.serveCourt = kServeCourtMinusZ;
+    referee.ballSide = 1;
+    referee.faults = c.faultsBefore;
+    referee.recomputeBox();
+    RefereeCall call = RefereeCall::Nothing;
+    for (const BallReading& reading : c.readings) call = referee.judge(reading);
+    EXPECT_EQ(call, c.call);
+    EXPECT_EQ(referee.phase, c.phase);
+    EXPECT_EQ(referee.ballSide, c.ballSide);
+    EXPECT_EQ(referee.faults, c.faults);
+    if (c.insideX != kAnyBox) {
+      EXPECT_TRUE(referee.box.contains(c.insideX, 100.0f));
+    }
   }
 }
 
-// --- order of serves ----------------------------------------------------------
-
-TEST(MatchRefereeOrderTest, NewPointsAlternateTheCourts) {
-  MatchReferee referee(kSinglesSideZ);
-  referee.prepareServe();
-  EXPECT_EQ(referee.serveCourt, kServeCourtMinusZ);
-  EXPECT_EQ(referee.receiverCourt(), kServeCourtPlusZ);
-  referee.prepareServe();
-  EXPECT_EQ(referee.serveCourt, kServeCourtPlusZ);
-  EXPECT_EQ(referee.receiverCourt(), kServeCourtMinusZ);
-}
-
-TEST(MatchRefereeOrderTest, NewGameStartsEachServerInItsFirstCourt) {
-  MatchReferee referee(kSinglesSideZ);
-  referee.faults = 1;
-  referee.servingSide = 1;
-  referee.startGame();
-  EXPECT_EQ(referee.faults, 0);
-  EXPECT_EQ(referee.phase, ServeInFlight);
-  referee.prepareServe();
-  EXPECT_EQ(referee.serveCourt, kServeCourtPlusZ);
-  referee.servingSide = 0;
-  referee.startGame();
-  referee.prepareServe();
-  EXPECT_EQ(referee.serveCourt, kServeCourtMinusZ);
-}
-
-TEST(MatchRefereeOrderTest, TieBreakPassesTheServeAfterEveryOddPoint) {
+TEST(MatchRefereeTest, TieBreakPassesTheServeAfterEveryOddPointAndASecondServeKeepsItsPlace) {
   MatchReferee referee(kSinglesSideZ);
   referee.serveCourt = kServeCourtMinusZ;
   referee.servingSide = 1;
@@ -235,60 +109,23 @@ TEST(MatchRefereeOrderTest, TieBreakPassesTheServeAfterEveryOddPoint) {
   const int32_t courts[] = {3, 3, 2, 2, 3, 3, 2, 2};
   for (int point = 0; point < 8; ++point) {
     referee.prepareServe();
+    if (point == 1) {  // a second serve keeps the server, the court and the count
+      referee.faults = 1;
+      referee.prepareServe();
+      referee.faults = 0;
+    }
     EXPECT_EQ(referee.servingSide, servers[point]) << "point " << point + 1;
     EXPECT_EQ(referee.serveCourt, courts[point]) << "point " << point + 1;
+    EXPECT_EQ(referee.tieBreakPoints, point + 1);
   }
-  EXPECT_EQ(referee.tieBreakPoints, 8);
-}
 
-TEST(MatchRefereeOrderTest, SecondServeInATieBreakKeepsServerAndCount) {
-  MatchReferee referee(kSinglesSideZ);
-  referee.startTieBreak();
-  referee.prepareServe();
-  referee.faults = 1;
-  referee.prepareServe();
-  EXPECT_EQ(referee.tieBreakPoints, 1);
-  EXPECT_EQ(referee.servingSide, 0);
-  EXPECT_EQ(referee.serveCourt, kServeCourtMinusZ);
-}
-
-TEST(MatchRefereeOrderTest, ALaterTieBreakStartsItsOrderAfresh) {
-  MatchReferee referee(kSinglesSideZ);
-  referee.startTieBreak();
-  for (int point = 0; point < 5; ++point) referee.prepareServe();
+  // A later set's tie-break starts its order afresh.
   referee.tieBreak = false;
   referee.startTieBreak();
   referee.serveCourt = kServeCourtPlusZ;
   referee.prepareServe();
   EXPECT_EQ(referee.serveCourt, kServeCourtMinusZ);
   EXPECT_EQ(referee.tieBreakPoints, 1);
-}
-
-TEST(MatchRefereeOrderTest, EndsChangeAfterTheSecondGameThenEveryOtherGame) {
-  EXPECT_FALSE(endsChangeAfter(1));
-  EXPECT_TRUE(endsChangeAfter(2));
-  EXPECT_FALSE(endsChangeAfter(3));
-  EXPECT_TRUE(endsChangeAfter(4));
-  EXPECT_TRUE(endsChangeAfter(6));
-}
-
-// --- result codes -------------------------------------------------------------
-
-TEST(MatchRefereeCodeTest, PositiveCodeIsAWinForSide1) {
-  const PointOutcome game = readPointCode(kGameWon);
-  EXPECT_EQ(game.winner, 1);
-  EXPECT_EQ(game.loser, 0);
-  EXPECT_EQ(game.kind, kGameWon);
-  const PointOutcome set = readPointCode(-kSetWon);
-  EXPECT_EQ(set.winner, 0);
-  EXPECT_EQ(set.loser, 1);
-  EXPECT_EQ(set.kind, kSetWon);
-}
-
-TEST(MatchRefereeCodeTest, PointAndTieBreakCodesKeepTheirKind) {
-  EXPECT_EQ(readPointCode(kPointPlayed).kind, kPointPlayed);
-  EXPECT_EQ(readPointCode(kTieBreakStarts).kind, kTieBreakStarts);
-  EXPECT_EQ(readPointCode(-kMatchWon).kind, kMatchWon);
 }
 
 }  // namespace

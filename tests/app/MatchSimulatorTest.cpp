@@ -16,86 +16,60 @@
 
 namespace {
 
-class MatchSimulatorTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    const char* run = std::getenv("ZUMBOLO_RUN_DIR");
-    if (!run || !std::filesystem::is_regular_file(std::filesystem::path(run) / "models/stadium/pista.ASZ")) {
-      GTEST_SKIP() << "the game's data is not built";
-    }
-    inside = std::make_unique<ScopedWorkingDirectory>(run);
-    settings = Settings::defaults();
+TEST(MatchSimulatorTest, OneGameMatchesEndBackInTheMenusAndRepeatRallyForRally) {
+  const char* run = std::getenv("ZUMBOLO_RUN_DIR");
+  if (!run || !std::filesystem::is_regular_file(std::filesystem::path(run) / "models/stadium/pista.ASZ")) {
+    GTEST_SKIP() << "the game's data is not built";
   }
-
-  // One game: short, and still every phase from the intro to the table.
-  static SimulatedMatch oneGame(int32_t level, bool doubles = false) {
+  const ScopedWorkingDirectory inside(run);
+  settings = Settings::defaults();
+  const struct {
+    int32_t level;
+    bool doubles;
+    bool playedTwice;
+  } cases[] = {
+      {5, false, true},
+      // Four computers, the net players volleying each other: their strokes
+      // stray more as a rally grows, so the game ends, and ends the same way again.
+      {5, true, true},
+      // Two level 4 players reach every ball; without the stray of a long
+      // rally their first rally never ended.
+      {4, false, false},
+      {0, false, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "level " << c.level << (c.doubles ? " doubles" : " singles"));
+    // One game: short, and still every phase from the intro to the table.
     SimulatedMatch match;
-    match.doubles = doubles;
+    match.doubles = c.doubles;
     match.gamesPerSet = 1;
     match.stepLimit = 200'000;
     for (int32_t slot = 0; slot < kPlayerSlotCount; ++slot) {
-      match.slots[slot] = PlayerSlot{slot + 1, kKeySetCount + level};
+      match.slots[slot] = PlayerSlot{slot + 1, kKeySetCount + c.level};
     }
-    return match;
+    std::vector<std::string> logs[2];
+    SimulationResult results[2];
+    for (int play = 0; play < (c.playedTwice ? 2 : 1); ++play) {
+      results[play] = simulateMatch(match, [&log = logs[play]](const SimulatedRally& ended) {
+        const RallyReport& r = ended.rally;
+        log.push_back(r.serverName + " " + std::to_string(int(r.call)) + " " + std::to_string(r.shots) + " " +
+                      r.winnerName + " " + ended.score);
+      });
+    }
+    const SimulationResult& result = results[0];
+    ASSERT_TRUE(result.finished);
+    EXPECT_GE(result.points, 4);
+    EXPECT_GE(result.shots, result.points);
+    ASSERT_GE(logs[0].size(), static_cast<size_t>(result.points));
+    // The last point wins the match for the side that won the game's last point.
+    EXPECT_NE(logs[0].back().find(result.winnerName), std::string::npos);
+    EXPECT_FALSE(result.loserName.empty());
+    EXPECT_NE(result.winnerName, result.loserName);
+    if (c.playedTwice) {
+      EXPECT_EQ(logs[0], logs[1]);
+      EXPECT_EQ(result.steps, results[1].steps);
+    }
   }
-
-  static std::vector<std::string> rallyLog(const SimulatedMatch& match, SimulationResult& result) {
-    std::vector<std::string> log;
-    result = simulateMatch(match, [&log](const SimulatedRally& ended) {
-      const RallyReport& r = ended.rally;
-      log.push_back(r.serverName + " " + std::to_string(static_cast<int>(r.call)) + " " + std::to_string(r.shots) +
-                    " " + r.winnerName + " " + ended.score);
-    });
-    return log;
-  }
-
-  // Plays the match twice from the same start: it finishes, and rally for
-  // rally the same way.
-  static void expectFinishedTheSameTwice(const SimulatedMatch& match) {
-    SimulationResult first;
-    SimulationResult second;
-    const std::vector<std::string> a = rallyLog(match, first);
-    const std::vector<std::string> b = rallyLog(match, second);
-    ASSERT_TRUE(first.finished);
-    EXPECT_GE(first.points, 4);
-    EXPECT_EQ(a, b);
-    EXPECT_EQ(first.steps, second.steps);
-  }
-
-  std::unique_ptr<ScopedWorkingDirectory> inside;
-};
-
-TEST_F(MatchSimulatorTest, SamePairingAndSeedGiveTheSameMatchRallyForRally) {
-  expectFinishedTheSameTwice(oneGame(5));
-}
-
-TEST_F(MatchSimulatorTest, DoublesGameEndsAndRepeatsRallyForRally) {
-  // Four computers, the net players volleying each other: their strokes stray
-  // more as a rally grows, so the game ends, and ends the same way again.
-  expectFinishedTheSameTwice(oneGame(5, true));
-}
-
-TEST_F(MatchSimulatorTest, ComputersThatReachEveryBallStillEndTheirRallies) {
-  // Two level 4 players reach every ball; without the stray of a long rally
-  // their first rally never ended.
-  SimulationResult result;
-  const std::vector<std::string> log = rallyLog(oneGame(4), result);
-  ASSERT_TRUE(result.finished);
-  EXPECT_GE(result.points, 4);
-  EXPECT_GE(static_cast<int32_t>(log.size()), result.points);
-}
-
-TEST_F(MatchSimulatorTest, MatchGoesFromTheMenusThroughEveryPointBackToTheMenus) {
-  SimulationResult result;
-  const std::vector<std::string> log = rallyLog(oneGame(0), result);
-  ASSERT_TRUE(result.finished);
-  ASSERT_FALSE(log.empty());
-  // The last point wins the match for the side that won the game's last point.
-  EXPECT_NE(log.back().find(result.winnerName), std::string::npos);
-  EXPECT_FALSE(result.loserName.empty());
-  EXPECT_NE(result.winnerName, result.loserName);
-  EXPECT_GE(result.points, 4);
-  EXPECT_GE(result.shots, result.points);
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 #pragma once
 // Helpers of the tests of the generated data: the run folder, its files read
-// whole, its models read once with the game's reader (as the model reader's
-// tests read text), and assimp's reading of the same text.
+// whole, its models read once with the game's reader (with the clip files
+// the game reads beside them), and assimp's reading of the same text.
 
 #include <assimp/scene.h>
 #include <gtest/gtest.h>
@@ -10,17 +10,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <map>
-#include <memory>
-#include <sstream>
-#include <string>
-#include <vector>
 
-#include "assets/AseReader.h"
 #include "engine/BoneObject.h"
 #include "engine/Camera.h"
-#include "tests/assets/AseTestSupport.h"
+#include "support/ModelText.h"
+#include "tennis/GameClipFiles.h"
 
 namespace modeltest {
 
@@ -36,28 +31,18 @@ inline std::string readFile(const std::filesystem::path& file) {
   return bytes.str();
 }
 
-// A model file of the run folder and its clip files (paths there), read as
-// the game reads them, once for the whole test program: the tests only pose
-// it.
-inline LoadedModel& runModel(const std::string& relative, const std::vector<std::string>& clips = {}) {
+// A model file of the run folder read as the game reads it, once for the
+// whole test program: the tests only pose it.
+inline LoadedModel& runModel(const std::string& relative) {
   static std::map<std::string, LoadedModel> cache;
-  const auto found = cache.find(relative);
+  auto found = cache.find(relative);
   if (found != cache.end()) return found->second;
-  LoadedModel& loaded = cache[relative];
-  loaded.reader = std::make_unique<AseReader>((runFolder() / relative).string(), loaded.textures);
-  testing::internal::CaptureStdout();
-  loaded.model = loaded.reader->load();
-  for (const std::string& clip : clips) loaded.reader->loadAnimation((runFolder() / clip).string());
-  loaded.output = testing::internal::GetCapturedStdout();
-  return loaded;
-}
-
-// Every object of the tree below `node`, depth first.
-inline void forEachObject(const SceneNode& node, const std::function<void(const SceneObject&)>& visit) {
-  for (const auto& child : node.children()) {
-    if (const auto* object = dynamic_cast<const SceneObject*>(child.get())) visit(*object);
-    forEachObject(*child, visit);
+  const std::filesystem::path file = runFolder() / relative;
+  std::vector<std::string> clips;
+  for (const std::string& clip : gameClipFilesFor(file.filename().string())) {
+    clips.push_back((file.parent_path() / clip).string());
   }
+  return cache.emplace(relative, loadAse("", file.string(), true, clips)).first->second;
 }
 
 inline std::vector<Vector3> worldPoints(const SceneObject& object) {
@@ -69,7 +54,7 @@ inline std::vector<Vector3> worldPoints(const SceneObject& object) {
 // The faces of the model's rigid meshes (not bones, skins or cameras) by
 // name agree with assimp's import of its text.
 inline void expectAssimpFaces(const Model& model, const std::string& text) {
-  std::map<std::string, size_t> ours;
+  std::map<std::string, size_t> ours, theirs;
   forEachObject(*model.root, [&](const SceneObject& object) {
     if (!dynamic_cast<const BoneObject*>(&object) && !object.isCamera() && !object.faces().empty())
       ours[object.name()] += object.faces().size();
@@ -77,7 +62,6 @@ inline void expectAssimpFaces(const Model& model, const std::string& text) {
   Assimp::Importer importer;
   const aiScene* scene = importer.ReadFileFromMemory(text.data(), text.size(), 0, "ase");
   ASSERT_TRUE(scene) << importer.GetErrorString();
-  std::map<std::string, size_t> theirs;
   std::function<void(const aiNode&)> walk = [&](const aiNode& node) {
     for (unsigned i = 0; i < node.mNumMeshes; ++i)
       theirs[node.mName.C_Str()] += scene->mMeshes[node.mMeshes[i]]->mNumFaces;

@@ -14,6 +14,7 @@ menus place their items; a picture of any size is mapped onto them.
 """
 
 import os
+import re
 import select
 import shutil
 import signal
@@ -54,7 +55,7 @@ VALUE_HALF_HEIGHT = 16
 # highlighted (yellow to orange) letters, navy round the normal (white to pale
 # blue) ones. An item is highlighted when its box holds at least this many
 # brown outline pixels and clearly more brown than navy; the others of the
-# screen must then hold next to no brown.
+# screen must then hold next to no brown, or more navy than brown.
 MIN_OUTLINE_PIXELS = 60
 STRAY_OUTLINE_PIXELS = 20
 
@@ -111,21 +112,20 @@ def start_display(width=1024, height=768):
                                "-nolisten", "tcp"], pass_fds=(write_end,), stdout=subprocess.DEVNULL,
                               stderr=subprocess.DEVNULL)
     os.close(write_end)
+    # The server writes its display number, and the line's end once it is ready.
     number = b""
     deadline = time.monotonic() + 20
-    while not number.endswith(b"\n") and time.monotonic() < deadline:
-        ready, _, _ = select.select([read_end], [], [], 0.5)
-        if ready:
-            chunk = os.read(read_end, 16)
-            if not chunk:
-                break
-            number += chunk
+    while not number.endswith(b"\n") and select.select([read_end], [], [], max(0, deadline - time.monotonic()))[0]:
+        chunk = os.read(read_end, 16)
+        if not chunk:
+            break
+        number += chunk
+    number = number.decode().strip() if number.endswith(b"\n") else ""
     os.close(read_end)
-    if not number.strip():
-        server.kill()
-        server.wait()
+    if not number:
+        stop_display(server)
         raise DriveError("the virtual X server did not start")
-    os.environ["DISPLAY"] = ":" + number.decode().strip()
+    os.environ["DISPLAY"] = ":" + number
     return server
 
 
@@ -142,20 +142,11 @@ class Picture:
     """One screenshot: RGB pixels, read through ImageMagick as PPM."""
 
     def __init__(self, ppm):
-        fields = []
-        at = 0
-        while len(fields) < 4:
-            while ppm[at:at + 1].isspace():
-                at += 1
-            end = at
-            while not ppm[end:end + 1].isspace():
-                end += 1
-            fields.append(ppm[at:end])
-            at = end
-        if fields[0] != b"P6" or fields[3] != b"255":
-            raise DriveError("unexpected screenshot format %r" % fields)
-        self.width, self.height = int(fields[1]), int(fields[2])
-        self.data = ppm[at + 1:at + 1 + self.width * self.height * 3]
+        header = re.match(rb"P6\s+(\d+)\s+(\d+)\s+255\s", ppm)
+        if not header:
+            raise DriveError("unexpected screenshot format %r" % ppm[:20])
+        self.width, self.height = int(header.group(1)), int(header.group(2))
+        self.data = ppm[header.end():header.end() + self.width * self.height * 3]
         self.ppm = ppm
 
     def save(self, path):
@@ -230,14 +221,22 @@ class Picture:
     def highlighted_item(self, items):
         """The name of the one item of `items` drawn in the highlighted font,
         or None when not exactly one is (another screen, or none shown)."""
-        found = None
-        for name, at in items.items():
-            brown, navy = self.outline_pixels(self.box(at, ITEM_HALF_WIDTH, ITEM_HALF_HEIGHT))
-            if brown >= MIN_OUTLINE_PIXELS and brown >= 2 * navy:
-                if found:
-                    return None
-                found = name
-            elif brown >= STRAY_OUTLINE_PIXELS:
+        outlines = {name: self.outline_pixels(self.box(at, ITEM_HALF_WIDTH, ITEM_HALF_HEIGHT))
+                    for name, at in items.items()}
+        clear = [name for name, (brown, navy) in outlines.items() if brown >= MIN_OUTLINE_PIXELS and brown >= 2 * navy]
+        tinged = [name for name, (brown, navy) in outlines.items() if brown >= STRAY_OUTLINE_PIXELS]
+        if len(clear) == 1:
+            found = clear[0]
+        elif not clear and items is PAUSED and len(tinged) == 1:
+            # The pause screen shows over the match: a call that was on screen
+            # when the match paused may cover most of an item.
+            found = tinged[0]
+        else:
+            return None
+        for name, (brown, navy) in outlines.items():
+            # Players and stands behind the pause screen may tinge the box of
+            # a normal item, but its own navy outline dominates.
+            if name != found and brown >= STRAY_OUTLINE_PIXELS and (navy < brown or not clear):
                 return None
         return found
 
@@ -360,10 +359,11 @@ class Game:
             time.sleep(interval)
 
     def press_until(self, key, what, test, timeout=5, tries=3):
-        """Presses a key and waits for its effect; presses again only if
-        nothing came of it (a press lost between two slow frames)."""
-        for _ in range(tries):
-            self.press(key)
+        """Presses a key and waits for its effect; presses again, held
+        longer, only if nothing came of it (a press that began and ended
+        between two frames of a loaded machine is never seen)."""
+        for attempt in range(tries):
+            self.press(key, hold=KEY_HOLD_SECONDS * 2 ** attempt)
             try:
                 return self.wait_for(what, test, timeout)
             except DriveError:
@@ -513,10 +513,7 @@ def start_match(game, set_up):
         if not looks_like_intro(picture):
             game.keep(picture, "failed")
             raise DriveError("the introduction was skipped: the Enter that started the match was still down")
-        # Past its fade from black, if it still runs.
-        time.sleep(1.5)
-        later = game.shot()
-        return later if looks_like_intro(later) else picture
+        return picture
     raise DriveError("the match did not start after %d presses of Enter" % len(START_HOLDS_SECONDS))
 
 
@@ -566,12 +563,16 @@ def play_through(game, plan, record=lambda name, picture: None):
         game.key_up("Return")
     record("play", game.wait_for("the court", lambda p: p.shows_court(), START_TIMEOUT))
     wait_for_motion(game, "play")
-    score = game.wait_for("a point played out (the score panel)", lambda p: p.shows_score_panel(), POINT_TIMEOUT)
-    # The numbers flip to the new score in the panel's first moments.
-    time.sleep(1.0)
-    later = game.shot()
-    record("score", later if later.shows_score_panel() else score)
-    game.wait_for("the next point", lambda p: p.shows_court() and not p.shows_score_panel(), POINT_TIMEOUT)
+    panel = [game.wait_for("a point played out (the score panel)", lambda p: p.shows_score_panel(), POINT_TIMEOUT)]
+
+    def next_point(picture):
+        # The numbers flip to the new score in the panel's first moments: the
+        # last picture of the panel shows the score at rest.
+        if picture.shows_score_panel():
+            panel[0] = picture
+        return picture.shows_court() and not picture.shows_score_panel()
+    game.wait_for("the next point", next_point, POINT_TIMEOUT)
+    record("score", panel[0])
     wait_for_motion(game, "the next point")
 
     paused = game.press_until("Escape", "the pause screen", lambda p: p.highlighted_item(PAUSED) == "resume",

@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdint>
 #include <cstring>
 #include <sstream>
 
@@ -25,10 +24,9 @@ void appendLittleEndian(std::string& out, uint32_t value) {
 }
 
 // A font file as the game's tools write it; `count` may lie about the records.
-std::string fnz(const std::string& imageName, int32_t count, const std::vector<Record>& records) {
-  std::string out = imageName;
-  out.push_back('\0');
-  appendLittleEndian(out, static_cast<uint32_t>(count));
+std::string fnz(const std::string& imageName, const std::vector<Record>& records, int64_t count = -2) {
+  std::string out = imageName + '\0';
+  appendLittleEndian(out, static_cast<uint32_t>(count == -2 ? int64_t(records.size()) : count));
   for (const Record& r : records) {
     out.push_back(static_cast<char>(r.code));
     for (float value : {r.left, r.top, r.right, r.bottom, r.descent}) {
@@ -40,10 +38,6 @@ std::string fnz(const std::string& imageName, int32_t count, const std::vector<R
   return out;
 }
 
-std::string fnz(const std::string& imageName, const std::vector<Record>& records) {
-  return fnz(imageName, static_cast<int32_t>(records.size()), records);
-}
-
 // A glyph `width` wide and `height` tall standing on the baseline.
 Record box(unsigned char code, float x, float width, float height, float descent = 0) {
   return {code, x, height, x + width, 0, descent};
@@ -53,117 +47,49 @@ class FontTest : public ::testing::Test {
  protected:
   // Reads the bytes as the font "fonts/test.fnz" whose image is 256 x 256.
   std::unique_ptr<Font> read(const std::string& bytes, float spacing = 0) {
-    factory->setSize(kImage, 256, 256);
+    factory->setSize("fonts/test.tga", 256, 256);
     std::istringstream in(bytes);
     testing::internal::CaptureStdout();
-    auto font = std::make_unique<Font>(in, kFont, spacing, factory);
+    auto font = std::make_unique<Font>(in, "fonts/test.fnz", spacing, factory);
     output = testing::internal::GetCapturedStdout();
     return font;
   }
 
-  static constexpr const char* kFont = "fonts/test.fnz";
-  static constexpr const char* kImage = "fonts/test.tga";
   std::shared_ptr<RecordingTextureFactory> factory = std::make_shared<RecordingTextureFactory>();
   std::string output;
 };
 
-// --- The file format ----------------------------------------------------
-
-TEST_F(FontTest, ImageIsTheNamedFileBesideTheFont) {
-  auto font = read(fnz("test.tga", {box('A', 0, 10, 10)}));
+TEST_F(FontTest, RecordsDivideByTheImageSizePlusOneTheLargestCountAndCodesWithoutARecordDrawAsTheSpace) {
+  // Image 256 x 256: divisor 257. 'M': left 10, right 0, a positive width.
+  // 'g': 30 tall, 8 below the line; the first 'A', 40 tall and replaced by a
+  // 20-tall one, still counts for the ascent.
+  factory->markAlpha("fonts/test.tga");
+  auto font = read(fnz("test.tga", {{'M', 10, 20, 0, 50, 3}, box('g', 0, 10, 30, 8), box('A', 0, 10, 40),
+                                    box('A', 50, 16, 20), box(' ', 20, 12, 1)}));
   EXPECT_EQ(output, "");
-  EXPECT_EQ(font->texture()->path(), "fonts/test.tga");
+  const auto& m = font->glyph('M');
+  EXPECT_TRUE(m->width() == 10 && m->height() == 30 && m->descent() == 3 && m->uRight() == 0);
+  EXPECT_TRUE(m->uLeft() == 10.0f / 257 && m->vTop() == 20.0f / 257 && m->vBottom() == 50.0f / 257);
+  EXPECT_TRUE(font->hasAlpha() && font->maxAscent() == 40 && font->maxDescent() == 8);
+  EXPECT_FLOAT_EQ(font->glyph('A')->width(), 16);
+  for (unsigned char code : {'B', '\0', '\xFF'}) EXPECT_EQ(font->glyph(code), font->glyph(' ')) << int{code};
+  EXPECT_NE(font->glyph('A'), font->glyph(' '));
+  auto spaceless = read(fnz("other.tga", {box('A', 0, 20, 30), box(255, 20, 5, 5)}));
+  EXPECT_TRUE(!spaceless->hasAlpha() && spaceless->glyph(255) && !spaceless->glyph('B') && !spaceless->glyph(' '));
+  // The image is the named file beside the font.
   std::istringstream bare(fnz("letters.bmp", {}));
   Font noFolder(bare, "menu.fnz", 0, factory);
-
   TempDirectory folder;
-  const auto path = folder.write("fonts/big.fnz", fnz("big.tga", {box('A', 0, 12, 30, 4)}));
-  Font onDisk(path.string(), -7, factory);
-  ASSERT_TRUE(onDisk.glyph('A'));
+  Font onDisk(folder.write("fonts/big.fnz", fnz("big.tga", {box('A', 0, 12, 30, 4)})).string(), -7, factory);
   EXPECT_FLOAT_EQ(onDisk.glyph('A')->width(), 12);
-  EXPECT_EQ(factory->paths(),
-            (std::vector<std::string>{"fonts/test.tga", "letters.bmp", (folder.path() / "fonts/big.tga").string()}));
-}
-
-TEST_F(FontTest, GlyphCoordinatesDivideByTheImageSizePlusOneAndMayBeMirrored) {
-  // A 255 x 255 image: a rectangle over the whole picture reaches 255/256.
-  factory->setSize("fonts/full.tga", 255, 255);
-  std::istringstream in(fnz("full.tga", {{'W', 0, 255, 255, 0, 0}}));
-  Font full(in, kFont, 0, factory);
-  const auto& w = full.glyph('W');
-  ASSERT_TRUE(w);
-  EXPECT_FLOAT_EQ(w->uLeft(), 0);
-  EXPECT_FLOAT_EQ(w->vBottom(), 0);
-  EXPECT_FLOAT_EQ(w->uRight(), 255.0f / 256.0f);
-  EXPECT_FLOAT_EQ(w->vTop(), 255.0f / 256.0f);
-  EXPECT_FLOAT_EQ(w->width(), 255);
-  EXPECT_FLOAT_EQ(w->height(), 255);
-
-  // Image 256 x 256: divisor 257. Left 10, right 0: a positive width.
-  auto font = read(fnz("test.tga", {{'M', 10, 20, 0, 50, 3}}));
-  const auto& m = font->glyph('M');
-  ASSERT_TRUE(m);
-  EXPECT_FLOAT_EQ(m->width(), 10);
-  EXPECT_FLOAT_EQ(m->height(), 30);
-  EXPECT_FLOAT_EQ(m->uLeft(), 10.0f / 257.0f);
-  EXPECT_FLOAT_EQ(m->uRight(), 0);
-  EXPECT_FLOAT_EQ(m->vTop(), 20.0f / 257.0f);
-  EXPECT_FLOAT_EQ(m->vBottom(), 50.0f / 257.0f);
-  EXPECT_FLOAT_EQ(m->descent(), 3);
-}
-
-TEST_F(FontTest, AscentAndDescentAreTheLargestOfAllRecordsAndALaterRecordReplacesItsCode) {
-  // 'g': 30 tall, 8 below the line (ascent 22); 'T': 26 tall; the first 'A'
-  // 40 tall, replaced by a 20-tall one, still counts.
-  auto font = read(fnz("test.tga", {box('g', 0, 10, 30, 8), box('T', 10, 10, 26, 0), box('A', 0, 10, 40),
-                                    box('A', 50, 16, 20)}));
-  EXPECT_FLOAT_EQ(font->maxAscent(), 40);
-  EXPECT_FLOAT_EQ(font->maxDescent(), 8);
-  ASSERT_TRUE(font->glyph('A'));
-  EXPECT_FLOAT_EQ(font->glyph('A')->width(), 16);
-  EXPECT_FLOAT_EQ(font->glyph('A')->uLeft(), 50.0f / 257.0f);
-}
-
-TEST_F(FontTest, CodesWithoutARecordDrawAsTheSpaceOrNotAtAll) {
-  factory->markAlpha(kImage);
-  auto font = read(fnz("test.tga", {box('A', 0, 20, 30), box(' ', 20, 12, 1)}));
-  EXPECT_TRUE(font->hasAlpha());
-  const auto space = font->glyph(' ');
-  ASSERT_TRUE(space);
-  EXPECT_EQ(font->glyph('B'), space);
-  EXPECT_EQ(font->glyph(0), space);
-  EXPECT_EQ(font->glyph(255), space);
-  EXPECT_NE(font->glyph('A'), space);
-
-  auto spaceless = read(fnz("other.tga", {box('A', 0, 20, 30), box(255, 20, 5, 5)}));
-  EXPECT_FALSE(spaceless->hasAlpha());
-  EXPECT_TRUE(spaceless->glyph(255));
-  EXPECT_FALSE(spaceless->glyph('B'));
-  EXPECT_FALSE(spaceless->glyph(' '));
-}
-
-// --- Broken and hostile files -------------------------------------------
-
-TEST_F(FontTest, MissingFileLeavesAnEmptyFontAndSaysSo) {
-  TempDirectory folder;
-  const std::string path = (folder.path() / "fonts/none.fnz").string();
-  testing::internal::CaptureStdout();
-  Font font(path, -7, factory);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "No se pudo abrir la fuente " + path + "\n");
-  EXPECT_FALSE(font.texture());
-  EXPECT_TRUE(factory->paths().empty());
-  EXPECT_FALSE(font.glyph(' '));
-  EXPECT_FALSE(font.hasAlpha());
-  EXPECT_FLOAT_EQ(font.textWidth("AB"), 0);
-  EXPECT_TRUE(font.layout("AB", 512, 384, 1).empty());
+  EXPECT_EQ(factory->paths(), (std::vector<std::string>{"fonts/test.tga", "fonts/other.tga", "letters.bmp",
+                                                        (folder.path() / "fonts/big.tga").string()}));
 }
 
 TEST_F(FontTest, BrokenFilesKeepWhatWasReadWholeAndSayWhereInOneLine) {
   const std::vector<Record> abc = {box('A', 0, 10, 10), box('B', 10, 11, 10), box('C', 21, 12, 10)};
-  std::string endsInCount = fnz("test.tga", {});
-  endsInCount.resize(endsInCount.size() - 2);  // two of the count's four bytes
-  std::string endsInRecord = fnz("test.tga", abc);
-  endsInRecord.resize(endsInRecord.size() - 7);
+  const std::string endsInCount = fnz("test.tga", {}).substr(0, 11);  // two of the count's four bytes
+  const std::string endsInRecord = fnz("test.tga", abc).substr(0, 9 + 4 + 3 * 21 - 7);
   const struct {
     const char* what;
     std::string bytes;
@@ -177,10 +103,10 @@ TEST_F(FontTest, BrokenFilesKeepWhatWasReadWholeAndSayWhereInOneLine) {
       {"ends in the count", endsInCount, true, "", " ", "fonts/test.fnz, byte 9:"},
       // 9 bytes of name, 4 of count, two records of 21.
       {"ends inside a record", endsInRecord, true, "AB", "C", "fonts/test.fnz, byte 55:"},
-      {"huge count", fnz("test.tga", 2000000000, abc), true, "ABC", "", "2000000000"},
-      {"largest count", fnz("test.tga", INT32_MAX, abc), true, "ABC", "", "fonts/test.fnz"},
-      {"negative count", fnz("test.tga", -1, abc), true, "", "A", "fonts/test.fnz, byte 9:"},
-      {"records beyond the count", fnz("test.tga", 1, abc), true, "A", "B", ""},
+      {"huge count", fnz("test.tga", abc, 2000000000), true, "ABC", "", "2000000000"},
+      {"largest count", fnz("test.tga", abc, INT32_MAX), true, "ABC", "", "fonts/test.fnz"},
+      {"negative count", fnz("test.tga", abc, -1), true, "", "A", "fonts/test.fnz, byte 9:"},
+      {"records beyond the count", fnz("test.tga", abc, 1), true, "A", "B", ""},
   };
   for (const auto& file : files) {
     SCOPED_TRACE(file.what);
@@ -188,62 +114,25 @@ TEST_F(FontTest, BrokenFilesKeepWhatWasReadWholeAndSayWhereInOneLine) {
     EXPECT_EQ(bool(font->texture()), file.image);
     for (char c : file.present) EXPECT_TRUE(font->glyph(static_cast<unsigned char>(c))) << c;
     for (char c : file.absent) EXPECT_FALSE(font->glyph(static_cast<unsigned char>(c))) << c;
-    if (file.message.empty()) {
-      EXPECT_EQ(output, "");
-    } else {
-      EXPECT_EQ(std::count(output.begin(), output.end(), '\n'), 1) << output;
-      EXPECT_NE(output.find(file.message), std::string::npos) << output;
-    }
+    EXPECT_EQ(std::count(output.begin(), output.end(), '\n'), file.message.empty() ? 0 : 1) << output;
+    EXPECT_NE(output.find(file.message), std::string::npos) << output;
   }
 }
 
-// --- Width and placement ------------------------------------------------
-
-TEST_F(FontTest, WidthAddsTheSpacingBetweenGlyphsOnlyAndSkipsCharactersWithoutAGlyph) {
-  auto font = read(fnz("test.tga", {box('A', 0, 20, 30), box('B', 20, 20, 30)}), -7);
-  EXPECT_FLOAT_EQ(font->textWidth("AB"), 20 - 7 + 20);
-  EXPECT_FLOAT_EQ(font->textWidth("A"), 20);
-  EXPECT_FLOAT_EQ(font->textWidth("ABA"), 20 - 7 + 20 - 7 + 20);
-  EXPECT_FLOAT_EQ(font->textWidth(""), 0);
+TEST_F(FontTest, WidthAddsTheSpacingBetweenGlyphsOnlySkipsCharactersWithoutAGlyphAndDescentsHangBelow) {
+  auto font = read(fnz("test.tga", {box('A', 0, 20, 30, 6), box('B', 20, 20, 30)}), -7);
+  for (const auto& [text, width] : {std::pair{"AB", 33.0f}, {"A", 20}, {"ABA", 46}, {"", 0}, {"AxA", 33}}) {
+    EXPECT_FLOAT_EQ(font->textWidth(text), width) << text;
+  }
   EXPECT_TRUE(font->layout("", 512, 384, 1).empty());
-  EXPECT_FLOAT_EQ(font->textWidth("AxA"), 20 - 7 + 20);
+  EXPECT_TRUE(read("")->layout("AB", 512, 384, 1).empty());
+  EXPECT_TRUE(font->layout("xyz", 100, 200, 1).empty());
   const auto placed = font->layout("AxA", 100, 200, 1);
   ASSERT_EQ(placed.size(), 2u);
   EXPECT_FLOAT_EQ(placed[1].x - placed[0].x, 13);
-  EXPECT_TRUE(font->layout("xyz", 100, 200, 1).empty());
-}
-
-TEST_F(FontTest, TextIsCentredOnThePointWithSpacingAndBaselineUnscaled) {
-  // Glyphs 20 wide, 30 tall, 6 below the line: ascent 24.
-  auto font = read(fnz("test.tga", {box('A', 0, 20, 30, 6), box('B', 20, 20, 30, 6)}), -7);
-  const struct {
-    float scale, first, second;
-  } scales[] = {
-      {1, 512 - 16.5f, 512 - 16.5f + 20 - 7},
-      // Width 33 scaled to 66 for centring; the pen moves 40 - 7.
-      {2, 512 - 33, 512 - 33 + 40 - 7},
-  };
-  for (const auto& s : scales) {
-    const auto placed = font->layout("AB", 512, 384, s.scale);
-    ASSERT_EQ(placed.size(), 2u);
-    EXPECT_FLOAT_EQ(placed[0].x, s.first) << s.scale;
-    EXPECT_FLOAT_EQ(placed[1].x, s.second) << s.scale;
-    EXPECT_FLOAT_EQ(placed[0].baseline, 384 - 12) << s.scale;
-    EXPECT_FLOAT_EQ(placed[1].baseline, 384 - 12) << s.scale;
-  }
-}
-
-TEST(GlyphTest, QuadStandsOnTheBaselineAndHangsItsDescentBelow) {
-  const Glyph g(0, 30, 20, 0, 6, 255, 255);
-  const GlyphQuad one = g.quad(100, 200, 1);
-  EXPECT_FLOAT_EQ(one.left, 100);
-  EXPECT_FLOAT_EQ(one.right, 120);
-  EXPECT_FLOAT_EQ(one.bottom, 194);
-  EXPECT_FLOAT_EQ(one.top, 224);
-  const GlyphQuad two = g.quad(100, 200, 2);
-  EXPECT_FLOAT_EQ(two.right, 140);
-  EXPECT_FLOAT_EQ(two.bottom, 188);
-  EXPECT_FLOAT_EQ(two.top, 248);
+  const GlyphQuad quad = font->glyph('A')->quad(100, 200, 2);
+  EXPECT_TRUE(quad.left == 100 && quad.right == 140 && quad.bottom == 188 && quad.top == 248);
 }
 
 }  // namespace
+

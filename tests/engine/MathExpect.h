@@ -4,47 +4,47 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cmath>
 #include <cstdint>
+#include <vector>
 
 #include "engine/Matrix.h"
 #include "engine/Quaternion.h"
 #include "engine/Vector3.h"
 
-inline testing::AssertionResult vectorNear(const Vector3& actual, const Vector3& expected, float tolerance = 1e-5f) {
-  if (std::fabs(actual.x - expected.x) <= tolerance && std::fabs(actual.y - expected.y) <= tolerance &&
-      std::fabs(actual.z - expected.z) <= tolerance) {
-    return testing::AssertionSuccess();
-  }
-  return testing::AssertionFailure() << "(" << actual.x << ", " << actual.y << ", " << actual.z << ") is not ("
-                                     << expected.x << ", " << expected.y << ", " << expected.z << ")";
-}
-
-inline testing::AssertionResult quaternionNear(const Quaternion& actual, const Quaternion& expected,
-                                               float tolerance = 1e-5f) {
-  if (std::fabs(actual.x - expected.x) <= tolerance && std::fabs(actual.y - expected.y) <= tolerance &&
-      std::fabs(actual.z - expected.z) <= tolerance && std::fabs(actual.w - expected.w) <= tolerance) {
-    return testing::AssertionSuccess();
-  }
-  return testing::AssertionFailure() << "(" << actual.x << ", " << actual.y << ", " << actual.z << ", " << actual.w
-                                     << ") is not (" << expected.x << ", " << expected.y << ", " << expected.z
-                                     << ", " << expected.w << ")";
-}
-
-// The same rotation: q and -q both qualify.
-inline testing::AssertionResult sameRotation(const Quaternion& actual, const Quaternion& expected,
-                                             float tolerance = 1e-5f) {
-  if (quaternionNear(actual, expected, tolerance)) return testing::AssertionSuccess();
-  return quaternionNear(actual, expected * -1.0f, tolerance);
-}
-
-inline testing::AssertionResult matrixNear(const Matrix& actual, const Matrix& expected, float tolerance = 1e-5f) {
-  for (int i = 0; i < 16; ++i) {
-    if (!(std::fabs(actual.m[i] - expected.m[i]) <= tolerance)) {
-      return testing::AssertionFailure() << "element " << i << " is " << actual.m[i] << ", expected "
-                                         << expected.m[i];
-    }
+template <size_t N>
+testing::AssertionResult allNear(const std::array<float, N>& actual, const std::array<float, N>& expected,
+                                 float tolerance) {
+  for (size_t i = 0; i < N; ++i) {
+    if (std::fabs(actual[i] - expected[i]) <= tolerance) continue;
+    testing::AssertionResult failure = testing::AssertionFailure() << "element " << i << " is not " << expected[i] << ":";
+    for (float value : actual) failure << " " << value;
+    return failure;
   }
   return testing::AssertionSuccess();
+}
+
+inline testing::AssertionResult vectorNear(const Vector3& a, const Vector3& e, float tolerance = 1e-5f) {
+  return allNear<3>({a.x, a.y, a.z}, {e.x, e.y, e.z}, tolerance);
+}
+inline testing::AssertionResult vectorsNear(const std::vector<Vector3>& actual, const std::vector<Vector3>& expected,
+                                            float tolerance = 1e-5f) {
+  if (actual.size() != expected.size()) return testing::AssertionFailure() << actual.size() << " vectors";
+  for (size_t i = 0; i < actual.size(); ++i) {
+    if (!vectorNear(actual[i], expected[i], tolerance)) return vectorNear(actual[i], expected[i], tolerance) << " at " << i;
+  }
+  return testing::AssertionSuccess();
+}
+inline testing::AssertionResult quaternionNear(const Quaternion& a, const Quaternion& e, float tolerance = 1e-5f) {
+  return allNear<4>({a.x, a.y, a.z, a.w}, {e.x, e.y, e.z, e.w}, tolerance);
+}
+// The same rotation: q and -q both qualify.
+inline testing::AssertionResult sameRotation(const Quaternion& a, const Quaternion& e, float tolerance = 1e-5f) {
+  return quaternionNear(a, e, tolerance) ? testing::AssertionSuccess() : quaternionNear(a, e * -1.0f, tolerance);
+}
+inline testing::AssertionResult matrixNear(const Matrix& a, const Matrix& e, float tolerance = 1e-5f) {
+  return allNear<16>(std::to_array(a.m), std::to_array(e.m), tolerance);
 }
 
 // The generator state whose next draw is `value`: the runtime's rule,

@@ -1,8 +1,8 @@
 #pragma once
 // Stand-ins for the scene tests that run without OpenGL: materials of each
 // kind (textures that are never decoded), objects that log their draws
-// instead of drawing, overlays that count their steps, and clips that place
-// an object.
+// instead of drawing and record their updates, overlays that count their
+// steps, and clips that place an object.
 
 #include <memory>
 #include <string>
@@ -16,44 +16,24 @@
 #include "engine/SceneObject.h"
 #include "engine/Texture.h"
 
-inline std::shared_ptr<Material> untexturedMaterial(const std::string& name) {
+using Names = std::vector<std::string>;
+
+// Named by kind: "p..." untextured, "o..." opaque textured, anything else
+// alpha textured ("g..." for glass).
+inline std::shared_ptr<Material> materialNamed(const std::string& name) {
   auto material = std::make_shared<Material>();
   material->setName(name);
+  if (name[0] != 'p') material->setTexture(Texture::undecoded(name + ".tga", 4, 4, name[0] != 'o'));
   return material;
 }
 
-inline std::shared_ptr<Material> texturedMaterial(const std::string& name) {
-  auto material = untexturedMaterial(name);
-  material->setTexture(Texture::undecoded(name + ".tga", 4, 4, false));
-  return material;
-}
-
-inline std::shared_ptr<Material> alphaMaterial(const std::string& name) {
-  auto material = untexturedMaterial(name);
-  material->setTexture(Texture::undecoded(name + ".tga", 4, 4, true));
-  return material;
-}
-
-// Appends its name to the shared log on every draw, and keeps the view it
-// was given the last time.
+// Appends its name to the shared log on every draw; remembers the time and
+// the parent world of every update.
 class LoggingObject : public SceneObject {
  public:
-  LoggingObject(const std::string& name, std::shared_ptr<std::vector<std::string>> log)
+  LoggingObject(const std::string& name, std::shared_ptr<Names> log = std::make_shared<Names>())
       : SceneObject(name), drawLog(std::move(log)) {}
-  void draw(const Matrix& view) override {
-    drawLog->push_back(name());
-    lastView = view;
-  }
-  Matrix lastView;
-
- private:
-  std::shared_ptr<std::vector<std::string>> drawLog;
-};
-
-// Remembers the time and the parent world of every update.
-class StepRecordingObject : public SceneObject {
- public:
-  using SceneObject::SceneObject;
+  void draw(const Matrix&) override { drawLog->push_back(name()); }
   void update(uint32_t timeMs, const Matrix& parentWorld, uint32_t* animationIndex) override {
     times.push_back(timeMs);
     parentWorlds.push_back(parentWorld);
@@ -61,19 +41,21 @@ class StepRecordingObject : public SceneObject {
   }
   std::vector<uint32_t> times;
   std::vector<Matrix> parentWorlds;
+
+ private:
+  std::shared_ptr<Names> drawLog;
 };
 
 class CountingOverlay : public Overlay {
  public:
-  void draw2D() override { ++draws; }
+  void draw2D() override {}
   void update(uint32_t dtMs) override { steps.push_back(dtMs); }
-  int draws = 0;
   std::vector<uint32_t> steps;
 };
 
 // An object that uses `material`, as the model reader wires them: the
 // object holds the material and the material lists the object.
-template <class Object, class... Args>
+template <class Object = SceneObject, class... Args>
 std::shared_ptr<Object> objectWith(const std::shared_ptr<Material>& material, Args&&... args) {
   auto object = std::make_shared<Object>(std::forward<Args>(args)...);
   object->setMaterial(material);

@@ -33,12 +33,8 @@ void startOnce() {
   glutCreateWindow("zumbolo gl tests");
   glutDisplayFunc(drawNothing);
   glutHideWindow();
-  if (glewInit() != GLEW_OK) {
-    failure = "glewInit failed";
-    return;
-  }
-  if (!GLEW_VERSION_3_0 && !GLEW_ARB_framebuffer_object) {
-    failure = "no framebuffer objects";
+  if (glewInit() != GLEW_OK || (!GLEW_VERSION_3_0 && !GLEW_ARB_framebuffer_object)) {
+    failure = "no GLEW or no framebuffer objects";
     return;
   }
   ilInit();
@@ -57,11 +53,8 @@ void startOnce() {
     glRenderbufferStorage(GL_RENDERBUFFER, buffer.format, GlTestContext::kWidth, GlTestContext::kHeight);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, buffer.attachment, GL_RENDERBUFFER, name);
   }
-  if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
-    failure = "offscreen framebuffer incomplete";
-    return;
-  }
-  started = true;
+  started = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+  if (!started) failure = "offscreen framebuffer incomplete";
 }
 
 }  // namespace
@@ -85,22 +78,25 @@ void GlTestContext::beginOverlayFrame() {
   glDisable(GL_TEXTURE_2D);
   glDisable(GL_BLEND);
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-  glMatrixMode(GL_PROJECTION);
-  glLoadIdentity();
-  gluOrtho2D(0, kWidth, 0, kHeight);
-  glMatrixMode(GL_TEXTURE);
-  glLoadIdentity();
-  glMatrixMode(GL_MODELVIEW);
-  glLoadIdentity();
+  for (GLenum matrix : {GL_TEXTURE, GL_PROJECTION, GL_MODELVIEW}) {
+    glMatrixMode(matrix);
+    glLoadIdentity();
+    if (matrix == GL_PROJECTION) gluOrtho2D(0, kWidth, 0, kHeight);
+  }
   glColor4f(1, 1, 1, 1);
 }
 
 Rgba GlTestContext::pixel(int x, int y) {
   glFinish();
   Rgba out;
-  glPixelStorei(GL_PACK_ALIGNMENT, 1);
   glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, &out);
   return out;
+}
+
+void fillRect(float x0, float y0, float x1, float y1, Rgba colour) {
+  glDisable(GL_TEXTURE_2D);
+  glColor4ub(colour.r, colour.g, colour.b, 255);
+  glRectf(x0, y0, x1, y1);
 }
 
 void expectPixels(std::initializer_list<Probe> probes, int tolerance) {

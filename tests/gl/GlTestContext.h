@@ -17,25 +17,19 @@
 #include <string>
 
 struct Rgba {
-  uint8_t r = 0;
-  uint8_t g = 0;
-  uint8_t b = 0;
-  uint8_t a = 0;
+  uint8_t r = 0, g = 0, b = 0, a = 0;
 };
 
 class GlTestContext {
  public:
   static constexpr int kWidth = 1024;
   static constexpr int kHeight = 768;
-
   // Starts everything on the first call; false (with the reason in
   // `whyNot`) when there is no display or no usable OpenGL.
   static bool start(std::string& whyNot);
-
-  // Makes the offscreen picture the target of drawing.
   static void bindTarget();
   // Clears the offscreen picture to opaque black and sets up the overlay
-  // state: no depth test, no lighting, texturing off, blending off, identity
+  // state: no depth test, no lighting, texturing and blending off, identity
   // texture and model-view matrices.
   static void beginOverlayFrame();
   // The pixel at (x, y) of the offscreen picture, y counted from the bottom.
@@ -46,9 +40,11 @@ class GlTestContext {
 // the build generates and copies: fonts, pictures, languages, shaders.
 std::string runPath(const std::string& relative);
 
+// Fills the rectangle from (x0, y0) to (x1, y1) with a flat colour.
+void fillRect(float x0, float y0, float x1, float y1, Rgba colour);
+
 // Whether `got` is `want` within `tolerance` on each of red, green and blue.
 ::testing::AssertionResult colourNear(const Rgba& got, const Rgba& want, int tolerance = 24);
-
 // Expects the pixel at each (x, y) to be its colour within `tolerance`.
 struct Probe {
   int x, y;

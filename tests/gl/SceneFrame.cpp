@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "TestImages.h"
+#include "app/Window.h"
 #include "engine/AnimatedGroup.h"
 #include "engine/Animation.h"
 #include "engine/Camera.h"
@@ -18,22 +19,16 @@ void SceneFrame::begin(Rgba background, int width, int height) {
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   glViewport(0, 0, width, height);
 
-  // The game's fixed state.
-  glEnable(GL_DEPTH_TEST);
-  glFrontFace(GL_CCW);
-  glEnable(GL_CULL_FACE);
+  // The game's fixed state, then the test light.
   glCullFace(GL_BACK);
-  glEnable(GL_LIGHTING);
-  glEnable(GL_LIGHT0);
-  glEnable(GL_NORMALIZE);
   glBindTexture(GL_TEXTURE_2D, 0);
   glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+  setFixedGlState();
   const GLfloat one[] = {1, 1, 1, 1};
   const GLfloat none[] = {0, 0, 0, 1};
   const GLfloat towardsTheScene[] = {0, 0, 1, 0};
-  glMatrixMode(GL_MODELVIEW);
-  glLoadIdentity();
   glLightfv(GL_LIGHT0, GL_AMBIENT, one);
   glLightfv(GL_LIGHT0, GL_DIFFUSE, one);
   glLightfv(GL_LIGHT0, GL_SPECULAR, none);
@@ -42,14 +37,8 @@ void SceneFrame::begin(Rgba background, int width, int height) {
 }
 
 void SceneFrame::end() {
-  glDisable(GL_CULL_FACE);
-  glDisable(GL_LIGHTING);
-  glDisable(GL_DEPTH_TEST);
-  glDisable(GL_BLEND);
-  glDisable(GL_TEXTURE_2D);
-  glDisableClientState(GL_VERTEX_ARRAY);
-  glDisableClientState(GL_NORMAL_ARRAY);
-  glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+  for (GLenum state : {GL_CULL_FACE, GL_LIGHTING, GL_DEPTH_TEST, GL_BLEND, GL_TEXTURE_2D}) glDisable(state);
+  for (GLenum array : {GL_VERTEX_ARRAY, GL_NORMAL_ARRAY, GL_TEXTURE_COORD_ARRAY}) glDisableClientState(array);
   glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
   glDepthRange(0.0, 1.0);
   glDepthFunc(GL_LESS);
@@ -76,8 +65,7 @@ std::shared_ptr<SceneObject> squareObject(const std::string& name, float half) {
 }
 
 std::shared_ptr<SceneObject> sphereObject(const std::string& name, float radius, int slices, int stacks) {
-  std::vector<Vector3> vertices;
-  std::vector<Vector3> normals;
+  std::vector<Vector3> vertices, normals;
   for (int i = 0; i <= stacks; ++i) {
     const double theta = M_PI * i / stacks;
     for (int j = 0; j < slices; ++j) {

@@ -12,11 +12,8 @@
 #include <string>
 
 #include "GlTestContext.h"
-#include "engine/Material.h"
 #include "engine/Model.h"
 #include "engine/Scene.h"
-#include "engine/SceneObject.h"
-#include "engine/Texture.h"
 #include "support/TempDirectory.h"
 
 class SceneFrame {
@@ -44,29 +41,24 @@ class ScenePixelTestBase : public GlTest {
     if (!HasFatalFailure()) SceneFrame::begin(kBackground);
   }
   void TearDown() override { SceneFrame::end(); }
-
   static constexpr Rgba kBackground{0, 0, 0, 255};
 };
 
 // A square of side 2 * half in its XY plane, facing +z, with texture
-// coordinates 0..1.
+// coordinates 0..1; a sphere of `radius` around its origin, faces wound
+// outwards.
 std::shared_ptr<SceneObject> squareObject(const std::string& name, float half);
-// A sphere of `radius` around its origin, faces wound outwards.
 std::shared_ptr<SceneObject> sphereObject(const std::string& name, float radius, int slices, int stacks);
-
 // Gives the object a one-frame clip whose base matrix puts it at (x, y, z),
 // so that the scene's update places it as a loaded model's mesh is placed.
 void placeAt(SceneObject& object, float x, float y, float z);
-
 // A material that shows `rgb` on a surface facing the camera (diffuse only).
 std::shared_ptr<Material> diffuseMaterial(const Vector3& rgb, std::shared_ptr<Material> material = nullptr);
 // Links object and material both ways, as the model reader does.
 void useMaterial(const std::shared_ptr<SceneObject>& object, const std::shared_ptr<Material>& material);
-
 // A model holding the given objects under one root, with the materials in
 // the order given.
 std::shared_ptr<Model> modelOf(const std::vector<std::shared_ptr<SceneObject>>& objects,
                                const std::vector<std::shared_ptr<Material>>& materials);
-
 // A white 4 x 4 texture with the given alpha (255: no alpha channel at all).
 std::shared_ptr<Texture> whiteTexture(const TempDirectory& folder, uint8_t alpha);

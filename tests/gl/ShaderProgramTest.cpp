@@ -1,8 +1,13 @@
 // Building shader programs from their source files: the messages of each
 // failure byte for byte (the compiler's log is fetched here on its own, with
-// the same entry points, to know what must follow the message), the cache
-// by name, the white texture 0 that untextured materials sample, and no
-// shader call at all without shader support.
+// the same entry points, to know what must follow the message), the cache by
+// name, the white texture 0 that untextured materials sample, and no shader
+// call at all without shader support. Then the game's cartoon shader drawn
+// for real through the scene: a lit sphere shows a few flat bands where fixed
+// function shows a smooth gradient, a textured material comes out as its lit
+// colour times its texture, and each material switches to its program and
+// the outline to fixed function. Shader calls are watched by swapping GLEW's
+// function pointers for recorders.
 
 #include "assets/ShaderProgram.h"
 
@@ -10,26 +15,18 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <string>
-#include <vector>
+#include <cstring>
+#include <set>
 
-#include "GlTestContext.h"
+#include "SceneFrame.h"
+#include "TestImages.h"
 #include "engine/ShaderSupport.h"
-#include "support/TempDirectory.h"
+#include "engine/ToonMaterial.h"
 
 namespace {
 
-const char* kVertexSource =
-    "#version 110\n"
-    "varying vec3 tint;\n"
-    "void main() {\n"
-    "  tint = gl_Normal;\n"
-    "  gl_Position = ftransform();\n"
-    "}\n";
-const char* kFragmentSource =
-    "#version 110\n"
-    "varying vec3 tint;\n"
-    "void main() { gl_FragColor = vec4(tint, 1.0); }\n";
+const char* kVertexSource = "#version 110\nvarying vec3 tint;\nvoid main() { tint = gl_Normal; gl_Position = ftransform(); }\n";
+const char* kFragmentSource = "#version 110\nvarying vec3 tint;\nvoid main() { gl_FragColor = vec4(tint, 1.0); }\n";
 
 // The compiler's log for one source, read into a buffer far larger than the
 // loader's.
@@ -44,19 +41,34 @@ std::string compilerLog(GLenum stage, const std::string& source) {
   return std::string(log.data());
 }
 
-class ShaderProgramTest : public GlTest {
+std::vector<GLhandleARB> programsUsed;
+int shaderCalls = 0;
+void GLAPIENTRY recordUseProgram(GLhandleARB program) { programsUsed.push_back(program); }
+GLhandleARB GLAPIENTRY recordCreateShader(GLenum) { return GLhandleARB(++shaderCalls); }
+GLhandleARB GLAPIENTRY recordCreateProgram() { return GLhandleARB(++shaderCalls); }
+void GLAPIENTRY recordShaderSource(GLhandleARB, GLsizei, const GLcharARB**, const GLint*) { ++shaderCalls; }
+
+class ShaderProgramTest : public ScenePixelTestBase {
  protected:
   void SetUp() override {
-    GlTest::SetUp();
+    ScenePixelTestBase::SetUp();
     if (HasFatalFailure()) return;
     savedSupport = shaderSupport;
     savedFolder = shaderFolder();
-    ASSERT_TRUE(checkShaderSupport());
+    savedEntries = {__glewUseProgramObjectARB, __glewCreateShaderObjectARB, __glewCreateProgramObjectARB,
+                    __glewShaderSourceARB};
+    ASSERT_TRUE(checkShaderSupport()) << "the virtual display's driver offers shader objects";
     setShaderFolder(folder.path().string());
   }
   void TearDown() override {
+    glUseProgramObjectARB(0);
     shaderSupport = savedSupport;
     setShaderFolder(savedFolder);
+    __glewUseProgramObjectARB = savedEntries.use;
+    __glewCreateShaderObjectARB = savedEntries.createShader;
+    __glewCreateProgramObjectARB = savedEntries.createProgram;
+    __glewShaderSourceARB = savedEntries.source;
+    ScenePixelTestBase::TearDown();
   }
 
   // Every test names its own programs: the cache lives as long as the process.
@@ -64,8 +76,8 @@ class ShaderProgramTest : public GlTest {
     return stem + "_" + testing::UnitTest::GetInstance()->current_test_info()->name();
   }
   void writeSources(const std::string& name, const std::string& vertex, const std::string& fragment) const {
-    folder.write(name + ".vs", vertex);
-    folder.write(name + ".fs", fragment);
+    if (!vertex.empty()) folder.write(name + ".vs", vertex);
+    if (!fragment.empty()) folder.write(name + ".fs", fragment);
   }
   // Loads `name`; returns what was printed.
   std::string load(const std::string& name, uint32_t& program) const {
@@ -73,10 +85,34 @@ class ShaderProgramTest : public GlTest {
     program = loadShaderProgram(name);
     return testing::internal::GetCapturedStdout();
   }
+  // A fresh frame and scene holding `objects`, drawn twice: the second frame
+  // starts with the texture of the first still bound.
+  void drawTwice(const std::vector<std::shared_ptr<SceneObject>>& objects,
+                 const std::vector<std::shared_ptr<Material>>& materials) {
+    SceneFrame::begin(kBackground);
+    scene = sceneWithEye();
+    scene->addModel(modelOf(objects, materials));
+    for (int frame = 0; frame < 2; ++frame) {
+      scene->update(16);
+      scene->draw();
+    }
+  }
+  std::shared_ptr<SceneObject> placed(std::shared_ptr<SceneObject> object, float x, std::shared_ptr<Material> material) {
+    placeAt(*object, x, 0, -500);
+    useMaterial(object, material);
+    return object;
+  }
 
   TempDirectory folder;
+  std::unique_ptr<Scene> scene;
   bool savedSupport = false;
   std::string savedFolder;
+  struct {
+    PFNGLUSEPROGRAMOBJECTARBPROC use;
+    PFNGLCREATESHADEROBJECTARBPROC createShader;
+    PFNGLCREATEPROGRAMOBJECTARBPROC createProgram;
+    PFNGLSHADERSOURCEARBPROC source;
+  } savedEntries{};
 };
 
 TEST_F(ShaderProgramTest, EachFailureGivesItsMessageWithTheCompilersLogCutToTheBufferAndIsTriedAgainLater) {
@@ -84,120 +120,136 @@ TEST_F(ShaderProgramTest, EachFailureGivesItsMessageWithTheCompilersLogCutToTheB
   std::string noisy = "#version 110\nvoid main() {\n";
   for (int i = 0; i < 200; ++i) noisy += "  gl_FragColor = undeclaredColourNumber" + std::to_string(i) + ";\n";
   noisy += "}\n";
-  ASSERT_GT(compilerLog(GL_FRAGMENT_SHADER_ARB, noisy).size(), size_t(kShaderLogSize))
-      << "the compiler should report every line";
-  // Both stages compile; the fragment stage has no main, which only the
-  // linker sees.
+  ASSERT_GT(compilerLog(GL_FRAGMENT_SHADER_ARB, noisy).size(), size_t(kShaderLogSize));
+  // Both stages compile; the fragment stage has no main, which only the linker sees.
   const std::string noMain = "#version 110\nvec4 shade() { return vec4(1.0); }\n";
   ASSERT_EQ(compilerLog(GL_FRAGMENT_SHADER_ARB, noMain).find("error"), std::string::npos);
   const struct {
     const char* stem;
-    const char* vertex;  // nullptr: no file
-    std::string fragment;  // empty: no file
-    GLenum failingStage;  // 0: the link fails
+    std::string vertex, fragment;  // empty: no file
+    const char* message;
+    std::string log;
   } cases[] = {
-      {"missingVertex", nullptr, kFragmentSource, GL_VERTEX_SHADER_ARB},
-      {"missingFragment", kVertexSource, "", GL_FRAGMENT_SHADER_ARB},
-      {"undeclared", kVertexSource, undeclared, GL_FRAGMENT_SHADER_ARB},
-      {"noisy", kVertexSource, noisy, GL_FRAGMENT_SHADER_ARB},
-      {"unlinked", kVertexSource, noMain, 0},
+      {"missingVertex", "", kFragmentSource, "El vertex shader no compila", compilerLog(GL_VERTEX_SHADER_ARB, "")},
+      {"missingFragment", kVertexSource, "", "El fragment shader no compila", compilerLog(GL_FRAGMENT_SHADER_ARB, "")},
+      {"undeclared", kVertexSource, undeclared, "El fragment shader no compila", compilerLog(GL_FRAGMENT_SHADER_ARB, undeclared)},
+      {"noisy", kVertexSource, noisy, "El fragment shader no compila", compilerLog(GL_FRAGMENT_SHADER_ARB, noisy)},
+      {"unlinked", kVertexSource, noMain, "El programa no se ha podido linkar adecuadamente", ""},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.stem);
     const std::string name = uniqueName(c.stem);
-    if (c.vertex) folder.write(name + ".vs", c.vertex);
-    if (!c.fragment.empty()) folder.write(name + ".fs", c.fragment);
-    std::string expected = "Error: El programa no se ha podido linkar adecuadamente\n";
-    if (c.failingStage == GL_VERTEX_SHADER_ARB) {
-      expected = "Error: El vertex shader no compila\n" + compilerLog(c.failingStage, "");
-    } else if (c.failingStage == GL_FRAGMENT_SHADER_ARB) {
-      expected = "Error: El fragment shader no compila\n" + compilerLog(c.failingStage, c.fragment);
-    }
-    expected = expected.substr(0, expected.find('\n') + kShaderLogSize);
+    writeSources(name, c.vertex, c.fragment);
+    const std::string expected = ("Error: " + std::string(c.message) + "\n" + c.log).substr(0, 7 + strlen(c.message) + kShaderLogSize);
     uint32_t program = 1;
-    EXPECT_EQ(load(name, program), expected);
-    EXPECT_EQ(program, 0u);
-    EXPECT_EQ(load(name, program), expected);
+    EXPECT_EQ(load(name, program), expected) << c.stem;
+    EXPECT_EQ(program, 0u) << c.stem;
+    EXPECT_EQ(load(name, program), expected) << c.stem;
   }
   // Once the files are fixed the same name builds.
-  const std::string later = uniqueName("missingVertex");
-  writeSources(later, kVertexSource, kFragmentSource);
+  writeSources(uniqueName("missingVertex"), kVertexSource, "");
   uint32_t program = 0;
-  EXPECT_EQ(load(later, program), "");
+  EXPECT_EQ(load(uniqueName("missingVertex"), program), "");
   EXPECT_NE(program, 0u);
 }
 
-TEST_F(ShaderProgramTest, TheSameNameGivesTheSameProgramWithoutReadingTheFilesAgainAndAnotherNameItsOwn) {
-  const std::string name = uniqueName("shared");
-  const std::string other = uniqueName("other");
+TEST_F(ShaderProgramTest, TheSameNameGivesTheSameProgramWithoutReadingAgainAndWithoutSupportNoShaderCallIsMade) {
+  const std::string name = uniqueName("shared"), other = uniqueName("other");
   writeSources(name, kVertexSource, kFragmentSource);
   writeSources(other, kVertexSource, kFragmentSource);
-  uint32_t first = 0;
+  uint32_t first = 0, second = 0, own = 0;
   EXPECT_EQ(load(name, first), "");
-  ASSERT_NE(first, 0u);
   GLint type = 0;
   glGetObjectParameterivARB(first, GL_OBJECT_TYPE_ARB, &type);
   EXPECT_EQ(type, GL_PROGRAM_OBJECT_ARB);
   // Once a program is built, texture 0 samples white, and with a filter
   // that does not ask for the mipmaps it lacks (which would make it black).
-  GLint bound = -1;
-  glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
   glBindTexture(GL_TEXTURE_2D, 0);
   GLubyte texel[4] = {0, 0, 0, 0};
   glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texel);
   GLint minFilter = 0;
   glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &minFilter);
-  glBindTexture(GL_TEXTURE_2D, GLuint(bound));
   EXPECT_EQ((std::vector<int>{texel[0], texel[1], texel[2], texel[3]}), (std::vector<int>{255, 255, 255, 255}));
   EXPECT_TRUE(minFilter == GL_NEAREST || minFilter == GL_LINEAR);
-
   // Were the files read again, the missing sources would not compile.
   std::filesystem::remove(folder.path() / (name + ".vs"));
-  std::filesystem::remove(folder.path() / (name + ".fs"));
-  uint32_t second = 0;
   EXPECT_EQ(load(name, second), "");
   EXPECT_EQ(second, first);
-  uint32_t own = 0;
   load(other, own);
-  EXPECT_NE(own, 0u);
-  EXPECT_NE(own, first);
-}
+  EXPECT_TRUE(own != 0 && own != first);
 
-// --- Without shader support ---------------------------------------------------
-
-int shaderCalls = 0;
-GLhandleARB GLAPIENTRY recordCreateShader(GLenum) { return GLhandleARB(++shaderCalls); }
-GLhandleARB GLAPIENTRY recordCreateProgram() { return GLhandleARB(++shaderCalls); }
-void GLAPIENTRY recordShaderSource(GLhandleARB, GLsizei, const GLcharARB**, const GLint*) { ++shaderCalls; }
-
-TEST_F(ShaderProgramTest, WithoutSupportEveryNameGivesZeroSilentlyAndNoShaderCallIsMade) {
-  const std::string built = uniqueName("built");
-  writeSources(built, kVertexSource, kFragmentSource);
-  uint32_t program = 0;
-  load(built, program);
-  ASSERT_NE(program, 0u);
-
-  const auto savedCreateShader = __glewCreateShaderObjectARB;
-  const auto savedCreateProgram = __glewCreateProgramObjectARB;
-  const auto savedShaderSource = __glewShaderSourceARB;
   __glewCreateShaderObjectARB = recordCreateShader;
   __glewCreateProgramObjectARB = recordCreateProgram;
   __glewShaderSourceARB = recordShaderSource;
+  __glewUseProgramObjectARB = recordUseProgram;
   shaderCalls = 0;
   shaderSupport = false;
-  std::vector<std::string> outputs;
-  std::vector<uint32_t> programs;
-  for (const std::string& name : {built, uniqueName("missing"), std::string("cartoon")}) {
-    outputs.push_back(load(name, program));
-    programs.push_back(program);
+  for (const std::string& each : {name, uniqueName("missing"), std::string("cartoon")}) {
+    EXPECT_EQ(load(each, own), "") << each;
+    EXPECT_EQ(own, 0u) << each;
   }
-  __glewCreateShaderObjectARB = savedCreateShader;
-  __glewCreateProgramObjectARB = savedCreateProgram;
-  __glewShaderSourceARB = savedShaderSource;
-
+  useProgram(3);
   EXPECT_EQ(shaderCalls, 0);
-  EXPECT_EQ(programs, (std::vector<uint32_t>{0, 0, 0}));
-  EXPECT_EQ(outputs, (std::vector<std::string>{"", "", ""}));
+  EXPECT_TRUE(programsUsed.empty());
+}
+
+TEST_F(ShaderProgramTest, EachMaterialSwitchesToItsProgramAndTheOutlineToNoneOnlyWithSupport) {
+  __glewUseProgramObjectARB = recordUseProgram;
+  auto shaded = diffuseMaterial({1, 0, 0}, std::make_shared<Material>(7));
+  auto cartoon = diffuseMaterial({0, 1, 0}, std::make_shared<ToonMaterial>(9));
+  const std::vector<std::shared_ptr<SceneObject>> objects = {placed(squareObject("wall", 100), -150, shaded), placed(sphereObject("body", 50, 16, 8), 150, cartoon)};
+  for (bool support : {false, true}) {
+    programsUsed.clear();
+    shaderSupport = support;
+    drawTwice(objects, {shaded, cartoon});
+    // The cartoon material is the later untextured one, so it is drawn first:
+    // apply, its shaded pass, its outline; then the plain one: apply, draw.
+    EXPECT_EQ(programsUsed, support ? (std::vector<GLhandleARB>{9, 9, 0, 7, 7, 9, 9, 0, 7, 7}) : std::vector<GLhandleARB>{});
+  }
+  // Without support the materials still drew, with fixed function.
+  EXPECT_TRUE(colourNear(pixel(512 - 278, 384), kRed, 8));
+}
+
+// Runs of equal values (within 2) along a line: the flat stretches.
+size_t runsOf(const std::vector<int>& values) {
+  size_t runs = 0;
+  for (size_t i = 0; i < values.size(); ++i) runs += i == 0 || std::abs(values[i] - values[i - 1]) > 2;
+  return runs;
+}
+
+TEST_F(ShaderProgramTest, TheCartoonShaderShowsFlatBandsAndATexturedMaterialAsItsLitColourTimesItsTexture) {
+  setShaderFolder(runPath("shaders"));
+  uint32_t cartoon = 0;
+  ASSERT_EQ(load("cartoon", cartoon), "");
+  // A red sphere of radius 100 at 500 shows about 189 pixels wide; along a
+  // radius fixed function shows a gradient, the shader a few rings, the
+  // brightest (the full lit colour) facing the light.
+  std::vector<int> reds[2], ups;
+  for (uint32_t program : {0u, cartoon}) {
+    auto material = diffuseMaterial({1, 0, 0}, std::make_shared<ToonMaterial>(program));
+    drawTwice({placed(sphereObject("Cabeza", 100, 64, 32), 0, material)}, {material});
+    for (int d = 0; d < 180; ++d) reds[program != 0].push_back(pixel(kCentreX + d, kCentreY).r);
+  }
+  for (int d = 0; d < 180; ++d) ups.push_back(pixel(kCentreX, kCentreY + d).r);
+  EXPECT_GT(std::set<int>(reds[0].begin(), reds[0].end()).size(), 40u);
+  EXPECT_TRUE(runsOf(reds[1]) >= 2 && runsOf(reds[1]) <= 5) << runsOf(reds[1]);
+  EXPECT_EQ(runsOf(ups), runsOf(reds[1]));
+  for (size_t i = 1; i < reds[1].size(); ++i) ASSERT_LE(reds[1][i], reds[1][i - 1] + 2) << "at " << i;
+  EXPECT_LT(reds[1].back(), reds[1].front() - 40);
+  EXPECT_TRUE(colourNear(pixel(kCentreX, kCentreY), kRed, 6));
+
+  // 200 units aside at 500 is 0.4 / (tan(22.5 degrees) * 4 / 3) of the
+  // half-width; the sign's halves lie 92 pixels either side of its middle.
+  Picture picture(8, 8, Rgba{200, 100, 40, 255});
+  picture.paint(4, 0, 8, 8, Rgba{40, 200, 120, 255});
+  auto textured = diffuseMaterial({1, 0.5f, 1}, std::make_shared<ToonMaterial>(cartoon));
+  textured->setTexture(std::make_shared<Texture>(folder.write("halves.tga", tgaFile(picture, false, false)).string()));
+  auto plain = diffuseMaterial({0.2f, 0.8f, 0.4f}, std::make_shared<ToonMaterial>(cartoon));
+  drawTwice({placed(squareObject("Cartel", 100), -200, textured), placed(squareObject("Cuerpo", 60), 200, plain)},
+            {textured, plain});
+  const int aside = int(0.4 / (0.41421356 * 4.0 / 3.0) * kCentreX);
+  expectPixels({{kCentreX - aside - 92, kCentreY, Rgba{200, 50, 40, 255}},
+                {kCentreX - aside + 92, kCentreY, Rgba{40, 100, 120, 255}},
+                {kCentreX + aside, kCentreY, Rgba{51, 204, 102, 255}}}, 6);
 }
 
 }  // namespace

@@ -1,21 +1,32 @@
 // Text drawn for real from a font file and its image, read back pixel by
 // pixel: glyphs upright on their baseline, the unscaled spacing and baseline
-// at scale 2, the space standing in for a missing letter, and fonts that
-// could not be read drawing nothing.
+// at scale 2, the space standing in for a missing letter, fonts that could
+// not be read drawing nothing, and the scoreboard's panel, icon, flipping
+// numbers and final table. Then the generated bitmap fonts with their images
+// decoded for real: every byte of the language files has a glyph of its own,
+// each glyph's rectangle holds its whole letter upright, and the two menu
+// fonts share one layout.
 
 #include "engine/Font.h"
 
 #include <GL/glew.h>
+#include <IL/il.h>
 #include <gtest/gtest.h>
 
-#include "GlTestContext.h"
+#include <cmath>
+#include <fstream>
+#include <set>
+#include <sstream>
+
 #include "TestImages.h"
 #include "engine/TextLabel.h"
 #include "support/TempDirectory.h"
+#include "tennis/MatchScore.h"
 
 namespace {
 
 constexpr Rgba kCyan{0, 255, 255, 255};
+constexpr Rgba kPanelGrey{128, 128, 128, 255};
 
 // The glyph image, 64 x 32, everything else blue so that sampling outside a
 // glyph would show. Glyph rectangles (rows counted from the bottom, 30 tall,
@@ -26,14 +37,23 @@ constexpr Rgba kCyan{0, 255, 255, 255};
 // its rectangle on both sides for that.
 Picture glyphImage() {
   Picture picture(64, 32, kBlue);
-  // In rows from the top, bottom rows 0..29 are rows 31..2.
-  picture.paint(0, 2, 24, 17, kRed);
+  picture.paint(0, 2, 24, 17, kRed);  // in rows from the top, bottom rows 0..29 are rows 31..2
   picture.paint(0, 17, 24, 32, kYellow);
   picture.paint(24, 2, 48, 17, kGreen);
   picture.paint(24, 17, 48, 32, kCyan);
   picture.paint(48, 0, 64, 32, Rgba{255, 255, 255, 0});
   return picture;
 }
+
+// A side of the scoreboard with a name and perhaps an icon.
+class Side : public ScoreboardPlayer {
+ public:
+  explicit Side(std::shared_ptr<Texture> icon) : icon(std::move(icon)) {}
+  std::shared_ptr<Texture> scoreboardIcon() const override { return icon; }
+  std::string scoreboardName() const override { return "AB"; }
+  std::vector<std::shared_ptr<ScoreboardPlayer>> scoreboardPartners() const override { return {}; }
+  std::shared_ptr<Texture> icon;
+};
 
 class TextPixelTest : public GlTest {
  protected:
@@ -43,7 +63,6 @@ class TextPixelTest : public GlTest {
     folder.write("fonts/glyphs.tga", tgaFile(glyphImage(), true, false));
     return folder.write("fonts/test.fnz", fnzFile("glyphs.tga", glyphs)).string();
   }
-
   static void draw(const Font& font, const std::string& text, float x, float y, float scale) {
     glEnable(GL_TEXTURE_2D);
     glEnable(GL_BLEND);
@@ -58,54 +77,37 @@ class TextPixelTest : public GlTest {
 bool blackAt(int x, int y) { return colourNear(GlTestContext::pixel(x, y), kBlack, 8); }
 
 TEST_F(TextPixelTest, GlyphsStandUprightOnTheBaselineAndAtScaleTwoSpacingAndBaselineStayUnscaled) {
-  Font plain(writeFont(true), 0);
-  ASSERT_FLOAT_EQ(plain.maxAscent(), 30);
   // "A" centred on (512.5, 600): x 502.5..522.5, baseline 585, top 615.
-  draw(plain, "A", 512.5f, 600, 1);
-  EXPECT_TRUE(colourNear(pixel(512, 610), kRed));
-  EXPECT_TRUE(colourNear(pixel(512, 590), kYellow));
-  EXPECT_TRUE(blackAt(512, 584));
-  EXPECT_TRUE(blackAt(512, 615));
-  EXPECT_FALSE(blackAt(512, 585));
-  EXPECT_FALSE(blackAt(512, 614));
-
+  draw(Font(writeFont(true), 0), "A", 512.5f, 600, 1);
+  expectPixels({{512, 610, kRed}, {512, 590, kYellow}});
+  EXPECT_TRUE(blackAt(512, 584) && blackAt(512, 615) && !blackAt(512, 585) && !blackAt(512, 614));
   // Scaled width 2 * (20 - 7 + 20) = 66: from 512 - 33 = 479; 'A' 479..519,
   // then the pen moves 40 - 7 (not 40 - 14): 'B' drawn over it from 512 to
   // 552. Baseline still 400 - 15 = 385, and the glyphs are 60 tall: up to 445.
-  Font overlapping(writeFont(true), -7);
-  draw(overlapping, "AB", 512, 400, 2);
-  EXPECT_TRUE(blackAt(478, 420));
+  draw(Font(writeFont(true), -7), "AB", 512, 400, 2);
   expectPixels({{479, 430, kRed}, {511, 430, kRed}, {512, 430, kGreen}, {551, 430, kGreen}});
-  EXPECT_TRUE(blackAt(552, 430));
-  EXPECT_TRUE(blackAt(530, 384));
-  EXPECT_TRUE(colourNear(pixel(530, 386), kCyan, 60));
-  EXPECT_TRUE(colourNear(pixel(530, 444), kGreen, 60));
-  EXPECT_TRUE(blackAt(530, 445));
+  EXPECT_TRUE(blackAt(478, 420) && blackAt(552, 430) && blackAt(530, 384) && blackAt(530, 445));
+  expectPixels({{530, 386, kCyan}, {530, 444, kGreen}}, 60);
 }
 
 TEST_F(TextPixelTest, ALabelBlendsItsAlphaFontWhereTheSpaceStandsInForAMissingLetter) {
   TextLabel label(writeFont(false), "ABA", 512, 400, 0);
   ASSERT_TRUE(label.font()->hasAlpha());
-  label.draw2D();
-  // "ABA": 20 + 12 + 20 = 52 wide, from 486: 'A' 486..506, the transparent
-  // space (for 'B') 506..518, 'A' 518..538.
-  EXPECT_TRUE(blackAt(485, 400));
-  EXPECT_TRUE(colourNear(pixel(486, 410), kRed));
-  EXPECT_TRUE(colourNear(pixel(505, 410), kRed));
-  for (int x = 506; x < 518; ++x) EXPECT_TRUE(blackAt(x, 400)) << "x " << x;
-  EXPECT_TRUE(colourNear(pixel(518, 410), kRed));
-  EXPECT_TRUE(colourNear(pixel(537, 410), kRed));
-  EXPECT_TRUE(blackAt(538, 400));
   glEnable(GL_BLEND);
   label.draw2D();
   EXPECT_FALSE(glIsEnabled(GL_BLEND));
+  // "ABA": 20 + 12 + 20 = 52 wide, from 486: 'A' 486..506, the transparent
+  // space (for 'B') 506..518, 'A' 518..538.
+  expectPixels({{486, 410, kRed}, {505, 410, kRed}, {518, 410, kRed}, {537, 410, kRed}});
+  for (int x : {485, 506, 511, 517, 538}) EXPECT_TRUE(blackAt(x, 400)) << "x " << x;
 }
 
 TEST_F(TextPixelTest, FontsWithoutAFileOrAnImageDrawNothingAndBindNothing) {
   const std::string missing = (folder.path() / "fonts/none.fnz").string();
   testing::internal::CaptureStdout();
   Font empty(missing, -7);
-  testing::internal::GetCapturedStdout();
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "No se pudo abrir la fuente " + missing + "\n");
+  EXPECT_TRUE(!empty.texture() && !empty.hasAlpha() && !empty.glyph(' ') && empty.textWidth("AB") == 0);
   GLuint before = 0;
   glGenTextures(1, &before);
   glBindTexture(GL_TEXTURE_2D, before);
@@ -122,8 +124,141 @@ TEST_F(TextPixelTest, FontsWithoutAFileOrAnImageDrawNothingAndBindNothing) {
   EXPECT_EQ(testing::internal::GetCapturedStdout(),
             "No se pudo cargar la imagen " + (folder.path() / "fonts/glyphs.tga").string() + "\n");
   draw(imageless, "AB", 512, 400, 1);
-  for (int x = 480; x < 545; x += 4) EXPECT_TRUE(blackAt(x, 384)) << "x " << x;
-  for (int x = 480; x < 545; x += 4) EXPECT_TRUE(blackAt(x, 400)) << "x " << x;
+  for (int x = 480; x < 545; x += 4) EXPECT_TRUE(blackAt(x, 384) && blackAt(x, 400)) << "x " << x;
+}
+
+// --- The scoreboard ---------------------------------------------------------------
+
+// Every printable character is the same solid block, 20 x 30, so that text
+// shows as white rectangles of known size: a string of n characters at
+// scale 2 centred on (x, y) covers x - 20n .. x + 20n and y - 15 .. y + 45.
+TEST_F(TextPixelTest, TheScoreboardShowsItsPanelIconAndFlippingNumbersWhileItCountsDownAndTheFinalTable) {
+  std::vector<GlyphRecord> blocks;
+  for (int code = 33; code < 127; ++code) blocks.push_back({static_cast<unsigned char>(code), 2, 30, 22, 0, 0});
+  folder.write("fonts/white.tga", tgaFile(Picture(32, 32, kWhite), true, false));
+  auto font = std::make_shared<Font>(folder.write("fonts/block.fnz", fnzFile("white.tga", blocks)).string(), 0.0f);
+  auto icon = std::make_shared<Texture>(folder.write("Icon.tga", tgaFile(Picture(32, 32, kRed), true, false)).string());
+  const auto left = std::make_shared<Side>(icon), right = std::make_shared<Side>(nullptr);  // held weakly by the score
+  MatchScore score(left, right, false, 3, 6, font);
+  const auto drawOverWhite = [&score] {
+    fillRect(0, 0, 1024, 768, kWhite);
+    score.draw();
+  };
+  drawOverWhite();  // nothing once the countdown has run out
+  expectPixels({{260, 384, kWhite}, {342, 384, kWhite}}, 6);
+  score.pointLostBy(kSideB);  // 15-0
+  // 1200 ms left: the old "0" turned by 45 degrees about its centre line,
+  // so its 15 .. 45 band shrinks to about 11 .. 32. It is one character
+  // wide: the old number, not the new two-digit one. The unchanged number
+  // keeps its full height.
+  score.setTimerMs(1200);
+  drawOverWhite();
+  expectPixels({{442, 394, kWhite}, {442, 410, kWhite}, {442, 420, kPanelGrey}, {415, 394, kPanelGrey},
+                {582, 427, kWhite}}, 6);
+  // The panel: 512 x 128 around (512, 384), with the very corners outside
+  // its quarter discs; the icon, 32 pixels at scale 1.5, centred 170 left:
+  // x 318..366; "15" around x 442: 402..482; "-" around 512: 492..532; "0"
+  // around 582; glyphs from 15 below the centre to 45 above.
+  score.setTimerMs(500);
+  drawOverWhite();
+  expectPixels({{260, 384, kPanelGrey}, {512, 444, kPanelGrey}, {764, 360, kPanelGrey}, {250, 384, kWhite},
+                {512, 452, kWhite}, {258, 446, kWhite}, {765, 322, kWhite}, {314, 384, kPanelGrey},
+                {405, 400, kWhite}, {479, 400, kWhite}, {487, 400, kPanelGrey}, {512, 400, kWhite},
+                {582, 400, kWhite}, {612, 400, kPanelGrey}, {442, 427, kWhite}, {442, 366, kPanelGrey}}, 6);
+  expectPixels({{342, 384, kRed}, {320, 362, kRed}});
+
+  // Side A wins a five-set match two games to love a set: the table panel,
+  // 470 x 128 around (512, 100), x 277..747; set 1's column at 532 (scale 1:
+  // 10 wide, 15 below to 15 above the row) holds "2" for side A at row 75
+  // and "0" for side B at 125; set 4's column at 673.
+  MatchScore match(left, right, false, 5, 2, font);
+  for (int point = 0; point < 3 * 2 * 4; ++point) {
+    match.pointLostBy(kSideB);
+    if (point % 4 == 3) match.clearPoints();
+  }
+  ASSERT_TRUE(match.matchOver());
+  match.setShowTable(true);
+  match.setTimerMs(1500);
+  fillRect(0, 0, 1024, 768, kWhite);
+  match.draw();
+  match.drawScoreLine(512, 270);
+  match.drawTable(512, 100);
+  expectPixels({{280, 100, kPanelGrey}, {272, 100, kWhite}, {532, 75, kWhite}, {532, 125, kWhite},
+                {552, 75, kPanelGrey}, {673, 75, kWhite}}, 6);
+}
+
+// --- The generated fonts -----------------------------------------------------------
+
+constexpr float kMenuSpacing = -7.0f;
+
+std::unique_ptr<Font> loadGenerated(const std::string& name) {
+  testing::internal::CaptureStdout();
+  auto font = std::make_unique<Font>(runPath(name), kMenuSpacing);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "") << name;
+  return font;
+}
+
+TEST_F(TextPixelTest, EveryLanguageByteHasAGlyphThatMovesThePenOnAndSitsWhollyAndUprightInItsRectangle) {
+  std::set<unsigned char> bytes;
+  for (const char* name : {"lang/ES.data", "lang/EN.data"}) {
+    std::ifstream in(runPath(name), std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    for (const char c : text.str()) {
+      if (c != '\n' && c != '\r') bytes.insert(static_cast<unsigned char>(c));
+    }
+  }
+  ASSERT_GT(bytes.size(), 30u);
+  ASSERT_GT(*bytes.rbegin(), 0x7F) << "the language files should use accented letters";
+  for (const char* name : {"fonts/menuFont.fnz", "fonts/menuFontSelected.fnz", "fonts/toon.fnz"}) {
+    const auto font = loadGenerated(name);
+    ASSERT_TRUE(font->texture() && font->hasAlpha()) << name;
+    const Texture& image = *font->texture();
+    std::vector<unsigned char> rgba(size_t(image.width()) * size_t(image.height()) * 4);
+    ilBindImage(image.image());
+    ilCopyPixels(0, 0, 0, ILuint(image.width()), ILuint(image.height()), 1, IL_RGBA, IL_UNSIGNED_BYTE, rgba.data());
+    // The alpha of the pixel at (x, row), row 0 at the bottom.
+    const auto alpha = [&](int x, int row) { return rgba[(size_t(row) * size_t(image.width()) + size_t(x)) * 4 + 3]; };
+    const auto edge = [](float coordinate, int size) { return int(std::lround(coordinate * float(size + 1))); };
+    for (const unsigned char b : bytes) {
+      const Glyph* glyph = font->glyph(b).get();
+      ASSERT_NE(glyph, nullptr) << name << " byte " << int{b};
+      // The menus overlap glyphs by 7: every glyph must still move the pen on.
+      EXPECT_GT(glyph->width() + kMenuSpacing, 4.0f) << name << " byte " << int{b};
+      if (b == ' ' || b == 0xA0) continue;  // blank by nature
+      EXPECT_NE(glyph, font->glyph(' ').get()) << name << " draws byte " << int{b} << " as a space";
+      const int left = edge(glyph->uLeft(), image.width()), right = edge(glyph->uRight(), image.width());
+      const int bottom = edge(glyph->vBottom(), image.height()), top = edge(glyph->vTop(), image.height());
+      ASSERT_TRUE(left >= 0 && right <= image.width() && bottom >= 0 && top <= image.height()) << name << " " << int{b};
+      // Opaque ink inside, a clear border all round, and for T the ink on
+      // top, for L at the foot.
+      int border = 0, opaque = 0, upper = 0, lower = 0;
+      for (int row = bottom; row < top; ++row) {
+        for (int x = left; x < right; ++x) {
+          if (row == bottom || row == top - 1 || x == left || x == right - 1) border += alpha(x, row);
+          opaque += alpha(x, row) == 255;
+          (row >= (bottom + top) / 2 ? upper : lower) += alpha(x, row) == 255;
+        }
+      }
+      EXPECT_EQ(border, 0) << name << " glyph " << int{b} << " touches its border";
+      EXPECT_GT(opaque, 10) << name << " glyph " << int{b} << " is empty";
+      if (b == 'T' || b == 'L') {
+        EXPECT_GT(b == 'T' ? upper : lower, b == 'T' ? lower : upper) << name << " " << b;
+      }
+    }
+  }
+  // The two menu fonts share one layout.
+  const auto normal = loadGenerated("fonts/menuFont.fnz"), selected = loadGenerated("fonts/menuFontSelected.fnz");
+  EXPECT_FLOAT_EQ(normal->maxAscent(), selected->maxAscent());
+  for (int code = 0; code < 256; ++code) {
+    const Glyph* a = normal->glyph(static_cast<unsigned char>(code)).get();
+    const Glyph* b = selected->glyph(static_cast<unsigned char>(code)).get();
+    ASSERT_EQ(a == nullptr, b == nullptr) << code;
+    if (a) {
+      EXPECT_TRUE(a->width() == b->width() && a->height() == b->height() && a->uLeft() == b->uLeft() &&
+                  a->vTop() == b->vTop()) << code;
+    }
+  }
 }
 
 }  // namespace

@@ -2,15 +2,11 @@
 // step time, diagonal walking, strokes that reach only so far, the serve's
 // hit window, dust while walking, and a model without its racket point.
 
-#include <gtest/gtest.h>
-
-#include <cmath>
-#include <memory>
+#include <algorithm>
 #include <set>
-#include <vector>
 
-#include "engine/Scene.h"
 #include "engine/SceneObject.h"
+#include "support/TennisScene.h"
 #include "tennis/Court.h"
 #include "tennis/HumanPlayer.h"
 #include "tennis/Pelota.h"
@@ -18,373 +14,194 @@
 
 namespace {
 
-constexpr uint32_t kStep = 16;
-constexpr float kQuarterTurn = 1.5707964f;
-// Clip length given to every clip of the test players: longer than any
-// window under test.
+// Longer than any window under test.
 constexpr uint32_t kClipMs = 1000;
 
-// A human player whose held keys the test sets; keys are codes 0..5 in the
-// key-set order.
+// A human player whose held keys the test sets, placed for a point.
 struct Player {
-  std::shared_ptr<Scene> scene;
+  std::shared_ptr<Scene> scene = makeScene();
   std::shared_ptr<Pelota> ball = std::make_shared<Pelota>();
-  std::shared_ptr<HumanPlayer> player;
   std::set<int> held;
-
-  explicit Player(bool withClips = true) {
-    testing::internal::CaptureStdout();  // no OpenGL here: the scene says so
-    scene = std::make_shared<Scene>();
-    testing::internal::GetCapturedStdout();
-    player = std::make_shared<HumanPlayer>(kWalkSpeed, kHitSpeed, ball, scene,
-                                           [this](int code) { return held.count(code) > 0; });
+  std::shared_ptr<HumanPlayer> player = std::make_shared<HumanPlayer>(
+      kWalkSpeed, kHitSpeed, ball, scene, [this](int code) { return held.count(code) > 0; });
+  explicit Player(int32_t index = 0, int32_t side = 2, const uint32_t* clipMs = nullptr) {
     player->setKeys({KeyDown, KeyUp, KeyLeft, KeyRight, KeyHit, KeyDive});
-    if (withClips)
-      for (uint32_t i = 0; i < ClipCount; ++i) player->addAnimation(kClipMs);
+    for (uint32_t i = 0; i < ClipCount; ++i) player->addAnimation(clipMs ? clipMs[i] : kClipMs);
+    player->placeForPoint(index, side);
   }
-
-  void step(int steps = 1) {
-    for (int i = 0; i < steps; ++i) player->updateTree(kStep, Matrix(), 0);
-  }
-
-  // The racket point, a node of its own, where the test puts it.
-  std::shared_ptr<SceneObject> racketAt(const Vector3& p) {
+  void step(int steps = 1) { ::step(*player, steps); }
+  void racketAt(const Vector3& p) {
     auto racket = std::make_shared<SceneObject>("Golpe");
     racket->setWorldMatrix(translate(Matrix(), p));
     player->setHitNode(racket);
-    return racket;
-  }
-
-  size_t dustCount() const {
-    size_t n = 0;
-    for (const auto& effect : scene->effects()) n += effect.templateIndex == playEffectTemplates().dust ? 1 : 0;
-    return n;
   }
 };
 
-// A ball flying along +x (towards players 0 and 2) at `speed` units per ms.
-void flyTowardsPlusX(Pelota& ball, const Vector3& from, float speed = 1.0f) {
-  ball.placeAt(from.x, from.y, from.z);
-  ball.startFlight(kQuarterTurn, speed, 0.0f);
-}
-
 }  // namespace
 
-// --- Movement limits --------------------------------------------------------
-
-TEST(PlayerMovement, StopsAtTheNetBandFromEitherSide) {
-  Player p;
-  p.player->setPosition(-80, 0);
-  p.player->move(30, 0);
-  EXPECT_FLOAT_EQ(p.player->position().x, -kNetBandX);
-
-  p.player->setPosition(90, 0);
-  p.player->move(-50, 0);
-  EXPECT_FLOAT_EQ(p.player->position().x, kNetBandX);
+TEST(PlayerMovement, WalksByItsKeysToTheNetBandTheWorldLimitsAndAServerWithinItsHalf) {
+  // Down is +x, left is +z; of two opposite keys the one named later wins,
+  // and diagonally a player is no faster. A server (player 0 at z = 200,
+  // player 1 at -200) only steps sideways, and never onto the centre line.
+  const float diagonal = kStep * kWalkSpeed / std::sqrt(2.0f);
+  const struct { bool serving; int32_t index, side; float fromX, fromZ; std::set<int> keys; int steps; float x, z; }
+      cases[] = {
+          {false, 0, 2, 600, 0, {KeyLeft, KeyRight}, 1, 600, 8}, {false, 0, 2, 600, 0, {KeyUp, KeyDown}, 1, 608, 0},
+          {false, 0, 2, 600, 0, {KeyRight}, 1, 600, -8},
+          {false, 0, 2, 600, 0, {KeyDown, KeyLeft}, 1, 600 + diagonal, diagonal},
+          {false, 0, 2, -80, 0, {KeyDown}, 20, -kNetBandX, 0}, {false, 0, 2, 90, 0, {KeyUp}, 20, kNetBandX, 0},
+          {false, 0, 2, 50, 0, {KeyDown}, 1, 58, 0},  // one already inside is not pushed out
+          {false, 0, 2, 1490, 890, {KeyDown, KeyLeft}, 20, kPlayerLimitX, kPlayerLimitZ},
+          {true, 0, 2, 0, 0, {KeyLeft}, 200, kBaselineX, kSinglesSideZ},
+          {true, 0, 2, 0, 0, {KeyRight}, 200, kBaselineX, kServeCentreMargin},
+          {true, 0, 2, 0, 0, {KeyDown}, 20, kBaselineX, kServeStartZ},
+          {true, 1, 3, 0, 0, {KeyLeft}, 200, -kBaselineX, -kServeCentreMargin}};
+  for (const auto& c : cases) {
+    Player p(c.index, c.side);
+    p.player->setState(c.serving ? PlayerState::Serving : PlayerState::Moving);
+    if (!c.serving) p.player->setPosition(c.fromX, c.fromZ);
+    p.held = c.keys;
+    p.step(c.steps);
+    EXPECT_LT(distance(p.player->position(), Vector3(c.x, 0, c.z)), 1e-3f) << c.fromX << ", " << c.fromZ;
+  }
 }
 
-TEST(PlayerMovement, OneAlreadyInsideTheBandIsNotPushedOut) {
+TEST(PlayerTurning, HalfTurnTakes180MsBeforeTheStrokeAndTurnsTheShortWayAcrossMinus180) {
   Player p;
-  p.player->setPosition(50, 0);
-  p.player->move(5, 0);
-  EXPECT_FLOAT_EQ(p.player->position().x, 55);
-}
-
-TEST(PlayerMovement, StaysInsideTheWorldLimits) {
-  Player p;
-  p.player->setPosition(1490, 890);
-  p.player->move(100, 100);
-  EXPECT_FLOAT_EQ(p.player->position().x, kPlayerLimitX);
-  EXPECT_FLOAT_EQ(p.player->position().z, kPlayerLimitZ);
-}
-
-TEST(PlayerMovement, ServerStepsSidewaysOnlyWithinItsHalf) {
-  Player p;
-  p.player->placeForPoint(0, 2);
-  p.player->setState(PlayerState::Serving);
-  EXPECT_FLOAT_EQ(p.player->position().z, kServeStartZ);
-  p.held = {KeyLeft};  // towards +z, the side line
-  p.step(200);
-  EXPECT_FLOAT_EQ(p.player->position().z, kSinglesSideZ);
-  EXPECT_FLOAT_EQ(p.player->position().x, kBaselineX);
-  p.held = {KeyRight};  // towards -z, the centre mark
-  p.step(200);
-  EXPECT_GT(p.player->position().z, 0.0f);
-  EXPECT_LT(p.player->position().z, 1e-3f);
-  EXPECT_FLOAT_EQ(p.player->position().x, kBaselineX);
-}
-
-TEST(PlayerMovement, ServerOnTheOtherHalfKeepsBelowTheCentre) {
-  Player p;
-  p.player->placeForPoint(1, 3);
-  p.player->setState(PlayerState::Serving);
-  EXPECT_FLOAT_EQ(p.player->position().z, -kServeStartZ);
-  p.held = {KeyLeft};
-  p.step(200);
-  EXPECT_LT(p.player->position().z, 0.0f);
-  EXPECT_FLOAT_EQ(p.player->position().x, -kBaselineX);
-}
-
-TEST(PlayerMovement, DiagonalWalkIsNoFasterThanStraight) {
-  Player p;
-  p.player->setPosition(600, 0);
-  p.player->setFacing(45);  // already looking along the diagonal: no turn
-  p.held = {KeyDown, KeyLeft};
-  p.step();
-  const Vector3 at = p.player->position();
-  EXPECT_FLOAT_EQ(p.player->targetFacingAngle(), 45);
-  EXPECT_NEAR(std::hypot(at.x - 600, at.z), kStep * kWalkSpeed, 1e-3);
-  EXPECT_NEAR(at.x - 600, at.z, 1e-3);
-}
-
-TEST(PlayerMovement, OppositeKeysLetTheLaterNamedOneWin) {
-  Player p;
-  p.player->setPosition(600, 0);
-  p.held = {KeyLeft, KeyRight};
-  p.step(40);
-  EXPECT_GT(p.player->position().z, 0.0f);
-  p.held = {KeyUp, KeyDown};
-  p.step(40);
-  EXPECT_GT(p.player->position().x, 600.0f);
-}
-
-// --- Turning ----------------------------------------------------------------
-
-TEST(PlayerTurning, HalfTurnTakes180MsBeforeTheStroke) {
-  Player p;
-  p.player->placeForPoint(0, 2);
   p.player->setFacing(90);  // back to the net, which is at -90 for player 0
-  p.player->setState(PlayerState::Moving);
   p.held = {KeyHit};
   p.step(11);  // 176 ms at 1 degree per ms
   EXPECT_NE(p.player->facingAngle(), -90.0f);
-  EXPECT_EQ(p.player->state(), PlayerState::Moving);
   p.step();  // 192 ms: the turn is done with 12 ms left over
-  EXPECT_FLOAT_EQ(std::fabs(p.player->facingAngle()), 90.0f);
-  EXPECT_EQ(p.player->facingAngle(), -90.0f);
-  EXPECT_EQ(p.player->state(), PlayerState::Moving);
+  EXPECT_TRUE(p.player->facingAngle() == -90.0f && p.player->state() == PlayerState::Moving);
   p.step();
   EXPECT_EQ(p.player->state(), PlayerState::Stroke);
-}
-
-TEST(PlayerTurning, TurnsTheShortWayAcrossMinus180) {
-  Player p;
   p.player->setFacing(170);
   p.player->setTargetFacing(-170);
   uint32_t dt = kStep;
   p.player->turnToward(dt);
-  EXPECT_EQ(dt, 0u);
-  EXPECT_NEAR(wrapDegrees(p.player->facingAngle()), -174, 1e-4);
+  EXPECT_TRUE(dt == 0u && std::fabs(wrapDegrees(p.player->facingAngle()) + 174) < 1e-4f);
 }
 
-// --- Strokes ----------------------------------------------------------------
-
-TEST(PlayerStroke, HitsOnlyWithin150UnitsOfTheRacket) {
-  for (const float gap : {140.0f, 160.0f}) {
+TEST(PlayerStroke, HitsOnlyABallComingWithin150UnitsOfTheRacket) {
+  // The last model has no racket point: it never reaches the ball, not even one high enough to smash.
+  const struct { float gap, heading; bool racket, struck; } cases[] = {
+      {140, kQuarterTurn, true, true}, {160, kQuarterTurn, true, false},
+      {-10, -kQuarterTurn, true, false}, {0, kQuarterTurn, false, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.gap << " racket " << c.racket);
     Player p;
-    p.player->placeForPoint(0, 2);
     const Vector3 racket(1000, 80, 200);
-    p.racketAt(racket);
-    flyTowardsPlusX(*p.ball, Vector3(racket.x - gap, racket.y, racket.z));
+    if (c.racket) p.racketAt(racket);
+    p.ball->placeAt(racket.x - c.gap, c.racket ? racket.y : 2 * kSmashHeight, racket.z);
+    p.ball->startFlight(c.heading, 1.0f, 0.0f);
     p.player->setState(PlayerState::Stroke);
     p.player->setPhase(4);
-    p.step();
-    // A struck ball flies back towards -x, the opponent's half.
-    EXPECT_EQ(p.ball->direction(), gap < kStrokeReach ? 1 : 0) << "gap " << gap;
-    EXPECT_TRUE(p.player->swingHasHit() || gap >= kStrokeReach);
+    EXPECT_EQ(std::isinf(p.player->distanceToBall()), !c.racket);
+    p.step(c.racket ? 1 : 10);
+    EXPECT_TRUE(p.ball->hitCount() == (c.struck ? 1 : 0) && !p.player->isSmash());
+    EXPECT_EQ(p.player->swingHasHit(), c.racket && c.gap < kStrokeReach);
+    // A struck ball flies back towards -x, the opponent's half, at the hit speed.
+    EXPECT_EQ(p.ball->direction(), c.struck || c.heading < 0 ? 1 : 0);
+    EXPECT_FLOAT_EQ(p.ball->horizontalSpeed(), c.struck ? kHitSpeed : 1.0f);
   }
 }
 
-TEST(PlayerStroke, BallGoingAwayIsNotStruck) {
-  Player p;
-  p.player->placeForPoint(0, 2);
-  p.racketAt(Vector3(1000, 80, 200));
-  p.ball->placeAt(990, 80, 200);
-  p.ball->startFlight(-kQuarterTurn, 1.0f, 0.0f);  // towards -x, away from player 0
-  p.player->setState(PlayerState::Stroke);
-  p.player->setPhase(4);
-  p.step();
-  EXPECT_FLOAT_EQ(p.ball->horizontalSpeed(), 1.0f);
-  EXPECT_EQ(p.ball->direction(), 1);
-}
-
-TEST(PlayerStroke, ModelWithoutRacketPointNeverReachesTheBall) {
-  Player p;
-  p.player->placeForPoint(0, 2);
-  flyTowardsPlusX(*p.ball, Vector3(kBaselineX, 0, 200));
-  p.player->setState(PlayerState::Stroke);
-  p.player->setPhase(4);
-  EXPECT_TRUE(std::isinf(p.player->distanceToBall()));
-  p.step(10);
-  EXPECT_EQ(p.ball->direction(), 0);
-  EXPECT_FALSE(p.player->isSmash());
-}
-
-TEST(PlayerStroke, AimsAtTheOtherHalfWithTheLowShotTowardsTheNet) {
-  for (const int index : {0, 1}) {
-    Player p;
-    p.player->placeForPoint(index, 2);
-    p.player->setState(PlayerState::Stroke);
-    p.player->prepareTargets();
-    const auto& t = p.player->aimTargets();
-    for (const auto& target : t) EXPECT_EQ(target.x > 0, index == 1);
-    // "up" (row 0) moves towards -x: towards the net for player 0, away for 1.
-    const float netRowHeight = index == 0 ? t[1].y : t[7].y;
-    EXPECT_FLOAT_EQ(netRowHeight, 120.0f);
-    EXPECT_FLOAT_EQ(p.player->rowSpeedFactor(index == 0 ? 1 : 7), kLowShotFactor);
-  }
-}
-
-// --- The serve --------------------------------------------------------------
-
-namespace {
-
-// A server on the -x half, mid swing, with the ball held still at height h.
-// Returns the swing clock (ms) at which the ball was struck, or 0.
-uint32_t swingAt(float h, int maxSteps = 40) {
-  Player p;
-  p.player->placeForPoint(1, 2);
+// A server on the -x half, mid swing, with the ball held still: too high for
+// `highSteps` steps, then at height h. Returns the swing clock (ms) at which
+// the ball was struck, or 0.
+uint32_t swingAt(float h, int highSteps = 0) {
+  Player p(1);
   p.player->setState(PlayerState::ServeSwing);
   p.player->resetClock();
-  for (int i = 0; i < maxSteps && p.player->state() == PlayerState::ServeSwing; ++i) {
-    p.ball->placeAt(-kBaselineX, h, 200);
+  for (int i = 0; i < highSteps + 40 && p.player->state() == PlayerState::ServeSwing; ++i) {
+    p.ball->placeAt(-kBaselineX, i < highSteps ? 400 : h, 200);
     p.step();
     if (p.ball->horizontalSpeed() > 0) return p.player->clockMs();
   }
   return 0;
 }
 
-}  // namespace
-
 TEST(PlayerServe, SwingMeetsTheBallOnlyInsideItsWindow) {
-  // The first step past 160 ms is at 176 ms.
-  EXPECT_EQ(swingAt(150), 176u);
-  EXPECT_EQ(swingAt(240), 0u);
-  EXPECT_EQ(swingAt(115), 0u);
+  EXPECT_EQ(swingAt(150), 176u);  // the first step past 160 ms
+  EXPECT_TRUE(swingAt(240) == 0u && swingAt(115) == 0u);
+  EXPECT_EQ(swingAt(150, 20), 0u);  // too late: 320 ms have gone
 }
 
-TEST(PlayerServe, LateSwingMisses) {
-  Player p;
-  p.player->placeForPoint(1, 2);
-  p.player->setState(PlayerState::ServeSwing);
-  p.player->resetClock();
-  p.ball->placeAt(-kBaselineX, 400, 200);  // too high until the window has shut
-  p.step(20);                              // 320 ms
-  p.ball->placeAt(-kBaselineX, 150, 200);
-  p.step(5);
-  EXPECT_EQ(p.ball->horizontalSpeed(), 0.0f);
-}
-
-TEST(PlayerServe, ServeGoesIntoTheDiagonalBox) {
-  Player p;
-  p.player->placeForPoint(1, 2);  // on -x, at z = +200
-  p.player->setState(PlayerState::ServeSwing);
-  p.player->prepareTargets();
-  for (const auto& t : p.player->aimTargets()) {
-    EXPECT_GT(t.x, 0.0f);
-    EXPECT_LE(t.x, kServiceLineX);
-    EXPECT_LT(t.z, 0.0f);
-    EXPECT_GE(t.z, -kSinglesSideZ);
-    EXPECT_FLOAT_EQ(t.y, kBallRadius);
+TEST(PlayerAim, StrokesGoToTheOtherHalfAndServesIntoTheDiagonalBoxAfterAFreeToss) {
+  for (const int32_t index : {0, 1}) {
+    Player p(index, 3 - index);  // player 0 on +x at z = -200, player 1 on -x at +200
+    const float sign = index == 0 ? 1.0f : -1.0f;
+    p.player->setState(PlayerState::Stroke);
+    p.player->prepareTargets();
+    const auto& t = p.player->aimTargets();
+    for (const auto& target : t) EXPECT_LT(sign * target.x, 0.0f);
+    // "up" (row 0) moves towards -x: towards the net for player 0, away for 1.
+    const int32_t towardsNet = index == 0 ? 1 : 7;
+    EXPECT_TRUE(t[towardsNet].y == 120.0f && p.player->rowSpeedFactor(towardsNet) == kLowShotFactor);
+    p.player->takeBallForServe();
+    EXPECT_EQ(p.ball->server(), p.player.get());
+    p.player->serveToss();
+    EXPECT_TRUE(!p.ball->isCarried() && p.ball->verticalSpeed() > 0.0f && p.ball->direction() == -1);
+    p.player->setState(PlayerState::ServeSwing);
+    p.player->prepareTargets();
+    for (const auto& target : t) {
+      EXPECT_TRUE(sign * target.x < 0 && std::fabs(target.x) <= kServiceLineX && target.y == kBallRadius) << target.x;
+      EXPECT_TRUE(sign * target.z > 0 && std::fabs(target.z) <= kSinglesSideZ) << target.z;
+    }
   }
 }
 
-TEST(PlayerServe, FastestAtHeight150) {
-  Player p;
-  p.ball->placeAt(0, 150, 0);
-  const float best = p.player->serveSpeed();
-  EXPECT_FLOAT_EQ(best, kServeBaseSpeed + kHitSpeed);
-  p.ball->placeAt(0, 200, 0);
-  EXPECT_LT(p.player->serveSpeed(), best);
-}
-
-TEST(PlayerServe, TossedBallGoesUpFromTheHandAndIsFree) {
-  Player p;
-  p.player->placeForPoint(1, 2);
-  p.player->takeBallForServe();
-  EXPECT_EQ(p.ball->server(), p.player.get());
-  p.player->serveToss();
-  EXPECT_FALSE(p.ball->isCarried());
-  EXPECT_GT(p.ball->verticalSpeed(), 0.0f);
-  EXPECT_EQ(p.ball->direction(), -1);
-}
-
-// --- Animation and dust -----------------------------------------------------
-
-TEST(PlayerAnimation, DustEvery160MsOfTheWalkingClip) {
+TEST(PlayerAnimation, DustEvery160MsOfWalkingTheWinnersLastFrameAndTheBackhand) {
   Player p;
   p.player->setPosition(600, 0);
-  p.player->setFacing(0);
   p.held = {KeyLeft};
+  const auto& effects = p.scene->effects();
   p.step(9);
-  EXPECT_EQ(p.player->currentAnimation(), ClipWalking);
-  EXPECT_EQ(p.dustCount(), 0u);
+  EXPECT_TRUE(p.player->currentAnimation() == ClipWalking && effects.empty());
   p.step();  // 160 ms
-  EXPECT_EQ(p.dustCount(), 1u);
+  EXPECT_EQ(effects.size(), 1u);
   p.step(20);  // 480 ms
-  EXPECT_EQ(p.dustCount(), 3u);
+  EXPECT_EQ(effects.size(), 3u);
   p.held.clear();
   p.step(20);
-  EXPECT_EQ(p.player->currentAnimation(), ClipStanding);
-  EXPECT_EQ(p.dustCount(), 3u);
-}
-
-TEST(PlayerAnimation, WinnerHoldsTheLastFrame) {
-  Player p;
+  EXPECT_TRUE(p.player->currentAnimation() == ClipStanding && effects.size() == 3u);
+  for (const auto& dust : effects) EXPECT_EQ(dust.templateIndex, playEffectTemplates().dust);
   p.player->setState(PlayerState::Won);
   p.step(100);
-  EXPECT_EQ(p.player->currentAnimation(), ClipWon);
-  EXPECT_EQ(p.player->clockMs(), kClipMs);
+  EXPECT_TRUE(p.player->currentAnimation() == ClipWon && p.player->clockMs() == kClipMs);
+  // Player 1 faces +90 and player 0 -90; columns 0 and 2 are aims 3 and 5.
+  const int32_t backhands[][3] = {{1, 3, 1}, {0, 5, 1}, {0, 3, 0}, {1, 5, 0}};
+  for (const auto& [index, aim, backhand] : backhands) {
+    Player q(index);
+    q.player->setState(PlayerState::Stroke);
+    q.player->setPhase(aim);
+    q.step();
+    EXPECT_EQ(q.player->currentAnimation(), backhand ? ClipBackhand : ClipForehand) << index << " " << aim;
+  }
 }
-
-TEST(PlayerAnimation, BackhandWhenTheAimIsAcrossTheBody) {
-  Player p;
-  p.player->placeForPoint(1, 2);  // faces +90
-  p.player->setState(PlayerState::Stroke);
-  p.player->setPhase(3);  // column 0
-  p.step();
-  EXPECT_EQ(p.player->currentAnimation(), ClipBackhand);
-}
-
-// --- The dive ---------------------------------------------------------------
 
 TEST(PlayerDive, FliesSidewaysOnlyInTheAirClipHitsOnceAtHalfSpeedAndGetsUp) {
-  constexpr uint32_t kTakeOffMs = 208;
-  constexpr uint32_t kAirMs = 304;
-  constexpr uint32_t kLandingMs = 496;
-  Player p(false);
-  for (uint32_t clip = 0; clip < ClipCount; ++clip) {
-    p.player->addAnimation(clip == ClipDiveStart ? kTakeOffMs
-                           : clip == ClipDiveAir ? kAirMs
-                           : clip == ClipDiveLand ? kLandingMs
-                                                  : kClipMs);
-  }
-  p.player->placeForPoint(0, 2);
+  uint32_t clips[ClipCount];
+  std::fill(std::begin(clips), std::end(clips), kClipMs);
+  clips[ClipDiveStart] = 208, clips[ClipDiveAir] = 304, clips[ClipDiveLand] = 496;
+  Player p(0, 2, clips);
   const Vector3 racket(800, 60, 300);
   p.racketAt(racket);
   // Drifting slowly towards player 0's half: a ball going away is never struck.
-  flyTowardsPlusX(*p.ball, Vector3(racket.x, racket.y, racket.z + 150.0f), 0.01f);
-
-  // Dive with "left": towards +z.
-  p.held = {KeyDive, KeyLeft};
+  p.ball->placeAt(racket.x, racket.y, racket.z + 150.0f);
+  p.ball->startFlight(kQuarterTurn, 0.01f, 0.0f);
+  p.held = {KeyDive, KeyLeft};  // towards +z
   p.step();
   p.held.clear();
   ASSERT_EQ(p.player->state(), PlayerState::Diving);
-
-  std::vector<float> zAtPhase(3, NAN);
   int steps = 0;
-  for (; steps < 200 && p.player->state() == PlayerState::Diving; ++steps) {
-    const int32_t phase = p.player->statePhase();
-    if (std::isnan(zAtPhase[phase])) zAtPhase[phase] = p.player->position().z;
-    p.step();
-  }
+  for (; steps < 200 && p.player->state() == PlayerState::Diving; ++steps) p.step();
   ASSERT_EQ(p.player->state(), PlayerState::Moving);
-  // Standing still while taking off and getting up; the air clip's whole
-  // length at one unit a millisecond in between.
-  EXPECT_FLOAT_EQ(zAtPhase[0], 200.0f);
-  EXPECT_NEAR(zAtPhase[2] - zAtPhase[1], kAirMs * kDiveSpeed, kStep * kDiveSpeed);
-  EXPECT_EQ(p.ball->hitCount(), 1);
-  EXPECT_FLOAT_EQ(p.ball->horizontalSpeed(), kHitSpeed * 0.5f);
+  // Standing still while taking off and getting up: it flies the air clip's
+  // length at one unit a millisecond, no more.
+  EXPECT_NEAR(p.player->position().z - kServeStartZ, clips[ClipDiveAir] * kDiveSpeed, kStep * kDiveSpeed);
+  EXPECT_TRUE(p.ball->hitCount() == 1 && p.ball->horizontalSpeed() == kHitSpeed * 0.5f);
   // Each clip ends at the first step past its end.
-  EXPECT_LE(steps * kStep, kTakeOffMs + kAirMs + kLandingMs + 3 * kStep);
+  EXPECT_LE(steps * kStep, clips[ClipDiveStart] + clips[ClipDiveAir] + clips[ClipDiveLand] + 3 * kStep);
 }

@@ -5,13 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
-#include <memory>
 #include <numbers>
 #include <sstream>
-#include <string>
-#include <vector>
 
 #include "engine/Font.h"
 #include "engine/TextureFactory.h"
@@ -20,20 +18,14 @@
 
 namespace {
 
-class FakePlayer : public ScoreboardPlayer {
- public:
+struct FakePlayer : ScoreboardPlayer {
   FakePlayer(std::string name, std::shared_ptr<Texture> icon) : name(std::move(name)), icon(std::move(icon)) {}
   std::shared_ptr<Texture> scoreboardIcon() const override { return icon; }
   std::string scoreboardName() const override { return name; }
-  std::vector<std::shared_ptr<ScoreboardPlayer>> scoreboardPartners() const override {
-    std::vector<std::shared_ptr<ScoreboardPlayer>> live;
-    for (const auto& partner : partners) live.push_back(partner.lock());
-    return live;
-  }
-
+  std::vector<std::shared_ptr<ScoreboardPlayer>> scoreboardPartners() const override { return partners; }
   std::string name;
   std::shared_ptr<Texture> icon;
-  std::vector<std::weak_ptr<ScoreboardPlayer>> partners;
+  std::vector<std::shared_ptr<ScoreboardPlayer>> partners;
 };
 
 // A font with an image name and no glyphs: the layout never needs glyphs.
@@ -48,45 +40,29 @@ class ScoreTest : public ::testing::Test {
     score = std::make_unique<MatchScore>(left, right, doubles, setsInMatch, gamesInSet, quietFont());
   }
   void SetUp() override { start(3, 6); }
-
-  // The point goes to side A ('A') or side B ('B').
-  int32_t pointFor(char side) { return score->pointLostBy(side == 'A' ? kSideB : kSideA); }
-  int32_t points(const std::string& sides) {
+  // One letter a rally: 'A' or 'B' for the side that won it; 'x' and 'z'
+  // name no side (2 and -1). Returns the code of the last rally.
+  int32_t points(const std::string& rallies) {
     int32_t code = kPointPlayed;
-    for (char side : sides) code = pointFor(side);
+    for (char c : rallies) code = score->pointLostBy(c == 'A' ? kSideB : c == 'B' ? kSideA : c == 'x' ? 2 : -1);
     return code;
   }
-  // Four straight points, then the points cleared as the match does after
-  // a game. Returns the code of the game's last point.
-  int32_t game(char side) {
-    const int32_t code = points(std::string(4, side));
-    score->clearPoints();
+  // Games of four straight points, each cleared afterwards as the match does.
+  int32_t games(const std::string& winners) {
+    int32_t code = kPointPlayed;
+    for (char side : winners) {
+      code = points(std::string(4, side));
+      score->clearPoints();
+    }
     return code;
   }
-  std::vector<int32_t> games(const std::string& sides) {
-    std::vector<int32_t> codes;
-    for (char side : sides) codes.push_back(game(side));
-    return codes;
+  // The texts of the score line run together: "15-0", "DEUCE".
+  std::string shown() const {
+    std::string line;
+    for (const auto& item : score->scoreLine(kScoreLineX, kScoreLineY)) line += item.icon ? "" : item.text;
+    return line;
   }
-
-  static std::vector<std::string> texts(const std::vector<ScoreboardItem>& items) {
-    std::vector<std::string> out;
-    for (const auto& item : items) {
-      if (!item.icon) out.push_back(item.text);
-    }
-    return out;
-  }
-  // The two numbers of the score line, A's then B's.
-  std::pair<ScoreboardItem, ScoreboardItem> numbers() const {
-    std::vector<ScoreboardItem> numbers;
-    for (const auto& item : score->scoreLine(kScoreLineX, kScoreLineY)) {
-      if (!item.icon && item.text != "-") numbers.push_back(item);
-    }
-    EXPECT_EQ(numbers.size(), 2u);
-    numbers.resize(2);
-    return {numbers[0], numbers[1]};
-  }
-
+  ScoreboardItem numberA() const { return score->scoreLine(kScoreLineX, kScoreLineY).end()[-3]; }
   std::shared_ptr<Texture> iconA = Texture::undecoded("A/Icon.bmp", 64, 64);
   std::shared_ptr<Texture> iconB = Texture::undecoded("B/Icon.bmp", 64, 64);
   std::shared_ptr<FakePlayer> left = std::make_shared<FakePlayer>("Doredu", iconA);
@@ -94,434 +70,158 @@ class ScoreTest : public ::testing::Test {
   std::unique_ptr<MatchScore> score;
 };
 
-// --- Points, deuce and advantage ---
-
-TEST_F(ScoreTest, PointsClimbFifteenThirtyFortyThenTheGame) {
-  EXPECT_EQ(pointFor('A'), kPointPlayed);
-  EXPECT_EQ(score->sideA().points, 15);
-  EXPECT_EQ(pointFor('A'), kPointPlayed);
-  EXPECT_EQ(score->sideA().points, 30);
-  EXPECT_EQ(pointFor('A'), kPointPlayed);
-  EXPECT_EQ(score->sideA().points, 40);
-  EXPECT_EQ(score->sideB().points, 0);
-  EXPECT_EQ(pointFor('A'), kGameWon);
-  EXPECT_EQ(score->sideA().games[0], 1);
-  EXPECT_EQ(score->sideB().games[0], 0);
-}
-
-TEST_F(ScoreTest, ThePointArgumentNamesTheLoser) {
-  score->pointLostBy(kSideA);
-  EXPECT_EQ(score->sideB().points, 15);
-  EXPECT_EQ(score->sideA().points, 0);
-  // Anything else adds nothing.
-  EXPECT_EQ(score->pointLostBy(2), kPointPlayed);
-  EXPECT_EQ(score->pointLostBy(-1), kPointPlayed);
-  EXPECT_EQ(score->sideA().points, 0);
-  EXPECT_EQ(score->sideB().points, 15);
-}
-
-TEST_F(ScoreTest, FortyAgainstThirtyWinsWithTheNextPoint) {
-  points("AAABB");
-  EXPECT_EQ(pointFor('A'), kGameWon);
-  score->clearPoints();
-  points("BBBAA");
-  EXPECT_EQ(pointFor('B'), -kGameWon);
-  EXPECT_EQ(score->sideB().games[0], 1);
-}
-
-TEST_F(ScoreTest, DeuceAndAdvantageGoBackAndForth) {
-  EXPECT_EQ(points("AAABBB"), kPointPlayed);
-  EXPECT_EQ(texts(score->scoreLine(512, 384)), std::vector<std::string>{"DEUCE"});
-
-  EXPECT_EQ(pointFor('A'), kPointPlayed);
-  EXPECT_EQ(score->sideA().points, 50);
-  EXPECT_EQ(numbers().first.text, "ADV");
-  EXPECT_EQ(numbers().second.text, "40");
-
-  EXPECT_EQ(pointFor('B'), kPointPlayed);
-  EXPECT_EQ(score->sideA().points, 40);
-  EXPECT_EQ(score->sideB().points, 40);
-  const auto deuce = score->scoreLine(512, 384);
-  ASSERT_EQ(deuce.size(), 1u);  // no icons, no numbers
-  EXPECT_EQ(deuce[0].text, "DEUCE");
-  EXPECT_EQ(deuce[0].scale, 2.0f);
-
-  EXPECT_EQ(pointFor('B'), kPointPlayed);
-  EXPECT_EQ(numbers().second.text, "ADV");
-  EXPECT_EQ(pointFor('A'), kPointPlayed);  // deuce again
-  EXPECT_EQ(pointFor('B'), kPointPlayed);
-  EXPECT_EQ(pointFor('B'), -kGameWon);
-  EXPECT_EQ(score->sideB().games[0], 1);
-  EXPECT_EQ(score->sideA().games[0], 0);
-}
-
-// --- Games and sets, six games a set ---
-
-TEST_F(ScoreTest, SixFourWinsTheSetSixFiveDoesNot) {
-  start(5, 6);
-  EXPECT_EQ(games("AAAAABBB").back(), -kGameWon);  // 5-3
-  EXPECT_EQ(game('B'), -kGameWon);                 // 5-4
-  EXPECT_EQ(game('A'), kSetWon);                   // 6-4
-  EXPECT_EQ(score->sideA().games[0], 6);
-  EXPECT_EQ(score->sideA().sets, 1);
-  EXPECT_EQ(score->currentSet(), 1);
-
-  EXPECT_EQ(games("AAAAABBBBB").back(), -kGameWon);  // 5-5
-  EXPECT_EQ(game('A'), kGameWon);                     // 6-5
-  EXPECT_EQ(game('A'), kSetWon);                      // 7-5
-  EXPECT_EQ(score->sideA().games[1], 7);
-  EXPECT_EQ(score->sideB().games[1], 5);
-}
-
-TEST_F(ScoreTest, SevenSixDoesNotWinTheSetEightSixDoes) {
-  games("AAAAABBBBBAB");  // 6-6
-  EXPECT_EQ(score->sideA().mode, ScoreMode::Ordinary);
-  EXPECT_EQ(game('B'), -kGameWon);  // 6-7
-  EXPECT_EQ(game('B'), -kSetWon);   // 6-8
-  EXPECT_EQ(score->sideB().games[0], 8);
-  EXPECT_EQ(score->sideB().sets, 1);
-  EXPECT_EQ(score->sideA().sets, 0);
-}
-
-TEST_F(ScoreTest, WinningASetStartsTheNextOneAtLove) {
-  games("AAAAA");
-  points("BB");
-  EXPECT_EQ(game('A'), kSetWon);
-  EXPECT_EQ(score->sideA().points, 0);
-  EXPECT_EQ(score->sideB().points, 0);
-  EXPECT_EQ(score->sideA().games[1], 0);
-  EXPECT_EQ(game('B'), -kGameWon);
-  EXPECT_EQ(score->sideB().games[1], 1);
-  EXPECT_EQ(score->sideB().games[0], 0);
-}
-
-// --- The tie-break ---
-
-TEST_F(ScoreTest, TheTieBreakStartsOneGamePastTheSetLength) {
-  games("AAAAABBBBBAB");              // 6-6: no tie-break yet
-  EXPECT_EQ(game('A'), kGameWon);     // 7-6
-  EXPECT_EQ(game('B'), kTieBreakStarts);  // 7-7
-  EXPECT_EQ(score->sideA().mode, ScoreMode::TieBreak);
-  EXPECT_EQ(score->sideB().mode, ScoreMode::TieBreak);
-  EXPECT_EQ(score->sideA().points, 0);
-  EXPECT_EQ(score->sideB().points, 0);
-}
-
-TEST_F(ScoreTest, ATieBreakCountsOneByOneAndShowsSixAsSix) {
-  games("AAAAABBBBBABAB");
-  for (int32_t n = 1; n <= 5; ++n) {
-    EXPECT_EQ(pointFor('A'), kPointPlayed);
-    EXPECT_EQ(score->sideA().value(), n);
+TEST_F(ScoreTest, PointsOfAGameWithDeuceAndAdvantage) {
+  const struct { const char* rallies; int32_t code; const char* board; } cases[] = {
+      {"A", kPointPlayed, "15-0"},           {"AA", kPointPlayed, "30-0"},       {"AAA", kPointPlayed, "40-0"},
+      {"AAAA", kGameWon, "1-0"},             {"AAABBA", kGameWon, "1-0"},        {"BBBAAB", -kGameWon, "0-1"},
+      {"ABAB", kPointPlayed, "30-30"},       {"AAABBB", kPointPlayed, "DEUCE"},  {"AAABBBA", kPointPlayed, "ADV-40"},
+      {"AAABBBAB", kPointPlayed, "DEUCE"},   {"AAABBBABB", kPointPlayed, "40-ADV"},
+      {"AAABBBABBB", -kGameWon, "0-1"},      {"Bxz", kPointPlayed, "0-15"},  // x, z: no side, no point
+  };
+  for (const auto& c : cases) {
+    start(3, 6);
+    EXPECT_EQ(points(c.rallies), c.code) << c.rallies;
+    EXPECT_EQ(shown(), c.board) << c.rallies;
   }
-  EXPECT_EQ(pointFor('A'), kPointPlayed);
-  EXPECT_EQ(score->sideA().points, 40);
-  EXPECT_EQ(score->sideA().value(), 6);
-  EXPECT_EQ(numbers().first.text, "6");
-  points("BBBBBB");  // 6-6
-  EXPECT_EQ(texts(score->scoreLine(512, 384)), (std::vector<std::string>{"6", "-", "6"}));
 }
 
-TEST_F(ScoreTest, FromSixAllTheNextTieBreakPointTakesTheSet) {
-  games("AAAAABBBBBABAB");
-  points("AAAAAABBBBBB");
-  EXPECT_EQ(pointFor('B'), -kSetWon);
-  EXPECT_EQ(score->sideB().games[0], 8);
-  EXPECT_EQ(score->sideA().games[0], 7);
-  EXPECT_EQ(score->sideA().mode, ScoreMode::Ordinary);
-  EXPECT_EQ(score->sideB().mode, ScoreMode::Ordinary);
-  EXPECT_EQ(score->sideB().points, 0);
-  EXPECT_EQ(score->currentSet(), 1);
+TEST_F(ScoreTest, GamesSetsAndMatchesWithTheirCodes) {
+  // The games of the first set and the sets after each run of games.
+  const struct { int32_t setsInMatch, gamesInSet; const char* winners; int32_t code; const char* after; } cases[] = {
+      {3, 6, "AAAAABBBBA", kSetWon, "6-4 1-0"},      {3, 6, "AAAAABBBBBA", kGameWon, "6-5 0-0"},
+      {3, 6, "AAAAABBBBBAA", kSetWon, "7-5 1-0"},    {3, 6, "AAAAABBBBBABB", -kGameWon, "6-7 0-0"},
+      {3, 6, "AAAAABBBBBABBB", -kSetWon, "6-8 0-1"}, {3, 6, "AAAAABBBBBABAB", kTieBreakStarts, "7-7 0-0"},
+      {3, 2, "ABABBA", kTieBreakStarts, "3-3 0-0"},  {1, 2, "BB", -kMatchWon, "0-2 0-1"},
+      {3, 2, "AABB", -kSetWon, "2-0 1-1"},           {3, 2, "AABBAA", kMatchWon, "2-0 2-1"},
+  };
+  for (const auto& c : cases) {
+    start(c.setsInMatch, c.gamesInSet);
+    EXPECT_EQ(games(c.winners), c.code) << c.winners;
+    const TeamScore &a = score->sideA(), &b = score->sideB();
+    const auto n = [](int32_t value) { return std::to_string(value); };
+    EXPECT_EQ(n(a.games[0]) + "-" + n(b.games[0]) + " " + n(a.sets) + "-" + n(b.sets), c.after) << c.winners;
+    EXPECT_EQ(score->matchOver(), c.code == kMatchWon || c.code == -kMatchWon) << c.winners;
+  }
 }
 
-TEST_F(ScoreTest, SevenPointsTwoClearWinTheTieBreakSixPointsDoNot) {
-  games("AAAAABBBBBABAB");
-  EXPECT_EQ(points("AAAAABBBBB"), kPointPlayed);  // 5-5
-  EXPECT_EQ(pointFor('A'), kPointPlayed);         // 6-5
-  EXPECT_EQ(pointFor('A'), kSetWon);              // 7-5
-  EXPECT_EQ(score->sideA().sets, 1);
-
-  games("BBBBBAAAAABABA");
-  EXPECT_EQ(points("BBBBBB"), kPointPlayed);  // 0-6
-  EXPECT_EQ(pointFor('B'), -kSetWon);         // 0-7
-}
-
-TEST_F(ScoreTest, WithTwoGamesASetTheTieBreakComesAtThreeAll) {
-  start(3, 2);
-  EXPECT_EQ(games("AB"), (std::vector<int32_t>{kGameWon, -kGameWon}));  // 1-1
-  EXPECT_EQ(game('A'), kGameWon);                                        // 2-1
-  EXPECT_EQ(game('B'), -kGameWon);                                       // 2-2
-  EXPECT_EQ(game('B'), -kGameWon);                                       // 2-3
-  EXPECT_EQ(game('A'), kTieBreakStarts);                                 // 3-3
-  EXPECT_EQ(points("AAAAAA"), kPointPlayed);
-  EXPECT_EQ(pointFor('A'), kSetWon);
-  EXPECT_EQ(score->sideA().games[0], 4);
-  EXPECT_EQ(score->sideB().games[0], 3);
-}
-
-// --- The match ---
-
-TEST_F(ScoreTest, OneSetOfTwoGamesIsDecidedByTheFirstSet) {
-  start(1, 2);
-  EXPECT_EQ(game('B'), -kGameWon);
-  EXPECT_EQ(game('B'), -kMatchWon);
-  EXPECT_TRUE(score->matchOver());
-  EXPECT_EQ(score->sideB().sets, 1);
-}
-
-TEST_F(ScoreTest, ThreeSetsEndWithTheSecondSetWon) {
-  start(3, 2);
-  EXPECT_EQ(games("AA"), (std::vector<int32_t>{kGameWon, kSetWon}));
-  EXPECT_FALSE(score->matchOver());
-  EXPECT_EQ(games("BB").back(), -kSetWon);
-  EXPECT_EQ(games("AA").back(), kMatchWon);
-  EXPECT_EQ(score->sideA().sets, 2);
+TEST_F(ScoreTest, ATieBreakCountsOneByOneAndFromSixAllTheNextPointTakesTheSet) {
+  ASSERT_TRUE(games("AAAAABBBBBABAB") == kTieBreakStarts && score->sideB().mode == ScoreMode::TieBreak);  // 7-7
+  for (int32_t n = 1; n <= 6; ++n) EXPECT_TRUE(points("A") == kPointPlayed && score->sideA().value() == n) << n;
+  EXPECT_EQ(points("BBBBBB"), kPointPlayed);
+  EXPECT_EQ(shown(), "6-6");  // no deuce in a tie-break
+  EXPECT_EQ(points("A"), kSetWon);
+  EXPECT_TRUE(score->sideA().games[0] == 8 && score->sideB().games[0] == 7 && score->currentSet() == 1);
+  EXPECT_TRUE(score->sideA().mode == ScoreMode::Ordinary && score->sideB().mode == ScoreMode::Ordinary);
 }
 
 TEST_F(ScoreTest, AFinishedFiveSetMatchStaysAsItEndedWhateverIsAskedAfter) {
   start(5, 2);
-  // A wins sets 1, 3 and 5; B sets 2 and 4 (the last after a tie-break).
-  // Two sets each are not yet the match; the third is.
-  EXPECT_EQ(games("AA").back(), kSetWon);
-  EXPECT_EQ(games("BAB").back(), -kGameWon);  // 2-1 is not enough
-  EXPECT_EQ(game('B'), -kSetWon);
-  EXPECT_EQ(games("ABAA").back(), kSetWon);
-  EXPECT_EQ(games("ABBABA").back(), kTieBreakStarts);
+  // A wins sets 1, 3 and 5; B sets 2 and 4, the last after a tie-break.
+  EXPECT_EQ(games("AA"), kSetWon);
+  EXPECT_EQ(games("BAB"), -kGameWon);  // 2-1 in a set of two games is not enough
+  EXPECT_EQ(games("B"), -kSetWon);
+  EXPECT_EQ(games("ABAA"), kSetWon);
+  EXPECT_EQ(games("ABBABA"), kTieBreakStarts);
   EXPECT_EQ(points("BBBBBBB"), -kSetWon);
-  EXPECT_EQ(games("BAA").back(), kGameWon);
-  EXPECT_EQ(game('A'), kMatchWon);
-  ASSERT_TRUE(score->matchOver());
-  EXPECT_EQ(score->currentSet(), 5);
-
-  const std::vector<int32_t> aGames = {2, 1, 3, 3, 3};
-  const std::vector<int32_t> bGames = {0, 3, 1, 4, 1};
-  const auto checkFinalScore = [&] {
-    for (int set = 0; set < kMaxSets; ++set) {
-      EXPECT_EQ(score->sideA().games[static_cast<size_t>(set)], aGames[static_cast<size_t>(set)]) << set;
-      EXPECT_EQ(score->sideB().games[static_cast<size_t>(set)], bGames[static_cast<size_t>(set)]) << set;
-    }
-    EXPECT_EQ(score->sideA().sets, 3);
-    EXPECT_EQ(score->sideB().sets, 2);
-  };
-  checkFinalScore();
-
-  // More rallies after the end change nothing.
-  for (int i = 0; i < 20; ++i) {
-    EXPECT_EQ(score->pointLostBy(i % 2), kPointPlayed);
-  }
-  checkFinalScore();
+  // Changing ends moves each side's score, and the number it flips from, with
+  // its players: here the sets, 2-1 before this one.
+  score->changeEnds();
+  EXPECT_TRUE(score->sideA().player.lock() == right && score->shownA() == 1 && score->shownB() == 2);
+  score->changeEnds();
+  EXPECT_EQ(games("BAA"), kGameWon);  // two sets each are not yet the match
+  EXPECT_EQ(games("A"), kMatchWon);
+  ASSERT_TRUE(score->matchOver() && score->currentSet() == 5);
+  for (int i = 0; i < 20; ++i) EXPECT_EQ(score->pointLostBy(i % 2), kPointPlayed);
   EXPECT_EQ(score->sideA().points, 0);
-
-  // The final table: names, then the games of each set in its column.
-  score->setShowTable(true);
-  const auto table = score->table(kTableX, kTableY);
-  ASSERT_EQ(table.size(), 12u);
-  EXPECT_EQ(table[0].text, "Doredu");
-  EXPECT_EQ(table[1].text, "Revirade");
-  for (int set = 0; set < kMaxSets; ++set) {
-    EXPECT_EQ(table[static_cast<size_t>(2 + 2 * set)].text, std::to_string(aGames[static_cast<size_t>(set)]));
-    EXPECT_EQ(table[static_cast<size_t>(3 + 2 * set)].text, std::to_string(bGames[static_cast<size_t>(set)]));
-  }
-  // The score line, as on the pause screen after the match: the sets.
-  score->setTimerMs(0);
-  EXPECT_EQ(texts(score->scoreLine(512, 270)), (std::vector<std::string>{"3", "-", "2"}));
-  score->changeEnds();
-  EXPECT_EQ(texts(score->scoreLine(512, 270)), (std::vector<std::string>{"2", "-", "3"}));
-  score->clearPoints();
-  for (int i = 0; i < 3; ++i) score->update(16);
-  EXPECT_EQ(score->sideB().sets, 3);
+  // The score line, as on the pause screen after the match, shows the sets;
+  // the final table the names, then the games of each set in its column.
+  EXPECT_EQ(shown(), "3-2");
+  std::string table;
+  for (const auto& item : score->table(kTableX, kTableY)) table += item.text + " ";
+  EXPECT_EQ(table, "Doredu Revirade 2 0 1 3 3 1 3 4 3 1 ");
 }
 
-// --- Changing ends ---
-
-TEST_F(ScoreTest, ChangingEndsMovesEachScoreWithItsPlayers) {
-  games("AA");
-  points("BBBA");  // 15-40, shown before the last point as 0-40
-  EXPECT_EQ(score->shownA(), 0);
-  EXPECT_EQ(score->shownB(), 40);
-  score->changeEnds();
-  EXPECT_EQ(score->sideA().player.lock(), right);
-  EXPECT_EQ(score->sideB().player.lock(), left);
-  EXPECT_EQ(score->sideB().games[0], 2);
-  EXPECT_EQ(score->sideB().points, 15);
-  EXPECT_EQ(score->sideA().points, 40);
-  EXPECT_EQ(score->shownA(), 40);  // the flip values follow too
-  EXPECT_EQ(score->shownB(), 0);
-  EXPECT_EQ(pointFor('A'), kGameWon);
-  score->clearPoints();
-  EXPECT_EQ(score->sideA().games[0], 1);
-  // The left side is now the one that had one game.
-  EXPECT_EQ(pointFor('A'), kPointPlayed);
-  EXPECT_EQ(score->sideA().points, 15);
-  EXPECT_EQ(score->sideA().player.lock(), right);
-}
-
-// --- The score line and the table ---
-
-TEST_F(ScoreTest, TheScoreLinePutsIconsAndNumbersAroundItsCentre) {
+TEST_F(ScoreTest, IconsSitOutsideTheNumbersAroundTheCentreAndGonePlayersLeaveNothing) {
   auto partner = std::make_shared<FakePlayer>("Roveriru", Texture::undecoded("C/Icon.bmp"));
   left->partners.push_back(partner);
+  const float singlesWidth = score->scorePanel().width();
   start(3, 6, true);
-  pointFor('A');
+  EXPECT_GT(score->scorePanel().width(), singlesWidth);
+  // Partner, player, number, "-" on the centre, number, player: mirrored.
   const auto items = score->scoreLine(512, 270);
   ASSERT_EQ(items.size(), 6u);
-  EXPECT_EQ(items[0].icon, iconA);
-  EXPECT_FLOAT_EQ(items[0].x, 342);
-  EXPECT_EQ(items[1].icon, partner->icon);
-  EXPECT_FLOAT_EQ(items[1].x, 232);
-  EXPECT_EQ(items[2].icon, iconB);
-  EXPECT_FLOAT_EQ(items[2].x, 682);
-  for (int i = 0; i < 3; ++i) {
-    EXPECT_FLOAT_EQ(items[static_cast<size_t>(i)].scale, 1.5f);
-    EXPECT_FLOAT_EQ(items[static_cast<size_t>(i)].y, 270);
-  }
-  EXPECT_FLOAT_EQ(items[3].x, 442);
-  EXPECT_EQ(items[4].text, "-");
-  EXPECT_FLOAT_EQ(items[4].x, 512);
-  EXPECT_FLOAT_EQ(items[5].x, 582);
-  for (int i = 3; i < 6; ++i) EXPECT_FLOAT_EQ(items[static_cast<size_t>(i)].scale, 2.0f);
-  EXPECT_FLOAT_EQ(score->scorePanel().width(), 700);
-}
-
-TEST_F(ScoreTest, TheTableRowsAndColumnsSitAroundItsCentre) {
-  const auto items = score->table(512, 100);
-  ASSERT_EQ(items.size(), 12u);
-  EXPECT_FLOAT_EQ(items[0].x, 382);
-  EXPECT_FLOAT_EQ(items[0].y, 75);  // side A below
-  EXPECT_FLOAT_EQ(items[1].y, 125);
-  EXPECT_FLOAT_EQ(items[2].x, 532);
-  EXPECT_FLOAT_EQ(items[2].y, 75);
-  EXPECT_FLOAT_EQ(items[11].x, 512 + 47 * 4 + 20);
-  EXPECT_FLOAT_EQ(items[11].y, 125);
-  EXPECT_FLOAT_EQ(score->tablePanel().width(), 470);
-  EXPECT_FLOAT_EQ(score->tablePanel().centreY(), 100);
-  EXPECT_FLOAT_EQ(score->scorePanel().width(), 512);
-  EXPECT_FLOAT_EQ(score->scorePanel().centreY(), 384);
-}
-
-TEST_F(ScoreTest, PlayersThatAreGoneLeaveTheBoardWithoutIconsOrNames) {
+  EXPECT_TRUE(items[0].icon == iconA && items[1].icon == partner->icon && items[2].icon == iconB);
+  EXPECT_TRUE(items[1].x < items[0].x && items[0].x < items[3].x && items[4].x == 512);
+  EXPECT_TRUE(items[3].x + items[5].x == 1024 && items[0].x + items[2].x == 1024);
   left.reset();
   right.reset();
-  pointFor('B');
   EXPECT_EQ(score->scoreLine(512, 384).size(), 3u);
   EXPECT_EQ(score->table(512, 100).size(), 10u);
 }
 
-// --- The flip ---
-
-TEST_F(ScoreTest, TheChangedNumberTipsAwayAndTheNewOneTipsBackOnFixedSteps) {
-  pointFor('A');  // 0-0 to 15-0
-  score->setTimerMs(2000);
-  const auto after = [this](int steps) {
-    for (int i = 0; i < steps; ++i) score->update(16);
-    return numbers();
-  };
-  auto shown = after(25);  // 1600 ms left: the old number, still flat
-  EXPECT_EQ(shown.first.text, "0");
-  EXPECT_FLOAT_EQ(shown.first.flipDegrees, 0);
-  shown = after(25);  // 1200: half way out
-  EXPECT_EQ(shown.first.text, "0");
-  EXPECT_NEAR(shown.first.flipDegrees, 45, 1e-3);
-  shown = after(12);  // 1008: nearly edge-on
-  EXPECT_EQ(shown.first.text, "0");
-  EXPECT_NEAR(shown.first.flipDegrees, 88.2, 1e-3);
-  shown = after(1);  // 992: the new number, edge-on
-  EXPECT_EQ(shown.first.text, "15");
-  EXPECT_NEAR(shown.first.flipDegrees, 88.2, 1e-3);
-  shown = after(12);  // 800: half way back
-  EXPECT_NEAR(shown.first.flipDegrees, 45, 1e-3);
-  shown = after(13);  // 592: flat again
-  EXPECT_EQ(shown.first.text, "15");
-  EXPECT_FLOAT_EQ(shown.first.flipDegrees, 0);
-  // The swap falls exactly on 1000 ms, and the turn starts at 1400.
-  score->setTimerMs(1001);
-  EXPECT_EQ(numbers().first.text, "0");
-  score->setTimerMs(1000);
-  EXPECT_EQ(numbers().first.text, "15");
-  EXPECT_NEAR(numbers().first.flipDegrees, 90, 1e-3);
-  score->setTimerMs(1401);
-  EXPECT_FLOAT_EQ(numbers().first.flipDegrees, 0);
-  score->setTimerMs(1399);
-  EXPECT_NEAR(numbers().first.flipDegrees, 0.225, 1e-4);
-  // The side whose number did not change never moves.
-  EXPECT_EQ(shown.second.text, "0");
-  EXPECT_FLOAT_EQ(shown.second.flipDegrees, 0);
-}
-
-TEST_F(ScoreTest, AfterAGameOrASetTheBoardFlipsThatCount) {
-  start(3, 2);
-  points("BBBB");
-  score->setTimerMs(1200);
-  auto shown = numbers();
-  EXPECT_EQ(score->shownKind(), ShownKind::Games);
-  EXPECT_EQ(shown.second.text, "0");  // the games before, tipping away
-  EXPECT_GT(shown.second.flipDegrees, 0);
-  EXPECT_EQ(shown.first.text, "0");
-  score->setTimerMs(0);
-  EXPECT_EQ(numbers().second.text, "1");
-
-  score->clearPoints();
-  points("BBBB");
-  EXPECT_EQ(score->shownKind(), ShownKind::Sets);
-  EXPECT_EQ(numbers().second.text, "1");
-  score->setTimerMs(1500);
-  EXPECT_EQ(numbers().second.text, "0");
-}
-
-TEST_F(ScoreTest, TheCountdownRunsDownAndNeverWrapsRound) {
-  score->setTimerMs(20);
-  score->update(16);
-  EXPECT_EQ(score->timerMs(), 4);
-  score->update(16);
-  EXPECT_EQ(score->timerMs(), -12);
+TEST_F(ScoreTest, TheChangedNumberTipsAwayAndTheNewOneTipsBackOnFixedStepsOfTheCountdown) {
+  // A point, a game and, in a set of two games, a set: each flips its count.
+  const struct { int32_t gamesInSet; const char *gamesFirst, *rallies; ShownKind kind; const char *before, *after; }
+      cases[] = {{6, "", "A", ShownKind::Points, "0", "15"},
+                 {6, "", "AAAA", ShownKind::Games, "0", "1"},
+                 {2, "A", "AAAA", ShownKind::Sets, "0", "1"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.rallies);
+    start(3, c.gamesInSet);
+    games(c.gamesFirst);
+    points(c.rallies);
+    EXPECT_EQ(score->shownKind(), c.kind);
+    score->setTimerMs(2000);
+    float lastDegrees = 0;
+    for (int32_t t = 2000; t > -100; t -= 16) {
+      const ScoreboardItem a = numberA();
+      // The old number until the swap, the new one from then on; flat outside
+      // the turn, never past edge-on, and never a jump of more than one step.
+      EXPECT_TRUE(a.text == (t > kFlipSwapAtMs ? c.before : c.after) && a.flipDegrees <= 90.0f) << t;
+      EXPECT_EQ(a.flipDegrees > 0, t <= kFlipOutFromMs && t > kFlipInUntilMs) << t;
+      EXPECT_LE(std::fabs(a.flipDegrees - lastDegrees), 16 * kFlipDegreesPerMs + 1e-3f) << t;
+      lastDegrees = a.flipDegrees;
+      score->update(16);
+    }
+    score->setTimerMs(kFlipSwapAtMs);
+    EXPECT_TRUE(numberA().text == c.after && std::fabs(numberA().flipDegrees - 90) < 1e-3f);
+  }
+  // The countdown runs on below zero but never wraps round to a long display.
   score->setTimerMs(std::numeric_limits<int32_t>::min() + 5);
   score->update(16);
   EXPECT_EQ(score->timerMs(), std::numeric_limits<int32_t>::min());
 }
 
-// --- The rounded panel ---
-
-double triangleArea(const PanelPoint& a, const PanelPoint& b, const PanelPoint& c) {
-  return std::abs((b.x - a.x) * (c.y - a.y) - (c.x - a.x) * (b.y - a.y)) * 0.5;
-}
-
-TEST(RoundedPanelTest, CoversTheRectangleLessWhatTheRoundedCornersCut) {
-  const RoundedPanel panel(512, 128, 0, 0, 0, 0.5f, 30, 4, 512, 384);
-  const auto points = panel.triangles();
-  ASSERT_EQ(points.size() % 3, 0u);
-  double area = 0;
-  for (size_t i = 0; i < points.size(); i += 3) {
-    const double piece = triangleArea(points[i], points[i + 1], points[i + 2]);
-    EXPECT_GT(piece, 0) << i;
-    area += piece;
-    for (size_t k = i; k < i + 3; ++k) {
-      EXPECT_LE(std::abs(points[k].x), 256.0f + 1e-3f);
-      EXPECT_LE(std::abs(points[k].y), 64.0f + 1e-3f);
+// How many of the triangles hold (x, y) strictly inside.
+int coverCount(const std::vector<PanelPoint>& p, float x, float y) {
+  int count = 0;
+  for (size_t i = 0; i + 2 < p.size(); i += 3) {
+    int onTheLeft = 0;
+    for (size_t k = 0; k < 3; ++k) {
+      const PanelPoint &a = p[i + k], &b = p[i + (k + 1) % 3];
+      onTheLeft += (b.x - a.x) * (y - a.y) > (b.y - a.y) * (x - a.x) ? 1 : 0;
     }
+    count += onTheLeft % 3 == 0 ? 1 : 0;
   }
-  // Each corner: a 30 x 30 square replaced by four triangles of a fan.
-  const double fan = 4 * 0.5 * 30 * 30 * std::sin(std::numbers::pi / 8);
-  EXPECT_NEAR(area, 512.0 * 128 - 4 * (30.0 * 30 - fan), 0.5);
+  return count;
 }
 
-TEST(RoundedPanelTest, EachCornerFanStartsAtItsOwnQuarter) {
-  const RoundedPanel panel(200, 100, 0, 0, 0, 0.5f, 30, 4, 0, 0);
-  const auto points = panel.triangles();
-  ASSERT_EQ(points.size(), 3u * (6 + 16));
-  // After the three rectangles come the fans: corner (+x, +y) from angle 0,
-  // (-x, +y) from a quarter turn, and so on.
-  const PanelPoint firstEdges[4] = {{100, 20}, {-70, 50}, {-100, -20}, {70, -50}};
-  for (int corner = 0; corner < 4; ++corner) {
-    const PanelPoint& edge = points[18 + static_cast<size_t>(corner) * 12 + 1];
-    EXPECT_NEAR(edge.x, firstEdges[corner].x, 1e-3) << corner;
-    EXPECT_NEAR(edge.y, firstEdges[corner].y, 1e-3) << corner;
-  }
-}
-
-TEST(RoundedPanelTest, ARadiusTooLargeForThePanelStaysInsideIt) {
-  const RoundedPanel panel(100, 40, 0, 0, 0, 1, 30, 4, 0, 0);
-  for (const auto& p : panel.triangles()) {
-    EXPECT_LE(std::abs(p.x), 50.0f + 1e-3f);
-    EXPECT_LE(std::abs(p.y), 20.0f + 1e-3f);
+TEST(RoundedPanelTest, TrianglesCoverTheRoundedRectangleExactlyOnce) {
+  // Width, height, corner radius, segments a corner. The third radius is too
+  // large and is taken as half the height; no segments cut the corners square.
+  const float panels[][4] = {{512, 128, 30, 4}, {200, 100, 30, 4}, {100, 40, 30, 4}, {200, 100, 30, 0}};
+  for (const auto& p : panels) {
+    const auto points = RoundedPanel(p[0], p[1], 0, 0, 0, 0.5f, p[2], int32_t(p[3]), 512, 384).triangles();
+    const float halfW = p[0] / 2, halfH = p[1] / 2, round = p[3] > 0 ? std::min({p[2], halfW, halfH}) : 0;
+    for (float x = -halfW - 3.3f; x < halfW + 5; x += 6.7f) {
+      for (float y = -halfH - 3.3f; y < halfH + 5; y += 6.1f) {
+        // Between a corner fan's chords and its arc either answer is right.
+        const float cornerX = std::fabs(x) - (halfW - round), cornerY = std::fabs(y) - (halfH - round);
+        if (cornerX > 0 && cornerY > 0 && std::hypot(cornerX, cornerY) > 0.95f * round) continue;
+        const bool outside = std::fabs(x) > halfW || std::fabs(y) > halfH;
+        EXPECT_EQ(coverCount(points, x, y), outside ? 0 : 1) << p[0] << " x " << p[1] << ": " << x << ", " << y;
+      }
+    }
   }
 }
 

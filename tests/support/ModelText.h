@@ -6,7 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
+#include <cmath>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -37,13 +40,25 @@ struct LoadedModel {
   }
 };
 
-inline LoadedModel loadAse(const std::string& text, const std::string& path = "models/test.ASE") {
+// Reads model text, or with `fromFile` the file at `path` and then the clip
+// files `clips`.
+inline LoadedModel loadAse(const std::string& text, const std::string& path = "models/test.ASE",
+                           bool fromFile = false, const std::vector<std::string>& clips = {}) {
   LoadedModel loaded;
   loaded.reader = std::make_unique<AseReader>(path, loaded.textures);
   testing::internal::CaptureStdout();
-  loaded.model = loaded.reader->loadText(text);
+  loaded.model = fromFile ? loaded.reader->load() : loaded.reader->loadText(text);
+  for (const std::string& clip : clips) loaded.reader->loadAnimation(clip);
   loaded.output = testing::internal::GetCapturedStdout();
   return loaded;
+}
+
+// Every object of the tree below `node`, depth first.
+inline void forEachObject(const SceneNode& node, const std::function<void(const SceneObject&)>& visit) {
+  for (const auto& child : node.children()) {
+    if (const auto* object = dynamic_cast<const SceneObject*>(child.get())) visit(*object);
+    forEachObject(*child, visit);
+  }
 }
 
 // The file's Z-up space to the game's Y-up space: (x, y, z) -> (x, z, -y).
@@ -109,7 +124,8 @@ inline std::string meshBlock(const std::vector<std::string>& vertices, const std
   return text + extra + " }\n";
 }
 
-inline std::string triangle(const std::string& a, const std::string& b, const std::string& c) {
+inline std::string triangle(const std::string& a = "0 0 0", const std::string& b = "1 0 0",
+                            const std::string& c = "0 1 0") {
   return meshBlock({a, b, c}, {{0, 1, 2}});
 }
 
@@ -132,24 +148,14 @@ inline std::string replaced(std::string text, const std::string& from, const std
   return text.replace(at, from.size(), to);
 }
 
-// The line of the first `part` in `text`, counted from 1 as messages count.
-inline int lineOf(const std::string& text, const std::string& part) {
-  const size_t at = text.find(part);
-  EXPECT_NE(at, std::string::npos) << part;
-  return 1 +
-         static_cast<int>(std::count(text.begin(), text.begin() + static_cast<long>(std::min(at, text.size())), '\n'));
-}
-
 inline void expectNear(const Vector3& actual, const Vector3& expected, float tolerance = 1e-4f) {
-  EXPECT_NEAR(actual.x, expected.x, tolerance);
-  EXPECT_NEAR(actual.y, expected.y, tolerance);
-  EXPECT_NEAR(actual.z, expected.z, tolerance);
+  EXPECT_NEAR(distance(actual, expected), 0.0f, tolerance) << "(" << actual.x << ", " << actual.y << ", " << actual.z
+                                                          << ") for (" << expected.x << ", " << expected.y << ", "
+                                                          << expected.z << ")";
 }
 
 inline void expectNear(const Quaternion& actual, const Quaternion& expected, float tolerance = 1e-6f) {
-  EXPECT_NEAR(actual.x, expected.x, tolerance);
-  EXPECT_NEAR(actual.y, expected.y, tolerance);
-  EXPECT_NEAR(actual.z, expected.z, tolerance);
+  expectNear(Vector3(actual.x, actual.y, actual.z), Vector3(expected.x, expected.y, expected.z), tolerance);
   EXPECT_NEAR(actual.w, expected.w, tolerance);
 }
 
@@ -157,10 +163,19 @@ inline void expectNear(const Matrix& actual, const Matrix& expected, float toler
   for (int i = 0; i < 16; ++i) EXPECT_NEAR(actual[i], expected[i], tolerance) << "element " << i;
 }
 
-inline size_t lineCount(const std::string& output) {
-  return static_cast<size_t>(std::count(output.begin(), output.end(), '\n'));
+// Numbers and points as text, rounded to 1e-4: a list compared in one line.
+inline std::string numbersText(const std::vector<float>& numbers) {
+  std::ostringstream text;
+  for (float v : numbers) text << (text.tellp() > 0 ? " " : "") << std::round(v * 1e4f) / 1e4f + 0.0f;
+  return text.str();
 }
 
-inline bool contains(const std::string& output, const std::string& part) {
-  return output.find(part) != std::string::npos;
+inline std::string pointsText(const std::vector<Vector3>& points) {
+  std::string text;
+  for (const Vector3& p : points) text += (text.empty() ? "(" : " (") + numbersText({p.x, p.y, p.z}) + ")";
+  return text;
+}
+
+inline size_t lineCount(const std::string& output) {
+  return static_cast<size_t>(std::count(output.begin(), output.end(), '\n'));
 }

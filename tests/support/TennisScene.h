@@ -1,0 +1,40 @@
+#pragma once
+// What the tennis suites share: the game's fixed step, a scene made without
+// OpenGL and the comparison of two saved ball flights.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+
+#include "engine/Matrix.h"
+#include "engine/Scene.h"
+#include "engine/Vector3.h"
+#include "tennis/Pelota.h"
+
+inline constexpr uint32_t kStep = 16;
+// A heading along x: +x for a positive quarter turn, -x for a negative one.
+inline constexpr float kQuarterTurn = 1.5707964f;
+
+// Steps a ball or a player as the scene does: its tree, under the identity.
+template <typename Node>
+void step(Node& node, int steps = 1) {
+  for (int i = 0; i < steps; ++i) node.updateTree(kStep, Matrix(), 0);
+}
+
+inline std::shared_ptr<Scene> makeScene() {
+  testing::internal::CaptureStdout();  // no OpenGL here: the scene says so
+  auto scene = std::make_shared<Scene>();
+  testing::internal::GetCapturedStdout();
+  return scene;
+}
+
+inline bool sameFlight(const BallFlight& a, const BallFlight& b) {
+  return a.transform == b.transform && a.startHeight == b.startHeight && a.verticalSpeed == b.verticalSpeed &&
+         a.startX == b.startX && a.startZ == b.startZ && a.elapsedMs == b.elapsedMs && a.landingMs == b.landingMs &&
+         a.heading == b.heading && a.horizontalSpeed == b.horizontalSpeed && a.bounceCount == b.bounceCount &&
+         a.lastBounce == b.lastBounce && a.descending == b.descending && a.hits == b.hits &&
+         a.stoppedByNet == b.stoppedByNet;
+}
+
+inline bool finite(const Vector3& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
