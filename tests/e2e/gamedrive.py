@@ -236,7 +236,7 @@ class Picture:
         for name, (brown, navy) in outlines.items():
             # Players and stands behind the pause screen may tinge the box of
             # a normal item, but its own navy outline dominates.
-            if name != found and brown >= STRAY_OUTLINE_PIXELS and (navy < brown or not clear):
+            if name != found and brown >= STRAY_OUTLINE_PIXELS and navy < brown:
                 return None
         return found
 
