@@ -1,8 +1,9 @@
-// The menus driven through the keyboard tables, as the players drive them,
-// with fonts and pictures that are only recorded, never decoded.
+// The keyboard tables, and the menus driven through them as the players drive
+// them, with fonts and pictures that are only recorded, never decoded.
 
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -10,24 +11,63 @@
 #include "app/Language.h"
 #include "app/MatchSetup.h"
 #include "app/Menu.h"
-#include "support/TempDirectory.h"
+#include "engine/TextureFactory.h"
 
 namespace {
 
 std::string label(int index) { return "T" + std::to_string(index); }
 
-class MenuTest : public ::testing::Test {
+class KeyboardTest : public ::testing::Test {
+ protected:
+  void SetUp() override { releaseAllKeys(); }
+  void TearDown() override { releaseAllKeys(); }
+};
+
+TEST_F(KeyboardTest, HeldKeyIsReportedOnceUntilReleasedAndReleaseFreesBothCases) {
+  pressCharacterKey('M');
+  EXPECT_TRUE(isKeyDown(77));
+  EXPECT_FALSE(isKeyDown(109));  // case matters for presses
+  EXPECT_TRUE(wasKeyPressed('M'));
+  pressCharacterKey('M');  // a repeated press while held
+  EXPECT_FALSE(wasKeyPressed('M'));
+  releaseCharacterKey('m');  // Shift let go first: X reports the lower case
+  EXPECT_FALSE(isKeyDown('M'));
+  EXPECT_FALSE(wasKeyPressed('M'));
+  pressCharacterKey('M');
+  EXPECT_TRUE(wasKeyPressed('M'));
+}
+
+TEST_F(KeyboardTest, SpecialKeysLiveAbove256AndCodesOutsideTheTablesNeverMatchAndNeverWrite) {
+  pressSpecialKey(101);  // GLUT_KEY_UP
+  EXPECT_TRUE(wasKeyPressed(357));
+  EXPECT_FALSE(isKeyDown(101));  // the character 'e' is another key
+  releaseSpecialKey(101);
+  EXPECT_FALSE(isKeyDown(357));
+
+  for (int code = 0; code < kSpecialKeyBase; ++code) pressCharacterKey(static_cast<unsigned char>(code));
+  for (int key = 0; kSpecialKeyBase + key < kKeyCodeCount; ++key) pressSpecialKey(key);
+  for (int code : {-1, -256, kKeyCodeCount, 9000, 2147483647, -2147483647 - 1}) {
+    EXPECT_FALSE(isKeyDown(code)) << code;
+    EXPECT_FALSE(wasKeyPressed(code)) << code;
+  }
+  pressSpecialKey(300);
+  pressSpecialKey(-400);
+  releaseSpecialKey(300);
+  EXPECT_TRUE(isKeyDown(kKeyCodeCount - 1));
+  EXPECT_TRUE(isKeyDown(0));
+}
+
+class MenuTest : public KeyboardTest {
  protected:
   void SetUp() override {
+    KeyboardTest::SetUp();
     // Every language line names its own index, so an item shows which text it is.
     std::string lines;
     for (int i = 0; i < 29; ++i) lines += label(i) + "\n";
-    folder.write("lang/XX.data", lines);
-    loadLanguage((folder.path() / "lang/XX.data").string());
+    std::istringstream in(lines);
+    readLanguage(in, "XX.data");
     matchSetup = MatchSetup{};
-    releaseAllKeys();
   }
-  void TearDown() override { releaseAllKeys(); }
 
   std::unique_ptr<Menu> menuOn(MenuScreen screen, bool inGame = false) {
     auto menu = std::make_unique<Menu>(inGame, textures);
@@ -55,7 +95,6 @@ class MenuTest : public ::testing::Test {
     return result;
   }
 
-  TempDirectory folder;
   std::shared_ptr<RecordingTextureFactory> textures = std::make_shared<RecordingTextureFactory>();
 };
 
@@ -145,18 +184,11 @@ TEST_F(MenuTest, NewMainMenuResetsTheSlotsAndDoublesNeedAllFourCharacters) {
   EXPECT_EQ(menu->screen(), StartDoubles);
 }
 
+// Each cycle comes round to where it began (slot 1: its own key set, P2);
+// "not chosen" is only where a slot starts.
 TEST_F(MenuTest, CharacterAndControllerCyclesComeRoundAndLabelsOutsideTheTablesAreEmpty) {
   const auto menu = menuOn(PlayerSelect);
-  press(*menu, "e");  // slot 1, on the second key set
-  for (int pressed = 1; pressed <= 5; ++pressed) {  // "not chosen" is only where a slot starts
-    press(*menu, "e");
-    EXPECT_EQ(matchSetup.slots[1].character, (pressed - 1) % kCharacterCount + 1);
-  }
-  press(*menu, "d");
-  for (int pressed = 1; pressed <= 10; ++pressed) {
-    press(*menu, "e");
-    EXPECT_EQ(matchSetup.slots[1].controller, (pressed + 1) % kControllerCount);
-  }
+  press(*menu, "e" + std::string(kCharacterCount + 1, 'e') + "d" + std::string(kControllerCount, 'e'));
   EXPECT_EQ(menu->characterLabel(matchSetup.slots[1].character), "VAZUVODOD");
   EXPECT_EQ(menu->controllerLabel(matchSetup.slots[1].controller), "P2 KEYS");
   EXPECT_EQ(matchSetup.slots[0].character, kNoCharacter);  // only the edited slot changes

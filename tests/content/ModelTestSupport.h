@@ -1,7 +1,6 @@
 #pragma once
-// Helpers of the tests of the generated data: the run folder, its files read
-// whole, its models read once with the game's reader (with the clip files
-// the game reads beside them), and assimp's reading of the same text.
+// Helpers of the tests of the generated data: the run folder, its files and
+// models, and assimp's reading of the same text.
 
 #include <assimp/scene.h>
 #include <gtest/gtest.h>
@@ -35,20 +34,27 @@ inline std::string readFile(const std::filesystem::path& file) {
 // whole test program: the tests only pose it.
 inline LoadedModel& runModel(const std::string& relative) {
   static std::map<std::string, LoadedModel> cache;
-  auto found = cache.find(relative);
-  if (found != cache.end()) return found->second;
+  const auto [found, fresh] = cache.try_emplace(relative);
+  if (!fresh) return found->second;
   const std::filesystem::path file = runFolder() / relative;
   std::vector<std::string> clips;
   for (const std::string& clip : gameClipFilesFor(file.filename().string())) {
     clips.push_back((file.parent_path() / clip).string());
   }
-  return cache.emplace(relative, loadAse("", file.string(), true, clips)).first->second;
+  return found->second = loadAse("", file.string(), true, clips);
 }
 
 inline std::vector<Vector3> worldPoints(const SceneObject& object) {
   std::vector<Vector3> points;
   for (const Vector3& v : object.vertices()) points.push_back(transformPoint(v, object.worldMatrix()));
   return points;
+}
+
+// A node's own world: a bone's (and a skin's) world matrix carries its
+// pivot, the inverse of its bind transform, taken off here.
+inline Matrix placement(const SceneObject& object) {
+  const auto* bone = dynamic_cast<const BoneObject*>(&object);
+  return bone ? multiply(inverse(bone->pivot()), object.worldMatrix()) : object.worldMatrix();
 }
 
 // The faces of the model's rigid meshes (not bones, skins or cameras) by

@@ -8,7 +8,6 @@
 #include <IL/ilut.h>
 
 #include <cstdlib>
-#include <filesystem>
 #include <ostream>
 
 namespace {
@@ -60,8 +59,7 @@ void startOnce() {
 }  // namespace
 
 bool GlTestContext::start(std::string& whyNot) {
-  static const bool once = (startOnce(), true);
-  (void)once;
+  [[maybe_unused]] static const bool once = (startOnce(), true);
   whyNot = failure;
   return started;
 }
@@ -73,10 +71,13 @@ void GlTestContext::beginOverlayFrame() {
   glViewport(0, 0, kWidth, kHeight);
   glClearColor(0, 0, 0, 1);
   glClear(GL_COLOR_BUFFER_BIT);
-  glDisable(GL_DEPTH_TEST);
-  glDisable(GL_LIGHTING);
-  glDisable(GL_TEXTURE_2D);
-  glDisable(GL_BLEND);
+  for (GLenum state : {GL_CULL_FACE, GL_LIGHTING, GL_DEPTH_TEST, GL_BLEND, GL_TEXTURE_2D}) glDisable(state);
+  for (GLenum array : {GL_VERTEX_ARRAY, GL_NORMAL_ARRAY, GL_TEXTURE_COORD_ARRAY}) glDisableClientState(array);
+  glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+  glDepthRange(0.0, 1.0);
+  glDepthFunc(GL_LESS);
+  glLineWidth(1.0f);
+  glBindTexture(GL_TEXTURE_2D, 0);
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
   for (GLenum matrix : {GL_TEXTURE, GL_PROJECTION, GL_MODELVIEW}) {
     glMatrixMode(matrix);
@@ -103,11 +104,6 @@ void expectPixels(std::initializer_list<Probe> probes, int tolerance) {
   for (const Probe& p : probes) {
     EXPECT_TRUE(colourNear(GlTestContext::pixel(p.x, p.y), p.colour, tolerance)) << "at (" << p.x << ", " << p.y << ")";
   }
-}
-
-std::string runPath(const std::string& relative) {
-  const char* run = std::getenv("ZUMBOLO_RUN_DIR");
-  return run ? (std::filesystem::path(run) / relative).string() : relative;
 }
 
 ::testing::AssertionResult colourNear(const Rgba& got, const Rgba& want, int tolerance) {

@@ -1,14 +1,9 @@
 #pragma once
-// The one OpenGL context of the GL test program. freeglut can be started only
-// once per process and ends the process (exit(1)) when started without a
-// display, so the first test that asks creates a hidden window and every
-// later test shares it. Libraries start in the game's order: window, GLEW,
-// then DevIL, ILU and ILUT's OpenGL renderer.
-//
-// Tests draw into a 1024 x 768 offscreen framebuffer with a depth buffer,
-// by default with the projection of the scene's 2D pass (one overlay unit =
-// one pixel, y up), so reading pixels back never depends on the window being
-// mapped or on its size.
+// The one OpenGL context of the GL test program. freeglut starts only once per
+// process, so the first test creates a hidden window that later tests share;
+// libraries start in the game's order: window, GLEW, DevIL, ILU, ILUT. Tests
+// draw into a 1024 x 768 offscreen framebuffer with a depth buffer, so that
+// reading pixels back never depends on the window being mapped or its size.
 
 #include <gtest/gtest.h>
 
@@ -28,17 +23,15 @@ class GlTestContext {
   // `whyNot`) when there is no display or no usable OpenGL.
   static bool start(std::string& whyNot);
   static void bindTarget();
-  // Clears the offscreen picture to opaque black and sets up the overlay
-  // state: no depth test, no lighting, texturing and blending off, identity
-  // texture and model-view matrices.
+  // Clears the offscreen picture to opaque black and undoes whatever the
+  // last test left: no culling, depth test, lighting, texturing, blending or
+  // client arrays, filled polygons, the full depth range, identity texture
+  // and model-view matrices, and the projection of the scene's 2D pass (one
+  // overlay unit = one pixel, y up).
   static void beginOverlayFrame();
   // The pixel at (x, y) of the offscreen picture, y counted from the bottom.
   static Rgba pixel(int x, int y);
 };
-
-// A path in the game's run folder (ZUMBOLO_RUN_DIR), which holds the data
-// the build generates and copies: fonts, pictures, languages, shaders.
-std::string runPath(const std::string& relative);
 
 // Fills the rectangle from (x0, y0) to (x1, y1) with a flat colour.
 void fillRect(float x0, float y0, float x1, float y1, Rgba colour);

@@ -10,7 +10,7 @@
 #include "engine/Animation.h"
 #include "engine/Camera.h"
 
-void SceneFrame::begin(Rgba background, int width, int height) {
+void beginSceneFrame(Rgba background, int width, int height) {
   GlTestContext::bindTarget();
   glViewport(0, 0, GlTestContext::kWidth, GlTestContext::kHeight);
   glClearColor(background.r / 255.0f, background.g / 255.0f, background.b / 255.0f, 1.0f);
@@ -34,18 +34,6 @@ void SceneFrame::begin(Rgba background, int width, int height) {
   glLightfv(GL_LIGHT0, GL_SPECULAR, none);
   glLightfv(GL_LIGHT0, GL_POSITION, towardsTheScene);
   glLightModelfv(GL_LIGHT_MODEL_AMBIENT, none);
-}
-
-void SceneFrame::end() {
-  for (GLenum state : {GL_CULL_FACE, GL_LIGHTING, GL_DEPTH_TEST, GL_BLEND, GL_TEXTURE_2D}) glDisable(state);
-  for (GLenum array : {GL_VERTEX_ARRAY, GL_NORMAL_ARRAY, GL_TEXTURE_COORD_ARRAY}) glDisableClientState(array);
-  glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-  glDepthRange(0.0, 1.0);
-  glDepthFunc(GL_LESS);
-  glLineWidth(1.0f);
-  glBindTexture(GL_TEXTURE_2D, 0);
-  glColor4f(1, 1, 1, 1);
-  glViewport(0, 0, GlTestContext::kWidth, GlTestContext::kHeight);
 }
 
 std::unique_ptr<Scene> sceneWithEye() {
@@ -78,19 +66,11 @@ std::shared_ptr<SceneObject> sphereObject(const std::string& name, float radius,
   }
   std::vector<Face> faces;
   const auto at = [slices](int i, int j) { return uint32_t(i * slices + (j % slices)); };
-  const auto addOutward = [&](uint32_t a, uint32_t b, uint32_t c) {
-    const Vector3 n = cross(vertices[b] - vertices[a], vertices[c] - vertices[a]);
-    if (length(n) < 1e-6f) return;  // the poles' slivers
-    if (dot(n, vertices[a]) > 0) {
-      faces.emplace_back(a, b, c);
-    } else {
-      faces.emplace_back(a, c, b);
-    }
-  };
   for (int i = 0; i < stacks; ++i) {
     for (int j = 0; j < slices; ++j) {
-      addOutward(at(i, j), at(i + 1, j), at(i + 1, j + 1));
-      addOutward(at(i, j), at(i + 1, j + 1), at(i, j + 1));
+      // Wound outwards; the slivers of no area at the poles are left out.
+      if (i + 1 < stacks) faces.emplace_back(at(i, j), at(i + 1, j + 1), at(i + 1, j));
+      if (i > 0) faces.emplace_back(at(i, j), at(i, j + 1), at(i + 1, j + 1));
     }
   }
   auto object = std::make_shared<SceneObject>(name);
@@ -100,10 +80,14 @@ std::shared_ptr<SceneObject> sphereObject(const std::string& name, float radius,
   return object;
 }
 
-void placeAt(SceneObject& object, float x, float y, float z) {
+std::shared_ptr<SceneObject> placed(std::shared_ptr<SceneObject> object, float x, float y, float z,
+                                    const std::shared_ptr<Material>& material) {
   auto clip = std::make_shared<Animation>(1, 16);
   clip->setMatrix(translate(Matrix(), x, y, z));
-  object.animator().addAnimation(clip);
+  object->animator().addAnimation(clip);
+  object->setMaterial(material);
+  material->addObject(object);
+  return object;
 }
 
 std::shared_ptr<Material> diffuseMaterial(const Vector3& rgb, std::shared_ptr<Material> material) {
@@ -112,11 +96,6 @@ std::shared_ptr<Material> diffuseMaterial(const Vector3& rgb, std::shared_ptr<Ma
   material->setDiffuse(rgb);
   material->setSpecular({0, 0, 0});
   return material;
-}
-
-void useMaterial(const std::shared_ptr<SceneObject>& object, const std::shared_ptr<Material>& material) {
-  object->setMaterial(material);
-  material->addObject(object);
 }
 
 std::shared_ptr<Model> modelOf(const std::vector<std::shared_ptr<SceneObject>>& objects,

@@ -1,12 +1,8 @@
 #pragma once
 // What the scene's pixel tests share: the game's fixed OpenGL state with a
-// light chosen so that lit colours are predictable, and small meshes and
-// models placed where a camera at the origin sees them.
-//
-// The light shines along the view direction with diffuse and ambient 1 and
-// no global ambient: a surface facing the camera shows its material's
-// diffuse colour exactly, and a material with only an ambient colour shows
-// that colour flat, whatever the angle.
+// light along the view direction (diffuse and ambient 1, no global ambient),
+// so that a surface facing the camera shows its material's diffuse colour
+// exactly and an ambient-only material shows flat; and small models.
 
 #include <memory>
 #include <string>
@@ -16,15 +12,9 @@
 #include "engine/Scene.h"
 #include "support/TempDirectory.h"
 
-class SceneFrame {
- public:
-  // Binds the offscreen target, sets a width x height viewport at its
-  // corner, clears colour and depth, and sets the fixed state and the light.
-  static void begin(Rgba background, int width = GlTestContext::kWidth, int height = GlTestContext::kHeight);
-  // Leaves the state the other GL tests start from: no culling, no lighting,
-  // no client arrays, filled polygons, full depth range, no texture.
-  static void end();
-};
+// Binds the offscreen target, sets a width x height viewport at its corner,
+// clears colour and depth, and sets the fixed state and the light.
+void beginSceneFrame(Rgba background, int width = GlTestContext::kWidth, int height = GlTestContext::kHeight);
 
 // The middle of the offscreen picture, where a camera at the origin looks.
 constexpr int kCentreX = GlTestContext::kWidth / 2;
@@ -38,26 +28,23 @@ class ScenePixelTestBase : public GlTest {
  protected:
   void SetUp() override {
     GlTest::SetUp();
-    if (!HasFatalFailure()) SceneFrame::begin(kBackground);
+    if (!HasFatalFailure()) beginSceneFrame(kBackground);
   }
-  void TearDown() override { SceneFrame::end(); }
   static constexpr Rgba kBackground{0, 0, 0, 255};
 };
 
 // A square of side 2 * half in its XY plane, facing +z, with texture
-// coordinates 0..1; a sphere of `radius` around its origin, faces wound
-// outwards.
+// coordinates 0..1; a sphere of `radius` around its origin.
 std::shared_ptr<SceneObject> squareObject(const std::string& name, float half);
 std::shared_ptr<SceneObject> sphereObject(const std::string& name, float radius, int slices, int stacks);
 // Gives the object a one-frame clip whose base matrix puts it at (x, y, z),
-// so that the scene's update places it as a loaded model's mesh is placed.
-void placeAt(SceneObject& object, float x, float y, float z);
+// so that the scene's update places it as a loaded model's mesh is placed,
+// and links it and `material` both ways, as the model reader does.
+std::shared_ptr<SceneObject> placed(std::shared_ptr<SceneObject> object, float x, float y, float z,
+                                    const std::shared_ptr<Material>& material);
 // A material that shows `rgb` on a surface facing the camera (diffuse only).
 std::shared_ptr<Material> diffuseMaterial(const Vector3& rgb, std::shared_ptr<Material> material = nullptr);
-// Links object and material both ways, as the model reader does.
-void useMaterial(const std::shared_ptr<SceneObject>& object, const std::shared_ptr<Material>& material);
-// A model holding the given objects under one root, with the materials in
-// the order given.
+// A model holding the given objects under one root, and the materials.
 std::shared_ptr<Model> modelOf(const std::vector<std::shared_ptr<SceneObject>>& objects,
                                const std::vector<std::shared_ptr<Material>>& materials);
 // A white 4 x 4 texture with the given alpha (255: no alpha channel at all).

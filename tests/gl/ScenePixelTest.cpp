@@ -1,16 +1,8 @@
-// The scene's passes drawn for real and read back: opaque surfaces come
-// before blended ones, blended surfaces blend farthest first whatever order
-// they were added in, an effect shows at its place until its clip has run
-// once, the cartoon outline is a thin black ring just outside a silhouette
-// that leaves the next material the state it expects, and the overlay pass
-// fills the viewport whatever the window's size, in the order added, with a
-// fade that uncovers the picture as its alpha runs from 1 to 0.
-//
-// A camera at the origin looks down -z at squares 500 to 600 units away;
-// with the test light a square facing it shows its diffuse colour exactly,
-// and an alpha texture of 128 lets half of what is behind show through.
-// 200 units aside at 500 away lie 0.4 / tan(22.5 degrees) of the 384-pixel
-// half-height from the centre.
+// The scene's passes drawn for real and read back. A camera at the origin
+// looks down -z at squares 500 to 600 units away; with the test light a
+// square facing it shows its diffuse colour exactly, and an alpha texture of
+// 128 lets half of what is behind show through. 200 units aside at 500 away
+// lie 0.4 / tan(22.5 degrees) of the 384-pixel half-height from the centre.
 
 #include "engine/Scene.h"
 
@@ -18,11 +10,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 
 #include "SceneFrame.h"
 #include "TestImages.h"
 #include "app/Window.h"
-#include "engine/Camera.h"
 #include "engine/ScreenFade.h"
 #include "engine/ToonMaterial.h"
 
@@ -38,21 +30,13 @@ class ScenePixelTest : public ScenePixelTestBase {
     scene = sceneWithEye();
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");  // with a window the scene is built silently
   }
-  // A square of the given half size at (x, y, z) in `material`.
-  std::shared_ptr<SceneObject> square(float half, float x, float y, float z, const std::shared_ptr<Material>& material) {
-    auto object = squareObject("square", half);
-    placeAt(*object, x, y, z);
-    useMaterial(object, material);
-    return object;
+  static std::shared_ptr<SceneObject> square(float half, float x, float y, float z,
+                                             const std::shared_ptr<Material>& material) {
+    return placed(squareObject("square", half), x, y, z, material);
   }
-  std::shared_ptr<Material> halfAlpha(const Vector3& rgb) {
-    auto material = diffuseMaterial(rgb);
-    material->setTexture(whiteTexture(folder, 128));
-    return material;
-  }
-  void frame(Rgba background = kBackground) {
-    SceneFrame::begin(background);
-    scene->update(16);
+  void frame(Rgba background = kBackground, uint32_t stepMs = 16) {
+    beginSceneFrame(background);
+    scene->update(stepMs);
     scene->draw();
   }
 
@@ -65,8 +49,9 @@ TEST_F(ScenePixelTest, OpaqueSurfacesShowUnblendedBehindTransparentOnesThatBlend
   // farther; only the pass order can put the opaque wall into the picture
   // before them. Blue over green over red at the centre; green over red
   // beside the near one; the red wall and the opaque textured poster alone.
-  auto nearGlass = halfAlpha({0, 0, 1}), farGlass = halfAlpha({0, 1, 0}), wall = diffuseMaterial({1, 0, 0});
+  auto nearGlass = diffuseMaterial({0, 0, 1}), farGlass = diffuseMaterial({0, 1, 0}), wall = diffuseMaterial({1, 0, 0});
   auto poster = diffuseMaterial({0, 0, 1});
+  for (const auto& glass : {nearGlass, farGlass}) glass->setTexture(whiteTexture(folder, 128));
   poster->setTexture(whiteTexture(folder, 255));
   ASSERT_TRUE(nearGlass->hasAlphaTexture() && !poster->hasAlphaTexture());
   scene->addModel(modelOf({square(100, 0, 0, -500, nearGlass), square(150, 0, 0, -550, farGlass),
@@ -83,36 +68,24 @@ TEST_F(ScenePixelTest, AnEffectShowsAtItsPlacementUntilItsClipHasRunOnceAndIsThe
   effect->root->addAnimation(500);
   scene->spawnEffect(scene->addEffectTemplate(effect), translate(Matrix(), 200, 0, -500));
   for (int age = 100; age <= 600; age += 100) {
-    SceneFrame::begin(kBackground);
-    scene->update(100);
-    scene->draw();
+    frame(kBackground, 100);
     expectPixels({{kCentreX + kAside200, kCentreY, age <= 500 ? kGreen : kBackground},
                   {kCentreX, kCentreY, kBackground}}, 8);
     EXPECT_EQ(scene->effects().size(), age <= 500 ? 1u : 0u) << "at " << age << " ms";
   }
 }
 
-// --- The cartoon outline -------------------------------------------------------
-
-bool isBlack(const Rgba& c) { return c.r < 64 && c.g < 64 && c.b < 64; }
-
 // A red sphere of radius 100 at 500 units, lit flat (ambient colour only):
 // its silhouette's angular radius is asin(0.2), which is
 // tan(asin(0.2)) / tan(22.5 degrees) of the 384-pixel half-height.
 TEST_F(ScenePixelTest, ACartoonSilhouetteHasAThinBlackRingJustOutsideAndNoBlackInside) {
-  auto toon = std::make_shared<ToonMaterial>();
+  auto toon = diffuseMaterial({0, 0, 0}, std::make_shared<ToonMaterial>());
   toon->setAmbient({1, 0, 0});
-  toon->setDiffuse({0, 0, 0});
-  toon->setSpecular({0, 0, 0});
-  auto sphere = sphereObject("Cabeza", 100, 48, 24);
-  placeAt(*sphere, 0, 0, -500);
-  useMaterial(sphere, toon);
-  scene->addModel(modelOf({sphere}, {toon}));
+  scene->addModel(modelOf({placed(sphereObject("Cabeza", 100, 48, 24), 0, 0, -500, toon)}, {toon}));
   frame(kWhite);
   const double r = std::tan(std::asin(0.2)) / std::tan(22.5 * M_PI / 180.0) * kCentreY;
   // Along rows and columns from all four sides, through the centre and off
-  // it, so that the ring is crossed at several angles. (A walk along a
-  // diagonal could step between the pixels of a one-pixel staircase.)
+  // it; a diagonal walk could step between the pixels of a staircase.
   const int right = GlTestContext::kWidth - 1, top = GlTestContext::kHeight - 1;
   const struct {
     int x, y, dx, dy;
@@ -127,7 +100,7 @@ TEST_F(ScenePixelTest, ACartoonSilhouetteHasAThinBlackRingJustOutsideAndNoBlackI
       y += w.dy;
     }
     int blackRun = 0;
-    for (; isBlack(pixel(x, y)); x += w.dx, y += w.dy) ++blackRun;
+    for (; colourNear(pixel(x, y), kBlack, 63); x += w.dx, y += w.dy) ++blackRun;
     // Two pixels across the ring, a little more where it is crossed aslant;
     // its inner edge is the silhouette.
     EXPECT_GE(blackRun, 1);
@@ -143,9 +116,10 @@ TEST_F(ScenePixelTest, ACartoonSilhouetteHasAThinBlackRingJustOutsideAndNoBlackI
   }
 }
 
-TEST_F(ScenePixelTest, TheOutlinePassLeavesTheStateTheScenesPassesExpectAndTheNextMaterialsBackFacesFilled) {
-  // An empty toon material draws nothing and leaves its state.
-  glPolygonMode(GL_BACK, GL_POINT);  // an unusual mode, so that its restoring shows
+TEST_F(ScenePixelTest, TheOutlinePassLeavesTheStateTheScenesPassesExpect) {
+  // An unusual back face mode and depth test, so that their restoring shows;
+  // an empty material still runs the whole outline pass.
+  glPolygonMode(GL_BACK, GL_POINT);
   glDepthFunc(GL_LEQUAL);
   ToonMaterial empty;
   empty.apply();
@@ -160,33 +134,7 @@ TEST_F(ScenePixelTest, TheOutlinePassLeavesTheStateTheScenesPassesExpectAndTheNe
   EXPECT_TRUE(depthRange[0] == 0 && depthRange[1] == 1 && cullFaceMode == GL_BACK);
   EXPECT_TRUE(glIsEnabled(GL_LIGHTING) && glIsEnabled(GL_CULL_FACE));
   EXPECT_TRUE(colourNear(pixel(kCentreX, kCentreY), kBackground, 0));
-  glPolygonMode(GL_BACK, GL_FILL);
-
-  // A toon sphere, then a square wound clockwise as seen from the camera:
-  // only its back shows, and only if the outline's culling is undone.
-  auto toon = std::make_shared<ToonMaterial>();
-  auto sphere = sphereObject("Cabeza", 50, 24, 12);
-  placeAt(*sphere, 150, 0, -500);
-  useMaterial(sphere, toon);
-  auto plain = diffuseMaterial({0, 0, 1});
-  auto back = square(50, -150, 0, -500, plain);
-  back->setFaces({{0, 2, 1}, {0, 3, 2}});
-  scene->addModel(modelOf({sphere, back}, {plain, toon}));
-  scene->update(16);
-  const Matrix view = scene->camera()->viewMatrix();
-  scene->camera()->applyProjection();
-  toon->apply();
-  toon->drawObjects(view);
-  glDisable(GL_CULL_FACE);  // the outline turned culling back on
-  glDisable(GL_LIGHTING);   // a back face is unlit; its fill colour is the current colour
-  glColor4f(0, 0, 1, 1);
-  plain->apply();
-  plain->drawObjects(view);
-  const int x = kCentreX - int(0.3 / 0.41421356 * kCentreY);
-  expectPixels({{x, kCentreY, kBlue}, {x + 20, kCentreY + 20, kBlue}});
 }
-
-// --- The overlay pass ----------------------------------------------------------
 
 // A flat rectangle in overlay units.
 class Patch : public Overlay {
@@ -198,7 +146,7 @@ class Patch : public Overlay {
   Rgba colour;
 };
 
-TEST_F(ScenePixelTest, TheOverlaySpaceFillsTheViewportWhateverItsSizeAndOverlaysDrawInTheOrderAdded) {
+TEST_F(ScenePixelTest, OverlaysFillTheViewportWhateverItsSizeInTheOrderAddedAndAFadeBlendsOverThem) {
   // The upper right quarter of the overlay space, and a later one over part
   // of it, in a scene without a camera.
   scene = std::make_unique<Scene>();
@@ -206,7 +154,7 @@ TEST_F(ScenePixelTest, TheOverlaySpaceFillsTheViewportWhateverItsSizeAndOverlays
   scene->addOverlay(std::make_shared<Patch>(768, 576, 1024, 768, kBlue));
   for (auto [width, height] : {std::pair{1024, 768}, {800, 600}, {320, 240}, {1000, 400}}) {
     SCOPED_TRACE(testing::Message() << width << " x " << height);
-    SceneFrame::begin(kBlack, width, height);
+    beginSceneFrame(kBlack, width, height);
     scene->draw();
     const int midX = width / 2, midY = height / 2;
     expectPixels({{midX + 2, midY + 2, kYellow}, {width - 1, height - 1, kBlue}, {midX - 3, midY - 3, kBlack},
@@ -214,42 +162,34 @@ TEST_F(ScenePixelTest, TheOverlaySpaceFillsTheViewportWhateverItsSizeAndOverlays
   }
   // The pass leaves depth test and lighting on for the next frame's 3D passes.
   EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST) && glIsEnabled(GL_LIGHTING));
-}
 
-TEST_F(ScenePixelTest, AFadeFromOneToZeroUncoversThePictureIn125StepsAndCoversItInItsColour) {
-  scene->addOverlay(std::make_shared<Patch>(0, 0, 1024, 768, kWhite));
   auto fade = std::make_shared<ScreenFade>();
   scene->addOverlay(fade);
-  const auto centre = [this] {
-    SceneFrame::begin(kBlack);
+  const auto yellowQuarter = [this] {
+    beginSceneFrame(kBlack);
     scene->draw();
-    return pixel(kCentreX, kCentreY);
+    return pixel(600, 400);
   };
-  EXPECT_TRUE(colourNear(centre(), kBlack, 4));  // a new fade is opaque black
-  fade->startFade(0, 0, 0, 0, 2.0f);
-  for (int step = 0; step < 62; ++step) scene->update(16);
-  EXPECT_TRUE(colourNear(centre(), Rgba{127, 127, 127, 255}, 6));  // a little over half the black is left
-  for (int step = 62; step < 126; ++step) scene->update(16);
-  EXPECT_TRUE(colourNear(centre(), kWhite, 0));
-  fade->startFade(0, 0, 1, 1, 0);  // no time: at once, in its own colour
-  EXPECT_TRUE(colourNear(centre(), kBlue, 4));
+  EXPECT_TRUE(colourNear(yellowQuarter(), kBlack, 4));  // a new fade is opaque black
+  fade->startFade(0, 0, 0, 0.5f, 0);  // no time: at once
+  EXPECT_TRUE(colourNear(yellowQuarter(), Rgba{128, 128, 0, 255}, 4));
+  fade->startFade(0, 0, 1, 1, 0);  // in its own colour
+  EXPECT_TRUE(colourNear(yellowQuarter(), kBlue, 4));
 }
 
 // The box of the window's reshape callback: a point maps to clip x = -1 at 0
 // and +1 at the box width, so the width is 2 / m[0], the height 2 / m[5].
 TEST_F(ScenePixelTest, TheReshapeBoxHasAShortSideOf250AndTakesZeroHeightAsOne) {
-  const struct {
-    int width, height;
-    double boxWidth, boxHeight;
-  } windows[] = {{1000, 500, 500, 250}, {300, 600, 250, 500}, {640, 0, 640 * 250, 250}};
   glMatrixMode(GL_MODELVIEW);
-  for (const auto& window : windows) {
-    reshapeWindow(window.width, window.height);
+  for (auto [width, height, boxWidth, boxHeight] :
+       {std::tuple{1000, 500, 500.0, 250.0}, {300, 600, 250.0, 500.0}, {640, 0, 640 * 250.0, 250.0}}) {
+    SCOPED_TRACE(testing::Message() << width << " x " << height);
+    reshapeWindow(width, height);
     GLdouble m[16];
     glGetDoublev(GL_MODELVIEW_MATRIX, m);
     // The driver keeps its matrices in single precision.
-    EXPECT_NEAR(2.0 / m[0], window.boxWidth, window.boxWidth * 1e-6) << window.width << " x " << window.height;
-    EXPECT_NEAR(2.0 / m[5], window.boxHeight, window.boxHeight * 1e-6) << window.width << " x " << window.height;
+    EXPECT_NEAR(2.0 / m[0], boxWidth, boxWidth * 1e-6);
+    EXPECT_NEAR(2.0 / m[5], boxHeight, boxHeight * 1e-6);
   }
   GLint viewport[4];
   glGetIntegerv(GL_VIEWPORT, viewport);

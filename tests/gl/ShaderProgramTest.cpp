@@ -1,22 +1,15 @@
-// Building shader programs from their source files: the messages of each
-// failure byte for byte (the compiler's log is fetched here on its own, with
-// the same entry points, to know what must follow the message), the cache by
-// name, the white texture 0 that untextured materials sample, and no shader
-// call at all without shader support. Then the game's cartoon shader drawn
-// for real through the scene: a lit sphere shows a few flat bands where fixed
-// function shows a smooth gradient, a textured material comes out as its lit
-// colour times its texture, and each material switches to its program and
-// the outline to fixed function. Shader calls are watched by swapping GLEW's
-// function pointers for recorders.
+// Building shader programs from their source files, and the game's cartoon
+// shader drawn for real through the scene. Shader calls are watched by
+// swapping GLEW's function pointers for recorders.
 
 #include "assets/ShaderProgram.h"
 
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
-#include <filesystem>
+#include <cstdlib>
 #include <cstring>
-#include <set>
+#include <filesystem>
 
 #include "SceneFrame.h"
 #include "TestImages.h"
@@ -28,8 +21,7 @@ namespace {
 const char* kVertexSource = "#version 110\nvarying vec3 tint;\nvoid main() { tint = gl_Normal; gl_Position = ftransform(); }\n";
 const char* kFragmentSource = "#version 110\nvarying vec3 tint;\nvoid main() { gl_FragColor = vec4(tint, 1.0); }\n";
 
-// The compiler's log for one source, read into a buffer far larger than the
-// loader's.
+// The compiler's log for one source, in a buffer far larger than the loader's.
 std::string compilerLog(GLenum stage, const std::string& source) {
   const GLhandleARB shader = glCreateShaderObjectARB(stage);
   const GLcharARB* text = source.c_str();
@@ -55,20 +47,14 @@ class ShaderProgramTest : public ScenePixelTestBase {
     if (HasFatalFailure()) return;
     savedSupport = shaderSupport;
     savedFolder = shaderFolder();
-    savedEntries = {__glewUseProgramObjectARB, __glewCreateShaderObjectARB, __glewCreateProgramObjectARB,
-                    __glewShaderSourceARB};
     ASSERT_TRUE(checkShaderSupport()) << "the virtual display's driver offers shader objects";
     setShaderFolder(folder.path().string());
   }
   void TearDown() override {
+    glewInit();  // fetches GLEW's own entry points again in place of the recorders
     glUseProgramObjectARB(0);
     shaderSupport = savedSupport;
     setShaderFolder(savedFolder);
-    __glewUseProgramObjectARB = savedEntries.use;
-    __glewCreateShaderObjectARB = savedEntries.createShader;
-    __glewCreateProgramObjectARB = savedEntries.createProgram;
-    __glewShaderSourceARB = savedEntries.source;
-    ScenePixelTestBase::TearDown();
   }
 
   // Every test names its own programs: the cache lives as long as the process.
@@ -89,7 +75,7 @@ class ShaderProgramTest : public ScenePixelTestBase {
   // starts with the texture of the first still bound.
   void drawTwice(const std::vector<std::shared_ptr<SceneObject>>& objects,
                  const std::vector<std::shared_ptr<Material>>& materials) {
-    SceneFrame::begin(kBackground);
+    beginSceneFrame(kBackground);
     scene = sceneWithEye();
     scene->addModel(modelOf(objects, materials));
     for (int frame = 0; frame < 2; ++frame) {
@@ -97,33 +83,20 @@ class ShaderProgramTest : public ScenePixelTestBase {
       scene->draw();
     }
   }
-  std::shared_ptr<SceneObject> placed(std::shared_ptr<SceneObject> object, float x, std::shared_ptr<Material> material) {
-    placeAt(*object, x, 0, -500);
-    useMaterial(object, material);
-    return object;
-  }
 
   TempDirectory folder;
   std::unique_ptr<Scene> scene;
   bool savedSupport = false;
   std::string savedFolder;
-  struct {
-    PFNGLUSEPROGRAMOBJECTARBPROC use;
-    PFNGLCREATESHADEROBJECTARBPROC createShader;
-    PFNGLCREATEPROGRAMOBJECTARBPROC createProgram;
-    PFNGLSHADERSOURCEARBPROC source;
-  } savedEntries{};
 };
 
 TEST_F(ShaderProgramTest, EachFailureGivesItsMessageWithTheCompilersLogCutToTheBufferAndIsTriedAgainLater) {
-  const std::string undeclared = "#version 110\nvoid main() { gl_FragColor = undeclaredColour; }\n";
   std::string noisy = "#version 110\nvoid main() {\n";
   for (int i = 0; i < 200; ++i) noisy += "  gl_FragColor = undeclaredColourNumber" + std::to_string(i) + ";\n";
   noisy += "}\n";
   ASSERT_GT(compilerLog(GL_FRAGMENT_SHADER_ARB, noisy).size(), size_t(kShaderLogSize));
-  // Both stages compile; the fragment stage has no main, which only the linker sees.
+  // A fragment stage without main compiles; only the linker sees it.
   const std::string noMain = "#version 110\nvec4 shade() { return vec4(1.0); }\n";
-  ASSERT_EQ(compilerLog(GL_FRAGMENT_SHADER_ARB, noMain).find("error"), std::string::npos);
   const struct {
     const char* stem;
     std::string vertex, fragment;  // empty: no file
@@ -132,7 +105,6 @@ TEST_F(ShaderProgramTest, EachFailureGivesItsMessageWithTheCompilersLogCutToTheB
   } cases[] = {
       {"missingVertex", "", kFragmentSource, "El vertex shader no compila", compilerLog(GL_VERTEX_SHADER_ARB, "")},
       {"missingFragment", kVertexSource, "", "El fragment shader no compila", compilerLog(GL_FRAGMENT_SHADER_ARB, "")},
-      {"undeclared", kVertexSource, undeclared, "El fragment shader no compila", compilerLog(GL_FRAGMENT_SHADER_ARB, undeclared)},
       {"noisy", kVertexSource, noisy, "El fragment shader no compila", compilerLog(GL_FRAGMENT_SHADER_ARB, noisy)},
       {"unlinked", kVertexSource, noMain, "El programa no se ha podido linkar adecuadamente", ""},
   };
@@ -158,9 +130,6 @@ TEST_F(ShaderProgramTest, TheSameNameGivesTheSameProgramWithoutReadingAgainAndWi
   writeSources(other, kVertexSource, kFragmentSource);
   uint32_t first = 0, second = 0, own = 0;
   EXPECT_EQ(load(name, first), "");
-  GLint type = 0;
-  glGetObjectParameterivARB(first, GL_OBJECT_TYPE_ARB, &type);
-  EXPECT_EQ(type, GL_PROGRAM_OBJECT_ARB);
   // Once a program is built, texture 0 samples white, and with a filter
   // that does not ask for the mipmaps it lacks (which would make it black).
   glBindTexture(GL_TEXTURE_2D, 0);
@@ -182,6 +151,7 @@ TEST_F(ShaderProgramTest, TheSameNameGivesTheSameProgramWithoutReadingAgainAndWi
   __glewShaderSourceARB = recordShaderSource;
   __glewUseProgramObjectARB = recordUseProgram;
   shaderCalls = 0;
+  programsUsed.clear();
   shaderSupport = false;
   for (const std::string& each : {name, uniqueName("missing"), std::string("cartoon")}) {
     EXPECT_EQ(load(each, own), "") << each;
@@ -196,7 +166,9 @@ TEST_F(ShaderProgramTest, EachMaterialSwitchesToItsProgramAndTheOutlineToNoneOnl
   __glewUseProgramObjectARB = recordUseProgram;
   auto shaded = diffuseMaterial({1, 0, 0}, std::make_shared<Material>(7));
   auto cartoon = diffuseMaterial({0, 1, 0}, std::make_shared<ToonMaterial>(9));
-  const std::vector<std::shared_ptr<SceneObject>> objects = {placed(squareObject("wall", 100), -150, shaded), placed(sphereObject("body", 50, 16, 8), 150, cartoon)};
+  const std::vector<std::shared_ptr<SceneObject>> objects = {
+      placed(squareObject("wall", 100), -150, 0, -500, shaded),
+      placed(sphereObject("body", 50, 16, 8), 150, 0, -500, cartoon)};
   for (bool support : {false, true}) {
     programsUsed.clear();
     shaderSupport = support;
@@ -217,24 +189,23 @@ size_t runsOf(const std::vector<int>& values) {
 }
 
 TEST_F(ShaderProgramTest, TheCartoonShaderShowsFlatBandsAndATexturedMaterialAsItsLitColourTimesItsTexture) {
-  setShaderFolder(runPath("shaders"));
+  setShaderFolder(std::string(std::getenv("ZUMBOLO_RUN_DIR")) + "/shaders");  // the game's own
   uint32_t cartoon = 0;
   ASSERT_EQ(load("cartoon", cartoon), "");
-  // A red sphere of radius 100 at 500 shows about 189 pixels wide; along a
-  // radius fixed function shows a gradient, the shader a few rings, the
+  // A red sphere of radius 100 at 500 shows about 189 pixels wide; where
+  // fixed function shows a gradient, the shader shows a few rings, the
   // brightest (the full lit colour) facing the light.
-  std::vector<int> reds[2], ups;
-  for (uint32_t program : {0u, cartoon}) {
-    auto material = diffuseMaterial({1, 0, 0}, std::make_shared<ToonMaterial>(program));
-    drawTwice({placed(sphereObject("Cabeza", 100, 64, 32), 0, material)}, {material});
-    for (int d = 0; d < 180; ++d) reds[program != 0].push_back(pixel(kCentreX + d, kCentreY).r);
+  auto material = diffuseMaterial({1, 0, 0}, std::make_shared<ToonMaterial>(cartoon));
+  drawTwice({placed(sphereObject("Cabeza", 100, 64, 32), 0, 0, -500, material)}, {material});
+  std::vector<int> across, up;
+  for (int d = 0; d < 180; ++d) {
+    across.push_back(pixel(kCentreX + d, kCentreY).r);
+    up.push_back(pixel(kCentreX, kCentreY + d).r);
   }
-  for (int d = 0; d < 180; ++d) ups.push_back(pixel(kCentreX, kCentreY + d).r);
-  EXPECT_GT(std::set<int>(reds[0].begin(), reds[0].end()).size(), 40u);
-  EXPECT_TRUE(runsOf(reds[1]) >= 2 && runsOf(reds[1]) <= 5) << runsOf(reds[1]);
-  EXPECT_EQ(runsOf(ups), runsOf(reds[1]));
-  for (size_t i = 1; i < reds[1].size(); ++i) ASSERT_LE(reds[1][i], reds[1][i - 1] + 2) << "at " << i;
-  EXPECT_LT(reds[1].back(), reds[1].front() - 40);
+  EXPECT_TRUE(runsOf(across) >= 2 && runsOf(across) <= 5) << runsOf(across);
+  EXPECT_EQ(runsOf(up), runsOf(across));
+  for (size_t i = 1; i < across.size(); ++i) ASSERT_LE(across[i], across[i - 1] + 2) << "at " << i;
+  EXPECT_LT(across.back(), across.front() - 40);
   EXPECT_TRUE(colourNear(pixel(kCentreX, kCentreY), kRed, 6));
 
   // 200 units aside at 500 is 0.4 / (tan(22.5 degrees) * 4 / 3) of the
@@ -244,7 +215,8 @@ TEST_F(ShaderProgramTest, TheCartoonShaderShowsFlatBandsAndATexturedMaterialAsIt
   auto textured = diffuseMaterial({1, 0.5f, 1}, std::make_shared<ToonMaterial>(cartoon));
   textured->setTexture(std::make_shared<Texture>(folder.write("halves.tga", tgaFile(picture, false, false)).string()));
   auto plain = diffuseMaterial({0.2f, 0.8f, 0.4f}, std::make_shared<ToonMaterial>(cartoon));
-  drawTwice({placed(squareObject("Cartel", 100), -200, textured), placed(squareObject("Cuerpo", 60), 200, plain)},
+  drawTwice({placed(squareObject("Cartel", 100), -200, 0, -500, textured),
+             placed(squareObject("Cuerpo", 60), 200, 0, -500, plain)},
             {textured, plain});
   const int aside = int(0.4 / (0.41421356 * 4.0 / 3.0) * kCentreX);
   expectPixels({{kCentreX - aside - 92, kCentreY, Rgba{200, 50, 40, 255}},

@@ -33,13 +33,9 @@ void Picture::paint(int x0, int top, int x1, int bottom, Rgba colour) {
 }
 
 std::string tgaFile(const Picture& picture, bool withAlpha, bool storedTopDown) {
-  std::string out;
-  out.push_back(0);  // no image id
-  out.push_back(0);  // no colour map
-  out.push_back(2);  // uncompressed true colour
-  out.append(5, '\0');
-  put16(out, 0);
-  put16(out, 0);
+  // No image id, no colour map, uncompressed true colour, at (0, 0).
+  std::string out("\0\0\2", 3);
+  out.append(9, '\0');
   put16(out, static_cast<uint32_t>(picture.width));
   put16(out, static_cast<uint32_t>(picture.height));
   out.push_back(static_cast<char>(withAlpha ? 32 : 24));
@@ -60,21 +56,15 @@ std::string tgaFile(const Picture& picture, bool withAlpha, bool storedTopDown) 
 std::string bmpFile(const Picture& picture, bool storedTopDown) {
   const uint32_t rowBytes = (static_cast<uint32_t>(picture.width) * 3 + 3) & ~3u;
   const uint32_t pixelBytes = rowBytes * static_cast<uint32_t>(picture.height);
+  const uint32_t width = static_cast<uint32_t>(picture.width);
+  const uint32_t height = static_cast<uint32_t>(storedTopDown ? -picture.height : picture.height);
   std::string out = "BM";
-  put32(out, 54 + pixelBytes);
-  put32(out, 0);
-  put32(out, 54);
-  put32(out, 40);
-  put32(out, static_cast<uint32_t>(picture.width));
-  put32(out, static_cast<uint32_t>(storedTopDown ? -picture.height : picture.height));
+  // File size, reserved, where the pixels start, info header size, width, height.
+  for (uint32_t value : {54 + pixelBytes, 0u, 54u, 40u, width, height}) put32(out, value);
   put16(out, 1);   // planes
   put16(out, 24);  // bits per pixel
-  put32(out, 0);   // no compression
-  put32(out, pixelBytes);
-  put32(out, 2835);  // 72 dpi
-  put32(out, 2835);
-  put32(out, 0);
-  put32(out, 0);
+  // No compression, pixel bytes, 72 dpi both ways, no palette.
+  for (uint32_t value : {0u, pixelBytes, 2835u, 2835u, 0u, 0u}) put32(out, value);
   for (int row : storedRows(picture, storedTopDown)) {
     for (int x = 0; x < picture.width; ++x) {
       const Rgba& p = picture.at(x, row);

@@ -1,22 +1,12 @@
 // Text drawn for real from a font file and its image, read back pixel by
-// pixel: glyphs upright on their baseline, the unscaled spacing and baseline
-// at scale 2, the space standing in for a missing letter, fonts that could
-// not be read drawing nothing, and the scoreboard's panel, icon, flipping
-// numbers and final table. Then the generated bitmap fonts with their images
-// decoded for real: every byte of the language files has a glyph of its own,
-// each glyph's rectangle holds its whole letter upright, and the two menu
-// fonts share one layout.
+// pixel, and the scoreboard drawn with it.
 
 #include "engine/Font.h"
 
 #include <GL/glew.h>
-#include <IL/il.h>
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <fstream>
-#include <set>
-#include <sstream>
+#include <filesystem>
 
 #include "TestImages.h"
 #include "engine/TextLabel.h"
@@ -27,23 +17,6 @@ namespace {
 
 constexpr Rgba kCyan{0, 255, 255, 255};
 constexpr Rgba kPanelGrey{128, 128, 128, 255};
-
-// The glyph image, 64 x 32, everything else blue so that sampling outside a
-// glyph would show. Glyph rectangles (rows counted from the bottom, 30 tall,
-// no descent): 'A' x 2..22 (red over yellow), 'B' x 26..46 (green over
-// cyan), the space x 50..62 (fully transparent). The reader divides by the
-// image size plus one, so a rectangle samples up to a texel nearer the
-// origin than its numbers say; each glyph's colours reach a little beyond
-// its rectangle on both sides for that.
-Picture glyphImage() {
-  Picture picture(64, 32, kBlue);
-  picture.paint(0, 2, 24, 17, kRed);  // in rows from the top, bottom rows 0..29 are rows 31..2
-  picture.paint(0, 17, 24, 32, kYellow);
-  picture.paint(24, 2, 48, 17, kGreen);
-  picture.paint(24, 17, 48, 32, kCyan);
-  picture.paint(48, 0, 64, 32, Rgba{255, 255, 255, 0});
-  return picture;
-}
 
 // A side of the scoreboard with a name and perhaps an icon.
 class Side : public ScoreboardPlayer {
@@ -57,10 +30,23 @@ class Side : public ScoreboardPlayer {
 
 class TextPixelTest : public GlTest {
  protected:
+  // The glyph image, 64 x 32, everything else blue so that sampling outside
+  // a glyph would show. Glyph rectangles (rows counted from the bottom, 30
+  // tall, no descent): 'A' x 2..22 (red over yellow), 'B' x 26..46 (green
+  // over cyan), the space x 50..62 (fully transparent). The reader divides
+  // by the image size plus one, so a rectangle samples up to a texel nearer
+  // the origin than its numbers say; each glyph's colours reach a little
+  // beyond its rectangle on both sides for that.
   std::string writeFont(bool withB) {
+    Picture image(64, 32, kBlue);
+    image.paint(0, 2, 24, 17, kRed);  // in rows from the top, bottom rows 0..29 are rows 31..2
+    image.paint(0, 17, 24, 32, kYellow);
+    image.paint(24, 2, 48, 17, kGreen);
+    image.paint(24, 17, 48, 32, kCyan);
+    image.paint(48, 0, 64, 32, Rgba{255, 255, 255, 0});
     std::vector<GlyphRecord> glyphs = {{'A', 2, 30, 22, 0, 0}, {' ', 50, 30, 62, 0, 0}};
     if (withB) glyphs.push_back({'B', 26, 30, 46, 0, 0});
-    folder.write("fonts/glyphs.tga", tgaFile(glyphImage(), true, false));
+    folder.write("fonts/glyphs.tga", tgaFile(image, true, false));
     return folder.write("fonts/test.fnz", fnzFile("glyphs.tga", glyphs)).string();
   }
   static void draw(const Font& font, const std::string& text, float x, float y, float scale) {
@@ -103,36 +89,29 @@ TEST_F(TextPixelTest, ALabelBlendsItsAlphaFontWhereTheSpaceStandsInForAMissingLe
 }
 
 TEST_F(TextPixelTest, FontsWithoutAFileOrAnImageDrawNothingAndBindNothing) {
-  const std::string missing = (folder.path() / "fonts/none.fnz").string();
+  const std::string missing = (folder.path() / "fonts/none.fnz").string(), path = writeFont(true);
+  const std::string image = (folder.path() / "fonts/glyphs.tga").string();
+  std::filesystem::remove(image);
   testing::internal::CaptureStdout();
-  Font empty(missing, -7);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "No se pudo abrir la fuente " + missing + "\n");
+  const Font empty(missing, -7), imageless(path, 0);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(),
+            "No se pudo abrir la fuente " + missing + "\nNo se pudo cargar la imagen " + image + "\n");
   EXPECT_TRUE(!empty.texture() && !empty.hasAlpha() && !empty.glyph(' ') && empty.textWidth("AB") == 0);
   GLuint before = 0;
   glGenTextures(1, &before);
   glBindTexture(GL_TEXTURE_2D, before);
-  draw(empty, "ABC", 512, 384, 1);
+  for (const Font* font : {&empty, &imageless}) draw(*font, "AB", 512, 400, 1);
   GLint bound = 0;
   glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
   EXPECT_EQ(static_cast<GLuint>(bound), before);
   glDeleteTextures(1, &before);
-
-  const std::string path = writeFont(true);
-  std::filesystem::remove(folder.path() / "fonts/glyphs.tga");
-  testing::internal::CaptureStdout();
-  Font imageless(path, 0);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(),
-            "No se pudo cargar la imagen " + (folder.path() / "fonts/glyphs.tga").string() + "\n");
-  draw(imageless, "AB", 512, 400, 1);
   for (int x = 480; x < 545; x += 4) EXPECT_TRUE(blackAt(x, 384) && blackAt(x, 400)) << "x " << x;
 }
-
-// --- The scoreboard ---------------------------------------------------------------
 
 // Every printable character is the same solid block, 20 x 30, so that text
 // shows as white rectangles of known size: a string of n characters at
 // scale 2 centred on (x, y) covers x - 20n .. x + 20n and y - 15 .. y + 45.
-TEST_F(TextPixelTest, TheScoreboardShowsItsPanelIconAndFlippingNumbersWhileItCountsDownAndTheFinalTable) {
+TEST_F(TextPixelTest, TheScoreboardShowsItsPanelIconAndFlippingNumbersWhileItCountsDown) {
   std::vector<GlyphRecord> blocks;
   for (int code = 33; code < 127; ++code) blocks.push_back({static_cast<unsigned char>(code), 2, 30, 22, 0, 0});
   folder.write("fonts/white.tga", tgaFile(Picture(32, 32, kWhite), true, false));
@@ -166,99 +145,6 @@ TEST_F(TextPixelTest, TheScoreboardShowsItsPanelIconAndFlippingNumbersWhileItCou
                 {405, 400, kWhite}, {479, 400, kWhite}, {487, 400, kPanelGrey}, {512, 400, kWhite},
                 {582, 400, kWhite}, {612, 400, kPanelGrey}, {442, 427, kWhite}, {442, 366, kPanelGrey}}, 6);
   expectPixels({{342, 384, kRed}, {320, 362, kRed}});
-
-  // Side A wins a five-set match two games to love a set: the table panel,
-  // 470 x 128 around (512, 100), x 277..747; set 1's column at 532 (scale 1:
-  // 10 wide, 15 below to 15 above the row) holds "2" for side A at row 75
-  // and "0" for side B at 125; set 4's column at 673.
-  MatchScore match(left, right, false, 5, 2, font);
-  for (int point = 0; point < 3 * 2 * 4; ++point) {
-    match.pointLostBy(kSideB);
-    if (point % 4 == 3) match.clearPoints();
-  }
-  ASSERT_TRUE(match.matchOver());
-  match.setShowTable(true);
-  match.setTimerMs(1500);
-  fillRect(0, 0, 1024, 768, kWhite);
-  match.draw();
-  match.drawScoreLine(512, 270);
-  match.drawTable(512, 100);
-  expectPixels({{280, 100, kPanelGrey}, {272, 100, kWhite}, {532, 75, kWhite}, {532, 125, kWhite},
-                {552, 75, kPanelGrey}, {673, 75, kWhite}}, 6);
-}
-
-// --- The generated fonts -----------------------------------------------------------
-
-constexpr float kMenuSpacing = -7.0f;
-
-std::unique_ptr<Font> loadGenerated(const std::string& name) {
-  testing::internal::CaptureStdout();
-  auto font = std::make_unique<Font>(runPath(name), kMenuSpacing);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "") << name;
-  return font;
-}
-
-TEST_F(TextPixelTest, EveryLanguageByteHasAGlyphThatMovesThePenOnAndSitsWhollyAndUprightInItsRectangle) {
-  std::set<unsigned char> bytes;
-  for (const char* name : {"lang/ES.data", "lang/EN.data"}) {
-    std::ifstream in(runPath(name), std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    for (const char c : text.str()) {
-      if (c != '\n' && c != '\r') bytes.insert(static_cast<unsigned char>(c));
-    }
-  }
-  ASSERT_GT(bytes.size(), 30u);
-  ASSERT_GT(*bytes.rbegin(), 0x7F) << "the language files should use accented letters";
-  for (const char* name : {"fonts/menuFont.fnz", "fonts/menuFontSelected.fnz", "fonts/toon.fnz"}) {
-    const auto font = loadGenerated(name);
-    ASSERT_TRUE(font->texture() && font->hasAlpha()) << name;
-    const Texture& image = *font->texture();
-    std::vector<unsigned char> rgba(size_t(image.width()) * size_t(image.height()) * 4);
-    ilBindImage(image.image());
-    ilCopyPixels(0, 0, 0, ILuint(image.width()), ILuint(image.height()), 1, IL_RGBA, IL_UNSIGNED_BYTE, rgba.data());
-    // The alpha of the pixel at (x, row), row 0 at the bottom.
-    const auto alpha = [&](int x, int row) { return rgba[(size_t(row) * size_t(image.width()) + size_t(x)) * 4 + 3]; };
-    const auto edge = [](float coordinate, int size) { return int(std::lround(coordinate * float(size + 1))); };
-    for (const unsigned char b : bytes) {
-      const Glyph* glyph = font->glyph(b).get();
-      ASSERT_NE(glyph, nullptr) << name << " byte " << int{b};
-      // The menus overlap glyphs by 7: every glyph must still move the pen on.
-      EXPECT_GT(glyph->width() + kMenuSpacing, 4.0f) << name << " byte " << int{b};
-      if (b == ' ' || b == 0xA0) continue;  // blank by nature
-      EXPECT_NE(glyph, font->glyph(' ').get()) << name << " draws byte " << int{b} << " as a space";
-      const int left = edge(glyph->uLeft(), image.width()), right = edge(glyph->uRight(), image.width());
-      const int bottom = edge(glyph->vBottom(), image.height()), top = edge(glyph->vTop(), image.height());
-      ASSERT_TRUE(left >= 0 && right <= image.width() && bottom >= 0 && top <= image.height()) << name << " " << int{b};
-      // Opaque ink inside, a clear border all round, and for T the ink on
-      // top, for L at the foot.
-      int border = 0, opaque = 0, upper = 0, lower = 0;
-      for (int row = bottom; row < top; ++row) {
-        for (int x = left; x < right; ++x) {
-          if (row == bottom || row == top - 1 || x == left || x == right - 1) border += alpha(x, row);
-          opaque += alpha(x, row) == 255;
-          (row >= (bottom + top) / 2 ? upper : lower) += alpha(x, row) == 255;
-        }
-      }
-      EXPECT_EQ(border, 0) << name << " glyph " << int{b} << " touches its border";
-      EXPECT_GT(opaque, 10) << name << " glyph " << int{b} << " is empty";
-      if (b == 'T' || b == 'L') {
-        EXPECT_GT(b == 'T' ? upper : lower, b == 'T' ? lower : upper) << name << " " << b;
-      }
-    }
-  }
-  // The two menu fonts share one layout.
-  const auto normal = loadGenerated("fonts/menuFont.fnz"), selected = loadGenerated("fonts/menuFontSelected.fnz");
-  EXPECT_FLOAT_EQ(normal->maxAscent(), selected->maxAscent());
-  for (int code = 0; code < 256; ++code) {
-    const Glyph* a = normal->glyph(static_cast<unsigned char>(code)).get();
-    const Glyph* b = selected->glyph(static_cast<unsigned char>(code)).get();
-    ASSERT_EQ(a == nullptr, b == nullptr) << code;
-    if (a) {
-      EXPECT_TRUE(a->width() == b->width() && a->height() == b->height() && a->uLeft() == b->uLeft() &&
-                  a->vTop() == b->vTop()) << code;
-    }
-  }
 }
 
 }  // namespace

@@ -1,16 +1,13 @@
-// The ball's flight: falling and bouncing, rolling, the net, hits and their
-// one message, carrying, the blur, and the prediction of height crossings
-// against the stepped flight itself.
+// The ball's flight: bounces, the net, hits and their one message, carrying,
+// and the predicted height crossings against the stepped flight.
 
 #include "engine/SceneObject.h"
 #include "support/TennisScene.h"
 #include "tennis/Court.h"
-#include "tennis/PlayEffects.h"
 
 namespace {
 
-// Impact speed (m/s) of a ball dropped from rest at `metres` onto the resting
-// height, by energy: v = sqrt(2 g h).
+// Impact speed (m/s) of a ball dropped from rest at `metres`: v = sqrt(2 g h).
 double impactSpeed(double metres) { return std::sqrt(2.0 * 19.6 * (metres - 0.101)); }
 
 }  // namespace
@@ -39,9 +36,8 @@ TEST(BallBounce, DropFromSevenMetresBouncesUntilAnArcLasts100MsOrLessThenRolls) 
 }
 
 TEST(BallNet, BelowItsTopTheBallIsStoppedOnItsOwnSideAndDrops) {
-  // Half a step from the net, level over the step (vy = g * 8 ms), a ball
-  // meets the plane x = 0 at 99.9 units; leaving from the plane itself, at
-  // its start height.
+  // Half a step from the net, level over the step (vy = g * 8 ms), a ball meets
+  // the plane x = 0 at 99.9 units; leaving from the plane itself, at its start height.
   const struct { float x, y, towardX, verticalSpeed; bool passes; } cases[] = {
       {8, 99.9f, -1, 0.1568f, false}, {-8, 99.9f, 1, 0.1568f, false}, {0, 100, -1, 0, true},
       {0, 99.9f, -1, 0, false},       {0, 50, 0, 0, true}};  // the last along the net, never across
@@ -51,13 +47,12 @@ TEST(BallNet, BelowItsTopTheBallIsStoppedOnItsOwnSideAndDrops) {
     ball.placeAt(c.x, c.y, 40);
     ball.startFlight(c.towardX * kQuarterTurn, 1.0f, c.verticalSpeed);
     step(ball);
-    EXPECT_EQ(ball.stoppedByNet(), !c.passes);
     const Vector3 stop(-c.towardX * kBallRadius, c.y, 40);
+    EXPECT_EQ(ball.stoppedByNet(), !c.passes);
     EXPECT_NEAR(ball.position().x, c.passes ? c.x + 16 * c.towardX : stop.x, 1e-4f);
     EXPECT_TRUE(c.passes || distance(ball.position(), stop) < 1e-3f);
     step(ball, 20);
-    EXPECT_TRUE(c.passes || ball.position().x == stop.x) << ball.position().x;
-    EXPECT_LT(ball.position().y, c.y - 1.0f);
+    EXPECT_TRUE((c.passes || ball.position().x == stop.x) && ball.position().y < c.y - 1.0f) << ball.position().x;
   }
 }
 
@@ -73,23 +68,6 @@ TEST(BallNet, StoppedLowItStillLandsOnceOnItsOwnSide) {
     EXPECT_TRUE(ball.lastBounce().x == kBallRadius && ball.position().y == kBallRadius) << height;
     step(ball, 20);
     EXPECT_EQ(ball.bounceCount(), 1) << height;
-  }
-}
-
-TEST(BallHit, FlightPassesThroughTheAimPoint) {
-  const struct { Vector3 from, aim; float speed; int steps, direction; } cases[] = {
-      {{1000, 150, 100}, {40, 50, 100}, 1.5f, 40, 1},        // 960 units at 1.5 per ms: 640 ms
-      {{-1000, 120, -200}, {-200, 80, 400}, 1.25f, 50, 0},  // 1000 units: 800 ms
-      {{-800, 150, 0}, {736, 150, 0}, 1.5f, 64, 0}};        // high over the net
-  for (const auto& c : cases) {
-    Pelota ball;
-    ball.placeAt(c.from.x, c.from.y, c.from.z);
-    ball.hitToward(c.aim.x, c.aim.y, c.aim.z, c.speed);
-    EXPECT_EQ(ball.direction(), c.direction);
-    EXPECT_EQ(ball.hitCount(), 1);
-    step(ball, c.steps);
-    EXPECT_NEAR(distance(ball.position(), c.aim), 0.0f, 0.15f) << c.aim.x;
-    EXPECT_FALSE(ball.stoppedByNet());
   }
 }
 
@@ -123,29 +101,23 @@ TEST(BallHit, NegativePowerIsReportedOncePerHitAndAHitThatCannotReachItsAimLetsT
   EXPECT_EQ(ball.position(), Vector3(-5000, kBallRadius, 0));
 }
 
-TEST(BallCarry, CarriedBallFollowsTheServersBallNodeAndBlursOnlyWhenFreeAndFast) {
-  const std::shared_ptr<Scene> scene = makeScene();
+TEST(BallCarry, CarriedBallFollowsTheServersBallNodeHoweverDeepUntilReleased) {
   auto server = std::make_shared<AnimatedGroup>("Vazuvodod");
   auto arm = std::make_shared<SceneObject>("Brazo");
   auto hand = std::make_shared<SceneObject>("Ball");
   server->addChild(arm);
-  arm->addChild(hand);  // found however deep in the model
+  arm->addChild(hand);
   hand->setWorldMatrix(translate(rotate(Matrix(), 30, 0, 1, 0), 300, 120, 40));
-  Pelota ball(scene);
-  ball.placeAt(500, 300, 0);
-  ball.hitToward(-500, 300, 0, 2.0f);  // fast enough to blur, were it free
+  Pelota ball;
+  ball.hitToward(-500, 300, 0, 2.0f);
   ball.setServer(server.get());
   ball.attachToServer();
   EXPECT_TRUE(ball.isCarried() && ball.hitCount() == 0);
   step(ball, 3);
-  EXPECT_TRUE(ball.transform() == hand->worldMatrix() && scene->effects().empty());
-  // Free: one blur a step above 1.8 units per ms, none at 1.8.
+  EXPECT_EQ(ball.transform(), hand->worldMatrix());
   ball.release();
-  for (float speed : {2.0f, 1.8f}) {
-    ball.startFlight(-kQuarterTurn, speed, 0);
-    step(ball, 5);
-  }
-  EXPECT_EQ(scene->effects().size(), 5u);
+  step(ball);
+  EXPECT_NE(ball.transform(), hand->worldMatrix());
   // A server whose model has no "Ball" leaves the ball free.
   auto bare = std::make_shared<AnimatedGroup>("Revirade");
   ball.setServer(bare.get());
@@ -161,9 +133,8 @@ TEST(BallPrediction, CrossingsMatchTheSteppedFlight) {
   Vector3 points[3];
   float times[3];
   ASSERT_EQ(ball.predictCrossings(100, points, times), 3);
-  // Crossings of the stepped flight, between two steps. Before the bounce it
-  // is the formula itself; after it, the new arc starts from the previous
-  // step's place, up to one step of travel (1.5 * 16 units) short.
+  // Crossings of the stepped flight, between two steps. Before the bounce it is the formula
+  // itself; after it, the new arc starts from the previous step's place, one step short at most.
   int found = 0;
   for (int i = 0; i < 1000 && found < 3; ++i) {
     const Vector3 before = ball.position();
@@ -180,30 +151,15 @@ TEST(BallPrediction, CrossingsMatchTheSteppedFlight) {
   EXPECT_EQ(found, 3);
 }
 
-TEST(BallPrediction, TrialShotsOnASavedFlightLeaveNoTrace) {
-  Pelota ball;
-  ball.placeAt(-900, 150, 60);
-  ball.hitToward(700, kBallRadius, -200, 1.6f);
-  step(ball, 70);  // past the bounce
-  ASSERT_EQ(ball.bounceCount(), 1);
-  const BallFlight saved = ball.flight();
-  ball.hitToward(-400, 200, 0, 1.0f);
-  step(ball, 3);
-  ball.placeAt(0, 50, 0);
-  ball.restoreFlight(saved);
-  EXPECT_TRUE(sameFlight(ball.flight(), saved));
-}
-
 TEST(BallPrediction, ReboundBelowTheHeightOrAHeightAboveTheTopStillGivesNumbers) {
   Pelota ball;
   ball.placeAt(-300, 150, 0);  // 2.14 m: the rebound peaks near 0.9 m
   ball.startFlight(-kQuarterTurn, 0.5f, 0);
   const double rebound = 0.625 * impactSpeed(150 / 70.0);
-  const double reboundTop = 70 * (0.101 + rebound * rebound / (2 * 19.6));
   Vector3 points[3];
   float times[3];
   EXPECT_EQ(ball.predictCrossings(100, points, times), 1);
-  EXPECT_TRUE(std::fabs(points[1].y - reboundTop) < 0.05 && points[2] == points[1]);
+  EXPECT_TRUE(std::fabs(points[1].y - 70 * (0.101 + rebound * rebound / 39.2)) < 0.05 && points[2] == points[1]);
   EXPECT_NEAR(times[1], ball.landingMs() + 1000 * rebound / 19.6, 0.5);
   // Above the top (5 / 19.6 s up), or not a number: 0.1 units below it, coming down.
   ball.startFlight(kQuarterTurn, 1.0f, 5.0f);

@@ -1,15 +1,18 @@
-// The tennis player: the net band and the serve limits, turning that uses up
-// step time, diagonal walking, strokes that reach only so far, the serve's
-// hit window, dust while walking, and a model without its racket point.
+// The players. A person's: walking by the keys within the net band and the
+// serve limits, turning that uses up step time, strokes and dives that reach
+// only so far, the serve's window and aims, dust and the winner's pose. The
+// computer's: its levels, its scatter, when it dives, its serve delay and
+// doubles zones; a character that is not in the table.
 
 #include <algorithm>
 #include <set>
 
+#include "engine/Random.h"
 #include "engine/SceneObject.h"
 #include "support/TennisScene.h"
-#include "tennis/Court.h"
+#include "tennis/Character.h"
+#include "tennis/CpuPlayer.h"
 #include "tennis/HumanPlayer.h"
-#include "tennis/Pelota.h"
 #include "tennis/PlayEffects.h"
 
 namespace {
@@ -37,6 +40,38 @@ struct Player {
   }
 };
 
+// A computer player of this level, placed for a point.
+std::shared_ptr<CpuPlayer> makeCpu(const std::shared_ptr<Pelota>& ball, int level, int32_t index = 0) {
+  auto cpu = std::make_shared<CpuPlayer>(kWalkSpeed, kHitSpeed, ball, std::weak_ptr<Scene>());
+  cpu->setLevel(level);
+  for (uint32_t i = 0; i < ClipCount; ++i) cpu->addAnimation(kClipMs);
+  cpu->placeForPoint(index, 2);
+  return cpu;
+}
+
+// A rally ball hit from the -x half towards player 0's baseline.
+void incomingBall(Pelota& ball, float z = 0.0f, float toX = 700.0f) {
+  ball.placeAt(-900, 100, z);
+  ball.hitToward(toX, kBallRadius, z, kHitSpeed);
+}
+
+// The widest stray up or down (y) and across (z) of 200 strokes by a player
+// of this level, after the ball has been hit `shots` times in the rally.
+Vector3 widestStray(int level, int shots) {
+  auto ball = std::make_shared<Pelota>();
+  auto cpu = makeCpu(ball, level);
+  for (int i = 0; i < shots; ++i) incomingBall(*ball);
+  Vector3 widest;
+  for (int i = 0; i < 200; ++i) {
+    cpu->setState(PlayerState::Stroke);
+    cpu->chooseAim();
+    const Vector3 offset = cpu->aimScatterOffset();
+    EXPECT_TRUE(offset.x == 0.0f && (level > 0 || cpu->statePhase() == 4));  // level 0 aims at the middle
+    widest = Vector3(0, std::max(widest.y, std::fabs(offset.y)), std::max(widest.z, std::fabs(offset.z)));
+  }
+  return widest;
+}
+
 }  // namespace
 
 TEST(PlayerMovement, WalksByItsKeysToTheNetBandTheWorldLimitsAndAServerWithinItsHalf) {
@@ -44,22 +79,20 @@ TEST(PlayerMovement, WalksByItsKeysToTheNetBandTheWorldLimitsAndAServerWithinIts
   // and diagonally a player is no faster. A server (player 0 at z = 200,
   // player 1 at -200) only steps sideways, and never onto the centre line.
   const float diagonal = kStep * kWalkSpeed / std::sqrt(2.0f);
-  const struct { bool serving; int32_t index, side; float fromX, fromZ; std::set<int> keys; int steps; float x, z; }
-      cases[] = {
-          {false, 0, 2, 600, 0, {KeyLeft, KeyRight}, 1, 600, 8}, {false, 0, 2, 600, 0, {KeyUp, KeyDown}, 1, 608, 0},
-          {false, 0, 2, 600, 0, {KeyRight}, 1, 600, -8},
-          {false, 0, 2, 600, 0, {KeyDown, KeyLeft}, 1, 600 + diagonal, diagonal},
-          {false, 0, 2, -80, 0, {KeyDown}, 20, -kNetBandX, 0}, {false, 0, 2, 90, 0, {KeyUp}, 20, kNetBandX, 0},
-          {false, 0, 2, 50, 0, {KeyDown}, 1, 58, 0},  // one already inside is not pushed out
-          {false, 0, 2, 1490, 890, {KeyDown, KeyLeft}, 20, kPlayerLimitX, kPlayerLimitZ},
-          {true, 0, 2, 0, 0, {KeyLeft}, 200, kBaselineX, kSinglesSideZ},
-          {true, 0, 2, 0, 0, {KeyRight}, 200, kBaselineX, kServeCentreMargin},
-          {true, 0, 2, 0, 0, {KeyDown}, 20, kBaselineX, kServeStartZ},
-          {true, 1, 3, 0, 0, {KeyLeft}, 200, -kBaselineX, -kServeCentreMargin}};
+  constexpr int32_t walker = -1;
+  const struct { int32_t server; float fromX, fromZ; std::set<int> keys; int steps; float x, z; } cases[] = {
+      {walker, 600, 0, {KeyLeft, KeyRight}, 1, 600, 8}, {walker, 600, 0, {KeyUp, KeyDown}, 1, 608, 0},
+      {walker, 600, 0, {KeyRight}, 1, 600, -8}, {walker, 600, 0, {KeyDown, KeyLeft}, 1, 600 + diagonal, diagonal},
+      {walker, -80, 0, {KeyDown}, 20, -kNetBandX, 0}, {walker, 90, 0, {KeyUp}, 20, kNetBandX, 0},
+      {walker, 50, 0, {KeyDown}, 1, 58, 0},  // one already inside is not pushed out
+      {walker, 1490, 890, {KeyDown, KeyLeft}, 20, kPlayerLimitX, kPlayerLimitZ},
+      {0, 0, 0, {KeyLeft}, 200, kBaselineX, kSinglesSideZ}, {0, 0, 0, {KeyDown}, 20, kBaselineX, kServeStartZ},
+      {0, 0, 0, {KeyRight}, 200, kBaselineX, kServeCentreMargin},
+      {1, 0, 0, {KeyLeft}, 200, -kBaselineX, -kServeCentreMargin}};
   for (const auto& c : cases) {
-    Player p(c.index, c.side);
-    p.player->setState(c.serving ? PlayerState::Serving : PlayerState::Moving);
-    if (!c.serving) p.player->setPosition(c.fromX, c.fromZ);
+    Player p(std::max(c.server, 0), c.server == 1 ? 3 : 2);
+    p.player->setState(c.server == walker ? PlayerState::Moving : PlayerState::Serving);
+    if (c.server == walker) p.player->setPosition(c.fromX, c.fromZ);
     p.held = c.keys;
     p.step(c.steps);
     EXPECT_LT(distance(p.player->position(), Vector3(c.x, 0, c.z)), 1e-3f) << c.fromX << ", " << c.fromZ;
@@ -72,9 +105,7 @@ TEST(PlayerTurning, HalfTurnTakes180MsBeforeTheStrokeAndTurnsTheShortWayAcrossMi
   p.held = {KeyHit};
   p.step(11);  // 176 ms at 1 degree per ms
   EXPECT_NE(p.player->facingAngle(), -90.0f);
-  p.step();  // 192 ms: the turn is done with 12 ms left over
-  EXPECT_TRUE(p.player->facingAngle() == -90.0f && p.player->state() == PlayerState::Moving);
-  p.step();
+  p.step(2);  // done at 192 ms with 12 ms left over, so the stroke starts on the next step
   EXPECT_EQ(p.player->state(), PlayerState::Stroke);
   p.player->setFacing(170);
   p.player->setTargetFacing(-170);
@@ -83,26 +114,31 @@ TEST(PlayerTurning, HalfTurnTakes180MsBeforeTheStrokeAndTurnsTheShortWayAcrossMi
   EXPECT_TRUE(dt == 0u && std::fabs(wrapDegrees(p.player->facingAngle()) + 174) < 1e-4f);
 }
 
-TEST(PlayerStroke, HitsOnlyABallComingWithin150UnitsOfTheRacket) {
-  // The last model has no racket point: it never reaches the ball, not even one high enough to smash.
-  const struct { float gap, heading; bool racket, struck; } cases[] = {
-      {140, kQuarterTurn, true, true}, {160, kQuarterTurn, true, false},
-      {-10, -kQuarterTurn, true, false}, {0, kQuarterTurn, false, false}};
+TEST(PlayerStroke, HitsOnlyABallComingWithin150UnitsOfTheRacketWithTheBackhandOnTheFarColumn) {
+  // Player 0 faces -90 and player 1 +90: the backhand is aim 5 for the first
+  // and aim 3 for the second. The last model has no racket point: it never
+  // reaches the ball, not even one high enough to smash.
+  const struct { int32_t index, aim; float gap; bool coming, racket, struck, backhand; } cases[] = {
+      {0, 4, 140, true, true, true, false},   {0, 5, 160, true, true, false, true},
+      {0, 3, -10, false, true, false, false}, {1, 3, 140, true, true, true, true},
+      {1, 5, 0, true, false, false, false}};
   for (const auto& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.gap << " racket " << c.racket);
-    Player p;
-    const Vector3 racket(1000, 80, 200);
+    SCOPED_TRACE(testing::Message() << "player " << c.index << ", gap " << c.gap << ", racket " << c.racket);
+    Player p(c.index);
+    const float toward = c.index == 0 ? 1.0f : -1.0f;  // along x into the player's half
+    const Vector3 racket(1000 * toward, 80, 200);
     if (c.racket) p.racketAt(racket);
-    p.ball->placeAt(racket.x - c.gap, c.racket ? racket.y : 2 * kSmashHeight, racket.z);
-    p.ball->startFlight(c.heading, 1.0f, 0.0f);
+    p.ball->placeAt(racket.x - toward * c.gap, c.racket ? racket.y : 2 * kSmashHeight, racket.z);
+    p.ball->startFlight((c.coming ? toward : -toward) * kQuarterTurn, 1.0f, 0.0f);
     p.player->setState(PlayerState::Stroke);
-    p.player->setPhase(4);
+    p.player->setPhase(c.aim);
     EXPECT_EQ(std::isinf(p.player->distanceToBall()), !c.racket);
     p.step(c.racket ? 1 : 10);
     EXPECT_TRUE(p.ball->hitCount() == (c.struck ? 1 : 0) && !p.player->isSmash());
     EXPECT_EQ(p.player->swingHasHit(), c.racket && c.gap < kStrokeReach);
-    // A struck ball flies back towards -x, the opponent's half, at the hit speed.
-    EXPECT_EQ(p.ball->direction(), c.struck || c.heading < 0 ? 1 : 0);
+    EXPECT_EQ(p.player->currentAnimation(), c.backhand ? ClipBackhand : ClipForehand);
+    // A struck ball flies back into the other half at the hit speed.
+    EXPECT_EQ(p.ball->direction(), (c.coming && !c.struck ? toward : -toward) < 0 ? 1 : 0);
     EXPECT_FLOAT_EQ(p.ball->horizontalSpeed(), c.struck ? kHitSpeed : 1.0f);
   }
 }
@@ -136,13 +172,12 @@ TEST(PlayerAim, StrokesGoToTheOtherHalfAndServesIntoTheDiagonalBoxAfterAFreeToss
     p.player->prepareTargets();
     const auto& t = p.player->aimTargets();
     for (const auto& target : t) EXPECT_LT(sign * target.x, 0.0f);
-    // "up" (row 0) moves towards -x: towards the net for player 0, away for 1.
-    const int32_t towardsNet = index == 0 ? 1 : 7;
-    EXPECT_TRUE(t[towardsNet].y == 120.0f && p.player->rowSpeedFactor(towardsNet) == kLowShotFactor);
+    // "up" (row 0) moves towards -x: towards the net, for a low drive, for player 0 only.
+    EXPECT_EQ(p.player->rowSpeedFactor(index == 0 ? 1 : 7), kLowShotFactor);
     p.player->takeBallForServe();
-    EXPECT_EQ(p.ball->server(), p.player.get());
     p.player->serveToss();
-    EXPECT_TRUE(!p.ball->isCarried() && p.ball->verticalSpeed() > 0.0f && p.ball->direction() == -1);
+    EXPECT_TRUE(p.ball->server() == p.player.get() && !p.ball->isCarried() && p.ball->verticalSpeed() > 0.0f &&
+                p.ball->direction() == -1);
     p.player->setState(PlayerState::ServeSwing);
     p.player->prepareTargets();
     for (const auto& target : t) {
@@ -152,16 +187,14 @@ TEST(PlayerAim, StrokesGoToTheOtherHalfAndServesIntoTheDiagonalBoxAfterAFreeToss
   }
 }
 
-TEST(PlayerAnimation, DustEvery160MsOfWalkingTheWinnersLastFrameAndTheBackhand) {
+TEST(PlayerAnimation, DustEvery160MsOfWalkingAndTheWinnersLastFrameHeld) {
   Player p;
   p.player->setPosition(600, 0);
   p.held = {KeyLeft};
   const auto& effects = p.scene->effects();
   p.step(9);
   EXPECT_TRUE(p.player->currentAnimation() == ClipWalking && effects.empty());
-  p.step();  // 160 ms
-  EXPECT_EQ(effects.size(), 1u);
-  p.step(20);  // 480 ms
+  p.step(21);  // 480 ms
   EXPECT_EQ(effects.size(), 3u);
   p.held.clear();
   p.step(20);
@@ -170,15 +203,6 @@ TEST(PlayerAnimation, DustEvery160MsOfWalkingTheWinnersLastFrameAndTheBackhand) 
   p.player->setState(PlayerState::Won);
   p.step(100);
   EXPECT_TRUE(p.player->currentAnimation() == ClipWon && p.player->clockMs() == kClipMs);
-  // Player 1 faces +90 and player 0 -90; columns 0 and 2 are aims 3 and 5.
-  const int32_t backhands[][3] = {{1, 3, 1}, {0, 5, 1}, {0, 3, 0}, {1, 5, 0}};
-  for (const auto& [index, aim, backhand] : backhands) {
-    Player q(index);
-    q.player->setState(PlayerState::Stroke);
-    q.player->setPhase(aim);
-    q.step();
-    EXPECT_EQ(q.player->currentAnimation(), backhand ? ClipBackhand : ClipForehand) << index << " " << aim;
-  }
 }
 
 TEST(PlayerDive, FliesSidewaysOnlyInTheAirClipHitsOnceAtHalfSpeedAndGetsUp) {
@@ -198,10 +222,102 @@ TEST(PlayerDive, FliesSidewaysOnlyInTheAirClipHitsOnceAtHalfSpeedAndGetsUp) {
   int steps = 0;
   for (; steps < 200 && p.player->state() == PlayerState::Diving; ++steps) p.step();
   ASSERT_EQ(p.player->state(), PlayerState::Moving);
-  // Standing still while taking off and getting up: it flies the air clip's
-  // length at one unit a millisecond, no more.
+  // Still while taking off and getting up: it flies the air clip's length at one unit a millisecond.
   EXPECT_NEAR(p.player->position().z - kServeStartZ, clips[ClipDiveAir] * kDiveSpeed, kStep * kDiveSpeed);
   EXPECT_TRUE(p.ball->hitCount() == 1 && p.ball->horizontalSpeed() == kHitSpeed * 0.5f);
   // Each clip ends at the first step past its end.
   EXPECT_LE(steps * kStep, clips[ClipDiveStart] + clips[ClipDiveAir] + clips[ClipDiveLand] + 3 * kStep);
+}
+
+TEST(CpuLevels, OnlyLevelFiveGoesWhereItCanBeInTimeAndAimsAwayFromTheOpponent) {
+  auto ball = std::make_shared<Pelota>();
+  auto cpu = makeCpu(ball, 5);
+  cpu->setPosition(kBaselineX, 350);
+  incomingBall(*ball, -300);
+  const auto list = cpu->candidates();
+  ASSERT_EQ(list.size(), 6u);  // two side steps a crossing
+  const auto inTime = [&](const HitCandidate& c) { return cpu->canReach(c.point, c.timeMs); };
+  const auto reachable = std::count_if(list.begin(), list.end(), inTime);
+  ASSERT_TRUE(reachable > 0 && reachable < 6) << reachable;
+  // Level 0 picks any of them, in time or not.
+  auto novice = makeCpu(ball, 0);
+  int late = 0;
+  for (uint32_t seed = 1; seed < 30; ++seed) {
+    setRandomState(seed);
+    EXPECT_TRUE(inTime(cpu->chooseHitPoint(list)));
+    late += inTime(novice->chooseHitPoint(list)) ? 0 : 1;
+  }
+  EXPECT_GT(late, 0);
+  // Its trial shots put the ball, here past its bounce, back as it was. The
+  // column away from an opponent standing at +z is the one towards -z.
+  auto opponent = makeCpu(ball, 5, 1);
+  opponent->setPosition(-900, 300);
+  cpu->addOpponent(opponent);
+  step(*ball, 70);
+  ASSERT_EQ(ball->bounceCount(), 1);
+  const BallFlight before = ball->flight();
+  cpu->setState(PlayerState::Stroke);
+  cpu->chooseAim();
+  EXPECT_TRUE(sameFlight(before, ball->flight()));
+  EXPECT_EQ(cpu->statePhase() % 3, 2);
+}
+
+TEST(CpuScatter, NarrowerAtHigherLevelsAndWiderInLongRallies) {
+  setRandomState(kUnseededRandomState);
+  const Vector3 best = widestStray(5, 1), worst = widestStray(0, 1), tired = widestStray(5, 41);
+  EXPECT_TRUE(best.z > 0.0f && best.y > 0.0f && worst.z > 2.0f * best.z);
+  EXPECT_TRUE(tired.z > 4.0f * best.z && tired.y > 4.0f * best.y);
+  // Never wider than the level's scatter, widened once every few shots.
+  EXPECT_LE(std::max(best.z, best.y), kCpuAimScatter[5] * (1.0f + 1.0f / kCpuPressureShots));
+  EXPECT_LE(std::max(tired.z, tired.y), kCpuAimScatter[5] * (1.0f + 41.0f / kCpuPressureShots));
+}
+
+TEST(CpuDive, OnlyForAPointTooFarAcrossToWalkTo) {
+  // Level 1 goes for the ball rising after its bounce. Far behind that point
+  // but on the ball's line, the player walks on and swings as the ball comes;
+  // as far off across the court, it has to dive.
+  for (const float across : {0.0f, 400.0f}) {
+    auto ball = std::make_shared<Pelota>();
+    auto cpu = makeCpu(ball, 1);
+    incomingBall(*ball);
+    const auto list = cpu->candidates();
+    ASSERT_GE(list.size(), 2u);
+    const float behind = list[1].timeMs * kWalkSpeed + 100.0f;
+    cpu->setPosition(list[1].point.x + behind, list[1].point.z + across);
+    ASSERT_FALSE(cpu->canReach(list[1].point, list[1].timeMs));
+    bool dived = false;
+    for (int i = 0; i < 200 && !dived; ++i, step(*cpu)) dived = cpu->state() == PlayerState::Diving;
+    EXPECT_EQ(dived, across > 0.0f) << "across " << across;
+  }
+}
+
+TEST(CpuServe, NeverServesBeforeItsDelay) {
+  for (uint32_t seed : {1u, 7u, 12345u}) {
+    setRandomState(seed);
+    auto cpu = makeCpu(std::make_shared<Pelota>(), 3);
+    cpu->setState(PlayerState::Serving);
+    const int32_t delay = cpu->serveDelay();
+    int32_t elapsed = 0;
+    for (; cpu->statePhase() == 0 && elapsed < 5000; elapsed += kStep) step(*cpu);
+    EXPECT_TRUE(delay >= 0 && delay <= 3000 && elapsed >= delay && cpu->statePhase() == 1) << delay << " " << elapsed;
+  }
+}
+
+TEST(CpuDoubles, StaysPutWhenNoPointIsInItsZone) {
+  auto ball = std::make_shared<Pelota>();
+  auto cpu = makeCpu(ball, 4, 2);  // the net player: 0 <= x <= 838.14
+  cpu->setTeam(makeCpu(ball, 4), nullptr, nullptr);
+  incomingBall(*ball, 0, 1050);  // lands deep, far beyond the net player's zone
+  const auto list = cpu->candidates();
+  ASSERT_EQ(list.size(), 1u);
+  EXPECT_EQ(list[0].point, cpu->position());
+  step(*cpu, 10);
+  EXPECT_EQ(cpu->position(), Vector3(kServiceLineX, 0, kServeStartZ));
+}
+
+TEST(CharacterTable, IdentifierWithoutCharacterSaysSo) {
+  testing::internal::CaptureStdout();
+  Character character(4, kCpuController, std::weak_ptr<Pelota>(), std::weak_ptr<Scene>());
+  EXPECT_EQ(testing::internal::GetCapturedStdout().rfind("Personaje no implementado a\xFAn", 0), 0u);
+  EXPECT_TRUE(character.player() && std::isinf(character.player()->distanceToBall()));
 }
