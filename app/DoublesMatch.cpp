@@ -2,8 +2,6 @@
 
 #include <utility>
 
-#include "app/Language.h"
-#include "engine/TrackingCamera.h"
 #include "tennis/Court.h"
 
 namespace {
@@ -28,7 +26,7 @@ DoublesMatch::DoublesMatch(MatchParts shared, std::array<std::shared_ptr<TennisP
 }
 
 void DoublesMatch::afterGame() {
-  finishGame();
+  MatchState::afterGame();
   DoublesSide& serving = sides[referee.servingSide];
   const std::shared_ptr<TennisPlayer> previousServer = serving.lastServer;
   serving.first = partnerOf(serving, previousServer);
@@ -37,19 +35,6 @@ void DoublesMatch::afterGame() {
   DoublesSide& receiving = sides[referee.receivingSide()];
   receiving.first = partnerOf(receiving, receiving.fixedReceiver);
   receiving.second = receiving.fixedReceiver;
-}
-
-std::string DoublesMatch::playerName(int32_t index) const {
-  return side(index).first->name() + " " + text(kTextAnd) + " " + side(index).second->name();
-}
-
-void DoublesMatch::setPlayerState(int32_t index, PlayerState state) {
-  side(index).first->setState(state);
-  side(index).second->setState(state);
-}
-
-bool DoublesMatch::animationDone(int32_t index) const {
-  return side(index).first->timeBeyondEnd(1) >= 0 && side(index).second->timeBeyondEnd(1) >= 0;
 }
 
 void DoublesMatch::startIntro() {
@@ -77,23 +62,10 @@ void DoublesMatch::setUpServe() {
   receiving.first->placeForPoint(kDoublesPlace[receivingIndex][0], other);
   receiving.second->placeForPoint(kDoublesPlace[receivingIndex][1], court);
 
-  referee.ballSide = receivingIndex;
-  parts.ball->setServer(server.first.get());
-  parts.ball->attachToServer();
-  referee.recomputeBox();
+  giveServeTo(*server.first);
 }
 
 void DoublesMatch::changeEnds() {
   std::swap(sides[0], sides[1]);
   parts.scoreboard->changeEnds();
-}
-
-void DoublesMatch::aimCameraAt(int32_t index) {
-  if (const auto camera = std::dynamic_pointer_cast<TrackingCamera>(parts.scene->camera())) {
-    camera->setTargets(side(index).first, side(index).second);
-  }
-}
-
-std::string DoublesMatch::winnerText(int32_t index) const {
-  return playerName(index) + " " + text(kTextWinDoubles);
 }

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <memory>
+#include <vector>
 
 #include "app/MatchState.h"
 
@@ -26,17 +27,20 @@ class DoublesMatch : public MatchState {
   // 1 (in that order) on side 1. Opens the introduction.
   DoublesMatch(MatchParts parts, std::array<std::shared_ptr<TennisPlayer>, 4> slots);
 
+  // Besides the common end of a game: the serving pair hands the serve to the
+  // partner who did not serve the last game, and the receiving pair puts its
+  // fixed receiver second.
   void afterGame() override;
-  std::string playerName(int32_t side) const override;
-  void setPlayerState(int32_t side, PlayerState state) override;
-  bool animationDone(int32_t side) const override;
   void startIntro() override;
   void setUpServe() override;
   void changeEnds() override;
-  void aimCameraAt(int32_t side) override;
-  std::string winnerText(int32_t side) const override;
 
   const DoublesSide& side(int32_t index) const { return sides[index & 1]; }
+
+ protected:
+  std::vector<std::shared_ptr<TennisPlayer>> playersOf(int32_t index) const override {
+    return {side(index).first, side(index).second};
+  }
 
  private:
   std::array<DoublesSide, 2> sides;

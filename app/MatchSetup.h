@@ -9,13 +9,14 @@
 #include <cstdint>
 
 #include "app/Settings.h"
+#include "tennis/CharacterRoster.h"
 
 constexpr int32_t kPlayerSlotCount = 4;
 
-// Character index 0 means "not chosen yet"; 1..kCharacterCount are the four
-// characters.
+// Character index 0 means "not chosen yet"; 1..kCharacterCount are the
+// characters of kCharacters in their order.
 constexpr int32_t kNoCharacter = 0;
-constexpr int32_t kCharacterCount = 4;
+constexpr int32_t kCharacterCount = static_cast<int32_t>(kCharacters.size());
 
 // Controllers: first the settings' key sets (0..3), then the computer at
 // levels 0..5 (4..9).
@@ -43,6 +44,6 @@ extern MatchSetup matchSetup;
 void resetPlayerSlots();
 // The slots that play: 0 and 1 in singles, all four in doubles.
 int32_t playingSlotCount();
-// The character table's identifier (see characterName) of a slot's character
-// index; an index outside 0..kCharacterCount plays as the one before any choice.
+// The identifier (kCharacters) of a slot's character index; an index outside
+// 0..kCharacterCount plays as the one before any choice.
 int32_t characterIdentifier(int32_t character);

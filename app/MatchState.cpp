@@ -2,6 +2,7 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 #include <utility>
@@ -12,6 +13,7 @@
 #include "engine/Log.h"
 #include "engine/BroadcastCamera.h"
 #include "engine/Sound.h"
+#include "engine/TrackingCamera.h"
 #include "tennis/TennisPlayerHolder.h"
 
 namespace {
@@ -85,7 +87,7 @@ void MatchState::loadIntro(const std::string& path, std::vector<std::shared_ptr<
   introScene = model->root;
 }
 
-void MatchState::finishGame() {
+void MatchState::afterGame() {
   ++gamesPlayed;
   if (endsChangeAfter(gamesPlayed)) {
     changeEnds();
@@ -94,6 +96,49 @@ void MatchState::finishGame() {
   }
   parts.scoreboard->clearPoints();
   referee.startGame();
+}
+
+std::string MatchState::playerName(int32_t side) const {
+  const std::vector<std::shared_ptr<TennisPlayer>> players = playersOf(side);
+  std::string names;
+  for (size_t i = 0; i < players.size(); ++i) {
+    if (i > 0) names += " " + text(kTextAnd) + " ";
+    names += players[i]->name();
+  }
+  return names;
+}
+
+void MatchState::setPlayerState(int32_t side, PlayerState state) {
+  for (const std::shared_ptr<TennisPlayer>& player : playersOf(side)) player->setState(state);
+}
+
+bool MatchState::animationDone(int32_t side) const {
+  const std::vector<std::shared_ptr<TennisPlayer>> players = playersOf(side);
+  return std::all_of(players.begin(), players.end(),
+                     [](const std::shared_ptr<TennisPlayer>& player) { return player->timeBeyondEnd(1) >= 0; });
+}
+
+void MatchState::aimCameraAt(int32_t side) {
+  if (const auto camera = std::dynamic_pointer_cast<TrackingCamera>(parts.scene->camera())) {
+    const std::vector<std::shared_ptr<TennisPlayer>> players = playersOf(side);
+    if (players.size() == 1) {
+      camera->setTarget(players[0]);
+    } else {
+      camera->setTargets(players[0], players[1]);
+    }
+  }
+}
+
+std::string MatchState::winnerText(int32_t side) const {
+  const bool onePlayer = playersOf(side).size() == 1;
+  return playerName(side) + " " + text(onePlayer ? kTextWinsSingles : kTextWinDoubles);
+}
+
+void MatchState::giveServeTo(TennisPlayer& server) {
+  referee.ballSide = referee.receivingSide();
+  parts.ball->setServer(&server);
+  parts.ball->attachToServer();
+  referee.recomputeBox();
 }
 
 std::string MatchState::withCaption(int32_t side, int32_t textIndex) const {
@@ -181,7 +226,7 @@ void MatchState::leaveIntro() {
   if (parts.fader->isFading()) return;
   if (introScene) {
     for (int i = 0; i < 4; ++i) {
-      const std::string name = std::string(kPlayerHolderPrefix) + "[" + std::to_string(i) + "]";
+      const std::string name = playerHolderName(i);
       if (const auto holder = std::dynamic_pointer_cast<TennisPlayerHolder>(introScene->findNode(name))) {
         holder->giveModelBack();
       }

@@ -3,8 +3,10 @@
 // every point, and the staging between points, games, sets and at the end
 // (messages, the score display, fades, cameras, music, cheers). MatchState
 // holds what singles and doubles share and runs the phase machine once per
-// displayed frame; SinglesMatch and DoublesMatch know their players: who
-// serves, where everyone stands, who changes ends, whose name is shown.
+// displayed frame; it treats a side as its players, one or two, whose names,
+// states, clips and camera framing go together. SinglesMatch and DoublesMatch
+// know their players: who is on each side, who serves, where everyone stands,
+// how the ends change.
 //
 // The match shares the ball, the score, the overlays and the umpire with the
 // scene that the Application built for it; it never owns the scene's
@@ -15,6 +17,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/GameState.h"
 #include "app/MatchReferee.h"
@@ -25,6 +28,8 @@
 #include "engine/TextureFactory.h"
 #include "tennis/Birdy.h"
 #include "tennis/MatchScore.h"
+#include "tennis/ModelFiles.h"
+#include "tennis/NodeNames.h"
 #include "tennis/Pelota.h"
 #include "tennis/TennisPlayer.h"
 
@@ -55,19 +60,9 @@ constexpr const char* kIntroMusic = "sounds/MatchIntro.mp3";
 constexpr const char* kInGameMusic = "sounds/InGame.mp3";
 constexpr const char* kWinnerMusic = "sounds/AndTheWinnerIs.mp3";
 
-constexpr const char* kIntroCameraName = "CameraIntro";
+// The match's own cameras (the models' cameras are named in tennis/NodeNames.h).
 constexpr const char* kFixedCameraName = "FixedCamera";
 constexpr const char* kFixedRotateCameraName = "FixedRotateCamera";
-
-constexpr const char* kStadiumFile = "models/stadium/pista.ASZ";
-// The stadium's own camera, which the match camera follows play from.
-constexpr const char* kStadiumCameraName = "Camera01";
-constexpr const char* kIntroSinglesFile = "models/IntroSingles.ASE";
-constexpr const char* kIntroDoublesFile = "models/IntroDoubles.ASE";
-
-// Umpire clips: its own, and its part in the introduction.
-constexpr uint32_t kUmpireClipPlay = 0;
-constexpr uint32_t kUmpireClipIntro = 1;
 
 // The match's textures (models, fonts, icons). Empty means the game's
 // ImageTextureFactory; tests and tools without OpenGL set a recording one.
@@ -128,15 +123,21 @@ class MatchState : public GameState {
   void onFrame() override;
   bool isFinished() override { return referee.phase == MatchFinished; }
 
-  virtual void afterGame() = 0;
-  virtual std::string playerName(int32_t side) const = 0;
-  virtual void setPlayerState(int32_t side, PlayerState state) = 0;
-  virtual bool animationDone(int32_t side) const = 0;
+  // What a game's end means: the serve passes or the ends change, the
+  // points are cleared, the next serve is readied.
+  virtual void afterGame();
+  // The side's player names joined by " and " (in the language's words).
+  std::string playerName(int32_t side) const;
+  virtual void setPlayerState(int32_t side, PlayerState state);
+  // Every player of the side is past the end of its current clip.
+  bool animationDone(int32_t side) const;
   virtual void startIntro() = 0;
   virtual void setUpServe() = 0;
   virtual void changeEnds() = 0;
-  virtual void aimCameraAt(int32_t side) = 0;
-  virtual std::string winnerText(int32_t side) const = 0;
+  // The fixed cameras follow the side: its player, or the pair between them.
+  void aimCameraAt(int32_t side);
+  // The verb agrees with the number of winners: "wins" for one, "win" for two.
+  std::string winnerText(int32_t side) const;
 
   int32_t phase() const { return referee.phase; }
   const MatchReferee& judge() const { return referee; }
@@ -154,9 +155,13 @@ class MatchState : public GameState {
   // part. Called last by each variant's constructor, once its players are
   // in place, since it reaches them through the virtual operations.
   void begin();
-  // What a game's end means for both variants: the serve passes or the ends
-  // change, the points are cleared, the next serve is readied.
-  void finishGame();
+  // The players of a side (side & 1): one in singles, two in doubles, in the
+  // side's own order.
+  virtual std::vector<std::shared_ptr<TennisPlayer>> playersOf(int32_t side) const = 0;
+  // How every serve ends once the players stand in place: the ball goes to
+  // the server's hand, the receiving side owns it and the referee draws the
+  // service box.
+  void giveServeTo(TennisPlayer& server);
   // Reads the introduction file with the players carried by its holders.
   void loadIntro(const std::string& path, std::vector<std::shared_ptr<TennisPlayer>> players);
 

@@ -114,6 +114,12 @@ Menu::Menu(bool inGame, std::shared_ptr<TextureFactory> textures) : textureFacto
   }
 }
 
+std::array<std::string, kCharacterCount + 1> Menu::shownCharacterNames() {
+  std::array<std::string, kCharacterCount + 1> names{"?"};
+  for (int32_t index = 1; index <= kCharacterCount; ++index) names[index] = kCharacters[index - 1].shownName;
+  return names;
+}
+
 const std::string& Menu::characterLabel(int32_t character) const {
   return character >= 0 && character < static_cast<int32_t>(characterNames.size()) ? characterNames[character]
                                                                                    : kNoLabel;

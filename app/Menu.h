@@ -117,8 +117,8 @@ class Menu : public Overlay {
   bool everyPlayingSlotHasCharacter() const;
 
   // Index = character index of a slot; 0 is "not chosen yet".
-  const std::array<std::string, kCharacterCount + 1> characterNames{"?", "VAZUVODOD", "ROVERIRU", "REVIRADE",
-                                                                    "DOREDU"};
+  static std::array<std::string, kCharacterCount + 1> shownCharacterNames();
+  const std::array<std::string, kCharacterCount + 1> characterNames = shownCharacterNames();
   // Index = controller. The third computer label has always been written
   // with an underscore.
   const std::array<std::string, kControllerCount> controllerNames{

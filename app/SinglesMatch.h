@@ -5,6 +5,7 @@
 
 #include <array>
 #include <memory>
+#include <vector>
 
 #include "app/MatchState.h"
 
@@ -13,17 +14,17 @@ class SinglesMatch : public MatchState {
   // side0, side1: the players of slots 0 and 1. Opens the introduction.
   SinglesMatch(MatchParts parts, std::shared_ptr<TennisPlayer> side0, std::shared_ptr<TennisPlayer> side1);
 
-  void afterGame() override;
-  std::string playerName(int32_t side) const override;
+  // Also restarts the player's clip from its first frame, which a doubles
+  // pair's clips never do.
   void setPlayerState(int32_t side, PlayerState state) override;
-  bool animationDone(int32_t side) const override;
   void startIntro() override;
   void setUpServe() override;
   void changeEnds() override;
-  void aimCameraAt(int32_t side) override;
-  std::string winnerText(int32_t side) const override;
 
   const std::shared_ptr<TennisPlayer>& player(int32_t side) const { return players[side & 1]; }
+
+ protected:
+  std::vector<std::shared_ptr<TennisPlayer>> playersOf(int32_t side) const override { return {player(side)}; }
 
  private:
   std::array<std::shared_ptr<TennisPlayer>, 2> players;

@@ -264,16 +264,23 @@ void drawRacket(cairo_t* cr, double x, double y, double size, double angle, cons
 }
 
 void drawCloud(cairo_t* cr, double x, double y, double width) {
+  // A circle each: its offset from the cloud's centre and its radius, in
+  // widths of the cloud.
   struct Puff {
-    double dx, dy, r;
+    double right;
+    double down;
+    double radius;
   };
-  static const std::vector<Puff> puffs = {{-0.32, 0.08, 0.2}, {-0.12, -0.1, 0.26}, {0.14, -0.05, 0.22},
-                                          {0.33, 0.1, 0.16},  {0.0, 0.12, 0.2}};
+  static const std::vector<Puff> puffs = {{.right = -0.32, .down = 0.08, .radius = 0.2},
+                                          {.right = -0.12, .down = -0.1, .radius = 0.26},
+                                          {.right = 0.14, .down = -0.05, .radius = 0.22},
+                                          {.right = 0.33, .down = 0.1, .radius = 0.16},
+                                          {.right = 0.0, .down = 0.12, .radius = 0.2}};
   cairo_save(cr);
   cairo_new_path(cr);
   for (const Puff& p : puffs) {
     cairo_new_sub_path(cr);
-    cairo_arc(cr, x + p.dx * width, y + p.dy * width, p.r * width, 0, 2 * kPi);
+    cairo_arc(cr, x + p.right * width, y + p.down * width, p.radius * width, 0, 2 * kPi);
   }
   // Stroke every puff thick in the outline colour, then fill them all: only
   // the outer edge of the union keeps a line.
@@ -291,11 +298,15 @@ void drawLogo(cairo_t* cr, double centreX, double baselineY, double size) {
     const char* text;
     double tilt;  // degrees
     double lift;  // fraction of size
-    bool ball;
+    bool ball = false;
   };
-  static const Letter letters[] = {{"Z", -8, 0.02, false}, {"U", 5, 0.07, false},  {"M", -4, -0.01, false},
-                                   {"B", 6, 0.06, false},  {"O", 0, 0.0, true},    {"L", -6, 0.05, false},
-                                   {"O", 0, 0.09, true}};
+  static const Letter letters[] = {{.text = "Z", .tilt = -8, .lift = 0.02},
+                                   {.text = "U", .tilt = 5, .lift = 0.07},
+                                   {.text = "M", .tilt = -4, .lift = -0.01},
+                                   {.text = "B", .tilt = 6, .lift = 0.06},
+                                   {.text = "O", .tilt = 0, .lift = 0.0, .ball = true},
+                                   {.text = "L", .tilt = -6, .lift = 0.05},
+                                   {.text = "O", .tilt = 0, .lift = 0.09, .ball = true}};
   const double outline = size * 0.055;
   const double ballRadius = size * 0.36;
   cairo_save(cr);

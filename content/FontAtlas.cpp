@@ -93,8 +93,11 @@ AtlasLayout layOut(const FontLook& look) {
       inkTop = std::min(inkTop, extents.y_bearing);
       inkBottom = std::max(inkBottom, extents.y_bearing + extents.height);
     }
-    measured.push_back({code, index, static_cast<int>(std::lround(extents.x_advance)) + look.tracking,
-                        blank ? 0 : extents.x_bearing, blank ? 0 : extents.x_bearing + extents.width});
+    measured.push_back({.code = code,
+                        .index = index,
+                        .advance = static_cast<int>(std::lround(extents.x_advance)) + look.tracking,
+                        .inkLeft = blank ? 0 : extents.x_bearing,
+                        .inkRight = blank ? 0 : extents.x_bearing + extents.width});
   }
   const int above = static_cast<int>(std::ceil(-inkTop + reach)) + 1;
   const int below = static_cast<int>(std::ceil(inkBottom + reach)) + 1;
@@ -118,7 +121,8 @@ AtlasLayout layOut(const FontLook& look) {
       x = kGutter;
       y += layout.cellHeight + kGutter;
     }
-    layout.glyphs.push_back({m.code, m.index, x, y, width, left});
+    layout.glyphs.push_back(
+        {.code = m.code, .index = m.index, .cellX = x, .cellY = y, .cellWidth = width, .originX = left});
     x += width + kGutter;
   }
   const int used = y + layout.cellHeight + kGutter;

@@ -47,7 +47,7 @@ std::vector<Note> melody(const std::string& text, double beat = 0) {
       size_t at = 0;
       const int pc = pitchClass(token, at);
       const int octave = std::stoi(token.substr(at, colon - at));
-      notes.push_back({beat, length, 12 * (octave + 1) + pc});
+      notes.push_back({.beat = beat, .length = length, .pitch = 12 * (octave + 1) + pc});
     }
     beat += length;
   }
@@ -108,7 +108,7 @@ std::vector<ChordSpan> progression(const std::string& text) {
     parts.push_back(bar.substr(start));
     const double share = 4.0 / static_cast<double>(parts.size());
     for (const std::string& p : parts) {
-      spans.push_back({beat, share, chord(p)});
+      spans.push_back({.beat = beat, .length = share, .chord = chord(p)});
       beat += share;
     }
   }

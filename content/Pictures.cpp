@@ -323,10 +323,10 @@ struct PlayerSpot {
   Colour colour;
 };
 const PlayerSpot kPlayerSpots[] = {
-    {620, 170, rgb(0xE0413A)},  // slot 0, near side
-    {450, 520, rgb(0x8E44AD)},  // slot 1, far side
-    {420, 290, rgb(0x27AE60)},  // slot 2, near side (doubles)
-    {580, 470, rgb(0xF39C12)},  // slot 3, far side (doubles)
+    {.x = 620, .y = 170, .colour = rgb(0xE0413A)},  // slot 0, near side
+    {.x = 450, .y = 520, .colour = rgb(0x8E44AD)},  // slot 1, far side
+    {.x = 420, .y = 290, .colour = rgb(0x27AE60)},  // slot 2, near side (doubles)
+    {.x = 580, .y = 470, .colour = rgb(0xF39C12)},  // slot 3, far side (doubles)
 };
 
 void drawSpot(cairo_t* cr, const PlayerSpot& spot) {

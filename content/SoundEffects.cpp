@@ -18,7 +18,7 @@ struct Hit {
   double pingDecay;  // seconds
   double crack;      // centre of the impact noise, Hz
   double body;       // the frame's thump, Hz
-  double pan;
+  double pan;        // -1 left, 1 right
   uint64_t seed;
 };
 
@@ -51,9 +51,14 @@ Stereo racketHit(const Hit& hit) {
 // One voice of the crowd: a rising "whoo" or "yeah" on a vowel.
 Mono crowdVoice(ContentRandom& random, double seconds) {
   struct Vowel {
-    double f1, f2;
+    double f1;  // the first formant, Hz
+    double f2;  // the second, Hz
   };
-  static const Vowel vowels[] = {{800, 1150}, {500, 900}, {530, 1840}, {350, 2000}, {650, 1080}};
+  static const Vowel vowels[] = {{.f1 = 800, .f2 = 1150},
+                                 {.f1 = 500, .f2 = 900},
+                                 {.f1 = 530, .f2 = 1840},
+                                 {.f1 = 350, .f2 = 2000},
+                                 {.f1 = 650, .f2 = 1080}};
   const Vowel v = vowels[random.below(5)];
   const double pitch = random.between(150, 400);
   const double rise = random.between(0.15, 0.6);
@@ -74,12 +79,21 @@ Mono crowdVoice(ContentRandom& random, double seconds) {
   return out;
 }
 
+// How big a cheer is (and the seed of its chance).
+struct Cheer {
+  double seconds;
+  int voices;
+  double clapsPerSecond;  // at the applause's height
+  uint64_t seed;
+};
+
 // A crowd on its feet: many voices, applause, and the rumble of the stands.
-Stereo cheer(double seconds, int voices, double clapRate, uint64_t seed) {
-  ContentRandom random(seed);
+Stereo cheer(const Cheer& size) {
+  const double seconds = size.seconds;
+  ContentRandom random(size.seed);
   const auto frames = static_cast<size_t>(seconds * kSampleRate);
   Stereo crowd(frames);
-  for (int v = 0; v < voices; ++v) {
+  for (int v = 0; v < size.voices; ++v) {
     const double start = random.between(0.0, 0.25);
     const double length = random.between(0.6, seconds - start - 0.05);
     crowd.mix(crowdVoice(random, length), static_cast<size_t>(start * kSampleRate), random.between(0.5, 1.0),
@@ -91,7 +105,7 @@ Stereo cheer(double seconds, int voices, double clapRate, uint64_t seed) {
   for (size_t i = 0; i < frames; ++i) {
     const double t = static_cast<double>(i) / kSampleRate;
     const double swell = std::min(1.0, t / 0.35) * std::min(1.0, (seconds - t) / 0.7);
-    if (random.unit() < clapRate * swell / kSampleRate) {
+    if (random.unit() < size.clapsPerSecond * swell / kSampleRate) {
       Mono burst(static_cast<size_t>(random.between(0.006, 0.014) * kSampleRate));
       for (size_t k = 0; k < burst.size(); ++k) {
         burst[k] = random.noise() * static_cast<float>(std::exp(-static_cast<double>(k) / (0.003 * kSampleRate)));
@@ -123,10 +137,13 @@ void writeEffect(const std::filesystem::path& runDir, const std::string& name, S
 }  // namespace
 
 void writeSoundEffects(const std::filesystem::path& runDir) {
-  writeEffect(runDir, "ball00.wav", racketHit({560, 0.045, 2400, 150, 0.0, 101}));
-  writeEffect(runDir, "ball01.wav", racketHit({680, 0.035, 3100, 180, -0.15, 102}));
-  writeEffect(runDir, "ball02.wav", racketHit({470, 0.06, 1900, 120, 0.15, 103}));
-  writeEffect(runDir, "cheer00.wav", cheer(1.8, 40, 260, 201));
-  writeEffect(runDir, "cheer01.wav", cheer(2.4, 55, 320, 202));
-  writeEffect(runDir, "cheer02.wav", cheer(3.0, 70, 380, 203));
+  writeEffect(runDir, "ball00.wav",
+              racketHit({.ping = 560, .pingDecay = 0.045, .crack = 2400, .body = 150, .pan = 0.0, .seed = 101}));
+  writeEffect(runDir, "ball01.wav",
+              racketHit({.ping = 680, .pingDecay = 0.035, .crack = 3100, .body = 180, .pan = -0.15, .seed = 102}));
+  writeEffect(runDir, "ball02.wav",
+              racketHit({.ping = 470, .pingDecay = 0.06, .crack = 1900, .body = 120, .pan = 0.15, .seed = 103}));
+  writeEffect(runDir, "cheer00.wav", cheer({.seconds = 1.8, .voices = 40, .clapsPerSecond = 260, .seed = 201}));
+  writeEffect(runDir, "cheer01.wav", cheer({.seconds = 2.4, .voices = 55, .clapsPerSecond = 320, .seed = 202}));
+  writeEffect(runDir, "cheer02.wav", cheer({.seconds = 3.0, .voices = 70, .clapsPerSecond = 380, .seed = 203}));
 }

@@ -9,10 +9,9 @@
 #include <string>
 
 #include "assets/AseReader.h"
+#include "tennis/ModelFiles.h"
+#include "tennis/NodeNames.h"
 #include "tennis/Pelota.h"
-
-constexpr const char* kBallModelFile = "models/ball/pelota.ASE";
-constexpr const char* kShadowNodeName = "Sombra";
 
 class BallModel : public AseReader {
  public:

@@ -9,12 +9,10 @@
 #include <string>
 
 #include "assets/AseReader.h"
+#include "tennis/ModelFiles.h"
+#include "tennis/NodeNames.h"
 
 class Pelota;
-
-constexpr const char* kBirdyModelFile = "models/Birdy/birdy.ASE";
-constexpr const char* kBirdyIntroClipFile = "models/Birdy/BirdyIntroSingles.ASE";
-constexpr const char* kBirdyHeadName = "Cabeza";
 
 class Birdy : public AseReader {
  public:

@@ -2,9 +2,10 @@
 
 #include <cmath>
 
+#include "tennis/NodeNames.h"
 #include "tennis/Pelota.h"
 
-BirdyHead::BirdyHead(std::weak_ptr<Pelota> watched) : SceneObject("Cabeza"), ball(std::move(watched)) {}
+BirdyHead::BirdyHead(std::weak_ptr<Pelota> watched) : SceneObject(kBirdyHeadName), ball(std::move(watched)) {}
 
 void BirdyHead::update(uint32_t timeMs, const Matrix& parentWorld, uint32_t* animationIndex) {
   SceneObject::update(timeMs, parentWorld, animationIndex);

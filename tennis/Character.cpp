@@ -1,24 +1,13 @@
 #include "tennis/Character.h"
 
 #include "engine/Log.h"
+#include "tennis/CharacterRoster.h"
 #include "tennis/CpuPlayer.h"
-#include "tennis/GameClipFiles.h"
 #include "tennis/HumanPlayer.h"
+#include "tennis/ModelFiles.h"
+#include "tennis/NodeNames.h"
 
-std::string characterName(int identifier) {
-  switch (identifier) {
-    case 0: return "Vazuvodod";
-    case 1: return "Revirade";
-    case 2: return "Roveriru";
-    case 5: return "~Rida";
-    case 6: return "Doredu";
-    case 7: return "~Vazuvodod";
-    case 8: return "~Revirade";
-    case 9: return "~Roveriru";
-    case 10: return "~Doredu";
-    default: return {};
-  }
-}
+std::string characterName(int identifier) { return std::string(characterFolder(identifier)); }
 
 Character::Character(int identifier, int controllerKind, std::weak_ptr<Pelota> ball, std::weak_ptr<Scene> effects,
                      std::shared_ptr<TextureFactory> textures)
@@ -38,12 +27,12 @@ Character::Character(int identifier, int controllerKind, std::weak_ptr<Pelota> b
   if (!builtPlayer) return;
   builtPlayer->setName(name);
   for (const char* clip : kCharacterClipFiles) loadAnimation(directory + clip);
-  builtPlayer->setIcon(textureFactory().create(directory + "Icon.bmp"));
+  builtPlayer->setIcon(textureFactory().create(directory + kCharacterPortraitFile));
 
-  if (const std::shared_ptr<SceneNode> held = builtPlayer->findNode("Pelota")) {
+  if (const std::shared_ptr<SceneNode> held = builtPlayer->findNode(kHeldBallName)) {
     if (auto* object = dynamic_cast<SceneObject*>(held.get())) object->setVisible(false);
-    held->setName("Ball");
+    held->setName(kServeBallHolderName);
   }
   // Without it the player never reaches the ball with a stroke or a dive.
-  builtPlayer->setHitNode(builtPlayer->findNode("Golpe"));
+  builtPlayer->setHitNode(builtPlayer->findNode(kRacketPointName));
 }

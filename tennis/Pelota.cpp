@@ -6,6 +6,7 @@
 #include "engine/Log.h"
 #include "engine/Scene.h"
 #include "tennis/Court.h"
+#include "tennis/NodeNames.h"
 #include "tennis/PlayEffects.h"
 
 namespace {
@@ -25,36 +26,36 @@ Matrix withTranslation(Matrix m, float x, float y, float z) {
 Pelota::Pelota(std::weak_ptr<Scene> effects)
     : AnimatedGroup("Ball"), gravityMs2(kGravity), effectScene(std::move(effects)) {
   setTransform(withTranslation(Matrix(), kBallRadius, kBallRadius, 0.0f));
-  startX = kBallRadius;
-  startHeight = kBallRadiusMetres;
-  landingTime = timeToGround();
-  lastBouncePoint = Vector3(0.0f, kBallRadius, 0.0f);
+  motion.startX = kBallRadius;
+  motion.startHeight = kBallRadiusMetres;
+  motion.landingMs = timeToGround();
+  motion.lastBounce = Vector3(0.0f, kBallRadius, 0.0f);
 }
 
 void Pelota::placeAt(float x, float y, float z) {
   setTransform(withTranslation(transform(), x, y, z));
-  startX = x;
-  startZ = z;
-  startHeight = y / kUnitsPerMetre;
-  startVerticalSpeed = 0.0f;
-  elapsed = 0.0f;
-  landingTime = timeToGround();
-  headingRadians = 0.0f;
-  speed = 0.0f;
-  bounces = 0;
+  motion.startX = x;
+  motion.startZ = z;
+  motion.startHeight = y / kUnitsPerMetre;
+  motion.verticalSpeed = 0.0f;
+  motion.elapsedMs = 0.0f;
+  motion.landingMs = timeToGround();
+  motion.heading = 0.0f;
+  motion.horizontalSpeed = 0.0f;
+  motion.bounceCount = 0;
 }
 
 void Pelota::startFlight(float heading, float horizontalSpeed, float verticalSpeed) {
   const Vector3 p = position();
-  startHeight = p.y / kUnitsPerMetre;
-  startVerticalSpeed = verticalSpeed;
-  elapsed = 0.0f;
-  landingTime = timeToGround();
-  headingRadians = heading;
-  speed = horizontalSpeed;
-  startX = p.x;
-  startZ = p.z;
-  bounces = 0;
+  motion.startHeight = p.y / kUnitsPerMetre;
+  motion.verticalSpeed = verticalSpeed;
+  motion.elapsedMs = 0.0f;
+  motion.landingMs = timeToGround();
+  motion.heading = heading;
+  motion.horizontalSpeed = horizontalSpeed;
+  motion.startX = p.x;
+  motion.startZ = p.z;
+  motion.bounceCount = 0;
 }
 
 void Pelota::hitToward(float targetX, float targetY, float targetZ, float hitSpeed) {
@@ -83,68 +84,48 @@ void Pelota::hitToward(float targetX, float targetY, float targetZ, float hitSpe
   if (seconds == 0.0f) seconds = kMinHitSeconds;
   const float verticalSpeed =
       (targetY / kUnitsPerMetre - p.y / kUnitsPerMetre + gravityMs2 * seconds * seconds / 2.0f) / seconds;
-  ++hits;
-  netted = false;
+  ++motion.hits;
+  motion.stoppedByNet = false;
   if (verticalSpeed < 0.0f) printMessage("Pelota.cpp Golpear Hacia, con potencia negativa - Algo raro ha pasado\n");
   startFlight(heading, hitSpeed, verticalSpeed);
 }
 
 float Pelota::timeToGround() const {
-  float discriminant = startVerticalSpeed * startVerticalSpeed + 2.0f * gravityMs2 * (startHeight - kBallRadiusMetres);
+  float discriminant =
+      motion.verticalSpeed * motion.verticalSpeed + 2.0f * gravityMs2 * (motion.startHeight - kBallRadiusMetres);
   // Below the resting height with no speed to rise to it there is no later
   // root: the ball is on the ground already.
   if (!(discriminant > 0.0f)) discriminant = 0.0f;
-  return kMsPerSecond * (startVerticalSpeed + std::sqrt(discriminant)) / gravityMs2;
+  return kMsPerSecond * (motion.verticalSpeed + std::sqrt(discriminant)) / gravityMs2;
 }
 
 float Pelota::apexHeight() const {
-  const float rise = startVerticalSpeed / gravityMs2;
-  return kUnitsPerMetre * (startHeight + rise * startVerticalSpeed - gravityMs2 * rise * rise / 2.0f);
+  const float rise = motion.verticalSpeed / gravityMs2;
+  return kUnitsPerMetre * (motion.startHeight + rise * motion.verticalSpeed - gravityMs2 * rise * rise / 2.0f);
 }
 
 float Pelota::heightAt(float t) const {
   const float s = t / kMsPerSecond;
-  return kUnitsPerMetre * (startHeight + startVerticalSpeed * s - gravityMs2 * s * s / 2.0f);
+  return kUnitsPerMetre * (motion.startHeight + motion.verticalSpeed * s - gravityMs2 * s * s / 2.0f);
 }
 
 Vector3 Pelota::groundPointAt(float t, float h) const {
-  return Vector3(startX + std::sin(headingRadians) * t * speed, h, startZ + std::cos(headingRadians) * speed * t);
+  return Vector3(motion.startX + std::sin(motion.heading) * t * motion.horizontalSpeed, h,
+                 motion.startZ + std::cos(motion.heading) * motion.horizontalSpeed * t);
 }
 
 int Pelota::direction() const {
-  const float s = std::sin(headingRadians);
+  const float s = std::sin(motion.heading);
   if (s == 0.0f) return -1;
   return s < 0.0f ? 1 : 0;
 }
 
 void Pelota::attachToServer() {
-  if (serverNode) holder = serverNode->findNode("Ball");
-  headingRadians = 0.0f;
-  bounces = 0;
-  hits = 0;
-  netted = false;
-}
-
-BallFlight Pelota::flight() const {
-  return BallFlight{transform(), startHeight, startVerticalSpeed, startX, startZ, elapsed, landingTime, headingRadians,
-                    speed,       bounces,     lastBouncePoint,    falling,       hits,    netted};
-}
-
-void Pelota::restoreFlight(const BallFlight& saved) {
-  setTransform(saved.transform);
-  startHeight = saved.startHeight;
-  startVerticalSpeed = saved.verticalSpeed;
-  startX = saved.startX;
-  startZ = saved.startZ;
-  elapsed = saved.elapsedMs;
-  landingTime = saved.landingMs;
-  headingRadians = saved.heading;
-  speed = saved.horizontalSpeed;
-  bounces = saved.bounceCount;
-  lastBouncePoint = saved.lastBounce;
-  falling = saved.descending;
-  hits = saved.hits;
-  netted = saved.stoppedByNet;
+  if (serverNode) holder = serverNode->findNode(kServeBallHolderName);
+  motion.heading = 0.0f;
+  motion.bounceCount = 0;
+  motion.hits = 0;
+  motion.stoppedByNet = false;
 }
 
 void Pelota::update(uint32_t dtMs, const Matrix& parentWorld, uint32_t*) {
@@ -155,28 +136,28 @@ void Pelota::update(uint32_t dtMs, const Matrix& parentWorld, uint32_t*) {
 
   setTransform(multiply(transform(), parentWorld));
   const Vector3 old = position();
-  elapsed += static_cast<float>(dtMs);
+  motion.elapsedMs += static_cast<float>(dtMs);
 
   // A ball stopped low against the net drops in less than a bounce's worth
   // of time; its landing still counts, or the point would never be called.
-  const bool netDrop = netted && bounces == 0;
-  if (elapsed > landingTime && (landingTime > kMinBounceArcMs || netDrop)) {
-    const float impactSpeed = startVerticalSpeed - gravityMs2 * landingTime / kMsPerSecond;
-    startVerticalSpeed = impactSpeed * -kBounceRestitution;
-    startHeight = kBallRadiusMetres;
-    elapsed -= landingTime;
-    lastBouncePoint = groundPointAt(landingTime, kBallRadius);
-    landingTime = timeToGround();
+  const bool netDrop = motion.stoppedByNet && motion.bounceCount == 0;
+  if (motion.elapsedMs > motion.landingMs && (motion.landingMs > kMinBounceArcMs || netDrop)) {
+    const float impactSpeed = motion.verticalSpeed - gravityMs2 * motion.landingMs / kMsPerSecond;
+    motion.verticalSpeed = impactSpeed * -kBounceRestitution;
+    motion.startHeight = kBallRadiusMetres;
+    motion.elapsedMs -= motion.landingMs;
+    motion.lastBounce = groundPointAt(motion.landingMs, kBallRadius);
+    motion.landingMs = timeToGround();
     // The new arc starts where the ball was a step ago, not at the bounce.
-    startX = old.x;
-    startZ = old.z;
-    ++bounces;
+    motion.startX = old.x;
+    motion.startZ = old.z;
+    ++motion.bounceCount;
   }
 
-  float y = heightAt(elapsed);
+  float y = heightAt(motion.elapsedMs);
   if (y < kBallRadius) y = kBallRadius;
-  falling = y - old.y <= 0.0f ? 1 : 0;
-  const Vector3 now = groundPointAt(elapsed, y);
+  motion.descending = y - old.y <= 0.0f ? 1 : 0;
+  const Vector3 now = groundPointAt(motion.elapsedMs, y);
   setTransform(withTranslation(transform(), now.x, now.y, now.z));
 
   // The net: a ball that crosses the plane x = 0 below the net's top is
@@ -189,11 +170,11 @@ void Pelota::update(uint32_t dtMs, const Matrix& parentWorld, uint32_t*) {
     if (crossingY < kNetTopY) {
       const float stopX = now.x > 0.0f ? -kBallRadius : (k >= 0.0f ? kBallRadius : -kBallRadius);
       placeAt(stopX, crossingY, crossingZ);
-      netted = true;
+      motion.stoppedByNet = true;
     }
   }
 
-  if (speed > kBlurSpeed) {
+  if (motion.horizontalSpeed > kBlurSpeed) {
     if (const std::shared_ptr<Scene> scene = effectScene.lock()) {
       scene->spawnEffect(playEffectTemplates().blur, transform());
     }
@@ -205,29 +186,29 @@ int Pelota::predictCrossings(float h, Vector3 points[3], float times[3]) const {
   // Also catches an h that is not a number.
   if (!(h <= apex)) h = apex - kApexMargin;
   const float g = gravityMs2;
-  const float vy = startVerticalSpeed;
+  const float vy = motion.verticalSpeed;
 
-  float down = vy * vy + 2.0f * g * (startHeight - h / kUnitsPerMetre);
+  float down = vy * vy + 2.0f * g * (motion.startHeight - h / kUnitsPerMetre);
   if (down < 0.0f) down = 0.0f;  // only float rounding right at the apex
   const float t0 = kMsPerSecond * (vy + std::sqrt(down)) / g;
   points[0] = groundPointAt(t0, h);
-  times[0] = t0 - elapsed;
+  times[0] = t0 - motion.elapsedMs;
 
-  const float rebound = -kBounceRestitution * (vy - g * landingTime / kMsPerSecond);
+  const float rebound = -kBounceRestitution * (vy - g * motion.landingMs / kMsPerSecond);
   const float reach = rebound * rebound + 2.0f * g * (kBallRadiusMetres - h / kUnitsPerMetre);
   if (reach < 0.0f) {
-    const float top = landingTime + kMsPerSecond * rebound / g;
+    const float top = motion.landingMs + kMsPerSecond * rebound / g;
     const float topHeight = kUnitsPerMetre * (kBallRadiusMetres + rebound * rebound / (2.0f * g));
     points[1] = points[2] = groundPointAt(top, topHeight);
-    times[1] = times[2] = top - elapsed;
+    times[1] = times[2] = top - motion.elapsedMs;
     return 1;
   }
   const float s = std::sqrt(reach);
-  const float up = landingTime + kMsPerSecond * (rebound - s) / g;
-  const float downAgain = landingTime + kMsPerSecond * (rebound + s) / g;
+  const float up = motion.landingMs + kMsPerSecond * (rebound - s) / g;
+  const float downAgain = motion.landingMs + kMsPerSecond * (rebound + s) / g;
   points[1] = groundPointAt(up, h);
   points[2] = groundPointAt(downAgain, h);
-  times[1] = up - elapsed;
-  times[2] = downAgain - elapsed;
+  times[1] = up - motion.elapsedMs;
+  times[2] = downAgain - motion.elapsedMs;
   return 3;
 }

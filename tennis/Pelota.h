@@ -26,10 +26,10 @@
 
 class Scene;
 
-// Everything that a hit, a step or a placement changes: a copy taken before
-// trial shots puts the ball back exactly as it was.
-struct BallFlight {
-  Matrix transform;
+// The parabola the ball is on and what its play has counted so far: what
+// the ball keeps besides where it is. Starting and stepping a flight change
+// only this and the transform.
+struct BallMotion {
   float startHeight = 0.0f;
   float verticalSpeed = 0.0f;
   float startX = 0.0f;
@@ -43,6 +43,17 @@ struct BallFlight {
   int32_t descending = 0;
   int32_t hits = 0;
   bool stoppedByNet = false;
+
+  // Every field equal as floats compare: 0 matches -0, NaN matches nothing.
+  bool operator==(const BallMotion&) const = default;
+};
+
+// Everything that a hit, a step or a placement changes: a copy taken before
+// trial shots puts the ball back exactly as it was.
+struct BallFlight : BallMotion {
+  Matrix transform;
+
+  bool operator==(const BallFlight&) const = default;
 };
 
 class Pelota : public AnimatedGroup {
@@ -84,24 +95,27 @@ class Pelota : public AnimatedGroup {
   void release() { holder.reset(); }
   bool isCarried() const { return !holder.expired(); }
 
-  BallFlight flight() const;
-  void restoreFlight(const BallFlight& saved);
+  BallFlight flight() const { return {motion, transform()}; }
+  void restoreFlight(const BallFlight& saved) {
+    motion = saved;
+    setTransform(saved.transform);
+  }
 
   void update(uint32_t dtMs, const Matrix& parentWorld, uint32_t* animationIndex) override;
 
-  int32_t bounceCount() const { return bounces; }
+  int32_t bounceCount() const { return motion.bounceCount; }
   // Hits since the ball was last given to a server, the serve included.
-  int32_t hitCount() const { return hits; }
+  int32_t hitCount() const { return motion.hits; }
   // The last hit ended against the net.
-  bool stoppedByNet() const { return netted; }
-  const Vector3& lastBounce() const { return lastBouncePoint; }
+  bool stoppedByNet() const { return motion.stoppedByNet; }
+  const Vector3& lastBounce() const { return motion.lastBounce; }
   // 1 when the last free step did not raise the ball.
-  int32_t descending() const { return falling; }
-  float horizontalSpeed() const { return speed; }
-  float heading() const { return headingRadians; }
-  float verticalSpeed() const { return startVerticalSpeed; }
-  float landingMs() const { return landingTime; }
-  float elapsedMs() const { return elapsed; }
+  int32_t descending() const { return motion.descending; }
+  float horizontalSpeed() const { return motion.horizontalSpeed; }
+  float heading() const { return motion.heading; }
+  float verticalSpeed() const { return motion.verticalSpeed; }
+  float landingMs() const { return motion.landingMs; }
+  float elapsedMs() const { return motion.elapsedMs; }
   float gravity() const { return gravityMs2; }
 
  private:
@@ -110,19 +124,7 @@ class Pelota : public AnimatedGroup {
   Vector3 groundPointAt(float t, float h) const;
 
   float gravityMs2;
-  float startHeight = 0.0f;
-  float startVerticalSpeed = 0.0f;
-  float startX = 0.0f;
-  float startZ = 0.0f;
-  float elapsed = 0.0f;
-  float landingTime = 0.0f;
-  float headingRadians = 0.0f;
-  float speed = 0.0f;
-  int32_t bounces = 0;
-  Vector3 lastBouncePoint;
-  int32_t falling = 0;
-  int32_t hits = 0;
-  bool netted = false;
+  BallMotion motion;
   std::weak_ptr<SceneNode> holder;
   SceneNode* serverNode = nullptr;
   std::weak_ptr<Scene> effectScene;

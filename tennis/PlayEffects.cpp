@@ -2,6 +2,7 @@
 
 #include "assets/AseReader.h"
 #include "engine/Scene.h"
+#include "tennis/ModelFiles.h"
 
 PlayEffectTemplates& playEffectTemplates() {
   static PlayEffectTemplates templates;

@@ -12,10 +12,6 @@
 class Scene;
 class TextureFactory;
 
-constexpr const char* kDustEffectFile = "models/polvo.ASZ";
-constexpr const char* kHitFlashEffectFile = "models/zas.ASZ";
-constexpr const char* kBlurEffectFile = "models/ballblur.ASZ";
-
 // Until loadPlayEffectTemplates runs, the indices that the three templates
 // take when they are the first ones a scene gets.
 struct PlayEffectTemplates {

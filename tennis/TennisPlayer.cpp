@@ -69,9 +69,9 @@ void TennisPlayer::chooseClip() {
       break;
     }
     case PlayerState::Serving:
-      if (phase == 0) setAnimation(z == previousZ ? ClipServeStand : ClipWalking);
-      else if (phase == 1) setAnimation(ClipServeReady);
-      else if (phase == 2) setAnimation(ClipServeToss);
+      if (phase == 0) setAnimation(z == previousZ ? ClipServeWait : ClipWalking);
+      else if (phase == 1) setAnimation(ClipServeToss);
+      else if (phase == 2) setAnimation(ClipServeBallUp);
       else setAnimation(ClipServeCatch);
       break;
     case PlayerState::ServeSwing: setAnimation(ClipServeSwing); break;

@@ -8,7 +8,8 @@
 //
 // Units: scene units and ms; facing in degrees about y (0 looks along +z, 90
 // along +x), kept in (-180, 180]. Players 0 and 2 play on the +x half, 1 and 3
-// on the -x half. The clips of a character are numbered as PlayerClip says.
+// on the -x half. The clips of a character are numbered as PlayerClip
+// (tennis/ModelFiles.h) says.
 //
 // The player holds the ball and the scene only weakly; partners and
 // opponents are weak links too, filled by the match set-up. A model without
@@ -24,31 +25,13 @@
 #include "engine/Texture.h"
 #include "engine/Vector3.h"
 #include "tennis/Court.h"
+#include "tennis/ModelFiles.h"
 #include "tennis/ScoreboardPlayer.h"
 
 class Pelota;
 class Scene;
 
 enum class PlayerState : int32_t { Serving = 0, Moving = 1, ServeSwing = 2, Stroke = 3, Won = 4, Lost = 5, Diving = 6 };
-
-// Clip numbers of every character model, in the order Character loads them.
-enum PlayerClip : uint32_t {
-  ClipStanding = 0,
-  ClipWalking = 1,
-  ClipForehand = 2,
-  ClipBackhand = 3,
-  ClipServeStand = 4,
-  ClipServeReady = 5,
-  ClipServeToss = 6,
-  ClipServeCatch = 7,
-  ClipServeSwing = 8,
-  ClipWon = 9,
-  ClipLost = 10,
-  ClipDiveStart = 11,
-  ClipDiveAir = 12,
-  ClipDiveLand = 13,
-  ClipCount = 14
-};
 
 // Key-set order: down (+x), up (-x), left (+z), right (-z), hit, dive.
 enum PlayerKey : int { KeyDown = 0, KeyUp = 1, KeyLeft = 2, KeyRight = 3, KeyHit = 4, KeyDive = 5 };

@@ -12,9 +12,8 @@
 
 #include "assets/AseReader.h"
 #include "engine/SceneObject.h"
+#include "tennis/NodeNames.h"
 #include "tennis/TennisPlayer.h"
-
-constexpr const char* kPlayerHolderPrefix = "TennisPlayerHolder";
 
 // The digit just before the closing bracket of a holder's name; -1 if none.
 int holderPlayerIndex(const std::string& name);

@@ -18,11 +18,15 @@ constexpr float kShadowRadius = 9.5f;
 
 ModelAsset ballModel() {
   ModelAsset asset;
-  asset.path = "models/ball/pelota.ASE";
+  asset.path = kBallModelFile;
   AseScene& scene = asset.scene;
-  const int felt =
-      scene.addMaterial({"Felpa", {1.2f, 1.2f, 1.2f}, {0.6f, 0.6f, 0.6f}, {0.1f, 0.1f, 0.1f}, "felpa.tga"});
-  const int shade = scene.addMaterial({"Sombra", {1, 1, 1}, {1, 1, 1}, {0, 0, 0}, "sombra.tga"});
+  const int felt = scene.addMaterial({.name = "Felpa",
+                                      .ambient = {1.2f, 1.2f, 1.2f},
+                                      .diffuse = {0.6f, 0.6f, 0.6f},
+                                      .specular = {0.1f, 0.1f, 0.1f},
+                                      .bitmap = "felpa.tga"});
+  const int shade = scene.addMaterial(
+      {.name = "Sombra", .ambient = {1, 1, 1}, .diffuse = {1, 1, 1}, .specular = {0, 0, 0}, .bitmap = "sombra.tga"});
 
   AseNode ball;
   ball.name = "Bola";
@@ -31,12 +35,13 @@ ModelAsset ballModel() {
   scene.addNode(ball);
 
   AseNode shadow;
-  shadow.name = kShadowName;
+  shadow.name = kShadowNodeName;
   shadow.material = shade;
   shadow.mesh = discMesh(kShadowRadius, 20);
   shadow.rest = translate(Matrix(), 0, kShadowGroundLift - kShadowParentY, 0);
   scene.addNode(shadow);
 
-  asset.textures = {{"felpa.tga", feltPicture(), false}, {"sombra.tga", shadowPicture(), true}};
+  asset.textures = {{.file = "felpa.tga", .pixels = feltPicture(), .alpha = false},
+                    {.file = "sombra.tga", .pixels = shadowPicture(), .alpha = true}};
   return asset;
 }

@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "content/models/CharacterShapes.h"
+#include "tennis/NodeNames.h"
 
 namespace {
 
@@ -23,7 +24,7 @@ struct Weighting {
   Vector3 pivot;
 };
 
-Weighting single(int bone) { return {{{static_cast<size_t>(bone), 1.0f}}, {}}; }
+Weighting single(int bone) { return {.weights = {{.bone = static_cast<size_t>(bone), .weight = 1.0f}}, .pivot = {}}; }
 
 // Across a joint at `at`: `from` below, `to` above, blended over `half`
 // either side; `pivot` is the joint.
@@ -31,7 +32,9 @@ Weighting across(float where, float at, float half, int before, int after, const
   const float t = smoothStep((where - (at - half)) / (2 * half));
   if (t <= 0) return single(before);
   if (t >= 1) return single(after);
-  return {{{static_cast<size_t>(before), 1 - t}, {static_cast<size_t>(after), t}}, pivot};
+  return {.weights = {{.bone = static_cast<size_t>(before), .weight = 1 - t},
+                      {.bone = static_cast<size_t>(after), .weight = t}},
+          .pivot = pivot};
 }
 
 struct SkinPiece {
@@ -65,7 +68,11 @@ uint32_t channel(uint32_t rgb, int shift) { return (rgb >> shift) & 0xFF; }
 
 AseMaterial toonMaterial(const std::string& name, uint32_t rgb) {
   const Vector3 c(channel(rgb, 16) / 255.0f, channel(rgb, 8) / 255.0f, channel(rgb, 0) / 255.0f);
-  return {name + " [cartoon]", c * 1.0f, c * 0.75f, {0.12f, 0.12f, 0.12f}, ""};
+  return {.name = name + " [cartoon]",
+          .ambient = c * 1.0f,
+          .diffuse = c * 0.75f,
+          .specular = {0.12f, 0.12f, 0.12f},
+          .bitmap = ""};
 }
 
 // Catmull-Rom through the trunk's rings, `sub` steps between two.
@@ -81,9 +88,10 @@ std::vector<TrunkRing> smoothRings(const std::vector<TrunkRing>& rings, int sub)
                        (-p0 + 3 * p1 - 3 * p2 + p3) * t * t * t);
       };
       const TrunkRing a = get(i - 1), b = get(i), c = get(i + 1), d = get(i + 2);
-      out.push_back({b.y + (c.y - b.y) * t, cr(a.halfWidth, b.halfWidth, c.halfWidth, d.halfWidth),
-                     cr(a.halfDepth, b.halfDepth, c.halfDepth, d.halfDepth),
-                     cr(a.forward, b.forward, c.forward, d.forward)});
+      out.push_back({.y = b.y + (c.y - b.y) * t,
+                     .halfWidth = cr(a.halfWidth, b.halfWidth, c.halfWidth, d.halfWidth),
+                     .halfDepth = cr(a.halfDepth, b.halfDepth, c.halfDepth, d.halfDepth),
+                     .forward = cr(a.forward, b.forward, c.forward, d.forward)});
     }
   }
   out.push_back(rings.back());
@@ -97,12 +105,12 @@ std::vector<LimbRing> domed(const std::vector<LimbRing>& rings) {
   const LimbRing last = rings.back();
   for (float a : {60.0f, 35.0f}) {
     const float r = a * kPi / 180;
-    out.push_back({first.along - first.radius * std::sin(r), first.radius * std::cos(r)});
+    out.push_back({.along = first.along - first.radius * std::sin(r), .radius = first.radius * std::cos(r)});
   }
   out.insert(out.end(), rings.begin(), rings.end());
   for (float a : {35.0f, 60.0f}) {
     const float r = a * kPi / 180;
-    out.push_back({last.along + last.radius * std::sin(r), last.radius * std::cos(r)});
+    out.push_back({.along = last.along + last.radius * std::sin(r), .radius = last.radius * std::cos(r)});
   }
   return out;
 }
@@ -313,7 +321,11 @@ void CharacterBuilder::part(const std::string& name, int bone, int material, Ase
   for (const Vector3& p : mesh.positions) centre += p;
   if (!mesh.positions.empty()) centre = centre * (1.0f / static_cast<float>(mesh.positions.size()));
   for (Vector3& p : mesh.positions) p = p - centre;
-  state->parts.push_back({name, bone, material, std::move(mesh), centre - zeroJoint(body(), bone)});
+  state->parts.push_back({.name = name,
+                          .bone = bone,
+                          .material = material,
+                          .mesh = std::move(mesh),
+                          .origin = centre - zeroJoint(body(), bone)});
 }
 
 void CharacterBuilder::pairedPart(const std::string& rightName, const std::string& leftName, int rightBone,
@@ -351,17 +363,22 @@ void CharacterBuilder::racketAndBall(uint32_t frameRgb, uint32_t handleRgb) {
     frame.append(capsuleMesh(fist + Vector3(0, 0, 13), strings0 + Vector3(0, side * 5.5f, -11.0f), 1.1f, 1.1f, 6));
   }
   AseMesh handle = capsuleMesh(fist + Vector3(0, 0, -8), fist + Vector3(0, 0, 13), 1.9f, 1.5f, 8);
-  state->parts.push_back({"Raqueta", kRightHand, frameMaterial, frame, {}});
-  state->parts.push_back({"Mango", kRightHand, handleMaterial, handle, {}});
+  state->parts.push_back(
+      {.name = "Raqueta", .bone = kRightHand, .material = frameMaterial, .mesh = frame, .origin = {}});
+  state->parts.push_back(
+      {.name = "Mango", .bone = kRightHand, .material = handleMaterial, .mesh = handle, .origin = {}});
 
   AseMesh lens = ellipsoidMesh({}, {0.5f, 9.3f, 11.8f}, 16, 6);
   planarTexCoords(lens, 0, {0, -9.3f, -11.8f}, {0, 9.3f, 11.8f});
-  state->parts.push_back({"Golpe", kRightHand, stringsMaterial, lens, strings0});
+  state->parts.push_back(
+      {.name = kRacketPointName, .bone = kRightHand, .material = stringsMaterial, .mesh = lens, .origin = strings0});
 
-  state->parts.push_back({"Pelota", kLeftHand, ballMaterial,
-                          ellipsoidMesh({}, {kHeldBallRadius, kHeldBallRadius, kHeldBallRadius}, 10, 6),
-                          ballInHand(b)});
-  state->textures.push_back({"cuerdas.tga", stringsPicture(), false});
+  state->parts.push_back({.name = kHeldBallName,
+                          .bone = kLeftHand,
+                          .material = ballMaterial,
+                          .mesh = ellipsoidMesh({}, {kHeldBallRadius, kHeldBallRadius, kHeldBallRadius}, 10, 6),
+                          .origin = ballInHand(b)});
+  state->textures.push_back({.file = "cuerdas.tga", .pixels = stringsPicture(), .alpha = false});
 }
 
 ModelAsset CharacterBuilder::finish() {
@@ -370,9 +387,8 @@ ModelAsset CharacterBuilder::finish() {
   AseScene& scene = state->scene;
   ModelAsset asset;
   const std::string folder = "models/" + state->name + "/";
-  asset.path = folder + kCharacterClips[0].file;
-  for (size_t clip = 1; clip < kCharacterClipCount; ++clip)
-    asset.clipPaths.push_back(folder + kCharacterClips[clip].file);
+  asset.path = folder + characterClipFile(ClipStanding);
+  for (uint32_t clip = 1; clip < ClipCount; ++clip) asset.clipPaths.push_back(folder + characterClipFile(clip));
 
   // Bones.
   std::vector<int> boneNode(kCharacterBoneCount, -1);
@@ -389,7 +405,7 @@ ModelAsset CharacterBuilder::finish() {
   }
 
   // The skin in the bind pose (the idle clip's first frame).
-  const BoneMatrices bind = motion.worlds(kClipIdle, 0);
+  const BoneMatrices bind = motion.worlds(ClipStanding, 0);
   std::array<Matrix, kCharacterBoneCount> fromZero;
   std::array<Quaternion, kCharacterBoneCount> turn;
   for (int bone = 0; bone < kCharacterBoneCount; ++bone) {
@@ -413,7 +429,7 @@ ModelAsset CharacterBuilder::finish() {
     for (size_t v = 0; v < mesh.positions.size(); ++v) {
       const Weighting& w = piece.weighting[v];
       std::vector<AseBoneWeight> weights;
-      for (const AseBoneWeight& bw : w.weights) weights.push_back({column[bw.bone], bw.weight});
+      for (const AseBoneWeight& bw : w.weights) weights.push_back({.bone = column[bw.bone], .weight = bw.weight});
       node.weights.push_back(weights);
       if (w.weights.size() == 1) {
         const Matrix& m = fromZero[w.weights[0].bone];

@@ -5,28 +5,28 @@
 #include <stdexcept>
 #include <utility>
 
-const std::array<CharacterClipInfo, kCharacterClipCount> kCharacterClips = {{
-    {"normal.ASZ", 56, true},
-    {"andando.ASZ", 18, true},
-    {"golpe.ASZ", 20, false},
-    {"reves.ASZ", 20, false},
-    {"saque00.ASZ", 40, true},
-    {"saque01.ASZ", 14, false},
-    {"saque02.ASZ", 34, false},
-    {"saque03.ASZ", 16, false},
-    {"saque04.ASZ", 21, false},
-    {"ganando.ASZ", 79, false},
-    {"perdiendo.ASZ", 79, false},
-    {"saltando00.ASZ", 7, false},
-    {"saltando01.ASZ", 10, false},
-    {"saltando02.ASZ", 16, false},
+const std::array<CharacterClipInfo, ClipCount> kCharacterClips = {{
+    {.frames = 56, .loops = true},   // standing
+    {.frames = 18, .loops = true},   // walking
+    {.frames = 20, .loops = false},  // forehand
+    {.frames = 20, .loops = false},  // backhand
+    {.frames = 40, .loops = true},   // waiting to serve
+    {.frames = 14, .loops = false},  // the toss
+    {.frames = 34, .loops = false},  // the ball up and down
+    {.frames = 16, .loops = false},  // the ball caught again
+    {.frames = 21, .loops = false},  // the serve's swing, the smash
+    {.frames = 79, .loops = false},  // won
+    {.frames = 79, .loops = false},  // lost
+    {.frames = 7, .loops = false},   // dive: take-off
+    {.frames = 10, .loops = false},  // dive: in the air
+    {.frames = 16, .loops = false},  // dive: landing
 }};
 
 uint32_t clipDurationMs(size_t clip) { return (kCharacterClips.at(clip).frames - 1) * 32; }
 
 float serveCatchHeight() {
   // The ball's flight in metres and seconds, s after the toss.
-  const float s = static_cast<float>(clipDurationMs(kClipServeBallUp)) / 1000.0f;
+  const float s = static_cast<float>(clipDurationMs(ClipServeBallUp)) / 1000.0f;
   return kUnitsPerMetre * (kTossOffsetY / kUnitsPerMetre + kTossSpeed * s - kGravity * s * s / 2);
 }
 
@@ -296,7 +296,7 @@ void swayTail(CharacterPose& p, float t, float period, float amount) {
 }
 
 PoseOfTime idleClip(const Marks& m) {
-  const float period = periodOf(kClipIdle);
+  const float period = periodOf(ClipStanding);
   return [m, period](float t) {
     CharacterPose p = stand(m);
     const float s1 = std::sin(kTwoPi * t / period);
@@ -317,7 +317,7 @@ PoseOfTime idleClip(const Marks& m) {
 }
 
 PoseOfTime runClip(const Marks& m) {
-  const float period = periodOf(kClipRun);
+  const float period = periodOf(ClipWalking);
   return [m, period](float t) {
     CharacterPose p = stand(m);
     const float phase = t / period;
@@ -423,12 +423,12 @@ PoseOfTime strokeClip(const Marks& m, bool backhand) {
     p.arm[0] = racketFromWrist(m, wrist, {-0.1f, 0.3f, 1}, {1, 0, 0.1f}, {-0.5f, -0.5f, -0.6f});
     keys.push_back({464, p});
   }
-  keys.push_back({clipDurationMs(kClipForehand) * 1.0f, rest});
+  keys.push_back({clipDurationMs(ClipForehand) * 1.0f, rest});
   return Keyed(std::move(keys), false, 0);
 }
 
 PoseOfTime serveReadyClip(const Marks& m) {
-  const float period = periodOf(kClipServeReady);
+  const float period = periodOf(ClipServeWait);
   const CharacterPose stance = serveStance(m);
   CharacterPose low = stance;
   low.pelvisShift.y -= 2.5f;
@@ -470,7 +470,7 @@ PoseOfTime serveTossClip(const Marks& m) {
   rising.arm[1] = ballAt({-2, m.sh + 8, 15}, {1, -0.2f, -0.3f});
   rising.arm[0] = racketAt({-(m.g + 16), m.hip + 4, -12}, {-0.35f, -0.5f, -0.8f}, {-1, 0, 0.4f}, {-1, -0.4f, 0});
   return Keyed(
-      {{0, start}, {128, dip}, {256, rising}, {static_cast<float>(clipDurationMs(kClipServeToss)), tossEnd(m)}}, false,
+      {{0, start}, {128, dip}, {256, rising}, {static_cast<float>(clipDurationMs(ClipServeToss)), tossEnd(m)}}, false,
       0);
 }
 
@@ -504,7 +504,7 @@ PoseOfTime serveBallUpClip(const Marks& m) {
                 {480, deep},
                 {800, still},
                 {960, back},
-                {static_cast<float>(clipDurationMs(kClipServeBallUp)), catchPose(m)}},
+                {static_cast<float>(clipDurationMs(ClipServeBallUp)), catchPose(m)}},
                false, 0);
 }
 
@@ -519,7 +519,7 @@ PoseOfTime serveCatchClip(const Marks& m) {
   return Keyed({{0, caught},
                 {176, pulled},
                 {336, forward},
-                {static_cast<float>(clipDurationMs(kClipServeCatch)), serveStance(m)}},
+                {static_cast<float>(clipDurationMs(ClipServeCatch)), serveStance(m)}},
                false, 0);
 }
 
@@ -611,7 +611,7 @@ PoseOfTime serveSwingClip(const Marks& m) {
   recover.chestTurn = {5, 6, 0};
   recover.pelvisTurn = {2, 6, 0};
   keys.push_back({560, recover});
-  keys.push_back({static_cast<float>(clipDurationMs(kClipServeSwing)), rest});
+  keys.push_back({static_cast<float>(clipDurationMs(ClipServeSwing)), rest});
   return Keyed(std::move(keys), false, 0);
 }
 
@@ -663,7 +663,7 @@ PoseOfTime wonClip(const Marks& m) {
                 {1664, pump},
                 {1920, last},
                 {2200, lastSettle},
-                {static_cast<float>(clipDurationMs(kClipWon)), last, true}},
+                {static_cast<float>(clipDurationMs(ClipWon)), last, true}},
                false, 0);
 }
 
@@ -713,7 +713,7 @@ PoseOfTime lostClip(const Marks& m) {
                 {1600, half},
                 {1920, kneel(m, 0)},
                 {2240, kneel(m, 4)},
-                {static_cast<float>(clipDurationMs(kClipLost)), kneel(m, 5), true}},
+                {static_cast<float>(clipDurationMs(ClipLost)), kneel(m, 5), true}},
                false, 0);
 }
 
@@ -756,11 +756,11 @@ PoseOfTime diveTakeOffClip(const Marks& m) {
   launch.neckTurn = {-35, 0, 0};
   crouch.leg[0] = footAt({-(m.hipX + 1.5f), m.foot, 0}, {-0.1f, 0, 1}, {0, 1, 0}, {-0.1f, 0, 1});
   crouch.leg[1] = footAt({m.hipX + 1.5f, m.foot, 0}, {0.1f, 0, 1}, {0, 1, 0}, {0.1f, 0, 1});
-  return Keyed({{0, start}, {96, crouch}, {static_cast<float>(clipDurationMs(kClipDiveTakeOff)), launch}}, false, 0);
+  return Keyed({{0, start}, {96, crouch}, {static_cast<float>(clipDurationMs(ClipDiveStart)), launch}}, false, 0);
 }
 
 PoseOfTime diveFlightClip(const Marks& m) {
-  const float end = static_cast<float>(clipDurationMs(kClipDiveFlight));
+  const float end = static_cast<float>(clipDurationMs(ClipDiveAir));
   return Keyed({{0, reachAhead(m, m.pelvis - 10, 72, 8)},
                 {end * 0.5f, reachAhead(m, m.pelvis - 6, 84, 4)},
                 {end, reachAhead(m, m.front + 16, 88, 0)}},
@@ -807,7 +807,7 @@ PoseOfTime diveLandingClip(const Marks& m) {
                 {160, toes},
                 {224, push},
                 {352, crouch},
-                {static_cast<float>(clipDurationMs(kClipDiveLanding)), stand(m)}},
+                {static_cast<float>(clipDurationMs(ClipDiveLand)), stand(m)}},
                false, 0);
 }
 
@@ -818,22 +818,22 @@ CharacterMotion::CharacterMotion(const CharacterBuild& build) : shape(build) {
   const LimbSpaces character;
   const LimbSpaces chestArms{LimbSpace::Parent, LimbSpace::Character};
   const LimbSpaces flight{LimbSpace::Parent, LimbSpace::Parent};
-  clips.resize(kCharacterClipCount);
-  clips[kClipIdle] = {character, idleClip(m), {}};
-  clips[kClipRun] = {character, runClip(m), {}};
-  clips[kClipForehand] = {character, strokeClip(m, false), {}};
-  clips[kClipBackhand] = {character, strokeClip(m, true), {}};
-  clips[kClipServeReady] = {character, serveReadyClip(m), {}};
-  clips[kClipServeToss] = {character, serveTossClip(m), {}};
-  clips[kClipServeBallUp] = {character, serveBallUpClip(m), {}};
-  clips[kClipServeCatch] = {character, serveCatchClip(m), {}};
-  clips[kClipServeSwing] = {character, serveSwingClip(m), {}};
-  clips[kClipWon] = {character, wonClip(m), {}};
-  clips[kClipLost] = {character, lostClip(m), {}};
-  clips[kClipDiveTakeOff] = {chestArms, diveTakeOffClip(m), {}};
-  clips[kClipDiveFlight] = {flight, diveFlightClip(m), {}};
-  clips[kClipDiveLanding] = {character, diveLandingClip(m), {}};
-  for (size_t clip = 0; clip < kCharacterClipCount; ++clip) {
+  clips.resize(ClipCount);
+  clips[ClipStanding] = {character, idleClip(m), {}};
+  clips[ClipWalking] = {character, runClip(m), {}};
+  clips[ClipForehand] = {character, strokeClip(m, false), {}};
+  clips[ClipBackhand] = {character, strokeClip(m, true), {}};
+  clips[ClipServeWait] = {character, serveReadyClip(m), {}};
+  clips[ClipServeToss] = {character, serveTossClip(m), {}};
+  clips[ClipServeBallUp] = {character, serveBallUpClip(m), {}};
+  clips[ClipServeCatch] = {character, serveCatchClip(m), {}};
+  clips[ClipServeSwing] = {character, serveSwingClip(m), {}};
+  clips[ClipWon] = {character, wonClip(m), {}};
+  clips[ClipLost] = {character, lostClip(m), {}};
+  clips[ClipDiveStart] = {chestArms, diveTakeOffClip(m), {}};
+  clips[ClipDiveAir] = {flight, diveFlightClip(m), {}};
+  clips[ClipDiveLand] = {character, diveLandingClip(m), {}};
+  for (size_t clip = 0; clip < ClipCount; ++clip) {
     Clip& c = clips[clip];
     for (uint32_t frame = 0; frame < kCharacterClips[clip].frames; ++frame) {
       c.frameLocals.push_back(

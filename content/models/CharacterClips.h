@@ -17,31 +17,16 @@
 
 #include "content/models/CharacterRig.h"
 #include "tennis/Court.h"
+#include "tennis/ModelFiles.h"
 
+// How a character's clip is written; index = clip number (PlayerClip), the
+// file name is characterClipFile's.
 struct CharacterClipInfo {
-  const char* file;  // beside the model; clip 0 is the model file itself
   uint32_t frames;
   bool loops;
 };
 
-constexpr size_t kCharacterClipCount = 14;
-extern const std::array<CharacterClipInfo, kCharacterClipCount> kCharacterClips;
-
-// Clip numbers: the order in which the game loads the clip files.
-constexpr size_t kClipIdle = 0;
-constexpr size_t kClipRun = 1;
-constexpr size_t kClipForehand = 2;
-constexpr size_t kClipBackhand = 3;
-constexpr size_t kClipServeReady = 4;
-constexpr size_t kClipServeToss = 5;
-constexpr size_t kClipServeBallUp = 6;
-constexpr size_t kClipServeCatch = 7;
-constexpr size_t kClipServeSwing = 8;
-constexpr size_t kClipWon = 9;
-constexpr size_t kClipLost = 10;
-constexpr size_t kClipDiveTakeOff = 11;
-constexpr size_t kClipDiveFlight = 12;
-constexpr size_t kClipDiveLanding = 13;
+extern const std::array<CharacterClipInfo, ClipCount> kCharacterClips;
 
 uint32_t clipDurationMs(size_t clip);
 

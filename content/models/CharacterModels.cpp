@@ -13,12 +13,19 @@
 
 #include "content/models/CharacterModels.h"
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
+#include <stdexcept>
+#include <string>
+#include <string_view>
 
 #include "content/ContentFiles.h"
 #include "content/models/CharacterBody.h"
 #include "content/models/CharacterPortraits.h"
 #include "content/models/CharacterShapes.h"
+#include "tennis/CharacterRoster.h"
+#include "tennis/ModelFiles.h"
 
 namespace {
 
@@ -66,7 +73,7 @@ Character finish(CharacterBuilder& c, const Vector3& portraitCentre, float portr
   return out;
 }
 
-Character vazuvodod() {
+Character vazuvodod(const char* folder) {
   CharacterBuild build;
   CharacterProportions& b = build.body;
   b.footHeight = 4;
@@ -85,7 +92,7 @@ Character vazuvodod() {
   build.girth = 19.5f;
   build.belly = 17;
   build.footLength = 18;
-  CharacterBuilder c("Vazuvodod", build);
+  CharacterBuilder c(folder, build);
   const int skin = c.material("Piel", 0x6CC24A);
   const int belly = c.material("Barriga", 0xF2E9A0);
   const int shorts = c.material("Pantalon", 0xE23B3B);
@@ -94,22 +101,31 @@ Character vazuvodod() {
   const int mouth = c.material("Boca", 0x8A1C2B);
   const int feet = c.material("Pies", 0x4E9A36);
 
-  c.trunk({{33, 11, 9, 0},
-           {38, 17, 13, 1},
-           {45, 19.5f, 15.5f, 2},
-           {53, 19.5f, 16, 2.5f},
-           {61, 17.5f, 14, 1.5f},
-           {67, 15, 11.5f, 0.5f},
-           {72, 13, 10, 0},
-           {77, 11, 9, 0.5f}},
+  c.trunk({{.y = 33, .halfWidth = 11, .halfDepth = 9, .forward = 0},
+           {.y = 38, .halfWidth = 17, .halfDepth = 13, .forward = 1},
+           {.y = 45, .halfWidth = 19.5f, .halfDepth = 15.5f, .forward = 2},
+           {.y = 53, .halfWidth = 19.5f, .halfDepth = 16, .forward = 2.5f},
+           {.y = 61, .halfWidth = 17.5f, .halfDepth = 14, .forward = 1.5f},
+           {.y = 67, .halfWidth = 15, .halfDepth = 11.5f, .forward = 0.5f},
+           {.y = 72, .halfWidth = 13, .halfDepth = 10, .forward = 0},
+           {.y = 77, .halfWidth = 11, .halfDepth = 9, .forward = 0.5f}},
           18, [&](float y, float angle) {
             if (y < 46) return shorts;
             if (y < 70 && inFront(angle, 55)) return belly;
             return skin;
           });
-  c.arms({{0, 5.2f}, {10, 4.6f}, {21, 4.0f}, {30, 4.3f}, {40, 3.6f}}, 10, [&](float, float) { return skin; });
-  c.legs({{-2, 7.5f}, {8, 7.2f}, {17, 5.6f}, {26, 5.0f}, {34, 3.8f}}, 10,
-         [&](float where, float) { return where < 0.32f ? shorts : skin; });
+  c.arms({{.along = 0, .radius = 5.2f},
+          {.along = 10, .radius = 4.6f},
+          {.along = 21, .radius = 4.0f},
+          {.along = 30, .radius = 4.3f},
+          {.along = 40, .radius = 3.6f}},
+         10, [&](float, float) { return skin; });
+  c.legs({{.along = -2, .radius = 7.5f},
+          {.along = 8, .radius = 7.2f},
+          {.along = 17, .radius = 5.6f},
+          {.along = 26, .radius = 5.0f},
+          {.along = 34, .radius = 3.8f}},
+         10, [&](float where, float) { return where < 0.32f ? shorts : skin; });
   fists(c, skin, 1.05f);
   wristbands(c, white, 3.7f);
   // Webbed feet: a flat pad with three round toes.
@@ -131,7 +147,7 @@ Character vazuvodod() {
   return finish(c, head + Vector3(0, 3, 0), 28, 0x6CC24A);
 }
 
-Character revirade() {
+Character revirade(const char* folder) {
   CharacterBuild build;
   CharacterProportions& b = build.body;
   b.footHeight = 5;
@@ -150,7 +166,7 @@ Character revirade() {
   build.girth = 12.5f;
   build.belly = 11;
   build.footLength = 15;
-  CharacterBuilder c("Revirade", build);
+  CharacterBuilder c(folder, build);
   const int feathers = c.material("Plumas", 0x3D8BFF);
   const int vest = c.material("Camiseta", 0xFFD23F);
   const int shorts = c.material("Pantalon", 0x2B3A8C);
@@ -158,23 +174,32 @@ Character revirade() {
   const int white = c.material("Blanco", 0xFFFFFF);
   const int black = c.material("Negro", 0x151515);
 
-  c.trunk({{55, 8.5f, 8, 0},
-           {59, 11.5f, 10, 0.5f},
-           {66, 12.5f, 11, 1},
-           {74, 12, 11, 1.5f},
-           {82, 12, 10, 1},
-           {88, 10, 8.5f, 0},
-           {92, 6, 5.5f, 0.5f},
-           {97, 4.5f, 4.5f, 1},
-           {103, 4.2f, 4.2f, 1.5f}},
+  c.trunk({{.y = 55, .halfWidth = 8.5f, .halfDepth = 8, .forward = 0},
+           {.y = 59, .halfWidth = 11.5f, .halfDepth = 10, .forward = 0.5f},
+           {.y = 66, .halfWidth = 12.5f, .halfDepth = 11, .forward = 1},
+           {.y = 74, .halfWidth = 12, .halfDepth = 11, .forward = 1.5f},
+           {.y = 82, .halfWidth = 12, .halfDepth = 10, .forward = 1},
+           {.y = 88, .halfWidth = 10, .halfDepth = 8.5f, .forward = 0},
+           {.y = 92, .halfWidth = 6, .halfDepth = 5.5f, .forward = 0.5f},
+           {.y = 97, .halfWidth = 4.5f, .halfDepth = 4.5f, .forward = 1},
+           {.y = 103, .halfWidth = 4.2f, .halfDepth = 4.2f, .forward = 1.5f}},
           16, [&](float y, float) {
             if (y < 62) return shorts;
             if (y < 87) return vest;
             return feathers;
           });
-  c.arms({{0, 4.4f}, {10, 3.8f}, {20, 3.2f}, {29, 3.3f}, {38, 2.9f}}, 10, [&](float, float) { return feathers; });
-  c.legs({{-2, 6.0f}, {10, 5.0f}, {24, 2.8f}, {38, 2.4f}, {51, 2.2f}}, 10,
-         [&](float where, float) { return where < 0.24f ? shorts : orange; });
+  c.arms({{.along = 0, .radius = 4.4f},
+          {.along = 10, .radius = 3.8f},
+          {.along = 20, .radius = 3.2f},
+          {.along = 29, .radius = 3.3f},
+          {.along = 38, .radius = 2.9f}},
+         10, [&](float, float) { return feathers; });
+  c.legs({{.along = -2, .radius = 6.0f},
+          {.along = 10, .radius = 5.0f},
+          {.along = 24, .radius = 2.8f},
+          {.along = 38, .radius = 2.4f},
+          {.along = 51, .radius = 2.2f}},
+         10, [&](float where, float) { return where < 0.24f ? shorts : orange; });
   fists(c, white, 1.0f);
   wristbands(c, vest, 3.1f);
   // Bird feet: three long toes forward and one back.
@@ -201,7 +226,7 @@ Character revirade() {
   return finish(c, head + Vector3(0, -3, 4), 22, 0x3D8BFF);
 }
 
-Character roveriru() {
+Character roveriru(const char* folder) {
   CharacterBuild build;
   CharacterProportions& b = build.body;
   b.footHeight = 4;
@@ -220,7 +245,7 @@ Character roveriru() {
   build.girth = 25;
   build.belly = 23;
   build.footLength = 14;
-  CharacterBuilder c("Roveriru", build);
+  CharacterBuilder c(folder, build);
   const int skin = c.material("Piel", 0xF7A1C4);
   const int snout = c.material("Hocico", 0xEE6FA0);
   const int shirt = c.material("Camiseta", 0x8E44AD);
@@ -228,24 +253,32 @@ Character roveriru() {
   const int shorts = c.material("Pantalon", 0x3F3A63);
   const int black = c.material("Negro", 0x151515);
 
-  c.trunk({{30, 12, 11, 0},
-           {33, 18, 16, 1},
-           {40, 23, 20, 3},
-           {49, 25, 22, 4},
-           {58, 23.5f, 20.5f, 3},
-           {66, 19.5f, 16.5f, 1.5f},
-           {72, 14, 12, 0.5f},
-           {77, 10, 9, 0.5f}},
+  c.trunk({{.y = 30, .halfWidth = 12, .halfDepth = 11, .forward = 0},
+           {.y = 33, .halfWidth = 18, .halfDepth = 16, .forward = 1},
+           {.y = 40, .halfWidth = 23, .halfDepth = 20, .forward = 3},
+           {.y = 49, .halfWidth = 25, .halfDepth = 22, .forward = 4},
+           {.y = 58, .halfWidth = 23.5f, .halfDepth = 20.5f, .forward = 3},
+           {.y = 66, .halfWidth = 19.5f, .halfDepth = 16.5f, .forward = 1.5f},
+           {.y = 72, .halfWidth = 14, .halfDepth = 12, .forward = 0.5f},
+           {.y = 77, .halfWidth = 10, .halfDepth = 9, .forward = 0.5f}},
           18, [&](float y, float) {
             if (y < 43) return shorts;
             if (y > 54 && y < 59) return white;
             if (y < 71) return shirt;
             return skin;
           });
-  c.arms({{0, 6.2f}, {11, 5.4f}, {22, 4.6f}, {32, 4.6f}, {42, 4.0f}}, 10,
-         [&](float where, float) { return where < 0.24f ? shirt : skin; });
-  c.legs({{-2, 7.5f}, {8, 7.0f}, {15, 5.8f}, {23, 5.2f}, {30, 4.2f}}, 10,
-         [&](float where, float) { return where < 0.36f ? shorts : skin; });
+  c.arms({{.along = 0, .radius = 6.2f},
+          {.along = 11, .radius = 5.4f},
+          {.along = 22, .radius = 4.6f},
+          {.along = 32, .radius = 4.6f},
+          {.along = 42, .radius = 4.0f}},
+         10, [&](float where, float) { return where < 0.24f ? shirt : skin; });
+  c.legs({{.along = -2, .radius = 7.5f},
+          {.along = 8, .radius = 7.0f},
+          {.along = 15, .radius = 5.8f},
+          {.along = 23, .radius = 5.2f},
+          {.along = 30, .radius = 4.2f}},
+         10, [&](float where, float) { return where < 0.36f ? shorts : skin; });
   fists(c, skin, 1.15f);
   wristbands(c, white, 4.3f);
   const Vector3 ankle = zeroJoint(b, kRightFoot);
@@ -270,7 +303,7 @@ Character roveriru() {
   return finish(c, head + Vector3(0, -1, 3), 25, 0x9B59B6);
 }
 
-Character doredu() {
+Character doredu(const char* folder) {
   CharacterBuild build;
   CharacterProportions& b = build.body;
   b.footHeight = 5;
@@ -291,7 +324,7 @@ Character doredu() {
   build.girth = 14.5f;
   build.belly = 12;
   build.footLength = 14;
-  CharacterBuilder c("Doredu", build);
+  CharacterBuilder c(folder, build);
   const int fur = c.material("Pelo", 0xF28C28);
   const int cream = c.material("Crema", 0xFFF3E0);
   const int shirt = c.material("Camiseta", 0x1FA398);
@@ -300,27 +333,41 @@ Character doredu() {
   const int shoes = c.material("Zapatillas", 0xD33A2C);
   const int black = c.material("Negro", 0x151515);
 
-  c.trunk({{47, 10, 9, 0},
-           {51, 13, 11, 0.5f},
-           {58, 13.5f, 11, 1},
-           {65, 12.5f, 10.5f, 1.5f},
-           {73, 14.5f, 11, 1.5f},
-           {80, 14, 10, 0.5f},
-           {85, 9, 7.5f, 0.5f},
-           {90, 6, 6, 1}},
+  c.trunk({{.y = 47, .halfWidth = 10, .halfDepth = 9, .forward = 0},
+           {.y = 51, .halfWidth = 13, .halfDepth = 11, .forward = 0.5f},
+           {.y = 58, .halfWidth = 13.5f, .halfDepth = 11, .forward = 1},
+           {.y = 65, .halfWidth = 12.5f, .halfDepth = 10.5f, .forward = 1.5f},
+           {.y = 73, .halfWidth = 14.5f, .halfDepth = 11, .forward = 1.5f},
+           {.y = 80, .halfWidth = 14, .halfDepth = 10, .forward = 0.5f},
+           {.y = 85, .halfWidth = 9, .halfDepth = 7.5f, .forward = 0.5f},
+           {.y = 90, .halfWidth = 6, .halfDepth = 6, .forward = 1}},
           16, [&](float y, float) {
             if (y < 56) return shorts;
             if (y < 83) return y > 80.5f ? cream : shirt;
             return fur;
           });
-  c.arms({{0, 4.6f}, {10, 4.0f}, {20, 3.4f}, {29, 3.5f}, {38, 3.0f}}, 10,
-         [&](float where, float) { return where < 0.2f ? shirt : fur; });
-  c.legs({{-2, 6.4f}, {10, 5.6f}, {21, 4.0f}, {32, 3.8f}, {43, 3.0f}}, 10, [&](float where, float) {
-    if (where < 0.3f) return shorts;
-    return where > 0.78f ? dark : fur;
-  });
-  c.tail({{0, 2.5f}, {6, 5.5f}, {14, 8}, {22, 8.5f}, {29, 6.5f}, {34, 3}}, 10,
-         [&](float where, float) { return where > 0.72f ? cream : fur; });
+  c.arms({{.along = 0, .radius = 4.6f},
+          {.along = 10, .radius = 4.0f},
+          {.along = 20, .radius = 3.4f},
+          {.along = 29, .radius = 3.5f},
+          {.along = 38, .radius = 3.0f}},
+         10, [&](float where, float) { return where < 0.2f ? shirt : fur; });
+  c.legs({{.along = -2, .radius = 6.4f},
+          {.along = 10, .radius = 5.6f},
+          {.along = 21, .radius = 4.0f},
+          {.along = 32, .radius = 3.8f},
+          {.along = 43, .radius = 3.0f}},
+         10, [&](float where, float) {
+           if (where < 0.3f) return shorts;
+           return where > 0.78f ? dark : fur;
+         });
+  c.tail({{.along = 0, .radius = 2.5f},
+          {.along = 6, .radius = 5.5f},
+          {.along = 14, .radius = 8},
+          {.along = 22, .radius = 8.5f},
+          {.along = 29, .radius = 6.5f},
+          {.along = 34, .radius = 3}},
+         10, [&](float where, float) { return where > 0.72f ? cream : fur; });
   fists(c, cream, 1.0f);
   wristbands(c, shirt, 3.2f);
   const Vector3 ankle = zeroJoint(b, kRightFoot);
@@ -341,7 +388,29 @@ Character doredu() {
   return finish(c, head + Vector3(0, 0, 3), 22, 0xF28C28);
 }
 
-std::vector<Character> characters() { return {vazuvodod(), revirade(), roveriru(), doredu()}; }
+// The recipes by the folder name they are listed under in kCharacters.
+struct Recipe {
+  std::string_view folder;
+  Character (*build)(const char* folder);
+};
+constexpr Recipe kRecipes[] = {
+    {.folder = "Vazuvodod", .build = vazuvodod},
+    {.folder = "Revirade", .build = revirade},
+    {.folder = "Roveriru", .build = roveriru},
+    {.folder = "Doredu", .build = doredu},
+};
+
+std::vector<Character> characters() {
+  std::vector<Character> built;
+  for (const CharacterEntry& entry : kCharacters) {
+    const auto recipe = std::find_if(std::begin(kRecipes), std::end(kRecipes),
+                                     [&](const Recipe& r) { return r.folder == entry.folder; });
+    if (recipe == std::end(kRecipes))
+      throw std::runtime_error(std::string("no recipe for the character ") + entry.folder);
+    built.push_back(recipe->build(entry.folder));
+  }
+  return built;
+}
 
 }  // namespace
 
@@ -355,7 +424,7 @@ void writeCharacters(const std::filesystem::path& runDir) {
   for (const Character& c : characters()) {
     writeModelAsset(runDir, c.asset);
     const std::string folder = std::filesystem::path(c.asset.path).parent_path().generic_string();
-    writeContentFile(runDir, folder + "/Icon.bmp",
+    writeContentFile(runDir, folder + "/" + kCharacterPortraitFile,
                      bmpFile(characterPortrait(c.asset.scene, c.portraitCentre, c.portraitRadius, c.badge)));
   }
 }

@@ -8,6 +8,7 @@
 #include "content/models/MeshShapes.h"
 #include "content/models/ModelTextures.h"
 #include "content/models/WorldModels.h"
+#include "tennis/ModelFiles.h"
 
 namespace {
 
@@ -19,9 +20,9 @@ struct EffectLook {
   const char* picture;  // the sprite sheet beside the model
   uint32_t frames;      // clip length in frames of 32 ms
   float size;           // the card's side in scene units
-  float lift;           // the card's centre above the spawning entity's origin
+  float lift;           // the card's centre above the spawning entity's origin, scene units
   Pixels (*sheet)(int cells, int cellSize);
-  int cellSize;
+  int cellSize;  // a sheet cell's side in pixels
 };
 
 ModelAsset effect(const EffectLook& look) {
@@ -30,7 +31,11 @@ ModelAsset effect(const EffectLook& look) {
   AseScene& scene = asset.scene;
   scene.clipFrames = {look.frames};
   // Bright enough that the headlight leaves the sheet's own colours.
-  scene.addMaterial({look.name + 1, {1.2f, 1.2f, 1.2f}, {1, 1, 1}, {0, 0, 0}, look.picture});
+  scene.addMaterial({.name = look.name + 1,
+                     .ambient = {1.2f, 1.2f, 1.2f},
+                     .diffuse = {1, 1, 1},
+                     .specular = {0, 0, 0},
+                     .bitmap = look.picture});
   AseNode card;
   card.name = look.name;
   card.material = 0;
@@ -43,7 +48,7 @@ ModelAsset effect(const EffectLook& look) {
     return Vector3(static_cast<float>(std::min(frame, lastCell)) / kSheetCells, 0, 0);
   };
   scene.addNode(card);
-  asset.textures = {{look.picture, look.sheet(kSheetCells, look.cellSize), true}};
+  asset.textures = {{.file = look.picture, .pixels = look.sheet(kSheetCells, look.cellSize), .alpha = true}};
   return asset;
 }
 
@@ -54,9 +59,30 @@ std::vector<ModelAsset> effectModels() {
   // ball; a fading ghost of a fast ball, one each 16 ms step, so that the
   // trail is as long as the clip divided by the step.
   static const EffectLook kLooks[] = {
-      {"models/polvo.ASZ", "&Polvo", "polvo.tga", 9, 70, 28, dustSheet, 64},
-      {"models/zas.ASZ", "&Zas", "zas.tga", 8, 90, 0, flashSheet, 128},
-      {"models/ballblur.ASZ", "&Estela", "estela.tga", 6, 40, 0, blurSheet, 32},
+      {.path = kDustEffectFile,
+       .name = "&Polvo",
+       .picture = "polvo.tga",
+       .frames = 9,
+       .size = 70,
+       .lift = 28,
+       .sheet = dustSheet,
+       .cellSize = 64},
+      {.path = kHitFlashEffectFile,
+       .name = "&Zas",
+       .picture = "zas.tga",
+       .frames = 8,
+       .size = 90,
+       .lift = 0,
+       .sheet = flashSheet,
+       .cellSize = 128},
+      {.path = kBlurEffectFile,
+       .name = "&Estela",
+       .picture = "estela.tga",
+       .frames = 6,
+       .size = 40,
+       .lift = 0,
+       .sheet = blurSheet,
+       .cellSize = 32},
   };
   std::vector<ModelAsset> effects;
   for (const EffectLook& look : kLooks) effects.push_back(effect(look));

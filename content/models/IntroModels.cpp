@@ -158,11 +158,9 @@ Flight flight(IntroKind kind) {
 
 }  // namespace
 
-std::string playerHolderName(size_t player) { return "TennisPlayerHolder[" + std::to_string(player) + "]"; }
-
 ModelAsset introModel(IntroKind kind) {
   ModelAsset asset;
-  asset.path = kind == IntroKind::Singles ? "models/IntroSingles.ASE" : "models/IntroDoubles.ASE";
+  asset.path = kind == IntroKind::Singles ? kIntroSinglesFile : kIntroDoublesFile;
   AseScene& scene = asset.scene;
   scene.clipFrames = {kIntroFrames};
 

@@ -13,12 +13,9 @@
 #include <string>
 
 #include "content/models/WorldModels.h"
+#include "tennis/ModelFiles.h"
+#include "tennis/NodeNames.h"
 
 enum class IntroKind { Singles, Doubles };
-
-inline constexpr const char* kIntroCameraName = "CameraIntro";
-
-// "TennisPlayerHolder[i]": the holder of the match's player i.
-std::string playerHolderName(size_t player);
 
 ModelAsset introModel(IntroKind kind);

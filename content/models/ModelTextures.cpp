@@ -180,13 +180,18 @@ Pixels netPicture() {
 Pixels boardsPicture() {
   struct Board {
     const char* text;
-    uint32_t background;
-    uint32_t fill;
+    uint32_t background;  // 0xRRGGBB
+    uint32_t letters;     // 0xRRGGBB
   };
   static const Board kBoards[kBoardColumns * kBoardRows] = {
-      {"ZUMBOLO", 0x1B4FA8, 0xFFE14D},     {"PELOTAZO", 0xE8473C, 0xFFFFFF},  {"BIRDY COLA", 0x2A9D4B, 0xFFFFFF},
-      {"ZAS! RAQUETAS", 0xF5C21B, 0xE8473C}, {"SUPER FELPA", 0x6A2C91, 0xC8FF3C}, {"SAQUE DIRECTO", 0xFFFFFF, 0x1B4FA8},
-      {"TENIS TOTAL", 0xF08A24, 0xFFFFFF}, {"PUNTO DE ORO", 0x101820, 0xF2C94C},
+      {.text = "ZUMBOLO", .background = 0x1B4FA8, .letters = 0xFFE14D},
+      {.text = "PELOTAZO", .background = 0xE8473C, .letters = 0xFFFFFF},
+      {.text = "BIRDY COLA", .background = 0x2A9D4B, .letters = 0xFFFFFF},
+      {.text = "ZAS! RAQUETAS", .background = 0xF5C21B, .letters = 0xE8473C},
+      {.text = "SUPER FELPA", .background = 0x6A2C91, .letters = 0xC8FF3C},
+      {.text = "SAQUE DIRECTO", .background = 0xFFFFFF, .letters = 0x1B4FA8},
+      {.text = "TENIS TOTAL", .background = 0xF08A24, .letters = 0xFFFFFF},
+      {.text = "PUNTO DE ORO", .background = 0x101820, .letters = 0xF2C94C},
   };
   Canvas canvas(1024, 256);
   cairo_t* cr = canvas.context();
@@ -209,8 +214,8 @@ Pixels boardsPicture() {
       LetteringStyle style;
       style.size = 44;
       style.outline = 5;
-      style.fillTop = rgb(board.fill);
-      style.fillBottom = rgb(board.fill);
+      style.fillTop = rgb(board.letters);
+      style.fillBottom = rgb(board.letters);
       style.shadowOffset = 3;
       centredLettering(cr, board.text, x + 256, y + 48, style);
     }

@@ -79,13 +79,18 @@ int addMesh(AseScene& scene, const std::string& name, int material, AseMesh mesh
 
 AseMaterial colourMaterial(const std::string& name, uint32_t hex, float ambient = 1.4f, float diffuse = 0.6f) {
   const Vector3 c(((hex >> 16) & 0xFF) / 255.0f, ((hex >> 8) & 0xFF) / 255.0f, (hex & 0xFF) / 255.0f);
-  return {name, c * ambient, c * diffuse, {0.05f, 0.05f, 0.05f}, ""};
+  return {
+      .name = name, .ambient = c * ambient, .diffuse = c * diffuse, .specular = {0.05f, 0.05f, 0.05f}, .bitmap = ""};
 }
 
 // Lit by the headlight, a surface seen at a slant would darken; a strong
 // ambient keeps painted surfaces near their own colour.
 AseMaterial pictureMaterial(const std::string& name, const std::string& bitmap) {
-  return {name, {1.5f, 1.5f, 1.5f}, {0.5f, 0.5f, 0.5f}, {0, 0, 0}, bitmap};
+  return {.name = name,
+          .ambient = {1.5f, 1.5f, 1.5f},
+          .diffuse = {0.5f, 0.5f, 0.5f},
+          .specular = {0, 0, 0},
+          .bitmap = bitmap};
 }
 
 AseMesh courtLines() {
@@ -223,7 +228,7 @@ Matrix broadcastCameraView() { return broadcastView(); }
 
 ModelAsset stadiumModel() {
   ModelAsset asset;
-  asset.path = "models/stadium/pista.ASZ";
+  asset.path = kStadiumFile;
   AseScene& scene = asset.scene;
 
   const int sky = scene.addMaterial(pictureMaterial("Cielo", "cielo.tga"));
@@ -270,10 +275,10 @@ ModelAsset stadiumModel() {
   AseMesh concreteMesh;
   AseMesh seatMesh;
   const Stand stands[4] = {
-      {{0, 0, 1}, {1, 0, 0}, kSideStandZ, kSideStandHalfLength},
-      {{0, 0, -1}, {1, 0, 0}, kSideStandZ, kSideStandHalfLength},
-      {{-1, 0, 0}, {0, 0, 1}, kEndStandX, kEndStandHalfWidth},
-      {{1, 0, 0}, {0, 0, 1}, kEndStandX, kEndStandHalfWidth},
+      {.out = {0, 0, 1}, .across = {1, 0, 0}, .start = kSideStandZ, .halfLength = kSideStandHalfLength},
+      {.out = {0, 0, -1}, .across = {1, 0, 0}, .start = kSideStandZ, .halfLength = kSideStandHalfLength},
+      {.out = {-1, 0, 0}, .across = {0, 0, 1}, .start = kEndStandX, .halfLength = kEndStandHalfWidth},
+      {.out = {1, 0, 0}, .across = {0, 0, 1}, .start = kEndStandX, .halfLength = kEndStandHalfWidth},
   };
   for (const Stand& stand : stands) {
     addStand(scene, stand, crowd, random, crowdCount, concreteMesh, seatMesh);
@@ -282,7 +287,7 @@ ModelAsset stadiumModel() {
   addMesh(scene, "Asientos", seats, solid(seatMesh));
 
   AseNode camera;
-  camera.name = kBroadcastCameraName;
+  camera.name = kStadiumCameraName;
   camera.kind = AseNodeKind::Camera;
   camera.rest = broadcastView();
   camera.nearPlane = 2.0f;
@@ -291,10 +296,10 @@ ModelAsset stadiumModel() {
   scene.addNode(camera);
 
   asset.textures = {
-      {"cielo.tga", skyPicture(), false},
-      {"red.tga", netPicture(), true},
-      {"publicidad.tga", boardsPicture(), false},
-      {"publico.tga", crowdPicture(), true},
+      {.file = "cielo.tga", .pixels = skyPicture(), .alpha = false},
+      {.file = "red.tga", .pixels = netPicture(), .alpha = true},
+      {.file = "publicidad.tga", .pixels = boardsPicture(), .alpha = false},
+      {.file = "publico.tga", .pixels = crowdPicture(), .alpha = true},
   };
   return asset;
 }

@@ -179,12 +179,15 @@ int addPart(AseScene& scene, const std::string& name, int parent, int material, 
 
 ModelAsset birdModel() {
   ModelAsset asset;
-  asset.path = kBirdyModelPath;
-  asset.clipPaths = {kBirdyGreetingPath};
+  asset.path = kBirdyModelFile;
+  asset.clipPaths = {kBirdyIntroClipFile};
   AseScene& scene = asset.scene;
   scene.clipFrames = {kIdleFrames, kGreetingFrames};
-  const int paint = scene.addMaterial({"Birdy [cartoon]", {1.0f, 1.0f, 1.0f}, {0.55f, 0.55f, 0.55f},
-                                       {0.15f, 0.15f, 0.15f}, "birdy.tga"});
+  const int paint = scene.addMaterial({.name = "Birdy [cartoon]",
+                                       .ambient = {1.0f, 1.0f, 1.0f},
+                                       .diffuse = {0.55f, 0.55f, 0.55f},
+                                       .specular = {0.15f, 0.15f, 0.15f},
+                                       .bitmap = "birdy.tga"});
   const Vector3 seat = umpireSeat();
 
   // Idle: a slow breath and a sway; greeting: two hops on the seat.
@@ -240,7 +243,7 @@ ModelAsset birdModel() {
     return rotate(root, 18.0f * wave(t, kGreetingFrames, 6), 0, 1, 0);
   });
 
-  asset.textures = {{"birdy.tga", palettePicture(), false}};
+  asset.textures = {{.file = "birdy.tga", .pixels = palettePicture(), .alpha = false}};
   return asset;
 }
 

@@ -6,12 +6,8 @@
 #include <vector>
 
 #include "content/models/WorldModels.h"
-
-// The bird's model (idle clip 0) and the clip file of its greeting (clip 1).
-inline constexpr const char* kBirdyModelPath = "models/Birdy/birdy.ASE";
-inline constexpr const char* kBirdyGreetingPath = "models/Birdy/BirdyIntroSingles.ASE";
-// The node the game turns to follow the ball.
-inline constexpr const char* kBirdyHeadName = "Cabeza";
+#include "tennis/ModelFiles.h"
+#include "tennis/NodeNames.h"
 
 // "models/Birdy/birdy.ASE", "models/Birdy/BirdyIntroSingles.ASE",
 // "models/IntroSingles.ASE", "models/IntroDoubles.ASE".

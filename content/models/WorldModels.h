@@ -9,6 +9,8 @@
 
 #include "content/ContentFiles.h"
 #include "content/models/AseWriter.h"
+#include "tennis/ModelFiles.h"
+#include "tennis/NodeNames.h"
 
 struct ModelTexture {
   std::string file;  // beside the model, as its material names it
@@ -35,9 +37,6 @@ std::vector<ModelAsset> effectModels();
 // Writes the model, its clips and its pictures into the run folder.
 void writeModelAsset(const std::filesystem::path& runDir, const ModelAsset& asset);
 
-// Node names the game looks up in these models.
-inline constexpr const char* kBroadcastCameraName = "Camera01";
-inline constexpr const char* kShadowName = "Sombra";
 // Where the umpire's seat is, for whoever seats the umpire on it.
 inline constexpr float kUmpireSeatY = 183.0f;
 

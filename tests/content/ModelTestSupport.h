@@ -14,7 +14,7 @@
 #include "engine/BoneObject.h"
 #include "engine/Camera.h"
 #include "support/ModelText.h"
-#include "tennis/GameClipFiles.h"
+#include "tennis/ModelFiles.h"
 
 namespace modeltest {
 

@@ -20,7 +20,7 @@
 #include "engine/SkinnedObject.h"
 #include "engine/TextureFactory.h"
 #include "engine/ToonMaterial.h"
-#include "tennis/GameClipFiles.h"
+#include "tennis/ModelFiles.h"
 #include "tools/JsonWriter.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include "engine/ShaderSupport.h"
 #include "engine/SkinnedObject.h"
 #include "engine/ToonMaterial.h"
-#include "tennis/GameClipFiles.h"
+#include "tennis/ModelFiles.h"
 
 namespace {
 
