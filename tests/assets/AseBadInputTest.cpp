@@ -7,7 +7,6 @@
 #include <string>
 
 #include "support/ModelText.h"
-#include "assets/ModelProbe.h"
 #include "engine/BillboardObject.h"
 #include "engine/BoneObject.h"
 #include "engine/SkinnedObject.h"
@@ -18,16 +17,6 @@ const std::string kTriangle = triangle();
 const std::string kTextured = materialList({"*MATERIAL_NAME \"T\" *MAP_DIFFUSE { *BITMAP \"t.tga\" }"});
 // The messages name this file.
 const std::string kAt = " (fichero models/test.ASE, linea ";
-
-// The model keeps the reader's promises, and posing and skinning it in
-// every clip (and one clip beyond) works.
-void expectSafe(const LoadedModel& loaded) {
-  const std::vector<std::string> problems = findModelProblems(*loaded.model);
-  EXPECT_TRUE(problems.empty()) << problems.front();
-  for (uint32_t clip = 0; clip <= loaded.model->root->animationCount(); ++clip) {
-    for (uint32_t time : {0u, 16u, 500u, 100000u}) poseModel(*loaded.model->root, clip, time);
-  }
-}
 
 const SceneObject& box(const LoadedModel& loaded) { return *loaded.find("Caja"); }
 // Clip `index` of the root and of Caja: "duration: frames x ms a frame".

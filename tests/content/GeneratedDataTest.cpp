@@ -44,7 +44,7 @@ int runContent(const std::string& arguments) {
 std::map<std::string, std::string> tree(const fs::path& root) {
   std::map<std::string, std::string> files;
   for (const auto& entry : fs::recursive_directory_iterator(root)) {
-    if (entry.is_regular_file()) files[fs::relative(entry.path(), root).generic_string()] = modeltest::readFile(entry);
+    if (entry.is_regular_file()) files[fs::relative(entry.path(), root).generic_string()] = readFile(entry);
   }
   return files;
 }

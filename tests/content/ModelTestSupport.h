@@ -8,27 +8,18 @@
 #include <assimp/Importer.hpp>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <map>
 
 #include "engine/BoneObject.h"
 #include "engine/Camera.h"
 #include "support/ModelText.h"
+#include "support/TempDirectory.h"
 #include "tennis/ModelFiles.h"
 
 namespace modeltest {
 
-inline std::filesystem::path runFolder() {
-  const char* run = std::getenv("ZUMBOLO_RUN_DIR");
-  return run ? std::filesystem::path(run) : std::filesystem::path();
-}
-
-inline std::string readFile(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
+// Set for every test program by its test environment.
+inline std::filesystem::path runFolder() { return std::getenv("ZUMBOLO_RUN_DIR"); }
 
 // A model file of the run folder read as the game reads it, once for the
 // whole test program: the tests only pose it.

@@ -13,6 +13,7 @@ Positions are in the menus' 1024 x 768 overlay units, y up, as the game's
 menus place their items; a picture of any size is mapped onto them.
 """
 
+import collections
 import os
 import re
 import select
@@ -64,10 +65,11 @@ BLACK_LEVEL = 12
 # Two pictures differ where a channel moves by more than this.
 PIXEL_TOLERANCE = 40
 
-# The scoreboard's panels, dark and translucent with yellow lettering: the
-# score line after each point and the final table of the ceremony.
-SCORE_PANEL = (512, 384)
-TABLE_PANEL = (512, 100)
+# The scoreboard's panels (centre, half width, half height), dark and
+# translucent with yellow lettering: the score line after each point and the
+# final table of the ceremony.
+SCORE_PANEL = ((512, 384), 160, 30)
+TABLE_PANEL = ((512, 100), 220, 40)
 
 # The court's blue as the match camera shows it, and the share of the middle
 # of the picture it covers during play.
@@ -148,6 +150,7 @@ class Picture:
         self.width, self.height = int(header.group(1)), int(header.group(2))
         self.data = ppm[header.end():header.end() + self.width * self.height * 3]
         self.ppm = ppm
+        self.whole = (0, 0, self.width, self.height)
 
     def save(self, path):
         subprocess.run(["convert", "ppm:-", path], input=self.ppm, check=True)
@@ -163,9 +166,6 @@ class Picture:
         y1 = min(self.height, int((OVERLAY_HEIGHT - y + half_height) * sy))
         return x0, y0, x1, y1
 
-    def whole(self):
-        return 0, 0, self.width, self.height
-
     def pixels(self, rect, step=1):
         x0, y0, x1, y1 = rect
         data, width = self.data, self.width
@@ -175,22 +175,18 @@ class Picture:
                 at = row + px * 3
                 yield data[at], data[at + 1], data[at + 2]
 
+    def mean(self, rect, step, value):
+        """Mean of value(r, g, b) over every step-th pixel of rect."""
+        values = [value(r, g, b) for r, g, b in self.pixels(rect, step)]
+        return sum(values) / len(values) if values else 0.0
+
     def brightness(self, rect=None):
-        rect = rect or self.whole()
-        total = count = 0
-        for r, g, b in self.pixels(rect, 4):
-            total += r + g + b
-            count += 1
-        return total / (3 * count) if count else 0.0
+        return self.mean(rect or self.whole, 4, lambda r, g, b: r + g + b) / 3
 
     def saturation(self):
         """Mean spread between the strongest and weakest channel: low for a
         picture washed out by a fade to white."""
-        total = count = 0
-        for r, g, b in self.pixels(self.whole(), 8):
-            total += max(r, g, b) - min(r, g, b)
-            count += 1
-        return total / count if count else 0.0
+        return self.mean(self.whole, 8, lambda r, g, b: max(r, g, b) - min(r, g, b))
 
     def is_black(self):
         return self.brightness() < BLACK_LEVEL
@@ -208,7 +204,7 @@ class Picture:
 
     def difference(self, other, rect=None, step=1):
         """Share of the pixels of rect that differ between two pictures."""
-        rect = rect or self.whole()
+        rect = rect or self.whole
         if (other.width, other.height) != (self.width, self.height):
             return 1.0
         changed = count = 0
@@ -240,33 +236,14 @@ class Picture:
                 return None
         return found
 
-    def value_box(self, at):
-        return self.box(at, VALUE_HALF_WIDTH, VALUE_HALF_HEIGHT)
-
-    def shows_panel(self, centre, half_width, half_height):
-        rect = self.box(centre, half_width, half_height)
-        return self.brightness(rect) < 85 and self.yellow_pixels(rect) >= 40
-
-    def shows_score_panel(self):
-        return self.shows_panel(SCORE_PANEL, 160, 30)
-
-    def shows_final_table(self):
-        return self.shows_panel(TABLE_PANEL, 220, 40)
-
-    def yellow_pixels(self, rect):
-        return sum(1 for r, g, b in self.pixels(rect, 2) if r > 200 and g > 170 and b < 110)
-
-    def court_share(self):
-        rect = self.box(*COURT_BOX)
-        count = court = 0
-        for r, g, b in self.pixels(rect, 2):
-            count += 1
-            if 25 <= r <= 50 and 90 <= g <= 115 and 150 <= b <= 180:
-                court += 1
-        return court / count if count else 0.0
+    def shows_panel(self, panel):
+        rect = self.box(*panel)
+        return self.brightness(rect) < 85 and sum(1 for r, g, b in self.pixels(rect, 2)
+                                                  if r > 200 and g > 170 and b < 110) >= 40
 
     def shows_court(self):
-        return self.court_share() >= MIN_COURT_SHARE and not self.is_black()
+        court = self.mean(self.box(*COURT_BOX), 2, lambda r, g, b: 25 <= r <= 50 and 90 <= g <= 115 and 150 <= b <= 180)
+        return court >= MIN_COURT_SHARE and not self.is_black()
 
 
 class Game:
@@ -316,18 +293,12 @@ class Game:
     def xdotool(self, *arguments, check=True):
         subprocess.run(["xdotool", *arguments], check=check, capture_output=True, timeout=10)
 
-    def key_down(self, key):
-        self.xdotool("keydown", key)
-
-    def key_up(self, key, check=True):
-        self.xdotool("keyup", key, check=check)
-
     def press(self, key, hold=KEY_HOLD_SECONDS, last=False):
         """A press and release. The last press of a run (quit) may close the
         window before the release, which then has nowhere to go."""
-        self.key_down(key)
+        self.xdotool("keydown", key)
         time.sleep(hold)
-        self.key_up(key, check=not last)
+        self.xdotool("keyup", key, check=not last)
         time.sleep(KEY_GAP_SECONDS)
 
     def shot(self):
@@ -337,19 +308,17 @@ class Game:
 
     def keep(self, picture, name):
         """Saves a picture into the shots folder as NN-name.png."""
-        if not self.shots_dir:
-            return None
-        os.makedirs(self.shots_dir, exist_ok=True)
-        self.shot_count += 1
-        path = os.path.join(self.shots_dir, "%02d-%s.png" % (self.shot_count, name))
-        picture.save(path)
-        return path
+        if self.shots_dir:
+            os.makedirs(self.shots_dir, exist_ok=True)
+            self.shot_count += 1
+            picture.save(os.path.join(self.shots_dir, "%02d-%s.png" % (self.shot_count, name)))
 
     def wait_for(self, what, test, timeout, interval=0.25):
         """Screenshots until test(picture) holds; the picture that passed."""
         deadline = time.monotonic() + timeout
         while True:
-            self.check_running(what)
+            if self.process.poll() is not None:
+                raise DriveError("%s: the game ended with code %d" % (what, self.process.returncode))
             picture = self.shot()
             if test(picture):
                 return picture
@@ -369,16 +338,6 @@ class Game:
             except DriveError:
                 continue
         raise DriveError("%s: not seen after %d presses of %s" % (what, tries, key))
-
-    def check_running(self, what):
-        if self.process.poll() is not None:
-            raise DriveError("%s: the game ended with code %d" % (what, self.process.returncode))
-
-    def wait_exit(self, timeout):
-        try:
-            return self.process.wait(timeout)
-        except subprocess.TimeoutExpired:
-            return None
 
     def read_log(self, name):
         with open(os.path.join(self.folder, name), "rb") as f:
@@ -400,29 +359,14 @@ class Game:
         return logs
 
 
-class Slot:
-    """Presses on a player slot's set-up: character, then controller."""
+# Presses on a player slot's set-up: character, then controller.
+Slot = collections.namedtuple("Slot", "characters controllers")
 
-    def __init__(self, characters, controllers):
-        self.characters = characters
-        self.controllers = controllers
-
-
-class Plan:
-    """The choices the drive makes on its way. Slot 1 is the far player of
-    the set-up picture, slot 0 the near one; every slot starts with no
-    character and slot k with key set k, so four presses on the controller
-    of slot 0 give "CPU LEVEL 0" and on slot 1 "CPU LEVEL 1"."""
-
-    def __init__(self, sets_presses, games_presses, mode_presses, via_main_menu, far, near, ceremony):
-        self.sets_presses = sets_presses
-        self.games_presses = games_presses
-        self.mode_presses = mode_presses
-        self.via_main_menu = via_main_menu
-        self.far = far
-        self.near = near
-        self.ceremony = ceremony
-
+# The choices the drive makes on its way. Slot 1 is the far player of the
+# set-up picture, slot 0 the near one; every slot starts with no character
+# and slot k with key set k, so four presses on the controller of slot 0 give
+# "CPU LEVEL 0" and on slot 1 "CPU LEVEL 1".
+Plan = collections.namedtuple("Plan", "sets_presses games_presses mode_presses via_main_menu far near ceremony")
 
 # The whole path: three sets (a full turn 3 -> 5 -> 1 -> 3), six games,
 # doubles and back to singles, out to the main menu and in again, two
@@ -445,7 +389,7 @@ def cycle(game, picture, items, selected, value_at, presses, period):
     """Presses Enter on a setting `presses` times; each press must change its
     value, and a whole number of turns must bring the first one back."""
     first = picture
-    box = picture.value_box(value_at)
+    box = picture.box(value_at, VALUE_HALF_WIDTH, VALUE_HALF_HEIGHT)
     for press in range(presses):
         before = picture
         picture = game.press_until(
@@ -538,7 +482,7 @@ def play_through(game, plan, record=lambda name, picture: None):
         record("main-menu-again", enter(game, MAIN_MENU, "play", "the main menu from the options"))
         again = enter(game, OPTIONS, "sets", "the match options again")
         for name, at in OPTION_VALUES.items():
-            if again.difference(options, again.value_box(at)) > VALUE_SAME:
+            if again.difference(options, again.box(at, VALUE_HALF_WIDTH, VALUE_HALF_HEIGHT)) > VALUE_SAME:
                 raise DriveError("the %s option did not keep its value" % name)
         for target in ["games", "mode", "next"]:
             move(game, "Down", OPTIONS, target)
@@ -554,23 +498,23 @@ def play_through(game, plan, record=lambda name, picture: None):
     ready = move(game, "Down", PLAYER_SELECT, "next")
 
     record("intro", start_match(game, ready))
-    game.key_down("Return")
+    game.xdotool("keydown", "Return")
     try:
         # The white lasts about a second: look often.
         game.wait_for("the fade to white that ends the introduction",
                       lambda p: p.brightness() > INTRO_BRIGHTNESS[1], START_TIMEOUT, interval=0.05)
     finally:
-        game.key_up("Return")
+        game.xdotool("keyup", "Return")
     record("play", game.wait_for("the court", lambda p: p.shows_court(), START_TIMEOUT))
     wait_for_motion(game, "play")
-    panel = [game.wait_for("a point played out (the score panel)", lambda p: p.shows_score_panel(), POINT_TIMEOUT)]
+    panel = [game.wait_for("a point played out (the score panel)", lambda p: p.shows_panel(SCORE_PANEL), POINT_TIMEOUT)]
 
     def next_point(picture):
         # The numbers flip to the new score in the panel's first moments: the
         # last picture of the panel shows the score at rest.
-        if picture.shows_score_panel():
+        if picture.shows_panel(SCORE_PANEL):
             panel[0] = picture
-        return picture.shows_court() and not picture.shows_score_panel()
+        return picture.shows_court() and not picture.shows_panel(SCORE_PANEL)
     game.wait_for("the next point", next_point, POINT_TIMEOUT)
     record("score", panel[0])
     wait_for_motion(game, "the next point")
@@ -589,13 +533,13 @@ def play_through(game, plan, record=lambda name, picture: None):
     wait_for_motion(game, "play after the pause")
 
     if plan.ceremony:
-        record("ceremony", game.wait_for("the final table", lambda p: p.shows_final_table(), MATCH_TIMEOUT))
+        record("ceremony", game.wait_for("the final table", lambda p: p.shows_panel(TABLE_PANEL), MATCH_TIMEOUT))
         # Enter is held at the table to leave it.
-        game.key_down("Return")
+        game.xdotool("keydown", "Return")
         try:
-            game.wait_for("the final table left", lambda p: not p.shows_final_table(), START_TIMEOUT)
+            game.wait_for("the final table left", lambda p: not p.shows_panel(TABLE_PANEL), START_TIMEOUT)
         finally:
-            game.key_up("Return")
+            game.xdotool("keyup", "Return")
         menu = game.wait_for("the main menu after the match", lambda p: p.highlighted_item(MAIN_MENU) == "play",
                              START_TIMEOUT)
     else:
@@ -607,7 +551,7 @@ def play_through(game, plan, record=lambda name, picture: None):
     move(game, "Down", MAIN_MENU, "credits")
     move(game, "Down", MAIN_MENU, "quit")
     game.press("Return", last=True)
-    code = game.wait_exit(30)
-    if code is None:
+    try:
+        return game.process.wait(30)
+    except subprocess.TimeoutExpired:
         raise DriveError("the game did not end within 30 s of its quit item")
-    return code

@@ -6,37 +6,17 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <bit>
 #include <sstream>
 
 #include "engine/Font.h"
 #include "engine/ScreenFade.h"
 #include "engine/TextureFactory.h"
+#include "support/FontFile.h"
 
 namespace {
 
-struct Record {
-  unsigned char code;
-  float left, top, right, bottom, descent;
-};
-
-void appendLittleEndian(std::string& out, uint32_t value) {
-  for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
-}
-
-// A font file as the game's tools write it; `count` may lie about the records.
-std::string fnz(const std::string& imageName, const std::vector<Record>& records, int64_t count = -2) {
-  std::string out = imageName + '\0';
-  appendLittleEndian(out, static_cast<uint32_t>(count == -2 ? int64_t(records.size()) : count));
-  for (const Record& r : records) {
-    out.push_back(static_cast<char>(r.code));
-    for (float value : {r.left, r.top, r.right, r.bottom, r.descent}) appendLittleEndian(out, std::bit_cast<uint32_t>(value));
-  }
-  return out;
-}
-
 // A glyph `width` wide and `height` tall standing on the baseline.
-Record box(unsigned char code, float x, float width, float height, float descent = 0) {
+GlyphRecord box(unsigned char code, float x, float width, float height, float descent = 0) {
   return {code, x, height, x + width, 0, descent};
 }
 
@@ -61,7 +41,7 @@ TEST_F(FontTest, RecordsDivideByTheImageSizePlusOneCodesWithoutARecordDrawAsTheS
   // 'g': 30 tall, 8 below the line; the first 'A', 40 tall and replaced by a
   // 20-tall one, still counts for the ascent.
   factory->markAlpha("fonts/test.tga");
-  auto font = read(fnz("test.tga", {{'M', 10, 20, 0, 50, 3}, box('g', 0, 10, 30, 8), box('A', 0, 10, 40),
+  auto font = read(fnzFile("test.tga", {{'M', 10, 20, 0, 50, 3}, box('g', 0, 10, 30, 8), box('A', 0, 10, 40),
                                     box('A', 50, 16, 20), box(' ', 20, 12, 1)}));
   EXPECT_EQ(output, "");
   const auto& m = font->glyph('M');
@@ -70,15 +50,15 @@ TEST_F(FontTest, RecordsDivideByTheImageSizePlusOneCodesWithoutARecordDrawAsTheS
   EXPECT_TRUE(font->hasAlpha() && font->maxAscent() == 40 && font->maxDescent() == 8);
   EXPECT_FLOAT_EQ(font->glyph('A')->width(), 16);
   for (unsigned char code : {'B', '\0', '\xFF'}) EXPECT_EQ(font->glyph(code), font->glyph(' ')) << int{code};
-  auto spaceless = read(fnz("other.tga", {box('A', 0, 20, 30), box(255, 20, 5, 5)}));
+  auto spaceless = read(fnzFile("other.tga", {box('A', 0, 20, 30), box(255, 20, 5, 5)}));
   EXPECT_TRUE(!spaceless->hasAlpha() && spaceless->glyph(255) && !spaceless->glyph('B') && !spaceless->glyph(' '));
   // The image is the named file beside the font.
-  std::istringstream bare(fnz("letters.bmp", {}));
+  std::istringstream bare(fnzFile("letters.bmp", {}));
   Font noFolder(bare, "menu.fnz", 0, factory);
   EXPECT_EQ(factory->paths(), (std::vector<std::string>{"fonts/test.tga", "fonts/other.tga", "letters.bmp"}));
 
   // Widths add the spacing between glyphs only and skip characters without a glyph; descents hang below.
-  auto spaced = read(fnz("test.tga", {box('A', 0, 20, 30, 6), box('B', 20, 20, 30)}), -7);
+  auto spaced = read(fnzFile("test.tga", {box('A', 0, 20, 30, 6), box('B', 20, 20, 30)}), -7);
   for (const auto& [text, width] : {std::pair{"AB", 33.0f}, {"A", 20}, {"", 0}, {"AxA", 33}}) {
     EXPECT_FLOAT_EQ(spaced->textWidth(text), width) << text;
   }
@@ -91,9 +71,9 @@ TEST_F(FontTest, RecordsDivideByTheImageSizePlusOneCodesWithoutARecordDrawAsTheS
 }
 
 TEST_F(FontTest, BrokenFilesKeepWhatWasReadWholeAndSayWhereInOneLine) {
-  const std::vector<Record> abc = {box('A', 0, 10, 10), box('B', 10, 11, 10), box('C', 21, 12, 10)};
-  const std::string endsInCount = fnz("test.tga", {}).substr(0, 11);  // two of the count's four bytes
-  const std::string endsInRecord = fnz("test.tga", abc).substr(0, 9 + 4 + 3 * 21 - 7);
+  const std::vector<GlyphRecord> abc = {box('A', 0, 10, 10), box('B', 10, 11, 10), box('C', 21, 12, 10)};
+  const std::string endsInCount = fnzFile("test.tga", {}).substr(0, 11);  // two of the count's four bytes
+  const std::string endsInRecord = fnzFile("test.tga", abc).substr(0, 9 + 4 + 3 * 21 - 7);
   const struct {
     const char* what;
     std::string bytes;
@@ -102,14 +82,14 @@ TEST_F(FontTest, BrokenFilesKeepWhatWasReadWholeAndSayWhereInOneLine) {
     std::string message;  // found in the one line, or "" for none
   } files[] = {
       {"name without its zero byte", "test.tga", false, "", "A ", "fonts/test.fnz, byte 8:"},
-      {"overlong name", fnz(std::string(Font::kMaxTextureNameLength + 1, 'x'), abc), false, "", "A", "fonts/test.fnz"},
-      {"longest name", fnz(std::string(Font::kMaxTextureNameLength, 'x'), abc), true, "ABC", "", ""},
+      {"overlong name", fnzFile(std::string(Font::kMaxTextureNameLength + 1, 'x'), abc), false, "", "A", "fonts/test.fnz"},
+      {"longest name", fnzFile(std::string(Font::kMaxTextureNameLength, 'x'), abc), true, "ABC", "", ""},
       {"ends in the count", endsInCount, true, "", " ", "fonts/test.fnz, byte 9:"},
       // 9 bytes of name, 4 of count, two records of 21.
       {"ends inside a record", endsInRecord, true, "AB", "C", "fonts/test.fnz, byte 55:"},
-      {"huge count", fnz("test.tga", abc, 2000000000), true, "ABC", "", "2000000000"},
-      {"negative count", fnz("test.tga", abc, -1), true, "", "A", "fonts/test.fnz, byte 9:"},
-      {"records beyond the count", fnz("test.tga", abc, 1), true, "A", "B", ""},
+      {"huge count", fnzFile("test.tga", abc, 2000000000), true, "ABC", "", "2000000000"},
+      {"negative count", fnzFile("test.tga", abc, -1), true, "", "A", "fonts/test.fnz, byte 9:"},
+      {"records beyond the count", fnzFile("test.tga", abc, 1), true, "A", "B", ""},
   };
   for (const auto& file : files) {
     SCOPED_TRACE(file.what);

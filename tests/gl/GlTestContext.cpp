@@ -94,6 +94,15 @@ Rgba GlTestContext::pixel(int x, int y) {
   return out;
 }
 
+void GlTest::drawTextured(const std::function<void()>& draw) {
+  glEnable(GL_TEXTURE_2D);
+  glEnable(GL_BLEND);
+  glColor3f(1, 1, 1);
+  draw();
+  glDisable(GL_BLEND);
+  glDisable(GL_TEXTURE_2D);
+}
+
 void fillRect(float x0, float y0, float x1, float y1, Rgba colour) {
   glDisable(GL_TEXTURE_2D);
   glColor4ub(colour.r, colour.g, colour.b, 255);

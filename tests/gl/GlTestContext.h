@@ -8,8 +8,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <string>
+
+#include "support/TempDirectory.h"
 
 struct Rgba {
   uint8_t r = 0, g = 0, b = 0, a = 0;
@@ -46,7 +49,7 @@ struct Probe {
 void expectPixels(std::initializer_list<Probe> probes, int tolerance = 24);
 
 // Base of the GL test fixtures: fails the test when there is no context and
-// starts each test on a fresh overlay frame.
+// starts each test on a fresh overlay frame, with a folder for its files.
 class GlTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -55,4 +58,7 @@ class GlTest : public ::testing::Test {
     GlTestContext::beginOverlayFrame();
   }
   static Rgba pixel(int x, int y) { return GlTestContext::pixel(x, y); }
+  // Draws with texturing and blending on, as the menus draw their pictures and text.
+  static void drawTextured(const std::function<void()>& draw);
+  TempDirectory folder;
 };

@@ -23,7 +23,8 @@ constexpr int kCentreY = GlTestContext::kHeight / 2;
 // A new scene seen through the camera "Eye" at the origin, looking down -z.
 std::unique_ptr<Scene> sceneWithEye();
 
-// Base of the scene pixel tests: the context, then a fresh 3D frame.
+// Base of the scene pixel tests: the context, then a fresh 3D frame, and a
+// scene for them.
 class ScenePixelTestBase : public GlTest {
  protected:
   void SetUp() override {
@@ -31,6 +32,7 @@ class ScenePixelTestBase : public GlTest {
     if (!HasFatalFailure()) beginSceneFrame(kBackground);
   }
   static constexpr Rgba kBackground{0, 0, 0, 255};
+  std::unique_ptr<Scene> scene;
 };
 
 // A square of side 2 * half in its XY plane, facing +z, with texture

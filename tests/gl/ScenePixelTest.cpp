@@ -39,9 +39,6 @@ class ScenePixelTest : public ScenePixelTestBase {
     scene->update(stepMs);
     scene->draw();
   }
-
-  TempDirectory folder;
-  std::unique_ptr<Scene> scene;
 };
 
 TEST_F(ScenePixelTest, OpaqueSurfacesShowUnblendedBehindTransparentOnesThatBlendFarthestFirst) {

@@ -84,8 +84,6 @@ class ShaderProgramTest : public ScenePixelTestBase {
     }
   }
 
-  TempDirectory folder;
-  std::unique_ptr<Scene> scene;
   bool savedSupport = false;
   std::string savedFolder;
 };

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "GlTestContext.h"
+#include "support/FontFile.h"
 
 struct Picture {
   Picture(int width, int height, Rgba fill);
@@ -23,13 +24,6 @@ struct Picture {
 std::string tgaFile(const Picture& picture, bool withAlpha, bool storedTopDown);
 // Uncompressed 24-bit BMP; top-down storage is a negative height.
 std::string bmpFile(const Picture& picture, bool storedTopDown);
-
-// A ".fnz" glyph record: edges in pixels of the image, rows from its bottom.
-struct GlyphRecord {
-  unsigned char code;
-  float left, top, right, bottom, descent;
-};
-std::string fnzFile(const std::string& imageName, const std::vector<GlyphRecord>& glyphs);
 
 constexpr Rgba kRed{255, 0, 0, 255};
 constexpr Rgba kGreen{0, 255, 0, 255};

@@ -10,23 +10,12 @@
 
 #include "TestImages.h"
 #include "engine/TextLabel.h"
-#include "support/TempDirectory.h"
-#include "tennis/MatchScore.h"
+#include "support/TennisScene.h"
 
 namespace {
 
 constexpr Rgba kCyan{0, 255, 255, 255};
 constexpr Rgba kPanelGrey{128, 128, 128, 255};
-
-// A side of the scoreboard with a name and perhaps an icon.
-class Side : public ScoreboardPlayer {
- public:
-  explicit Side(std::shared_ptr<Texture> icon) : icon(std::move(icon)) {}
-  std::shared_ptr<Texture> scoreboardIcon() const override { return icon; }
-  std::string scoreboardName() const override { return "AB"; }
-  std::vector<std::shared_ptr<ScoreboardPlayer>> scoreboardPartners() const override { return {}; }
-  std::shared_ptr<Texture> icon;
-};
 
 class TextPixelTest : public GlTest {
  protected:
@@ -49,28 +38,19 @@ class TextPixelTest : public GlTest {
     folder.write("fonts/glyphs.tga", tgaFile(image, true, false));
     return folder.write("fonts/test.fnz", fnzFile("glyphs.tga", glyphs)).string();
   }
-  static void draw(const Font& font, const std::string& text, float x, float y, float scale) {
-    glEnable(GL_TEXTURE_2D);
-    glEnable(GL_BLEND);
-    font.drawText(text, x, y, scale);
-    glDisable(GL_BLEND);
-    glDisable(GL_TEXTURE_2D);
-  }
-
-  TempDirectory folder;
 };
 
 bool blackAt(int x, int y) { return colourNear(GlTestContext::pixel(x, y), kBlack, 8); }
 
 TEST_F(TextPixelTest, GlyphsStandUprightOnTheBaselineAndAtScaleTwoSpacingAndBaselineStayUnscaled) {
   // "A" centred on (512.5, 600): x 502.5..522.5, baseline 585, top 615.
-  draw(Font(writeFont(true), 0), "A", 512.5f, 600, 1);
+  drawTextured([&] { Font(writeFont(true), 0).drawText("A", 512.5f, 600, 1); });
   expectPixels({{512, 610, kRed}, {512, 590, kYellow}});
   EXPECT_TRUE(blackAt(512, 584) && blackAt(512, 615) && !blackAt(512, 585) && !blackAt(512, 614));
   // Scaled width 2 * (20 - 7 + 20) = 66: from 512 - 33 = 479; 'A' 479..519,
   // then the pen moves 40 - 7 (not 40 - 14): 'B' drawn over it from 512 to
   // 552. Baseline still 400 - 15 = 385, and the glyphs are 60 tall: up to 445.
-  draw(Font(writeFont(true), -7), "AB", 512, 400, 2);
+  drawTextured([&] { Font(writeFont(true), -7).drawText("AB", 512, 400, 2); });
   expectPixels({{479, 430, kRed}, {511, 430, kRed}, {512, 430, kGreen}, {551, 430, kGreen}});
   EXPECT_TRUE(blackAt(478, 420) && blackAt(552, 430) && blackAt(530, 384) && blackAt(530, 445));
   expectPixels({{530, 386, kCyan}, {530, 444, kGreen}}, 60);
@@ -100,7 +80,7 @@ TEST_F(TextPixelTest, FontsWithoutAFileOrAnImageDrawNothingAndBindNothing) {
   GLuint before = 0;
   glGenTextures(1, &before);
   glBindTexture(GL_TEXTURE_2D, before);
-  for (const Font* font : {&empty, &imageless}) draw(*font, "AB", 512, 400, 1);
+  for (const Font* font : {&empty, &imageless}) drawTextured([font] { font->drawText("AB", 512, 400, 1); });
   GLint bound = 0;
   glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
   EXPECT_EQ(static_cast<GLuint>(bound), before);
@@ -117,7 +97,8 @@ TEST_F(TextPixelTest, TheScoreboardShowsItsPanelIconAndFlippingNumbersWhileItCou
   folder.write("fonts/white.tga", tgaFile(Picture(32, 32, kWhite), true, false));
   auto font = std::make_shared<Font>(folder.write("fonts/block.fnz", fnzFile("white.tga", blocks)).string(), 0.0f);
   auto icon = std::make_shared<Texture>(folder.write("Icon.tga", tgaFile(Picture(32, 32, kRed), true, false)).string());
-  const auto left = std::make_shared<Side>(icon), right = std::make_shared<Side>(nullptr);  // held weakly by the score
+  // Held weakly by the score.
+  const auto left = std::make_shared<FakePlayer>("AB", icon), right = std::make_shared<FakePlayer>("AB", nullptr);
   MatchScore score(left, right, false, 3, 6, font);
   const auto drawOverWhite = [&score] {
     fillRect(0, 0, 1024, 768, kWhite);

@@ -8,7 +8,6 @@
 
 #include "TestImages.h"
 #include "engine/ImageTextureFactory.h"
-#include "support/TempDirectory.h"
 
 namespace {
 
@@ -17,17 +16,6 @@ class TexturePixelTest : public GlTest {
   std::shared_ptr<Texture> load(const std::string& name, const std::string& bytes) {
     return std::make_shared<Texture>(folder.write(name, bytes).string());
   }
-  // Draws with texturing and blending on, as the menus draw their pictures.
-  static void drawCentered(Texture& texture, int x, int y, float scale) {
-    glEnable(GL_TEXTURE_2D);
-    glEnable(GL_BLEND);
-    glColor3f(1, 1, 1);
-    texture.drawCentered(x, y, scale);
-    glDisable(GL_BLEND);
-    glDisable(GL_TEXTURE_2D);
-  }
-
-  TempDirectory folder;
 };
 
 // Four quadrants, so that a flip in either direction shows.
@@ -63,7 +51,7 @@ TEST_F(TexturePixelTest, EveryFileLayoutComesOutUprightAndOnlyThirtyTwoBitsHaveA
     EXPECT_EQ(texture->hasAlpha(), file.bitsPerPixel == 32);
     EXPECT_EQ(texture->bitsPerPixel(), file.bitsPerPixel);
     EXPECT_TRUE(texture->width() == 64 && texture->image() != kNoName);
-    drawCentered(*texture, 512, 384, 1.0f);
+    drawTextured([&] { texture->drawCentered(512, 384, 1.0f); });
     // x 480..544, y 352..416, the picture's top row at y 415.
     expectPixels({{490, 406, kRed}, {534, 406, kGreen}, {490, 362, kBlue}, {534, 362, kYellow},
                   {482, 384, texture->hasAlpha() ? kBlack : kWhite}, {543, 400, kGreen}, {500, 415, kRed}});
@@ -86,7 +74,7 @@ TEST_F(TexturePixelTest, MinificationUsesTheMipmapsAndAnotherUploadOrTheFactoryM
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 6, GL_TEXTURE_WIDTH, &width);
     EXPECT_EQ(filter, GL_LINEAR_MIPMAP_NEAREST);
     EXPECT_EQ(width, 1);  // the smallest level exists and holds the picture's colour
-    drawCentered(*texture, 512, 384, 1.0f / 16.0f);
+    drawTextured([&] { texture->drawCentered(512, 384, 1.0f / 16.0f); });
     EXPECT_TRUE(colourNear(pixel(511, 383), kGreen));
     ImageTextureFactory factory;
     auto one = factory.create(texture->path()), two = factory.create(texture->path());
@@ -110,7 +98,7 @@ TEST_F(TexturePixelTest, MissingUndecodableOrTruncatedFilesSaySoOnceAndBindAndDr
     GLint bound = -1;
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
     EXPECT_EQ(bound, 0);
-    drawCentered(broken, 512, 384, 1.0f);
+    drawTextured([&] { broken.drawCentered(512, 384, 1.0f); });
     EXPECT_TRUE(colourNear(pixel(512, 384), kBlack, 0));
   }
   const std::string whole = tgaFile(quadrants(64, 64), true, false);
@@ -118,7 +106,7 @@ TEST_F(TexturePixelTest, MissingUndecodableOrTruncatedFilesSaySoOnceAndBindAndDr
     testing::internal::CaptureStdout();
     auto texture = load("cut.tga", whole.substr(0, size));
     testing::internal::GetCapturedStdout();
-    drawCentered(*texture, 512, 384, 1.0f);
+    drawTextured([&] { texture->drawCentered(512, 384, 1.0f); });
   }
   EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
   // DevIL is left fit for the next image.

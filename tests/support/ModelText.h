@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "assets/AseReader.h"
+#include "assets/ModelProbe.h"
 #include "engine/Face.h"
 #include "engine/Matrix.h"
-#include "engine/Quaternion.h"
 #include "engine/TextureFactory.h"
 #include "engine/Vector3.h"
 
@@ -53,6 +53,16 @@ inline LoadedModel loadAse(const std::string& text, const std::string& path = "m
   return loaded;
 }
 
+// The model keeps the reader's promises, and posing and skinning it in
+// every clip (and one clip beyond) works.
+inline void expectSafe(const LoadedModel& loaded) {
+  const std::vector<std::string> problems = findModelProblems(*loaded.model);
+  EXPECT_TRUE(problems.empty()) << problems.front();
+  for (uint32_t clip = 0; clip <= loaded.model->root->animationCount(); ++clip) {
+    for (uint32_t time : {0u, 16u, 500u, 100000u}) poseModel(*loaded.model->root, clip, time);
+  }
+}
+
 // Every object of the tree below `node`, depth first.
 inline void forEachObject(const SceneNode& node, const std::function<void(const SceneObject&)>& visit) {
   for (const auto& child : node.children()) {
@@ -60,9 +70,6 @@ inline void forEachObject(const SceneNode& node, const std::function<void(const 
     forEachObject(*child, visit);
   }
 }
-
-// The file's Z-up space to the game's Y-up space: (x, y, z) -> (x, z, -y).
-inline const Matrix kFileToGame(1, 0, 0, 0, 0, -1, 0, 1, 0, 0, 0, 0);
 
 // A scene block of frames first..last at `ticks` ticks per frame.
 inline std::string sceneBlock(int first = 0, int last = 10, int ticks = 160) {
@@ -148,21 +155,6 @@ inline std::string replaced(std::string text, const std::string& from, const std
   return text.replace(at, from.size(), to);
 }
 
-inline void expectNear(const Vector3& actual, const Vector3& expected, float tolerance = 1e-4f) {
-  EXPECT_NEAR(distance(actual, expected), 0.0f, tolerance) << "(" << actual.x << ", " << actual.y << ", " << actual.z
-                                                          << ") for (" << expected.x << ", " << expected.y << ", "
-                                                          << expected.z << ")";
-}
-
-inline void expectNear(const Quaternion& actual, const Quaternion& expected, float tolerance = 1e-6f) {
-  expectNear(Vector3(actual.x, actual.y, actual.z), Vector3(expected.x, expected.y, expected.z), tolerance);
-  EXPECT_NEAR(actual.w, expected.w, tolerance);
-}
-
-inline void expectNear(const Matrix& actual, const Matrix& expected, float tolerance = 1e-4f) {
-  for (int i = 0; i < 16; ++i) EXPECT_NEAR(actual[i], expected[i], tolerance) << "element " << i;
-}
-
 // Numbers and points as text, rounded to 1e-4: a list compared in one line.
 inline std::string numbersText(const std::vector<float>& numbers) {
   std::ostringstream text;
@@ -174,6 +166,10 @@ inline std::string pointsText(const std::vector<Vector3>& points) {
   std::string text;
   for (const Vector3& p : points) text += (text.empty() ? "(" : " (") + numbersText({p.x, p.y, p.z}) + ")";
   return text;
+}
+
+inline void expectNear(const Matrix& actual, const Matrix& expected, float tolerance = 1e-4f) {
+  for (int i = 0; i < 16; ++i) EXPECT_NEAR(actual[i], expected[i], tolerance) << "element " << i;
 }
 
 inline size_t lineCount(const std::string& output) {

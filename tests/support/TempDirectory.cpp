@@ -23,19 +23,9 @@ std::filesystem::path TempDirectory::write(const std::string& relative, const st
   return file;
 }
 
-std::string TempDirectory::read(const std::string& relative) const {
-  std::ifstream in(root / relative, std::ios::binary);
+std::string readFile(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
   std::ostringstream contents;
   contents << in.rdbuf();
   return contents.str();
-}
-
-ScopedWorkingDirectory::ScopedWorkingDirectory(const std::filesystem::path& folder)
-    : previous(std::filesystem::current_path()) {
-  std::filesystem::current_path(folder);
-}
-
-ScopedWorkingDirectory::~ScopedWorkingDirectory() {
-  std::error_code ignored;
-  std::filesystem::current_path(previous, ignored);
 }

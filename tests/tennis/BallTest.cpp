@@ -1,7 +1,6 @@
-// The ball's flight: bounces, the net, hits and their one message, carrying,
-// and the predicted height crossings against the stepped flight.
+// The ball's flight: bounces, the net, hits and their one message, and the
+// predicted height crossings against the stepped flight.
 
-#include "engine/SceneObject.h"
 #include "support/TennisScene.h"
 #include "tennis/Court.h"
 
@@ -24,8 +23,7 @@ TEST(BallBounce, DropFromSevenMetresBouncesUntilAnArcLasts100MsOrLessThenRolls) 
   EXPECT_EQ(ball.bounceCount(), 1);
   EXPECT_NEAR(ball.verticalSpeed(), 0.625 * impactSpeed(7.07), 1e-3);
   EXPECT_NEAR(ball.lastBounce().x, -300 - 0.1 * fallMs, 1e-2);
-  // Each arc lasts 2 v / g with v shrinking by 0.625 a bounce; the one that
-  // ends an arc of 100 ms or less is never processed.
+  // Each arc lasts 2 v / g with v shrinking by 0.625 a bounce; one of 100 ms or less ends the bouncing.
   int bounces = 1;
   for (double v = 0.625 * impactSpeed(7.07); 2000.0 * v / 19.6 > 100.0; v *= 0.625) ++bounces;
   step(ball, 350);
@@ -57,8 +55,8 @@ TEST(BallNet, BelowItsTopTheBallIsStoppedOnItsOwnSideAndDrops) {
 }
 
 TEST(BallNet, StoppedLowItStillLandsOnceOnItsOwnSide) {
-  // Stopped a finger's width above the ground, or rolling into the net: the
-  // drop is shorter than any bounce, and it still counts as the landing.
+  // Stopped a finger's width above the ground, or rolling into the net: the drop is shorter than
+  // any bounce, and it still counts as the landing.
   for (float height : {10.0f, kBallRadius}) {
     Pelota ball;
     ball.placeAt(30, height, 40);
@@ -99,30 +97,6 @@ TEST(BallHit, NegativePowerIsReportedOncePerHitAndAHitThatCannotReachItsAimLetsT
   EXPECT_TRUE(std::isfinite(ball.landingMs()));
   step(ball, 3);
   EXPECT_EQ(ball.position(), Vector3(-5000, kBallRadius, 0));
-}
-
-TEST(BallCarry, CarriedBallFollowsTheServersBallNodeHoweverDeepUntilReleased) {
-  auto server = std::make_shared<AnimatedGroup>("Vazuvodod");
-  auto arm = std::make_shared<SceneObject>("Brazo");
-  auto hand = std::make_shared<SceneObject>("Ball");
-  server->addChild(arm);
-  arm->addChild(hand);
-  hand->setWorldMatrix(translate(rotate(Matrix(), 30, 0, 1, 0), 300, 120, 40));
-  Pelota ball;
-  ball.hitToward(-500, 300, 0, 2.0f);
-  ball.setServer(server.get());
-  ball.attachToServer();
-  EXPECT_TRUE(ball.isCarried() && ball.hitCount() == 0);
-  step(ball, 3);
-  EXPECT_EQ(ball.transform(), hand->worldMatrix());
-  ball.release();
-  step(ball);
-  EXPECT_NE(ball.transform(), hand->worldMatrix());
-  // A server whose model has no "Ball" leaves the ball free.
-  auto bare = std::make_shared<AnimatedGroup>("Revirade");
-  ball.setServer(bare.get());
-  ball.attachToServer();
-  EXPECT_FALSE(ball.isCarried());
 }
 
 TEST(BallPrediction, CrossingsMatchTheSteppedFlight) {

@@ -1,8 +1,5 @@
-// The players. A person's: walking by the keys within the net band and the
-// serve limits, turning that uses up step time, strokes and dives that reach
-// only so far, the serve's window and aims, dust and the winner's pose. The
-// computer's: its levels, its scatter, when it dives, its serve delay and
-// doubles zones; a character that is not in the table.
+// The players: a person's keys, turns, strokes, serves, dives and clips; the
+// computer's levels, scatter, dives, serve delay and doubles zones.
 
 #include <algorithm>
 #include <set>
@@ -17,8 +14,8 @@
 
 namespace {
 
-// Longer than any window under test.
-constexpr uint32_t kClipMs = 1000;
+// Clip lengths: longer than any window under test, but for the three of the dive, which its test times.
+constexpr uint32_t kClipMs = 1000, kDiveClipsMs[3] = {208, 304, 496};
 
 // A human player whose held keys the test sets, placed for a point.
 struct Player {
@@ -27,9 +24,11 @@ struct Player {
   std::set<int> held;
   std::shared_ptr<HumanPlayer> player = std::make_shared<HumanPlayer>(
       kWalkSpeed, kHitSpeed, ball, scene, [this](int code) { return held.count(code) > 0; });
-  explicit Player(int32_t index = 0, int32_t side = 2, const uint32_t* clipMs = nullptr) {
+  explicit Player(int32_t index = 0, int32_t side = 2) {
     player->setKeys({KeyDown, KeyUp, KeyLeft, KeyRight, KeyHit, KeyDive});
-    for (uint32_t i = 0; i < ClipCount; ++i) player->addAnimation(clipMs ? clipMs[i] : kClipMs);
+    for (uint32_t i = 0; i < ClipCount; ++i) {
+      player->addAnimation(i < ClipDiveStart ? kClipMs : kDiveClipsMs[i - ClipDiveStart]);
+    }
     player->placeForPoint(index, side);
   }
   void step(int steps = 1) { ::step(*player, steps); }
@@ -75,9 +74,8 @@ Vector3 widestStray(int level, int shots) {
 }  // namespace
 
 TEST(PlayerMovement, WalksByItsKeysToTheNetBandTheWorldLimitsAndAServerWithinItsHalf) {
-  // Down is +x, left is +z; of two opposite keys the one named later wins,
-  // and diagonally a player is no faster. A server (player 0 at z = 200,
-  // player 1 at -200) only steps sideways, and never onto the centre line.
+  // Down is +x, left is +z; of two opposite keys the one named later wins, diagonally a player is
+  // no faster. A server (player 0 at z = 200, 1 at -200) only steps sideways, never onto the centre line.
   const float diagonal = kStep * kWalkSpeed / std::sqrt(2.0f);
   constexpr int32_t walker = -1;
   const struct { int32_t server; float fromX, fromZ; std::set<int> keys; int steps; float x, z; } cases[] = {
@@ -115,9 +113,8 @@ TEST(PlayerTurning, HalfTurnTakes180MsBeforeTheStrokeAndTurnsTheShortWayAcrossMi
 }
 
 TEST(PlayerStroke, HitsOnlyABallComingWithin150UnitsOfTheRacketWithTheBackhandOnTheFarColumn) {
-  // Player 0 faces -90 and player 1 +90: the backhand is aim 5 for the first
-  // and aim 3 for the second. The last model has no racket point: it never
-  // reaches the ball, not even one high enough to smash.
+  // Player 0 faces -90 and player 1 +90: the backhand is aim 5 for one and 3 for the other. The
+  // last model has no racket point: it never reaches the ball, not even one high enough to smash.
   const struct { int32_t index, aim; float gap; bool coming, racket, struck, backhand; } cases[] = {
       {0, 4, 140, true, true, true, false},   {0, 5, 160, true, true, false, true},
       {0, 3, -10, false, true, false, false}, {1, 3, 140, true, true, true, true},
@@ -143,9 +140,8 @@ TEST(PlayerStroke, HitsOnlyABallComingWithin150UnitsOfTheRacketWithTheBackhandOn
   }
 }
 
-// A server on the -x half, mid swing, with the ball held still: too high for
-// `highSteps` steps, then at height h. Returns the swing clock (ms) at which
-// the ball was struck, or 0.
+// A server on the -x half, mid swing, with the ball held still: too high for `highSteps` steps,
+// then at height h. Returns the swing clock (ms) at which the ball was struck, or 0.
 uint32_t swingAt(float h, int highSteps = 0) {
   Player p(1);
   p.player->setState(PlayerState::ServeSwing);
@@ -164,7 +160,7 @@ TEST(PlayerServe, SwingMeetsTheBallOnlyInsideItsWindow) {
   EXPECT_EQ(swingAt(150, 20), 0u);  // too late: 320 ms have gone
 }
 
-TEST(PlayerAim, StrokesGoToTheOtherHalfAndServesIntoTheDiagonalBoxAfterAFreeToss) {
+TEST(PlayerAim, StrokesGoToTheOtherHalfAndServesFromTheHandIntoTheDiagonalBoxAfterAFreeToss) {
   for (const int32_t index : {0, 1}) {
     Player p(index, 3 - index);  // player 0 on +x at z = -200, player 1 on -x at +200
     const float sign = index == 0 ? 1.0f : -1.0f;
@@ -172,12 +168,20 @@ TEST(PlayerAim, StrokesGoToTheOtherHalfAndServesIntoTheDiagonalBoxAfterAFreeToss
     p.player->prepareTargets();
     const auto& t = p.player->aimTargets();
     for (const auto& target : t) EXPECT_LT(sign * target.x, 0.0f);
-    // "up" (row 0) moves towards -x: towards the net, for a low drive, for player 0 only.
-    EXPECT_EQ(p.player->rowSpeedFactor(index == 0 ? 1 : 7), kLowShotFactor);
+    // "up" (row 0) moves towards -x: towards the net, a low drive, for player 0.
+    const int32_t towardsNet = index == 0 ? 1 : 7;
+    EXPECT_TRUE(t[towardsNet].y == kStrokeAimY[0] && p.player->rowSpeedFactor(towardsNet) == kLowShotFactor);
+    // The ball follows the model's "Ball" node, however deep, until the toss.
+    auto arm = std::make_shared<SceneObject>("Brazo");
+    auto hand = std::make_shared<SceneObject>("Ball");
+    arm->addChild(hand);
+    p.player->addChild(arm);
+    hand->setWorldMatrix(translate(rotate(Matrix(), 30, 0, 1, 0), sign * 1100, 120, 40));
     p.player->takeBallForServe();
+    step(*p.ball, 3);
+    EXPECT_TRUE(p.ball->server() == p.player.get() && p.ball->transform() == hand->worldMatrix());
     p.player->serveToss();
-    EXPECT_TRUE(p.ball->server() == p.player.get() && !p.ball->isCarried() && p.ball->verticalSpeed() > 0.0f &&
-                p.ball->direction() == -1);
+    EXPECT_TRUE(!p.ball->isCarried() && p.ball->verticalSpeed() > 0.0f && p.ball->direction() == -1);
     p.player->setState(PlayerState::ServeSwing);
     p.player->prepareTargets();
     for (const auto& target : t) {
@@ -206,10 +210,7 @@ TEST(PlayerAnimation, DustEvery160MsOfWalkingAndTheWinnersLastFrameHeld) {
 }
 
 TEST(PlayerDive, FliesSidewaysOnlyInTheAirClipHitsOnceAtHalfSpeedAndGetsUp) {
-  uint32_t clips[ClipCount];
-  std::fill(std::begin(clips), std::end(clips), kClipMs);
-  clips[ClipDiveStart] = 208, clips[ClipDiveAir] = 304, clips[ClipDiveLand] = 496;
-  Player p(0, 2, clips);
+  Player p;
   const Vector3 racket(800, 60, 300);
   p.racketAt(racket);
   // Drifting slowly towards player 0's half: a ball going away is never struck.
@@ -223,10 +224,10 @@ TEST(PlayerDive, FliesSidewaysOnlyInTheAirClipHitsOnceAtHalfSpeedAndGetsUp) {
   for (; steps < 200 && p.player->state() == PlayerState::Diving; ++steps) p.step();
   ASSERT_EQ(p.player->state(), PlayerState::Moving);
   // Still while taking off and getting up: it flies the air clip's length at one unit a millisecond.
-  EXPECT_NEAR(p.player->position().z - kServeStartZ, clips[ClipDiveAir] * kDiveSpeed, kStep * kDiveSpeed);
+  EXPECT_NEAR(p.player->position().z - kServeStartZ, kDiveClipsMs[1] * kDiveSpeed, kStep * kDiveSpeed);
   EXPECT_TRUE(p.ball->hitCount() == 1 && p.ball->horizontalSpeed() == kHitSpeed * 0.5f);
   // Each clip ends at the first step past its end.
-  EXPECT_LE(steps * kStep, clips[ClipDiveStart] + clips[ClipDiveAir] + clips[ClipDiveLand] + 3 * kStep);
+  EXPECT_LE(steps * kStep, kDiveClipsMs[0] + kDiveClipsMs[1] + kDiveClipsMs[2] + 3 * kStep);
 }
 
 TEST(CpuLevels, OnlyLevelFiveGoesWhereItCanBeInTimeAndAimsAwayFromTheOpponent) {
@@ -253,7 +254,10 @@ TEST(CpuLevels, OnlyLevelFiveGoesWhereItCanBeInTimeAndAimsAwayFromTheOpponent) {
   auto opponent = makeCpu(ball, 5, 1);
   opponent->setPosition(-900, 300);
   cpu->addOpponent(opponent);
-  step(*ball, 70);
+  cpu->setPosition(800, 0);
+  ball->placeAt(400, 60, 0);
+  ball->hitToward(800, kBallRadius, 0, kHitSpeed);
+  step(*ball, 18);
   ASSERT_EQ(ball->bounceCount(), 1);
   const BallFlight before = ball->flight();
   cpu->setState(PlayerState::Stroke);
@@ -273,9 +277,8 @@ TEST(CpuScatter, NarrowerAtHigherLevelsAndWiderInLongRallies) {
 }
 
 TEST(CpuDive, OnlyForAPointTooFarAcrossToWalkTo) {
-  // Level 1 goes for the ball rising after its bounce. Far behind that point
-  // but on the ball's line, the player walks on and swings as the ball comes;
-  // as far off across the court, it has to dive.
+  // Level 1 goes for the ball rising after its bounce. Far behind that point but on the ball's line,
+  // the player walks on and swings as the ball comes; as far off across the court, it has to dive.
   for (const float across : {0.0f, 400.0f}) {
     auto ball = std::make_shared<Pelota>();
     auto cpu = makeCpu(ball, 1);

@@ -10,35 +10,22 @@
 
 #include "engine/Font.h"
 #include "engine/TextureFactory.h"
+#include "support/TennisScene.h"
 #include "tennis/MatchScore.h"
 #include "tennis/RoundedPanel.h"
 
 namespace {
 
-struct FakePlayer : ScoreboardPlayer {
-  FakePlayer(std::string name, std::shared_ptr<Texture> icon) : name(std::move(name)), icon(std::move(icon)) {}
-  std::shared_ptr<Texture> scoreboardIcon() const override { return icon; }
-  std::string scoreboardName() const override { return name; }
-  std::vector<std::shared_ptr<ScoreboardPlayer>> scoreboardPartners() const override { return partners; }
-  std::string name;
-  std::shared_ptr<Texture> icon;
-  std::vector<std::shared_ptr<ScoreboardPlayer>> partners;
-};
-
-// A font with an image name and no glyphs: the layout never needs glyphs.
-std::shared_ptr<Font> quietFont() {
-  std::istringstream file(std::string("toon.tga\0\0\0\0\0", 13));
-  return std::make_shared<Font>(file, "fonts/toon.fnz", 0.0f, std::make_shared<RecordingTextureFactory>());
-}
-
 class ScoreTest : public ::testing::Test {
  protected:
-  void start(int32_t setsInMatch, int32_t gamesInSet) {
-    score = std::make_unique<MatchScore>(left, right, false, setsInMatch, gamesInSet, quietFont());
+  void start(int32_t setsInMatch, int32_t gamesInSet, bool doubles = false) {
+    // A font with an image name and no glyphs: the layout never needs glyphs.
+    std::istringstream file(std::string("toon.tga\0\0\0\0\0", 13));
+    auto font = std::make_shared<Font>(file, "fonts/toon.fnz", 0.0f, std::make_shared<RecordingTextureFactory>());
+    score = std::make_unique<MatchScore>(left, right, doubles, setsInMatch, gamesInSet, font);
   }
   void SetUp() override { start(3, 6); }
-  // One letter a rally: 'A' or 'B' for the side that won it; 'x' and 'z'
-  // name no side (2 and -1). Returns the code of the last rally.
+  // One letter a rally: the side that won it, 'A' or 'B', or no side, 'x' or 'z'. The last code.
   int32_t points(const std::string& rallies) {
     int32_t code = kPointPlayed;
     for (char c : rallies) code = score->pointLostBy(c == 'A' ? kSideB : c == 'B' ? kSideA : c == 'x' ? 2 : -1);
@@ -118,8 +105,7 @@ TEST_F(ScoreTest, AFinishedFiveSetMatchStaysAsItEndedWhateverIsAskedAfter) {
   EXPECT_EQ(games("ABAA"), kSetWon);
   EXPECT_EQ(games("ABBABA"), kTieBreakStarts);
   EXPECT_EQ(points("BBBBBBB"), -kSetWon);
-  // Changing ends moves each side's score, and the number it flips from, with
-  // its players: here the sets, 2-1 before this one.
+  // Changing ends moves each side's score, and the number it flips from (the sets, 2-1), with its players.
   score->changeEnds();
   EXPECT_TRUE(score->sideA().player.lock() == right && score->shownA() == 1 && score->shownB() == 2);
   score->changeEnds();
@@ -128,8 +114,7 @@ TEST_F(ScoreTest, AFinishedFiveSetMatchStaysAsItEndedWhateverIsAskedAfter) {
   ASSERT_TRUE(score->matchOver() && score->currentSet() == 5);
   for (int i = 0; i < 20; ++i) EXPECT_EQ(score->pointLostBy(i % 2), kPointPlayed);
   EXPECT_EQ(score->sideA().points, 0);
-  // The score line, as on the pause screen after the match, shows the sets;
-  // the final table the names, then the games of each set in its column.
+  // The score line, as on the pause screen, shows the sets; the table the names, then each set's games.
   EXPECT_EQ(shown(), "3-2");
   std::string table;
   for (const auto& item : score->table(kTableX, kTableY)) table += item.text + " ";
@@ -139,6 +124,9 @@ TEST_F(ScoreTest, AFinishedFiveSetMatchStaysAsItEndedWhateverIsAskedAfter) {
 TEST_F(ScoreTest, IconsSitOutsideTheNumbersAroundTheCentreAndGonePlayersLeaveNothing) {
   auto partner = std::make_shared<FakePlayer>("Roveriru", Texture::undecoded("C/Icon.bmp"));
   left->partners.push_back(partner);
+  const float singlesWidth = score->scorePanel().width();
+  start(3, 6, true);
+  EXPECT_GT(score->scorePanel().width(), singlesWidth);
   // Partner, player, number, "-" on the centre, number, player: mirrored.
   const auto items = score->scoreLine(512, 270);
   ASSERT_EQ(items.size(), 6u);
