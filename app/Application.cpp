@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <ctime>
 #include <vector>
 
 #include "app/DoublesMatch.h"
@@ -11,6 +12,7 @@
 #include "app/Settings.h"
 #include "app/SinglesMatch.h"
 #include "app/SoundSystem.h"
+#include "engine/Random.h"
 #include "assets/AseReader.h"
 #include "engine/BroadcastCamera.h"
 #include "engine/FreeCamera.h"
@@ -38,7 +40,6 @@ std::shared_ptr<TennisPlayer> createPlayer(int32_t slot, const std::shared_ptr<P
   const std::shared_ptr<TennisPlayer> player = built.player();
   if (human) {
     player->setKeys(settings.keySets[std::max(chosen.controller, 0)]);
-    if (const auto person = std::dynamic_pointer_cast<HumanPlayer>(player)) person->setKeyTest(isKeyDown);
   } else if (const auto cpu = std::dynamic_pointer_cast<CpuPlayer>(player)) {
     cpu->setLevel(chosen.controller - kKeySetCount);
   }
@@ -60,6 +61,7 @@ Application::Application(std::shared_ptr<Clock> clock) {
 }
 
 Application::~Application() {
+  saveRecording();  // a match still going when the window closed
   shutdownSound();
   timer.reset();
   menu.reset();
@@ -75,9 +77,12 @@ void Application::frame() {
   // Asked in every phase, so that Escape held in the menus is consumed and
   // does not pause the match that starts next.
   if (wasKeyPressed(kKeyEscape) && phase != InMenus) {
-    menu->goToScreen(menu->screen() == Playing ? Paused : Playing);
+    if (replay) {
+      replayOver = true;
+    } else {
+      menu->goToScreen(menu->screen() == Playing ? Paused : Playing);
+    }
   }
-  if (match) match->onFrame();
   if (stepped) drawing ? scene->draw() : scene->dropFinishedEffects();
   carryOutPhaseRequests();
 }
@@ -86,7 +91,7 @@ int Application::runFixedSteps() {
   int steps = 0;
   // A remainder of exactly one step waits for the next frame.
   while (stepAccumulator > kFixedStepMs && steps < kMaxStepsPerFrame) {
-    if (menu->screen() != Paused) scene->update(kFixedStepMs);
+    if (menu->screen() != Paused) runStep();
     stepAccumulator -= kFixedStepMs;
     ++steps;
   }
@@ -94,6 +99,25 @@ int Application::runFixedSteps() {
   // next frames stalling too while they catch up.
   if (steps == kMaxStepsPerFrame) stepAccumulator = 0;
   return steps;
+}
+
+void Application::runStep() {
+  StepInput input;
+  if (match) {
+    if (replay && !replay->next(input)) {
+      // The recording ends here: the picture stays until the menus take over.
+      replayOver = true;
+      return;
+    }
+    if (!replay) input = sampler.sample(slotKeySets, settings.keySets);
+    for (int32_t slot = 0; slot < kPlayerSlotCount; ++slot) {
+      if (const auto person = people[slot].lock()) person->setCommand(input.slots[slot]);
+    }
+  }
+  scene->update(kFixedStepMs);
+  ++steps;
+  if (recording) recording->append(input);
+  if (match) match->onStep(input);
 }
 
 void Application::carryOutPhaseRequests() {
@@ -107,8 +131,11 @@ void Application::carryOutPhaseRequests() {
     }
     return;
   }
-  const bool over = (match && match->isFinished()) || menu->screen() == QuitMatch;
+  const bool over = (match && match->isFinished()) || menu->screen() == QuitMatch || replayOver;
   if (over) {
+    saveRecording();
+    replay.reset();
+    replayOver = false;
     match.reset();
     goToMainMenu();
     phase = InMenus;
@@ -150,7 +177,15 @@ void Application::startMatch(bool doubles) {
 
   std::array<std::shared_ptr<TennisPlayer>, kPlayerSlotCount> players;
   const std::vector<int32_t> order = doubles ? std::vector<int32_t>{2, 0, 1, 3} : std::vector<int32_t>{0, 1};
-  for (const int32_t slot : order) players[slot] = createPlayer(slot, ball, scene, textures);
+  slotKeySets.fill(kNoKeySet);
+  people = {};
+  for (const int32_t slot : order) {
+    players[slot] = createPlayer(slot, ball, scene, textures);
+    people[slot] = std::dynamic_pointer_cast<HumanPlayer>(players[slot]);
+    const int32_t controller = matchSetup.slots[slot].controller;
+    if (people[slot].lock()) slotKeySets[slot] = std::max(controller, 0);
+  }
+  sampler = KeySampler();
 
   const auto font = std::make_shared<Font>(kScoreFontPath, kScoreFontSpacing, textures);
   const auto scoreboard = std::make_shared<MatchScore>(players[1], players[doubles ? 2 : 0], doubles,
@@ -179,4 +214,45 @@ void Application::startMatch(bool doubles) {
   playMusic(kIntroMusic);
   resumeMusic();
   timer->reset();
+  recording = MatchRecording{doubles, matchSetup.setsToPlay, matchSetup.gamesPerSet, matchSetup.slots, randomState(),
+                             {}, {}};
+}
+
+void Application::startReplay(MatchRecording recorded) {
+  matchSetup.slots = recorded.slots;
+  matchSetup.doublesFlag = recorded.doubles ? 1 : 0;
+  matchSetup.setsToPlay = recorded.setsToPlay;
+  matchSetup.gamesPerSet = recorded.gamesPerSet;
+  menu.reset();
+  match.reset();
+  startMatch(recorded.doubles);
+  phase = InMatch;
+  setRandomState(recorded.randomState);
+  recording.reset();  // a replay is not recorded again
+  replay = Replay{std::move(recorded)};
+  replayOver = false;
+}
+
+bool Application::Replay::next(StepInput& input) {
+  while (run < recording.runs.size() && stepsIntoRun >= recording.runs[run].steps) {
+    ++run;
+    stepsIntoRun = 0;
+  }
+  if (run >= recording.runs.size()) return false;
+  input = recording.runs[run].input;
+  ++stepsIntoRun;
+  return true;
+}
+
+void Application::saveRecording() {
+  if (recording && !recordingFolder.empty()) {
+    if (const auto state = std::dynamic_pointer_cast<MatchState>(match)) {
+      recording->finalScore = describeScore(*state->shared().scoreboard);
+    }
+    const std::time_t now = std::time(nullptr);
+    char stamp[32] = "";
+    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", std::localtime(&now));
+    ::saveRecording(*recording, recordingFolder, stamp);
+  }
+  recording.reset();
 }

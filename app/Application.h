@@ -8,6 +8,12 @@
 // is drawn only in frames in which a step ran. While the pause screen shows,
 // steps are counted and their time spent, but the scene does not move.
 //
+// In a match every step that moves the scene begins by sampling the keyboard
+// into one command a slot (KeySampler), hands each person's player its
+// command, steps the scene and then lets the match judge what happened. The
+// players never read the keyboard themselves, so the frame rate has no say in
+// how a point goes.
+//
 // The top-level flow has two phases, the menus and a match. The menu's screen
 // id doubles as a request board: the menus ask for a singles or doubles match
 // or for the end of the game, and the pause screen asks to leave a match; the
@@ -17,14 +23,20 @@
 // still there, so nothing is torn down by static destructors in an order
 // nobody chose.
 
+#include <array>
 #include <cstdint>
+#include <filesystem>
+#include <optional>
 #include <memory>
 
 #include "app/Clock.h"
 #include "app/FrameTimer.h"
 #include "app/GameState.h"
+#include "app/KeySampler.h"
+#include "app/MatchRecording.h"
 #include "app/Menu.h"
 #include "engine/Scene.h"
+#include "tennis/HumanPlayer.h"
 
 enum AppPhase : int32_t { InMenus = 0, InMatch = 2 };
 
@@ -49,27 +61,59 @@ class Application {
   // Tools that play matches without a window (the simulator) turn drawing
   // off; everything else runs as in the game.
   void setDrawing(bool on) { drawing = on; }
+  // Where every match played is recorded when it ends; empty (the default)
+  // records nothing.
+  void setRecordingFolder(std::filesystem::path folder) { recordingFolder = std::move(folder); }
+  // The recording of the match being played (its steps so far).
+  const std::optional<MatchRecording>& currentRecording() const { return recording; }
+  // Plays a recording as the match it was: its set-up, its random state and
+  // each step's input in place of the keyboard. When its steps run out, or
+  // Escape is pressed, the game goes back to the main menu.
+  void startReplay(MatchRecording recorded);
+  bool replaying() const { return replay.has_value(); }
 
   const std::shared_ptr<Scene>& currentScene() const { return scene; }
   const std::shared_ptr<Menu>& currentMenu() const { return menu; }
   const std::shared_ptr<GameState>& currentMatch() const { return match; }
   AppPhase currentPhase() const { return phase; }
+  // Steps that moved the scene since the Application began.
+  int64_t stepsTaken() const { return steps; }
   // True once the main menu's quit item was picked; the loop then stops.
   bool quitRequested() const { return quitting; }
 
  private:
   // Runs the due fixed steps and returns how many ran.
   int runFixedSteps();
+  // One step of the scene, with the match's input and judgement around it.
+  void runStep();
   void carryOutPhaseRequests();
+  void saveRecording();
   void startMatch(bool doubles);
 
   std::shared_ptr<Scene> scene;
   std::shared_ptr<GameState> match;
   std::shared_ptr<Menu> menu;
   std::shared_ptr<FrameTimer> timer;
+  KeySampler sampler;
+  SlotKeySets slotKeySets{kNoKeySet, kNoKeySet, kNoKeySet, kNoKeySet};
+  std::array<std::weak_ptr<HumanPlayer>, kPlayerSlotCount> people;
   AppPhase phase = InMenus;
   bool drawing = true;
   bool quitting = false;
+  int64_t steps = 0;
+  std::filesystem::path recordingFolder;
+  std::optional<MatchRecording> recording;
+
+  // A recording being played back, and how far.
+  struct Replay {
+    MatchRecording recording;
+    size_t run = 0;
+    int64_t stepsIntoRun = 0;
+    // The next step's input; false once the recording is over.
+    bool next(StepInput& input);
+  };
+  std::optional<Replay> replay;
+  bool replayOver = false;
 };
 
 // The process-wide Application, set by the entry point and released by it

@@ -8,6 +8,12 @@ namespace {
 
 bool inTable(int code) { return code >= 0 && code < kKeyCodeCount; }
 
+void press(int code) {
+  if (!inTable(code)) return;
+  if (keyboardState.down[code] == 0) ++keyboardState.presses[code];
+  keyboardState.down[code] = 1;
+}
+
 void release(int code) {
   if (!inTable(code)) return;
   keyboardState.down[code] = 0;
@@ -24,7 +30,9 @@ bool wasKeyPressed(int code) {
   return true;
 }
 
-void pressCharacterKey(unsigned char key) { keyboardState.down[key] = 1; }
+uint32_t keyPressCount(int code) { return inTable(code) ? keyboardState.presses[code] : 0u; }
+
+void pressCharacterKey(unsigned char key) { press(key); }
 
 void releaseCharacterKey(unsigned char key) {
   release(key);
@@ -36,11 +44,11 @@ void releaseCharacterKey(unsigned char key) {
   }
 }
 
-void pressSpecialKey(int key) {
-  const int code = kSpecialKeyBase + key;
-  if (inTable(code)) keyboardState.down[code] = 1;
-}
+void pressSpecialKey(int key) { press(kSpecialKeyBase + key); }
 
 void releaseSpecialKey(int key) { release(kSpecialKeyBase + key); }
 
-void releaseAllKeys() { keyboardState = KeyboardState{}; }
+void releaseAllKeys() {
+  keyboardState.down = {};
+  keyboardState.latched = {};
+}

@@ -24,6 +24,9 @@ struct KeyboardState {
   std::array<uint8_t, kKeyCodeCount> down{};
   // Set when wasKeyPressed has reported the press; cleared by the release.
   std::array<uint8_t, kKeyCodeCount> latched{};
+  // Presses of each key since the program started (an auto-repeated press of
+  // a key already down does not count); the per-step sampling compares them.
+  std::array<uint32_t, kKeyCodeCount> presses{};
 };
 extern KeyboardState keyboardState;
 
@@ -31,10 +34,13 @@ bool isKeyDown(int code);
 // True once per press: the first call while the key is down. Needs the
 // window's key repeat off, or X's repeated release/press pairs re-arm it.
 bool wasKeyPressed(int code);
+// How often the key went down so far; 0 for a code outside the tables.
+uint32_t keyPressCount(int code);
 
 // The GLUT callbacks' side.
 void pressCharacterKey(unsigned char key);
 void releaseCharacterKey(unsigned char key);
 void pressSpecialKey(int key);
 void releaseSpecialKey(int key);
+// Lets every key go; the press counts stay.
 void releaseAllKeys();

@@ -26,6 +26,7 @@ constexpr int32_t kControllerCount = kKeySetCount + kComputerLevelCount;
 struct PlayerSlot {
   int32_t character = kNoCharacter;
   int32_t controller = 0;
+  bool operator==(const PlayerSlot&) const = default;
 };
 
 struct MatchSetup {

@@ -1,27 +1,13 @@
 #include "app/MatchSimulator.h"
 
 #include <memory>
-#include <sstream>
 
-#include "app/Application.h"
 #include "app/Keyboard.h"
 #include "engine/Random.h"
 #include "engine/Sound.h"
 #include "engine/TextureFactory.h"
 
 namespace {
-
-void describeTeam(std::ostringstream& out, const TeamScore& team, const MatchScore& score) {
-  if (const std::shared_ptr<ScoreboardPlayer> player = team.player.lock()) {
-    out << player->scoreboardName();
-    for (const auto& partner : player->scoreboardPartners()) out << '/' << partner->scoreboardName();
-  }
-  out << ' ' << team.sets << " [";
-  for (int32_t set = 0; set <= score.currentSet() && set < kMaxSets; ++set) {
-    out << (set ? " " : "") << team.games[set];
-  }
-  out << "] " << team.points;
-}
 
 // Enter is held exactly where the match waits for a person to press it.
 void holdEnterWhereAsked(const Application& app) {
@@ -48,13 +34,16 @@ class Simulation {
     app->setDrawing(false);
     const std::shared_ptr<SoundOutput> heard = setSoundOutput(nullptr);
     startMatch();
-    while (app->currentPhase() == InMatch && result.steps < wanted.stepLimit) {
+    firstStep = app->stepsTaken();
+    for (size_t frame = 0; app->currentPhase() == InMatch && result.steps < wanted.stepLimit; ++frame) {
       holdEnterWhereAsked(*app);
-      clock->advance(kFixedStepMs);
+      clock->advance(wanted.frameMs.empty() ? kFixedStepMs : wanted.frameMs[frame % wanted.frameMs.size()]);
       app->frame();
-      ++result.steps;
+      result.steps = app->stepsTaken() - firstStep;
     }
-    result.finished = app->currentPhase() == InMenus;
+    result.finished = match && match->isFinished();
+    if (match) result.finalScore = describeScore(*match->shared().scoreboard);
+    match.reset();
     if (ball) {
       result.ballAtEnd = ball->position();
       result.hitsAtEnd = ball->hitCount();
@@ -69,6 +58,19 @@ class Simulation {
 
  private:
   void startMatch() {
+    if (wanted.replay) {
+      app->startReplay(*wanted.replay);
+    } else {
+      chooseMatch();
+    }
+    match = std::dynamic_pointer_cast<MatchState>(app->currentMatch());
+    if (match) {
+      ball = match->shared().ball;
+      match->setRallyListener([this, match = match.get()](const RallyReport& rally) { record(*match, rally); });
+    }
+  }
+
+  void chooseMatch() {
     // The main menu resets the slots: they are chosen after it is built.
     matchSetup.slots = wanted.slots;
     matchSetup.doublesFlag = wanted.doubles ? 1 : 0;
@@ -77,10 +79,6 @@ class Simulation {
     setRandomState(wanted.seed);
     app->currentMenu()->goToScreen(wanted.doubles ? StartDoubles : StartSingles);
     app->frame();
-    if (const auto match = std::dynamic_pointer_cast<MatchState>(app->currentMatch())) {
-      ball = match->shared().ball;
-      match->setRallyListener([this, match = match.get()](const RallyReport& rally) { record(*match, rally); });
-    }
   }
 
   void record(const MatchState& match, const RallyReport& rally) {
@@ -95,7 +93,7 @@ class Simulation {
       result.winnerName = rally.winnerName;
       result.loserName = match.playerName(1 - rally.winner);
     }
-    if (onRally) onRally(SimulatedRally{rally, describeScore(*match.shared().scoreboard)});
+    if (onRally) onRally(SimulatedRally{rally, describeScore(*match.shared().scoreboard), app->stepsTaken() - firstStep});
   }
 
   const SimulatedMatch& wanted;
@@ -104,18 +102,12 @@ class Simulation {
   std::shared_ptr<RecordingTextureFactory> textures = std::make_shared<RecordingTextureFactory>();
   std::unique_ptr<Application> app;
   std::shared_ptr<Pelota> ball;
+  std::shared_ptr<MatchState> match;
+  int64_t firstStep = 0;
   SimulationResult result;
 };
 
 }  // namespace
-
-std::string describeScore(const MatchScore& score) {
-  std::ostringstream out;
-  describeTeam(out, score.sideA(), score);
-  out << " - ";
-  describeTeam(out, score.sideB(), score);
-  return out.str();
-}
 
 SimulationResult simulateMatch(const SimulatedMatch& match, const std::function<void(const SimulatedRally&)>& onRally) {
   return Simulation(match, onRally).run();

@@ -1,19 +1,23 @@
 #pragma once
 // Plays whole matches without a person, a window or a sound card: the real
 // Application, its match set-up and phase machine, driven by a manual clock
-// one fixed step a frame. Enter is held where the match waits for a person
+// (one fixed step a frame unless another pacing is asked for). Enter is held where the match waits for a person
 // (the introduction, the final table); the scene is never drawn and textures
 // are only recorded, so no OpenGL context is needed.
 //
-// The same slots, options and seed give the same match, step for step: the
-// simulator is how the game's determinism and the computer levels are
-// checked.
+// The same slots, options and seed give the same match, step for step, at
+// any pacing of the frames: the simulator is how the game's determinism and
+// the computer levels are checked.
 
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
+#include "app/Application.h"
+#include "app/MatchRecording.h"
 #include "app/MatchSetup.h"
 #include "app/MatchState.h"
 #include "engine/Vector3.h"
@@ -27,16 +31,26 @@ struct SimulatedMatch {
   uint32_t seed = 1;
   // A match still unfinished after this many fixed steps is given up.
   int64_t stepLimit = 2'000'000;
+  // Real time between two displayed frames, in milliseconds, taken in turn.
+  std::vector<uint32_t> frameMs{kFixedStepMs};
+  // A recorded match to play again: it brings its own set-up and random
+  // state, and its people's input; the fields above are then not used.
+  std::optional<MatchRecording> replay;
 };
 
 // A rally's end with the score that followed it.
 struct SimulatedRally {
   RallyReport rally;
   std::string score;
+  // The fixed step of the match (from 1) in which the call was made.
+  int64_t step = 0;
 };
 
 struct SimulationResult {
+  // The match was played to its end (not given up, nor a recording that
+  // stopped before it).
   bool finished = false;
+  // Fixed steps of the match, from its first to the one that ended it.
   int64_t steps = 0;
   // Side and names of the match's winner (empty when unfinished).
   int32_t winner = -1;
@@ -50,11 +64,9 @@ struct SimulationResult {
   // of the rally then being played.
   Vector3 ballAtEnd;
   int32_t hitsAtEnd = 0;
+  // The score then, as describeScore gives it.
+  std::string finalScore;
 };
-
-// The score as one line: each side's name, sets, games of every set played
-// and points, side A (the left of the scoreboard) first.
-std::string describeScore(const MatchScore& score);
 
 // Runs one match from the main menu to the main menu again. `onRally` hears
 // every first fault and every point. Runs in the current working directory,

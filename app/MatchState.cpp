@@ -4,10 +4,10 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <sstream>
 #include <system_error>
 #include <utility>
 
-#include "app/Keyboard.h"
 #include "app/Language.h"
 #include "engine/ImageTextureFactory.h"
 #include "engine/Log.h"
@@ -63,6 +63,30 @@ void TimedMessage::draw2D() {
   glColor3f(1.0f, 1.0f, 1.0f);
   font->drawText(shown, kMessageX, kMessageY, 1.0f);
   glDisable(GL_BLEND);
+}
+
+namespace {
+
+void describeTeam(std::ostringstream& out, const TeamScore& team, const MatchScore& score) {
+  if (const std::shared_ptr<ScoreboardPlayer> player = team.player.lock()) {
+    out << player->scoreboardName();
+    for (const auto& partner : player->scoreboardPartners()) out << '/' << partner->scoreboardName();
+  }
+  out << ' ' << team.sets << " [";
+  for (int32_t set = 0; set <= score.currentSet() && set < kMaxSets; ++set) {
+    out << (set ? " " : "") << team.games[set];
+  }
+  out << "] " << team.points;
+}
+
+}  // namespace
+
+std::string describeScore(const MatchScore& score) {
+  std::ostringstream out;
+  describeTeam(out, score.sideA(), score);
+  out << " - ";
+  describeTeam(out, score.sideB(), score);
+  return out.str();
 }
 
 MatchState::MatchState(MatchParts shared, float halfWidth) : parts(std::move(shared)), referee(halfWidth) {}
@@ -145,9 +169,9 @@ std::string MatchState::withCaption(int32_t side, int32_t textIndex) const {
   return playerName(side) + " \n " + text(textIndex);
 }
 
-void MatchState::onFrame() {
+void MatchState::onStep(const StepInput& input) {
   switch (referee.phase) {
-    case IntroPlaying: playIntro(); break;
+    case IntroPlaying: playIntro(input); break;
     case LeavingIntro: leaveIntro(); break;
     case ServeInFlight:
     case BallInPlay:
@@ -196,8 +220,8 @@ void MatchState::onFrame() {
       }
       break;
     case FinalScore:
-      // Held, not pressed: a press between two frames must not skip the table.
-      if (isKeyDown(kKeyEnter)) {
+      // Held, not pressed: a press between two steps must not skip the table.
+      if (input.matchKeyHeld(kMatchKeyEnter)) {
         parts.fader->startFade(0.0f, 0.0f, 0.0f, 1.0f, kPointFadeSeconds);
         referee.phase = LeavingMatch;
       }
@@ -209,9 +233,9 @@ void MatchState::onFrame() {
   }
 }
 
-void MatchState::playIntro() {
+void MatchState::playIntro(const StepInput& input) {
   bool ending = !introScene || introScene->timeBeyondEnd(1) > -kIntroTailMs;
-  const bool keyHeld = isKeyDown(kKeyEnter) || isKeyDown(kKeyEscape);
+  const bool keyHeld = input.matchKeyHeld(kMatchKeyEnter) || input.matchKeyHeld(kMatchKeyEscape);
   // The Enter that started the match may still be down: only a key pressed
   // after the introduction began skips it.
   const bool skipped = keyHeld && introKeysReleased;

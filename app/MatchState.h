@@ -2,8 +2,8 @@
 // A match as the Application runs it: the introduction, the refereeing of
 // every point, and the staging between points, games, sets and at the end
 // (messages, the score display, fades, cameras, music, cheers). MatchState
-// holds what singles and doubles share and runs the phase machine once per
-// displayed frame; it treats a side as its players, one or two, whose names,
+// holds what singles and doubles share and runs the phase machine after every
+// fixed step; it treats a side as its players, one or two, whose names,
 // states, clips and camera framing go together. SinglesMatch and DoublesMatch
 // know their players: who is on each side, who serves, where everyone stands,
 // how the ends change.
@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "app/GameState.h"
+#include "app/KeySampler.h"
 #include "app/MatchReferee.h"
 #include "engine/Font.h"
 #include "engine/Overlay.h"
@@ -116,11 +117,15 @@ struct RallyReport {
 };
 using RallyListener = std::function<void(const RallyReport&)>;
 
+// The score as one line: each side's name, sets, games of every set played
+// and points, side A (the left of the scoreboard) first.
+std::string describeScore(const MatchScore& score);
+
 class MatchState : public GameState {
  public:
   ~MatchState() override = default;
 
-  void onFrame() override;
+  void onStep(const StepInput& input) override;
   bool isFinished() override { return referee.phase == MatchFinished; }
 
   // What a game's end means: the serve passes or the ends change, the
@@ -174,7 +179,7 @@ class MatchState : public GameState {
   int32_t loser = 1;
 
  private:
-  void playIntro();
+  void playIntro(const StepInput& input);
   void leaveIntro();
   void refereeRally();
   void endPoint();

@@ -4,12 +4,19 @@
 // and the shader programs are released while the window's OpenGL context is
 // current and the sound device still open, then GLUT's loop returns, freeglut
 // destroys the window, and main returns 0.
+//
+// "zumbolo --replay FILE" first plays a recorded match (Escape leaves it),
+// then goes on to the main menu as usual; a recording that cannot be read is
+// said in one line and the game does not start.
 
 #include <GL/glew.h>
 #include <GL/freeglut.h>
 #include <IL/il.h>
 #include <IL/ilu.h>
 #include <IL/ilut.h>
+
+#include <cstring>
+#include <optional>
 
 #include "app/Application.h"
 #include "app/Keyboard.h"
@@ -83,6 +90,16 @@ void startLibraries() {
 int main(int argc, char** argv) {
   Settings().load();
   glutInit(&argc, argv);
+  std::optional<MatchRecording> replay;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--replay") != 0) continue;
+    if (i + 1 >= argc) {
+      printMessage("Falta el archivo de la grabación tras --replay\n");
+      return 1;
+    }
+    replay = loadRecording(argv[i + 1]);
+    if (!replay) return 1;
+  }
   // Closing the window ends the loop instead of calling exit() from inside it.
   glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_GLUTMAINLOOP_RETURNS);
   glutInitDisplayMode(kDisplayMode);
@@ -91,6 +108,8 @@ int main(int argc, char** argv) {
   setFixedGlState();
   startLibraries();
   application = std::make_shared<Application>();
+  application->setRecordingFolder(replayFolder());
+  if (replay) application->startReplay(std::move(*replay));
   glutMainLoop();
   releaseGame();
   return 0;

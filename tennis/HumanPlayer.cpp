@@ -4,9 +4,8 @@
 
 #include "engine/Matrix.h"
 
-HumanPlayer::HumanPlayer(float walkSpeed, float hitSpeed, std::weak_ptr<Pelota> ball, std::weak_ptr<Scene> effects,
-                         KeyTest keyTest)
-    : TennisPlayer(walkSpeed, hitSpeed, std::move(ball), std::move(effects)), isHeld(std::move(keyTest)) {}
+HumanPlayer::HumanPlayer(float walkSpeed, float hitSpeed, std::weak_ptr<Pelota> ball, std::weak_ptr<Scene> effects)
+    : TennisPlayer(walkSpeed, hitSpeed, std::move(ball), std::move(effects)) {}
 
 void HumanPlayer::play(uint32_t dtMs) {
   if (held(KeyHit)) {

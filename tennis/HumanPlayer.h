@@ -1,22 +1,20 @@
 #pragma once
-// A player steered by six keys of the shared keyboard. The keys act in world
-// directions, the same for all four players: "down" towards +x, "up" towards
-// -x, "left" towards +z, "right" towards -z, then hit and dive. The keyboard
-// itself belongs to the application: the match hands in the test that says
-// whether a key code is held (its isKeyDown); without one no key is held.
+// A player steered by a person through one command a fixed step. The
+// controls act in world directions, the same for all four players: "down"
+// towards +x, "up" towards -x, "left" towards +z, "right" towards -z, then hit
+// and dive. The keyboard belongs to the application, which samples the slot's
+// key set into a command before each step; until one is given nothing is held.
 
-#include <functional>
-
+#include "tennis/PlayerCommand.h"
 #include "tennis/TennisPlayer.h"
-
-using KeyTest = std::function<bool(int)>;
 
 class HumanPlayer : public TennisPlayer {
  public:
-  HumanPlayer(float walkSpeed, float hitSpeed, std::weak_ptr<Pelota> ball, std::weak_ptr<Scene> effects,
-              KeyTest keyTest = {});
+  HumanPlayer(float walkSpeed, float hitSpeed, std::weak_ptr<Pelota> ball, std::weak_ptr<Scene> effects);
 
-  void setKeyTest(KeyTest test) { isHeld = std::move(test); }
+  // The controls for the coming step; they hold until the next command.
+  void setCommand(PlayerCommand next) { current = next; }
+  const PlayerCommand& command() const { return current; }
 
  protected:
   void play(uint32_t dtMs) override;
@@ -26,7 +24,7 @@ class HumanPlayer : public TennisPlayer {
   void diveHit(uint32_t dtMs) override;
 
  private:
-  bool held(PlayerKey key) const { return isHeld && isHeld(keys[key]); }
+  bool held(PlayerKey key) const { return current.isHeld(key); }
 
-  KeyTest isHeld;
+  PlayerCommand current;
 };

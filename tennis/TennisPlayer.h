@@ -26,6 +26,7 @@
 #include "engine/Vector3.h"
 #include "tennis/Court.h"
 #include "tennis/ModelFiles.h"
+#include "tennis/PlayerCommand.h"
 #include "tennis/ScoreboardPlayer.h"
 
 class Pelota;
@@ -33,9 +34,8 @@ class Scene;
 
 enum class PlayerState : int32_t { Serving = 0, Moving = 1, ServeSwing = 2, Stroke = 3, Won = 4, Lost = 5, Diving = 6 };
 
-// Key-set order: down (+x), up (-x), left (+z), right (-z), hit, dive.
-enum PlayerKey : int { KeyDown = 0, KeyUp = 1, KeyLeft = 2, KeyRight = 3, KeyHit = 4, KeyDive = 5 };
-using KeySet = std::array<int, 6>;
+// Key-set order (PlayerKey): down (+x), up (-x), left (+z), right (-z), hit, dive.
+using KeySet = std::array<int, kPlayerKeyCount>;
 
 class TennisPlayer : public AnimatedGroup, public ScoreboardPlayer {
  public:

@@ -146,10 +146,12 @@ TEST_F(FrameLoopTest, StepsRunWhileMoreThanOneIsDueAtMostTenAFrame) {
 TEST_F(FrameLoopTest, MatchRequestReplacesTheSceneEscapePausesItAPersonPlaysAndLeavingGoesBackToTheMainMenu) {
   EXPECT_EQ(text(0), "texto");
   const std::weak_ptr<Scene> menuScene = app->currentScene();
+  app->setRecordingFolder(folder.path() / "replays");
   pressCharacterKey(kKeyEscape);
   frameAfter(0);
   EXPECT_EQ(screen(), MainMenu);
-  startMatch(StartDoubles);  // Escape still held: it was consumed in the menus
+  startMatch(StartDoubles);
+  const int64_t firstStep = app->stepsTaken();  // Escape still held: it was consumed in the menus
   const auto* doubles = dynamic_cast<const DoublesMatch*>(app->currentMatch().get());
   ASSERT_TRUE(doubles);
   EXPECT_EQ(doubles->side(0).first->name(), "Vazuvodod");
@@ -186,10 +188,30 @@ TEST_F(FrameLoopTest, MatchRequestReplacesTheSceneEscapePausesItAPersonPlaysAndL
   EXPECT_GT(person->position().z, before);
 
   const std::weak_ptr<Scene> matchScene = app->currentScene();
+  const Vector3 reached = person->position();
+  const int64_t matchSteps = app->stepsTaken() - firstStep;
+  const auto slots = matchSetup.slots;  // the main menu resets them
   setMenuTextureFactory(textures);  // from here on the menus' pictures are there
   app->currentMenu()->goToScreen(QuitMatch);
   frameAfter(0);
   EXPECT_EQ(app->currentPhase(), InMenus);
+  // The match left behind its recording: the set-up, every step, the person's "left".
+  const std::filesystem::directory_iterator replays(folder.path() / "replays");
+  ASSERT_NE(replays, std::filesystem::directory_iterator());
+  const std::optional<MatchRecording> recording = loadRecording(replays->path());
+  ASSERT_TRUE(recording);
+  EXPECT_TRUE(recording->doubles && recording->slots == slots);
+  EXPECT_EQ(recording->stepCount(), matchSteps);
+  EXPECT_TRUE(std::any_of(recording->runs.begin(), recording->runs.end(),
+                          [](const InputRun& run) { return run.input.slots[1].held == playerKeyBit(KeyLeft); }));
+  // Played back, with the keyboard idle, the person walks to the same place.
+  app->startReplay(*recording);
+  const auto* replayed = dynamic_cast<const DoublesMatch*>(app->currentMatch().get());
+  ASSERT_TRUE(replayed);
+  const std::shared_ptr<TennisPlayer> again = replayed->side(1).second;
+  for (int i = 0; i < 500 && app->currentPhase() == InMatch; ++i) frameAfter(17);
+  EXPECT_EQ(app->currentPhase(), InMenus);
+  EXPECT_EQ(distance(again->position(), reached), 0.0f);
   EXPECT_FALSE(app->currentMatch());
   EXPECT_EQ(screen(), MainMenu);
   EXPECT_TRUE(matchScene.expired());  // the old scene died with its last owner
@@ -261,30 +283,33 @@ TEST(MatchSimulatorTest, OneGameMatchesEndBackInTheMenusAndRepeatRallyForRally) 
   const ScopedWorkingDirectory inside(run);
   settings = Settings::defaults();
   // Four computers at level 5, the net players volleying each other: their
-  // strokes stray more as a rally grows, so the game ends, and ends the same
-  // way again. Two level 4 players reach every ball; without the stray of a
-  // long rally their first rally never ended.
+  // strokes stray more as a rally grows, so the game ends. Two level 4
+  // players reach every ball; without the stray of a long rally their first
+  // rally never ended.
   const struct {
     int32_t level;
     bool doubles;
-    bool playedTwice;
+    bool paced;
   } cases[] = {{5, false, true}, {5, true, true}, {4, false, false}, {0, false, false}};
+  // One step a frame, ten a frame (with the backlog dropped after each),
+  // and frames of uneven length: the same match, rally for rally.
+  const std::vector<std::vector<uint32_t>> pacings = {{16}, {176}, {5, 40, 16, 90, 3, 33, 170, 1}};
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << "level " << c.level << (c.doubles ? " doubles" : " singles"));
-    // One game: short, and still every phase from the intro to the table. The
-    // same players, options and seed give the same match rally for rally.
+    // One game: short, and still every phase from the intro to the table.
     SimulatedMatch match;
     match.doubles = c.doubles;
     match.gamesPerSet = 1;
     match.stepLimit = 200'000;
     for (int32_t slot = 0; slot < kPlayerSlotCount; ++slot) match.slots[slot] = {slot + 1, kKeySetCount + c.level};
-    std::vector<std::string> logs[2];
-    SimulationResult results[2];
-    for (int play = 0; play < (c.playedTwice ? 2 : 1); ++play) {
+    std::vector<std::string> logs[3];
+    SimulationResult results[3];
+    for (size_t play = 0; play < (c.paced ? pacings.size() : 1); ++play) {
+      match.frameMs = pacings[play];
       results[play] = simulateMatch(match, [&log = logs[play]](const SimulatedRally& ended) {
         const RallyReport& r = ended.rally;
-        log.push_back(r.serverName + " " + std::to_string(int(r.call)) + " " + std::to_string(r.shots) + " " +
-                      r.winnerName + " " + ended.score);
+        log.push_back(std::to_string(ended.step) + ": " + r.serverName + " " + std::to_string(int(r.call)) + " " +
+                      std::to_string(r.shots) + " " + r.winnerName + " " + ended.score);
       });
     }
     const SimulationResult& result = results[0];
@@ -295,10 +320,44 @@ TEST(MatchSimulatorTest, OneGameMatchesEndBackInTheMenusAndRepeatRallyForRally) 
     // The last point wins the match for the side that won the game's last point.
     EXPECT_NE(logs[0].back().find(result.winnerName), std::string::npos);
     EXPECT_TRUE(!result.loserName.empty() && result.winnerName != result.loserName) << result.loserName;
-    if (c.playedTwice) {
-      EXPECT_EQ(logs[0], logs[1]);
-      EXPECT_EQ(result.steps, results[1].steps);
-    }
+    for (size_t play = 1; c.paced && play < pacings.size(); ++play) EXPECT_EQ(logs[play], logs[0]) << play;
+  }
+}
+
+// A person's recorded play against the computer, replayed with frames of
+// one step, of ten and of uneven length: the same match to the step.
+TEST(MatchSimulatorTest, ARecordingPlaysBackTheSameAtAnyPacing) {
+  const char* run = std::getenv("ZUMBOLO_RUN_DIR");
+  if (!run || !std::filesystem::is_regular_file(std::filesystem::path(run) / "models/stadium/pista.ASZ")) {
+    GTEST_SKIP() << "the game's data is not built";
+  }
+  const ScopedWorkingDirectory inside(run);
+  settings = Settings::defaults();
+  SimulatedMatch match;
+  match.replay = MatchRecording{false, 1, 1, {{{1, 0}, {4, kKeySetCount + 3}}}, 7, "", {}};
+  // Keys held for a tenth of a second to a second, chosen by a fixed sequence.
+  uint32_t draw = 12345;
+  for (int i = 0; i < 400; ++i) {
+    draw = draw * 1103515245u + 12345u;
+    const auto keys = static_cast<uint8_t>(draw >> 16 & 0x3f);
+    match.replay->runs.push_back({{{{{keys, keys}}}, 0}, 1});
+    match.replay->runs.push_back({{{{{keys, 0}}}, 0}, 5 + (draw >> 8) % 60});
+  }
+  std::vector<std::string> logs[3];
+  SimulationResult results[3];
+  const std::vector<std::vector<uint32_t>> pacings = {{16}, {176}, {5, 40, 16, 90, 3, 33, 170, 1}};
+  for (size_t play = 0; play < pacings.size(); ++play) {
+    match.frameMs = pacings[play];
+    results[play] = simulateMatch(match, [&log = logs[play]](const SimulatedRally& ended) {
+      log.push_back(std::to_string(ended.step) + ": " + ended.score);
+    });
+  }
+  EXPECT_GE(results[0].points, 2);
+  EXPECT_EQ(results[0].steps, match.replay->stepCount());
+  for (size_t play = 1; play < pacings.size(); ++play) {
+    EXPECT_EQ(logs[play], logs[0]) << play;
+    EXPECT_EQ(results[play].steps, results[0].steps);
+    EXPECT_EQ(distance(results[play].ballAtEnd, results[0].ballAtEnd), 0.0f) << play;
   }
 }
 

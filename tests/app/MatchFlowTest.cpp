@@ -176,10 +176,10 @@ class MatchFlowTest : public ::testing::Test {
     match = singles = std::make_shared<SinglesMatch>(parts, ana, bea);
   }
 
-  // One displayed frame after one fixed step.
-  void frame() {
+  // One fixed step and its judgement, then a displayed frame.
+  void frame(const StepInput& input = {}) {
     scene->update(16);
-    match->onFrame();
+    match->onStep(input);
     scene->draw();
   }
   void runUntil(int32_t phase, int maxFrames = 2000) {
@@ -308,8 +308,7 @@ TEST_F(MatchFlowTest, AFaultReplaysTheServeASecondGivesThePointAwayThenGameSetAn
   runUntil(FinalScore);
   for (int i = 0; i < 300; ++i) frame();
   EXPECT_EQ(match->phase(), FinalScore);  // nobody held Enter
-  pressCharacterKey(kKeyEnter);
-  frame();
+  frame({.matchKeys = kMatchKeyEnter});
   EXPECT_EQ(match->phase(), LeavingMatch);
 }
 

@@ -268,6 +268,9 @@ class Game:
         environment = dict(os.environ)
         # The machine may have no sound card: the dummy driver stands in for one.
         environment.setdefault("SDL_AUDIODRIVER", "dummy")
+        # Recordings of the matches played go into the game's folder, not the
+        # user's data folder.
+        environment["XDG_DATA_HOME"] = os.path.join(self.folder, "data")
         # Libraries for the game alone (the sanitizer build's leak check), not
         # for the tools of the drive.
         preload = environment.pop("ZUMBOLO_GAME_PRELOAD", "")
@@ -338,6 +341,12 @@ class Game:
             except DriveError:
                 continue
         raise DriveError("%s: not seen after %d presses of %s" % (what, tries, key))
+
+    def recordings(self):
+        """The match recordings the game has written, oldest first."""
+        folder = os.path.join(self.folder, "data", "zumbolo", "replays")
+        names = sorted(os.listdir(folder)) if os.path.isdir(folder) else []
+        return [os.path.join(folder, name) for name in names if name.endswith(".zrec")]
 
     def read_log(self, name):
         with open(os.path.join(self.folder, name), "rb") as f:

@@ -3,7 +3,8 @@
 events: match options, player set-up with two computer players, the
 introduction, some points, the pause screen, leaving the match and quitting.
 Every stage must show what it should, the game must end with code 0, and
-its standard output must stay empty (no diagnostic line).
+its standard output must stay empty (no diagnostic line). The match the game
+recorded, replayed by the simulator, must end at the score the game left.
 
 Usage: play_through.py RUN_FOLDER [SHOTS_FOLDER]
   RUN_FOLDER    a build's run folder (the game and its data)
@@ -13,8 +14,10 @@ The game runs on a private virtual X display in a fresh copy of the run
 folder, so it writes its default config.ini as on a first start.
 """
 
+import json
 import os
 import shutil
+import subprocess
 import sys
 import time
 
@@ -22,6 +25,30 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 # No compiled copy of the drive in the source tree.
 sys.dont_write_bytecode = True
 import gamedrive  # noqa: E402
+
+
+def recorded_score(path):
+    """The score a recording was left at (after its 20-byte header)."""
+    with open(path, "rb") as f:
+        data = f.read()
+    return data[21:21 + data[20]].decode("cp1252")
+
+
+def check_replay(game, run_dir):
+    """Replays the one recording of the run; returns what went wrong, if anything."""
+    recordings = game.recordings()
+    if len(recordings) != 1:
+        return "%d match recordings instead of one" % len(recordings)
+    replay = subprocess.run([os.path.join(run_dir, "simulate"), "--quiet", "--data", run_dir, "--replay",
+                             recordings[0]], capture_output=True, text=True, timeout=120)
+    lines = replay.stdout.strip().splitlines()
+    score = json.loads(lines[-1]).get("score") if lines else None
+    expected = recorded_score(recordings[0])
+    if replay.returncode != 0 or not expected or score != expected:
+        return "the replay ended at %r, the game at %r (simulate: %d, %s)" % (score, expected, replay.returncode,
+                                                                           replay.stderr.strip())
+    print("replayed: %s" % score, flush=True)
+    return None
 
 
 def main():
@@ -49,6 +76,9 @@ def main():
         code = gamedrive.play_through(game, gamedrive.FULL_TOUR, record)
         if code != 0:
             failures.append("the game ended with code %d" % code)
+        replay_failure = check_replay(game, run_dir)
+        if replay_failure:
+            failures.append(replay_failure)
     except gamedrive.DriveError as error:
         failures.append(str(error))
     finally:

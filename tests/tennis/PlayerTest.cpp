@@ -22,8 +22,7 @@ struct Player {
   std::shared_ptr<Scene> scene = makeScene();
   std::shared_ptr<Pelota> ball = std::make_shared<Pelota>();
   std::set<int> held;
-  std::shared_ptr<HumanPlayer> player = std::make_shared<HumanPlayer>(
-      kWalkSpeed, kHitSpeed, ball, scene, [this](int code) { return held.count(code) > 0; });
+  std::shared_ptr<HumanPlayer> player = std::make_shared<HumanPlayer>(kWalkSpeed, kHitSpeed, ball, scene);
   explicit Player(int32_t index = 0, int32_t side = 2) {
     player->setKeys({KeyDown, KeyUp, KeyLeft, KeyRight, KeyHit, KeyDive});
     for (uint32_t i = 0; i < ClipCount; ++i) {
@@ -31,7 +30,12 @@ struct Player {
     }
     player->placeForPoint(index, side);
   }
-  void step(int steps = 1) { ::step(*player, steps); }
+  void step(int steps = 1) {
+    PlayerCommand command;
+    for (const int key : held) command.held |= playerKeyBit(static_cast<PlayerKey>(key));
+    player->setCommand(command);
+    ::step(*player, steps);
+  }
   void racketAt(const Vector3& p) {
     auto racket = std::make_shared<SceneObject>("Golpe");
     racket->setWorldMatrix(translate(Matrix(), p));

@@ -48,6 +48,9 @@ options:
                    about nine hours of play); it then counts as unfinished
   --quiet          print only the summaries
   --data DIR       the game's run folder (default: this program's folder)
+  --replay FILE    play a match the game recorded (a .zrec file from the
+                   replay folder) step for step, people included; it brings
+                   its own players, options and seed
 
 One JSON object per line on standard output:
   a point:   {"point", "server", "winner", "end" ("out", "net",
@@ -56,14 +59,17 @@ One JSON object per line on standard output:
              "score" reads "NAME SETS [GAMES OF EACH SET] POINTS - ..." with
              the scoreboard's left side first; points count 0 15 30 40 50
              (advantage), or 0..5 and 40 (the sixth point) in a tie-break.
-  a match:   {"summary", "levels", "seed", "finished", "winner", "loser",
+  a match:   {"summary", "levels" (null for a person), "seed", "finished", "winner", "loser",
               "points", "meanRally", "faults", "doubleFaults", "gameMinutes",
-              "steps", "residentKb" (the process's resident memory after the
-              match, to watch for growth over --matches)}
+              "steps", "score" (as in a point's line, where the match ended
+              or was given up), "residentKb" (the process's resident memory
+              after the match, to watch for growth over --matches)}
 The game's own messages (Spanish, one line each) go to standard error.
 
-Exit status: 0 when every match finished, 1 when one was given up, 2 for a bad
-command line.
+Exit status: 0 when every match finished (with --replay: when the replay
+ends at the score the game recorded, finished or not), 1 when one was given
+up or a replay went elsewhere, 2 for a bad command line or a recording that
+cannot be read.
 )";
 
 struct Options {
@@ -72,6 +78,7 @@ struct Options {
   bool ladder = false;
   bool quiet = false;
   std::filesystem::path data;
+  std::filesystem::path replay;
 };
 
 bool parseNumber(const char* text, int64_t low, int64_t high, int64_t& value) {
@@ -122,6 +129,8 @@ bool parseOptions(int argc, char** argv, Options& options) {
       options.match.stepLimit = value;
     } else if (arg == "--data" && hasValue) {
       options.data = argv[++i];
+    } else if (arg == "--replay" && hasValue) {
+      options.replay = std::filesystem::absolute(argv[++i]);
     } else if (arg[0] != '-' && players < kPlayerSlotCount && parsePlayer(argv[i], options.match.slots[players])) {
       ++players;
     } else {
@@ -180,7 +189,9 @@ class Printer {
     json.key("levels"), json.raw("[");
     const int32_t slots = match.doubles ? kPlayerSlotCount : 2;
     for (int32_t slot = 0; slot < slots; ++slot) {
-      json.raw(slot ? ", " : ""), json.integer(match.slots[slot].controller - kKeySetCount);
+      const int32_t controller = match.slots[slot].controller;
+      json.raw(slot ? ", " : "");
+      controller < kKeySetCount ? json.raw("null") : json.integer(controller - kKeySetCount);
     }
     json.raw("], ");
     json.key("seed"), json.integer(match.seed), json.raw(", ");
@@ -193,6 +204,7 @@ class Printer {
     json.key("doubleFaults"), json.integer(result.doubleFaults), json.raw(", ");
     json.key("gameMinutes"), json.number(double(result.steps) * kFixedStepMs / 60000.0), json.raw(", ");
     json.key("steps"), json.integer(result.steps), json.raw(", ");
+    json.key("score"), json.string(result.finalScore), json.raw(", ");
     json.key("residentKb"), json.integer(residentKilobytes()), json.raw("}\n");
     std::fflush(out);
     points = 0;
@@ -218,6 +230,18 @@ bool playMatches(SimulatedMatch match, int32_t count, Printer& printer) {
     allFinished = allFinished && result.finished;
   }
   return allFinished;
+}
+
+// A recording played again must end where the game left it.
+bool replayMatch(const SimulatedMatch& match, Printer& printer) {
+  const SimulationResult result =
+      simulateMatch(match, [&printer](const SimulatedRally& rally) { printer.rally(rally); });
+  printer.summary(match, result);
+  const std::string& recorded = match.replay->finalScore;
+  if (recorded.empty() || recorded == result.finalScore) return true;
+  std::fprintf(stderr, "simulate: the replay ended at \"%s\", the game at \"%s\"\n", result.finalScore.c_str(),
+               recorded.c_str());
+  return false;
 }
 
 bool playLadder(SimulatedMatch match, int32_t count, Printer& printer) {
@@ -268,9 +292,23 @@ int main(int argc, char** argv) {
   // No sound card is needed: the simulator hears nothing.
   setenv("SDL_AUDIODRIVER", "dummy", 0);
 
+  if (!options.replay.empty()) {
+    options.match.replay = loadRecording(options.replay);
+    if (!options.match.replay) return 2;
+    const MatchRecording& recorded = *options.match.replay;
+    options.match.slots = recorded.slots;
+    options.match.doubles = recorded.doubles;
+    options.match.seed = recorded.randomState;
+  }
   Printer printer(json, options.quiet || options.ladder);
-  const bool finished = options.ladder ? playLadder(options.match, options.matches, printer)
-                                       : playMatches(options.match, options.matches, printer);
+  bool finished = false;
+  if (options.match.replay) {
+    finished = replayMatch(options.match, printer);
+  } else if (options.ladder) {
+    finished = playLadder(options.match, options.matches, printer);
+  } else {
+    finished = playMatches(options.match, options.matches, printer);
+  }
   std::fclose(json);
   return finished ? 0 : 1;
 }

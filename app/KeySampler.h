@@ -1,0 +1,48 @@
+#pragma once
+// The keyboard read once at the start of every fixed step of a match: one
+// PlayerCommand for each player slot, from the key set the slot plays with,
+// and the two keys the match itself listens to (Enter and Escape, which skip
+// the introduction and leave the final table). Everything the simulation
+// learns from the people in front of the screen passes through a StepInput,
+// so a recording of them replays the match exactly.
+//
+// Key codes are compared as the keyboard tables hold them: a binding of 'a'
+// is not held by Shift+A, and a letter's release frees both cases. Two slots
+// on one key set get the same command.
+
+#include <array>
+#include <cstdint>
+
+#include "app/Keyboard.h"
+#include "app/MatchSetup.h"
+#include "app/Settings.h"
+#include "tennis/PlayerCommand.h"
+
+enum MatchKey : uint8_t { kMatchKeyEnter = 1, kMatchKeyEscape = 2 };
+
+struct StepInput {
+  std::array<PlayerCommand, kPlayerSlotCount> slots{};
+  uint8_t matchKeys = 0;  // MatchKey bits held when the step began
+
+  bool matchKeyHeld(MatchKey key) const { return (matchKeys & key) != 0; }
+  bool operator==(const StepInput&) const = default;
+};
+
+// The key set each slot plays with; kNoKeySet for the computer.
+constexpr int32_t kNoKeySet = -1;
+using SlotKeySets = std::array<int32_t, kPlayerSlotCount>;
+
+class KeySampler {
+ public:
+  // Presses made before the sampler exists (the Enter that started the
+  // match) are not reported as pressed.
+  KeySampler();
+
+  StepInput sample(const SlotKeySets& slotKeySets, const std::array<KeySet, kKeySetCount>& keySets);
+
+ private:
+  PlayerCommand commandOf(const KeySet& codes) const;
+
+  // The keyboard's press counts at the previous sample.
+  std::array<uint32_t, kKeyCodeCount> seenPresses{};
+};
