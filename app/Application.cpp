@@ -12,11 +12,11 @@
 #include "app/Settings.h"
 #include "app/SinglesMatch.h"
 #include "app/SoundSystem.h"
-#include "engine/Random.h"
 #include "assets/AseReader.h"
 #include "engine/BroadcastCamera.h"
 #include "engine/FreeCamera.h"
 #include "engine/OrbitCamera.h"
+#include "engine/Random.h"
 #include "engine/Sound.h"
 #include "engine/TrackingCamera.h"
 #include "tennis/BallModel.h"
@@ -61,6 +61,10 @@ Application::Application(std::shared_ptr<Clock> clock) {
 }
 
 Application::~Application() {
+  if (suspended) {
+    match = suspended->match;
+    recording = std::move(suspended->recording);
+  }
   saveRecording();  // a match still going when the window closed
   shutdownSound();
   timer.reset();
@@ -118,6 +122,7 @@ void Application::runStep() {
   ++steps;
   if (recording) recording->append(input);
   if (match) match->onStep(input);
+  if (recording) notePointMarks();
 }
 
 void Application::carryOutPhaseRequests() {
@@ -131,8 +136,11 @@ void Application::carryOutPhaseRequests() {
     }
     return;
   }
+  if (menu->screen() == WatchPointAgain) watchLastPointAgain();
   const bool over = (match && match->isFinished()) || menu->screen() == QuitMatch || replayOver;
-  if (over) {
+  if (over && suspended) {
+    resumeLiveMatch();
+  } else if (over) {
     saveRecording();
     replay.reset();
     replayOver = false;
@@ -179,6 +187,7 @@ void Application::startMatch(bool doubles) {
   const std::vector<int32_t> order = doubles ? std::vector<int32_t>{2, 0, 1, 3} : std::vector<int32_t>{0, 1};
   slotKeySets.fill(kNoKeySet);
   people = {};
+  points = PointMarks{};
   for (const int32_t slot : order) {
     players[slot] = createPlayer(slot, ball, scene, textures);
     people[slot] = std::dynamic_pointer_cast<HumanPlayer>(players[slot]);
@@ -216,6 +225,63 @@ void Application::startMatch(bool doubles) {
   timer->reset();
   recording = MatchRecording{doubles, matchSetup.setsToPlay, matchSetup.gamesPerSet, matchSetup.slots, randomState(),
                              {}, {}};
+}
+
+void Application::notePointMarks() {
+  const auto state = std::dynamic_pointer_cast<MatchState>(match);
+  if (!state) return;
+  const int64_t step = recording->stepCount();
+  // A second serve goes on with the point its first serve began.
+  if (state->phase() == ServeInFlight && !points.inPoint) {
+    points.inPoint = true;
+    points.currentStart = step;
+  } else if (state->phase() == PointOver && points.inPoint) {
+    points.inPoint = false;
+    points.lastStart = points.currentStart;
+    points.lastEnd = step;
+  }
+}
+
+void Application::watchLastPointAgain() {
+  if (!recording || points.lastEnd < 0 || replay) {
+    menu->goToScreen(Paused);  // nothing to show yet
+    return;
+  }
+  MatchRecording upToTheCall = *recording;
+  upToTheCall.runs.clear();
+  int64_t stepsLeft = std::min(points.lastEnd + kStepsAfterPointCall, recording->stepCount());
+  for (const InputRun& run : recording->runs) {
+    upToTheCall.append(run.input, std::min(run.steps, stepsLeft));
+    stepsLeft -= std::min(run.steps, stepsLeft);
+  }
+  const int64_t firstServe = points.lastStart;
+  suspended = SuspendedMatch{scene, match, menu, people, slotKeySets, std::move(recording), points, randomState()};
+  startReplay(std::move(upToTheCall));
+  // Unseen and unheard up to the first serve of the point.
+  const std::shared_ptr<SoundOutput> heard = setSoundOutput(nullptr);
+  for (int64_t step = 0; step < firstServe && !replayOver; ++step) runStep();
+  setSoundOutput(heard);
+  playMusic(kInGameMusic);
+  resumeMusic();
+}
+
+void Application::resumeLiveMatch() {
+  replay.reset();
+  replayOver = false;
+  scene = suspended->scene;
+  match = suspended->match;
+  menu = suspended->menu;
+  people = suspended->people;
+  slotKeySets = suspended->slotKeySets;
+  recording = std::move(suspended->recording);
+  points = suspended->points;
+  setRandomState(suspended->randomState);
+  suspended.reset();
+  sampler = KeySampler();
+  menu->goToScreen(Playing);
+  playMusic(kInGameMusic);
+  resumeMusic();
+  timer->reset();
 }
 
 void Application::startReplay(MatchRecording recorded) {

@@ -14,6 +14,11 @@
 // players never read the keyboard themselves, so the frame rate has no say in
 // how a point goes.
 //
+// The pause screen can show the last point again: the live match is set
+// aside untouched, its recording so far is played in a fresh scene, silently
+// and undrawn up to that point's first serve, then shown to a little after
+// its call, and the live match takes over again where it paused.
+//
 // The top-level flow has two phases, the menus and a match. The menu's screen
 // id doubles as a request board: the menus ask for a singles or doubles match
 // or for the end of the game, and the pause screen asks to leave a match; the
@@ -71,6 +76,8 @@ class Application {
   // Escape is pressed, the game goes back to the main menu.
   void startReplay(MatchRecording recorded);
   bool replaying() const { return replay.has_value(); }
+  // The match set aside while its last point is shown again.
+  bool showingPointAgain() const { return suspended.has_value(); }
 
   const std::shared_ptr<Scene>& currentScene() const { return scene; }
   const std::shared_ptr<Menu>& currentMenu() const { return menu; }
@@ -88,6 +95,10 @@ class Application {
   void runStep();
   void carryOutPhaseRequests();
   void saveRecording();
+  // Where the live match's points begin and end, in recorded steps.
+  void notePointMarks();
+  void watchLastPointAgain();
+  void resumeLiveMatch();
   void startMatch(bool doubles);
 
   std::shared_ptr<Scene> scene;
@@ -114,7 +125,33 @@ class Application {
   };
   std::optional<Replay> replay;
   bool replayOver = false;
+
+  struct PointMarks {
+    bool inPoint = false;
+    int64_t currentStart = 0;
+    // The last point decided: the step its first serve was set up, and the
+    // step of the call; -1 before any.
+    int64_t lastStart = -1;
+    int64_t lastEnd = -1;
+  };
+  PointMarks points;
+
+  // The live match while its last point is shown again.
+  struct SuspendedMatch {
+    std::shared_ptr<Scene> scene;
+    std::shared_ptr<GameState> match;
+    std::shared_ptr<Menu> menu;
+    std::array<std::weak_ptr<HumanPlayer>, kPlayerSlotCount> people;
+    SlotKeySets slotKeySets;
+    std::optional<MatchRecording> recording;
+    PointMarks points;
+    uint32_t randomState = 0;
+  };
+  std::optional<SuspendedMatch> suspended;
 };
+
+// How long a point shown again goes on after its call: the call's message.
+constexpr int64_t kStepsAfterPointCall = 2000 / kFixedStepMs;
 
 // The process-wide Application, set by the entry point and released by it
 // when the game ends.

@@ -12,7 +12,6 @@
 namespace {
 
 constexpr std::string_view kMagic = "ZREC";
-constexpr size_t kHeaderSize = 20;
 constexpr uint8_t kAllPlayerKeys = (1u << kPlayerKeyCount) - 1;
 constexpr uint8_t kAllMatchKeys = kMatchKeyEnter | kMatchKeyEscape;
 // Set on a person's held byte when a byte of presses follows it.

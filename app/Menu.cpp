@@ -41,6 +41,7 @@ constexpr int32_t kTextModels = 17;
 constexpr int32_t kTextAnimation = 18;
 constexpr int32_t kTextMusic = 19;
 constexpr int32_t kTextThanks = 20;
+constexpr int32_t kTextWatchAgain = 29;
 
 constexpr Spot kMainPlay{200, 380};
 constexpr Spot kMainCredits{200, 340};
@@ -71,6 +72,7 @@ constexpr Spot kSetupControllerValue{650, 380};
 
 constexpr Spot kPausedResume{512, 420};
 constexpr Spot kPausedLeave{512, 380};
+constexpr Spot kPausedWatchAgain{512, 340};
 constexpr Spot kPausedTable{512, 100};
 constexpr Spot kPausedScoreLine{512, 270};
 
@@ -165,6 +167,7 @@ void Menu::goToScreen(MenuScreen id) {
     case Playing:
     case QuitMatch:
     case EndGame:
+    case WatchPointAgain:
       break;
   }
 }
@@ -264,6 +267,7 @@ void Menu::buildPlayerSetup() {
 void Menu::buildPaused() {
   addItem(makeItem(kTextResume, ResumeMatch, kPausedResume.x, kPausedResume.y));
   addItem(makeItem(kTextLeave, LeaveMatch, kPausedLeave.x, kPausedLeave.y));
+  addItem(makeItem(kTextWatchAgain, WatchAgain, kPausedWatchAgain.x, kPausedWatchAgain.y));
 }
 
 void Menu::buildCredits() {
@@ -353,6 +357,9 @@ void Menu::select() {
       break;
     case LeaveMatch:
       goToScreen(QuitMatch);
+      break;
+    case WatchAgain:
+      goToScreen(WatchPointAgain);
       break;
     case QuitGame:
       goToScreen(EndGame);

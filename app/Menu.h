@@ -42,6 +42,7 @@ enum MenuScreen : int32_t {
   QuitMatch = 8,  // request: leave the match
   Credits = 9,
   EndGame = 10,  // request: end the game (the main menu's quit item)
+  WatchPointAgain = 11,  // request: show the match's last point again
 };
 
 constexpr const char* kMenuFontPath = "fonts/menuFont.fnz";

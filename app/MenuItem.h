@@ -34,6 +34,7 @@ enum MenuAction : int32_t {
   LeaveMatch = 17,
   QuitGame = 18,
   CreditsBack = 19,
+  WatchAgain = 20,
 };
 
 // The neighbour links, in the order the items keep them.

@@ -20,6 +20,7 @@
 #include "app/MatchSimulator.h"
 #include "app/Settings.h"
 #include "app/Window.h"
+#include "engine/Random.h"
 #include "support/TempDirectory.h"
 
 namespace {
@@ -273,6 +274,59 @@ TEST_F(FrameLoopTest, GameDataMatchPlaysOnPastItsIntroduction) {
   for (int i = 0; i < 200 && match->phase() == LeavingIntro; ++i) frameAfter(17);
   EXPECT_EQ(match->phase(), ServeInFlight);
   EXPECT_EQ(app->currentScene()->camera()->name(), "OnGameCamera");
+}
+
+// The same match between two computers, played straight through and with
+// its second point watched again from the pause screen during the next
+// rally: the point shown is the point played, and the match then goes on as
+// if it had never paused.
+TEST_F(FrameLoopTest, ThePauseScreenShowsTheLastPointAgainAndTheMatchGoesOnUnchanged) {
+  const char* run = std::getenv("ZUMBOLO_RUN_DIR");
+  if (!run || !std::filesystem::is_regular_file(std::filesystem::path(run) / "models/stadium/pista.ASZ")) {
+    GTEST_SKIP() << "the game's data is not built";
+  }
+  setMenuTextureFactory(textures);
+  setMatchTextureFactory(textures);
+  std::vector<std::string> logs[2];
+  for (int play = 0; play < 2; ++play) {
+    std::vector<std::string>& log = logs[play];
+    const auto listen = [&log](const std::shared_ptr<GameState>& match) {
+      std::dynamic_pointer_cast<MatchState>(match)->setRallyListener([&log](const RallyReport& r) {
+        log.push_back(r.winnerName + " " + std::to_string(int(r.call)) + " " + std::to_string(r.shots));
+      });
+    };
+    startIn(run);
+    setRandomState(kUnseededRandomState);
+    matchSetup.slots = {{{1, kKeySetCount + 3}, {4, kKeySetCount + 3}, {}, {}}};
+    app->currentMenu()->goToScreen(StartSingles);
+    frameAfter(0);
+    const std::shared_ptr<GameState> live = app->currentMatch();
+    listen(live);
+    bool watched = play == 0;
+    for (int i = 0; i < 100'000 && log.size() < 4; ++i) {
+      frameAfter(17);
+      // Paused in the rally after the point: the random draws have gone on since.
+      if (watched || log.size() != 2 || std::dynamic_pointer_cast<MatchState>(live)->phase() != BallInPlay) continue;
+      watched = true;
+      tapEscape();
+      app->currentMenu()->goToScreen(WatchPointAgain);
+      frameAfter(0);
+      ASSERT_TRUE(app->showingPointAgain());
+      ASSERT_NE(app->currentMatch(), live);
+      const std::string played = log.back();
+      listen(app->currentMatch());
+      for (int j = 0; j < 5'000 && app->showingPointAgain(); ++j) frameAfter(17);
+      ASSERT_EQ(app->currentMatch(), live);
+      EXPECT_EQ(screen(), Playing);
+      // The shown point was called as it was in play.
+      ASSERT_EQ(log.size(), 3u);
+      EXPECT_EQ(log.back(), played);
+      log.pop_back();
+      listen(live);
+    }
+  }
+  EXPECT_EQ(logs[0].size(), 4u);
+  EXPECT_EQ(logs[1], logs[0]);
 }
 
 TEST(MatchSimulatorTest, OneGameMatchesEndBackInTheMenusAndRepeatRallyForRally) {
