@@ -276,6 +276,45 @@ TEST_F(FrameLoopTest, GameDataMatchPlaysOnPastItsIntroduction) {
   EXPECT_EQ(app->currentScene()->camera()->name(), "OnGameCamera");
 }
 
+// A serve that bounces in its box and again beyond it, both bounces inside
+// one frame of ten steps: the referee sees them one by one and gives the
+// server the point. Judged once a frame, the second bounce alone was seen
+// and called a fault.
+TEST_F(FrameLoopTest, TwoBouncesInOneLongFrameAreJudgedOneByOne) {
+  const char* run = std::getenv("ZUMBOLO_RUN_DIR");
+  if (!run || !std::filesystem::is_regular_file(std::filesystem::path(run) / "models/stadium/pista.ASZ")) {
+    GTEST_SKIP() << "the game's data is not built";
+  }
+  setMenuTextureFactory(textures);
+  setMatchTextureFactory(textures);
+  startIn(run);
+  startMatch();  // slot 0, the computer, serves; slot 1 is a person who presses nothing
+  const auto match = std::dynamic_pointer_cast<MatchState>(app->currentMatch());
+  const std::shared_ptr<Pelota> ball = match->shared().ball;
+  std::vector<RallyReport> calls;
+  match->setRallyListener([&calls](const RallyReport& r) { calls.push_back(r); });
+  const auto served = [&] { return match->phase() == ServeInFlight && ball->hitCount() == 1 && !ball->isCarried(); };
+  for (int i = 0; i < 5'000 && !served(); ++i) frameAfter(17);
+  ASSERT_TRUE(served());
+  ASSERT_EQ(match->judge().servingSide, 0);
+  const TargetBox box = match->judge().box;
+  // Let fall from 14 units while rolling away from the net at 0.8 units a ms,
+  // it bounces on its 7th step 580 units from the net, inside the box, and on
+  // its 15th 677 units out, beyond it.
+  ball->placeAt(-500, 14, (box.zMin + box.zMax) / 2);
+  ball->startFlight(-kHitHalfTurn / 2, 0.8f, 0.0f);
+  stepAccumulator = 0;
+  for (int i = 0; i < 5; ++i) frameAfter(17);  // a step each
+  frameAfter(160);  // ten steps
+  ASSERT_EQ(ball->bounceCount(), 2);
+  EXPECT_TRUE(box.xMin > ball->lastBounce().x || ball->lastBounce().x > box.xMax);
+  ASSERT_EQ(calls.size(), 0u);
+  frameAfter(17);
+  ASSERT_EQ(calls.size(), 1u);
+  EXPECT_EQ(calls[0].call, RefereeCall::SecondBounce);
+  EXPECT_EQ(calls[0].winner, 0);
+}
+
 // The same match between two computers, played straight through and with
 // its second point watched again from the pause screen during the next
 // rally: the point shown is the point played, and the match then goes on as

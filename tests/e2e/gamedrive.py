@@ -374,15 +374,20 @@ Slot = collections.namedtuple("Slot", "characters controllers")
 # The choices the drive makes on its way. Slot 1 is the far player of the
 # set-up picture, slot 0 the near one; every slot starts with no character
 # and slot k with key set k, so four presses on the controller of slot 0 give
-# "CPU LEVEL 0" and on slot 1 "CPU LEVEL 1".
-Plan = collections.namedtuple("Plan", "sets_presses games_presses mode_presses via_main_menu far near ceremony")
+# "CPU LEVEL 0" and on slot 1 "CPU LEVEL 1", and none leaves slot 1 to a
+# person on key set 1 ("P2 KEYS": d e s f to move, a hits, q dives), who
+# presses far_keys once play has begun.
+Plan = collections.namedtuple("Plan",
+                              "sets_presses games_presses mode_presses via_main_menu far near ceremony far_keys")
 
 # The whole path: three sets (a full turn 3 -> 5 -> 1 -> 3), six games,
-# doubles and back to singles, out to the main menu and in again, two
-# computer players; the match is left from the pause screen.
-FULL_TOUR = Plan(3, 1, 2, True, Slot(1, 4), Slot(3, 4), False)
-# The shortest match to the winner's ceremony: one set of two games.
-SHORT_MATCH = Plan(2, 0, 0, False, Slot(1, 4), Slot(3, 4), True)
+# doubles and back to singles, out to the main menu and in again, a person
+# receiving (left, then hit) against the computer's serve; the match is left
+# from the pause screen.
+FULL_TOUR = Plan(3, 1, 2, True, Slot(1, 0), Slot(3, 4), False, ("s", "a"))
+# The shortest match to the winner's ceremony: one set of two games between
+# two computers.
+SHORT_MATCH = Plan(2, 0, 0, False, Slot(1, 4), Slot(3, 4), True, ())
 
 
 def move(game, key, items, target):
@@ -516,6 +521,8 @@ def play_through(game, plan, record=lambda name, picture: None):
         game.xdotool("keyup", "Return")
     record("play", game.wait_for("the court", lambda p: p.shows_court(), START_TIMEOUT))
     wait_for_motion(game, "play")
+    for key in plan.far_keys:
+        game.press(key, hold=KEY_HOLD_SECONDS * 3)
     panel = [game.wait_for("a point played out (the score panel)", lambda p: p.shows_panel(SCORE_PANEL), POINT_TIMEOUT)]
 
     def next_point(picture):

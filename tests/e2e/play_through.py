@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """The real game played from its title screen to its exit with real key
-events: match options, player set-up with two computer players, the
-introduction, some points, the pause screen, leaving the match and quitting.
+events: match options, player set-up with a person against the computer,
+the introduction, a point, the pause screen, leaving the match and quitting.
 Every stage must show what it should, the game must end with code 0, and
 its standard output must stay empty (no diagnostic line). The match the game
 recorded, replayed by the simulator, must end at the score the game left.
@@ -44,6 +44,10 @@ def check_replay(game, run_dir):
     lines = replay.stdout.strip().splitlines()
     score = json.loads(lines[-1]).get("score") if lines else None
     expected = recorded_score(recordings[0])
+    with open(recordings[0], "rb") as f:
+        far_controller = f.read()[11]  # slot 1's controller: a key set for a person
+    if far_controller >= 4:
+        return "the recording has no person on slot 1 (controller %d)" % far_controller
     if replay.returncode != 0 or not expected or score != expected:
         return "the replay ended at %r, the game at %r (simulate: %d, %s)" % (score, expected, replay.returncode,
                                                                            replay.stderr.strip())
