@@ -108,10 +108,12 @@ class DriveError(Exception):
 def start_display(width=1024, height=768):
     """Starts a private virtual X server and points DISPLAY at it; returns
     the server's process. Windows of other programs on a shared display
-    would show in the screenshots and could take the keyboard focus."""
+    would show in the screenshots and could take the keyboard focus. The
+    server must not reset when its last client leaves (between two xdotool
+    calls before the game connects): a connection made then is refused."""
     read_end, write_end = os.pipe()
     server = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "%dx%dx24" % (width, height),
-                               "-nolisten", "tcp"], pass_fds=(write_end,), stdout=subprocess.DEVNULL,
+                               "-nolisten", "tcp", "-noreset"], pass_fds=(write_end,), stdout=subprocess.DEVNULL,
                               stderr=subprocess.DEVNULL)
     os.close(write_end)
     # The server writes its display number, and the line's end once it is ready.
