@@ -64,7 +64,7 @@ class ByteReader {
       value |= static_cast<uint64_t>(b & 0x7f) << (7 * i);
       if ((b & 0x80) == 0) return value;
     }
-    fail("longitud no válida", start);
+    fail("longitud no valida", start);
     return 0;
   }
   void fail(const std::string& why, size_t where = SIZE_MAX) {
@@ -212,11 +212,11 @@ std::string encodeRecording(const MatchRecording& recording) {
 
 std::optional<MatchRecording> decodeRecording(std::string_view bytes, const std::string& name) {
   if (bytes.substr(0, kMagic.size()) != kMagic) {
-    printMessage("El archivo %s no es una grabación de partido\n", name.c_str());
+    printMessage("El archivo %s no es una grabacion de partido\n", name.c_str());
     return std::nullopt;
   }
   if (bytes.size() > kMagic.size() && static_cast<uint8_t>(bytes[kMagic.size()]) != kRecordingVersion) {
-    printMessage("La grabación %s es de la versión %d; esta versión del juego lee la %d\n", name.c_str(),
+    printMessage("La grabacion %s es de la version %d; esta version del juego lee la %d\n", name.c_str(),
                  static_cast<uint8_t>(bytes[kMagic.size()]), kRecordingVersion);
     return std::nullopt;
   }
@@ -225,7 +225,7 @@ std::optional<MatchRecording> decodeRecording(std::string_view bytes, const std:
   readSetUp(in, recording);
   readRuns(in, recording);
   if (in.failed()) {
-    printMessage("La grabación %s está dañada en el byte %zu: %s\n", name.c_str(),
+    printMessage("La grabacion %s esta danada en el byte %zu: %s\n", name.c_str(),
                  in.offset() + kMagic.size() + 1, in.why().c_str());
     return std::nullopt;
   }
@@ -235,7 +235,7 @@ std::optional<MatchRecording> decodeRecording(std::string_view bytes, const std:
 std::optional<MatchRecording> loadRecording(const std::filesystem::path& file) {
   std::ifstream in(file, std::ios::binary);
   if (!in) {
-    printMessage("No se puede abrir la grabación %s\n", file.string().c_str());
+    printMessage("No se puede abrir la grabacion %s\n", file.string().c_str());
     return std::nullopt;
   }
   // A recording of the longest match is far smaller than this.
@@ -244,7 +244,7 @@ std::optional<MatchRecording> loadRecording(const std::filesystem::path& file) {
   in.read(bytes.data(), kMaxFileBytes + 1);
   bytes.resize(static_cast<size_t>(in.gcount()));
   if (bytes.size() > static_cast<size_t>(kMaxFileBytes)) {
-    printMessage("La grabación %s es demasiado grande\n", file.string().c_str());
+    printMessage("La grabacion %s es demasiado grande\n", file.string().c_str());
     return std::nullopt;
   }
   return decodeRecording(bytes, file.string());
@@ -279,7 +279,7 @@ std::optional<std::filesystem::path> saveRecording(const MatchRecording& recordi
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   out.close();
   if (!out) {
-    printMessage("No se puede guardar la grabación %s\n", file.string().c_str());
+    printMessage("No se puede guardar la grabacion %s\n", file.string().c_str());
     std::filesystem::remove(file, error);
     return std::nullopt;
   }

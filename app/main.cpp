@@ -94,7 +94,7 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--replay") != 0) continue;
     if (i + 1 >= argc) {
-      printMessage("Falta el archivo de la grabación tras --replay\n");
+      printMessage("Falta el archivo de la grabacion tras --replay\n");
       return 1;
     }
     replay = loadRecording(argv[i + 1]);

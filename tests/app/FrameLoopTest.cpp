@@ -172,6 +172,9 @@ TEST_F(FrameLoopTest, MatchRequestReplacesTheSceneEscapePausesItAPersonPlaysAndL
   // Paused, the steps are counted and the frame drawn, but the scene stays.
   tapEscape();
   ASSERT_EQ(screen(), Paused);
+  app->currentMenu()->goToScreen(WatchPointAgain);  // no point played yet: nothing to show
+  frameAfter(0);
+  EXPECT_TRUE(screen() == Paused && !app->showingPointAgain());
   frameAfter(17 * 3);
   EXPECT_EQ(counter->steps, 0);
   EXPECT_EQ(counter->draws, 1);

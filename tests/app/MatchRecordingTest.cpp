@@ -63,9 +63,9 @@ TEST(MatchRecordingTest, EveryBrokenFileIsOneLineNamingItAndNoRecording) {
     std::string bytes;
     std::string says;
   } cases[] = {
-      {"empty", "", "no es una grabación"},
-      {"another kind of file", "ZRAC" + good.substr(4), "no es una grabación"},
-      {"another version", with(4, "\x02"), "versión 2"},
+      {"empty", "", "no es una grabacion"},
+      {"another kind of file", "ZRAC" + good.substr(4), "no es una grabacion"},
+      {"another version", with(4, "\x02"), "version 2"},
       {"header cut short", good.substr(0, 12), "byte 12: el archivo se corta"},
       {"run cut short", good.substr(0, good.size() - 1), "se corta"},
       {"no sets", with(6, std::string(1, '\0')), "byte 6: valor fuera de rango"},
@@ -75,7 +75,7 @@ TEST(MatchRecordingTest, EveryBrokenFileIsOneLineNamingItAndNoRecording) {
       {"more presses that are none", with(runs + 3, "\x90"), "byte " + std::to_string(runs + 4) + ": valor fuera de rango"},
       {"a run of no steps", with(runs, std::string(1, '\0')), runsAt + ": una racha sin pasos"},
       {"more steps than a match", good.substr(0, runs) + "\xff\xff\xff\x01", runsAt + ": demasiados pasos"},
-      {"a length that never ends", good.substr(0, runs) + std::string(11, '\xff'), runsAt + ": longitud no válida"},
+      {"a length that never ends", good.substr(0, runs) + std::string(11, '\xff'), runsAt + ": longitud no valida"},
   };
   for (const auto& c : cases) {
     std::optional<MatchRecording> decoded;
@@ -108,7 +108,18 @@ TEST(MatchRecordingTest, TheReplayFolderFollowsXdgAndKeepsTheNewestTwenty) {
   size_t kept = 0;
   for (const auto& entry : std::filesystem::directory_iterator(folder)) kept += entry.path().extension() == ".zrec";
   EXPECT_EQ(kept, kKeptRecordings);
+  // The same second twice, a folder that is a file, a file that is not there.
+  EXPECT_EQ(saveRecording(sample(), folder, "20261208-210034"), folder / "match-20261208-210034-2.zrec");
+  testing::internal::CaptureStdout();
+  EXPECT_FALSE(saveRecording(sample(), folder / "notes.txt", "20261208-210035"));
+  EXPECT_FALSE(loadRecording(folder / "gone.zrec"));
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "No se puede guardar la grabacion " +
+                                                        (folder / "notes.txt/match-20261208-210035.zrec").string() +
+                                                        "\nNo se puede abrir la grabacion " +
+                                                        (folder / "gone.zrec").string() + "\n");
+  unsetenv("HOME");
   unsetenv("XDG_DATA_HOME");
+  EXPECT_EQ(replayFolder(), std::filesystem::path());
   setenv("HOME", realHome.c_str(), 1);
 }
 
