@@ -230,15 +230,16 @@ void Application::startMatch(bool doubles) {
 void Application::notePointMarks() {
   const auto state = std::dynamic_pointer_cast<MatchState>(match);
   if (!state) return;
-  const int64_t step = recording->stepCount();
+  // The recording's length is counted only where a point begins or ends:
+  // counting its runs every step would grow with the match.
   // A second serve goes on with the point its first serve began.
   if (state->phase() == ServeInFlight && !points.inPoint) {
     points.inPoint = true;
-    points.currentStart = step;
+    points.currentStart = recording->stepCount();
   } else if (state->phase() == PointOver && points.inPoint) {
     points.inPoint = false;
     points.lastStart = points.currentStart;
-    points.lastEnd = step;
+    points.lastEnd = recording->stepCount();
   }
 }
 

@@ -39,6 +39,13 @@ class StepCounter : public Overlay {
   uint32_t lastStepMs = 0;
 };
 
+// The build's run folder when the game's data is there, else null.
+const char* builtRunFolder() {
+  const char* run = std::getenv("ZUMBOLO_RUN_DIR");
+  const bool built = run && std::filesystem::is_regular_file(std::filesystem::path(run) / "models/stadium/pista.ASZ");
+  return built ? run : nullptr;
+}
+
 class FrameLoopTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -254,10 +261,8 @@ TEST_F(FrameLoopTest, QuitItemAfterAMatchAsksTheLoopToEndAndEndsNothingItself) {
 }
 
 TEST_F(FrameLoopTest, GameDataMatchPlaysOnPastItsIntroduction) {
-  const char* run = std::getenv("ZUMBOLO_RUN_DIR");
-  if (!run || !std::filesystem::is_regular_file(std::filesystem::path(run) / "models/stadium/pista.ASZ")) {
-    GTEST_SKIP() << "the game's data is not built";
-  }
+  const char* run = builtRunFolder();
+  if (!run) GTEST_SKIP() << "the game's data is not built";
   // The game's pictures are there: they are recorded, not decoded, as no image library was started.
   setMenuTextureFactory(textures);
   setMatchTextureFactory(textures);
@@ -284,10 +289,8 @@ TEST_F(FrameLoopTest, GameDataMatchPlaysOnPastItsIntroduction) {
 // server the point. Judged once a frame, the second bounce alone was seen
 // and called a fault.
 TEST_F(FrameLoopTest, TwoBouncesInOneLongFrameAreJudgedOneByOne) {
-  const char* run = std::getenv("ZUMBOLO_RUN_DIR");
-  if (!run || !std::filesystem::is_regular_file(std::filesystem::path(run) / "models/stadium/pista.ASZ")) {
-    GTEST_SKIP() << "the game's data is not built";
-  }
+  const char* run = builtRunFolder();
+  if (!run) GTEST_SKIP() << "the game's data is not built";
   setMenuTextureFactory(textures);
   setMatchTextureFactory(textures);
   startIn(run);
@@ -323,10 +326,8 @@ TEST_F(FrameLoopTest, TwoBouncesInOneLongFrameAreJudgedOneByOne) {
 // rally: the point shown is the point played, and the match then goes on as
 // if it had never paused.
 TEST_F(FrameLoopTest, ThePauseScreenShowsTheLastPointAgainAndTheMatchGoesOnUnchanged) {
-  const char* run = std::getenv("ZUMBOLO_RUN_DIR");
-  if (!run || !std::filesystem::is_regular_file(std::filesystem::path(run) / "models/stadium/pista.ASZ")) {
-    GTEST_SKIP() << "the game's data is not built";
-  }
+  const char* run = builtRunFolder();
+  if (!run) GTEST_SKIP() << "the game's data is not built";
   setMenuTextureFactory(textures);
   setMatchTextureFactory(textures);
   std::vector<std::string> logs[2];
@@ -372,10 +373,8 @@ TEST_F(FrameLoopTest, ThePauseScreenShowsTheLastPointAgainAndTheMatchGoesOnUncha
 }
 
 TEST(MatchSimulatorTest, OneGameMatchesEndBackInTheMenusAndRepeatRallyForRally) {
-  const char* run = std::getenv("ZUMBOLO_RUN_DIR");
-  if (!run || !std::filesystem::is_regular_file(std::filesystem::path(run) / "models/stadium/pista.ASZ")) {
-    GTEST_SKIP() << "the game's data is not built";
-  }
+  const char* run = builtRunFolder();
+  if (!run) GTEST_SKIP() << "the game's data is not built";
   const ScopedWorkingDirectory inside(run);
   settings = Settings::defaults();
   // Four computers at level 5, the net players volleying each other: their
@@ -423,10 +422,8 @@ TEST(MatchSimulatorTest, OneGameMatchesEndBackInTheMenusAndRepeatRallyForRally) 
 // A person's recorded play against the computer, replayed with frames of
 // one step, of ten and of uneven length: the same match to the step.
 TEST(MatchSimulatorTest, ARecordingPlaysBackTheSameAtAnyPacing) {
-  const char* run = std::getenv("ZUMBOLO_RUN_DIR");
-  if (!run || !std::filesystem::is_regular_file(std::filesystem::path(run) / "models/stadium/pista.ASZ")) {
-    GTEST_SKIP() << "the game's data is not built";
-  }
+  const char* run = builtRunFolder();
+  if (!run) GTEST_SKIP() << "the game's data is not built";
   const ScopedWorkingDirectory inside(run);
   settings = Settings::defaults();
   SimulatedMatch match;
