@@ -73,14 +73,22 @@ Application::~Application() {
   scene.reset();
 }
 
+void Application::setGamepads(std::shared_ptr<Gamepads> connected) {
+  pads = std::move(connected);
+  sampler = KeySampler(pads.get());
+}
+
 void Application::frame() {
-  stepAccumulator += timer->tick();
+  const uint32_t elapsed = timer->tick();
+  stepAccumulator += elapsed;
+  if (pads) pads->poll();
   const bool stepped = runFixedSteps() > 0;
 
   menu->update(1);
+  const bool padEscape = pads && followPadMenuPresses(pads->takeMenuPresses(elapsed));
   // Asked in every phase, so that Escape held in the menus is consumed and
   // does not pause the match that starts next.
-  if (wasKeyPressed(kKeyEscape) && phase != InMenus) {
+  if ((wasKeyPressed(kKeyEscape) || padEscape) && phase != InMenus) {
     if (replay) {
       replayOver = true;
     } else {
@@ -120,9 +128,28 @@ void Application::runStep() {
   }
   scene->update(kFixedStepMs);
   ++steps;
+  if (match) rumbleForStrikes();
   if (recording) recording->append(input);
   if (match) match->onStep(input);
   if (recording) notePointMarks();
+}
+
+bool Application::followPadMenuPresses(const PadMenuPresses& presses) {
+  for (int32_t direction = 0; direction < kMenuDirectionCount; ++direction) {
+    if (presses.directions[direction]) menu->navigate(static_cast<MenuDirection>(direction));
+  }
+  if (presses.select) menu->select();
+  // While play goes on, B is the dive and only Start pauses.
+  return presses.pause || (presses.back && menu->screen() != Playing);
+}
+
+void Application::rumbleForStrikes() {
+  for (int32_t slot = 0; slot < kPlayerSlotCount; ++slot) {
+    const auto person = people[slot].lock();
+    const bool struck = person && person->swingHasHit();
+    if (struck && !swingStruck[slot] && pads && !replay) pads->rumble(slotKeySets[slot]);
+    swingStruck[slot] = struck;
+  }
 }
 
 void Application::carryOutPhaseRequests() {
@@ -194,7 +221,8 @@ void Application::startMatch(bool doubles) {
     const int32_t controller = matchSetup.slots[slot].controller;
     if (people[slot].lock()) slotKeySets[slot] = std::max(controller, 0);
   }
-  sampler = KeySampler();
+  sampler = KeySampler(pads.get());
+  swingStruck = {};
 
   const auto font = std::make_shared<Font>(kScoreFontPath, kScoreFontSpacing, textures);
   const auto scoreboard = std::make_shared<MatchScore>(players[1], players[doubles ? 2 : 0], doubles,
@@ -278,7 +306,7 @@ void Application::resumeLiveMatch() {
   points = suspended->points;
   setRandomState(suspended->randomState);
   suspended.reset();
-  sampler = KeySampler();
+  sampler = KeySampler(pads.get());
   menu->goToScreen(Playing);
   playMusic(kInGameMusic);
   resumeMusic();

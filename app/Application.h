@@ -9,10 +9,13 @@
 // steps are counted and their time spent, but the scene does not move.
 //
 // In a match every step that moves the scene begins by sampling the keyboard
-// into one command a slot (KeySampler), hands each person's player its
+// and the gamepads into one command a slot (KeySampler), hands each person's player its
 // command, steps the scene and then lets the match judge what happened. The
 // players never read the keyboard themselves, so the frame rate has no say in
-// how a point goes.
+// how a point goes. The pads are polled once a frame, before the steps; any
+// pad also moves through the menus (its A picks like Enter, its B and Start
+// do what Escape does, except that B dives while play goes on), and the pad
+// of a person whose player strikes the ball rumbles.
 //
 // The pause screen can show the last point again: the live match is set
 // aside untouched, its recording so far is played in a fresh scene, silently
@@ -66,6 +69,8 @@ class Application {
   // Tools that play matches without a window (the simulator) turn drawing
   // off; everything else runs as in the game.
   void setDrawing(bool on) { drawing = on; }
+  // The pads that play beside the keyboard; none (the default) for tools.
+  void setGamepads(std::shared_ptr<Gamepads> connected);
   // Where every match played is recorded when it ends; empty (the default)
   // records nothing.
   void setRecordingFolder(std::filesystem::path folder) { recordingFolder = std::move(folder); }
@@ -94,6 +99,11 @@ class Application {
   // One step of the scene, with the match's input and judgement around it.
   void runStep();
   void carryOutPhaseRequests();
+  // Moves through the menus as the pads asked; true when they asked for
+  // what Escape does.
+  bool followPadMenuPresses(const PadMenuPresses& presses);
+  // A pad rumbles for each person whose player struck the ball this step.
+  void rumbleForStrikes();
   void saveRecording();
   // Where the live match's points begin and end, in recorded steps.
   void notePointMarks();
@@ -105,7 +115,10 @@ class Application {
   std::shared_ptr<GameState> match;
   std::shared_ptr<Menu> menu;
   std::shared_ptr<FrameTimer> timer;
+  std::shared_ptr<Gamepads> pads;
   KeySampler sampler;
+  // Per slot: the player's swing had struck the ball at the previous step.
+  std::array<bool, kPlayerSlotCount> swingStruck{};
   SlotKeySets slotKeySets{kNoKeySet, kNoKeySet, kNoKeySet, kNoKeySet};
   std::array<std::weak_ptr<HumanPlayer>, kPlayerSlotCount> people;
   AppPhase phase = InMenus;

@@ -71,6 +71,25 @@ class TokenReader {
 
 constexpr const char* kKeySetNames[kKeySetCount] = {"P1_KEYS", "P2_KEYS", "P3_KEYS", "P4_KEYS"};
 
+// PAD_KEYS numbers the key sets from 1, as their names do; the four must all
+// be there, once each, or pads would be left without one.
+void readPadOrder(const std::array<int32_t, kKeySetCount>& numbers, const std::string& fileName, int line) {
+  std::array<int32_t, kKeySetCount> order{};
+  std::array<bool, kKeySetCount> seen{};
+  for (int i = 0; i < kKeySetCount; ++i) {
+    const int32_t set = numbers[i] - 1;
+    if (set < 0 || set >= kKeySetCount || seen[set]) {
+      printMessage("%s:%d: PAD_KEYS necesita los numeros 1 2 3 4, cada uno una vez; se usa 1 2 3 4\n",
+                   fileName.c_str(), line);
+      settings.padKeySets = SettingsValues{}.padKeySets;
+      return;
+    }
+    seen[set] = true;
+    order[i] = set;
+  }
+  settings.padKeySets = order;
+}
+
 }  // namespace
 
 SettingsValues Settings::defaults() {
@@ -122,6 +141,12 @@ void Settings::read(std::istream& in, const std::string& fileName) {
     } else if (keyWord == "WINDOWED") {
       int32_t windowed = 0;
       if (readIntegers({&windowed})) settings.windowed = windowed == 1;
+    } else if (keyWord == "PAD_KEYS") {
+      std::array<int32_t, kKeySetCount> order{};
+      if (readIntegers({&order[0], &order[1], &order[2], &order[3]})) readPadOrder(order, fileName, reader.line());
+    } else if (keyWord == "PAD_SWAP_HIT_DIVE") {
+      int32_t swap = 0;
+      if (readIntegers({&swap})) settings.padSwapHitAndDive = swap == 1;
     } else {
       for (int set = 0; set < kKeySetCount; ++set) {
         if (keyWord != kKeySetNames[set]) continue;

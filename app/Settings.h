@@ -1,7 +1,11 @@
 #pragma once
 // The few settings the game keeps in "config.ini" in its working folder: the
-// language, the full-screen resolution, the windowed flag and the six keys of
-// each of the four keyboard players. Read once at start, before the window
+// language, the full-screen resolution, the windowed flag, the six keys of
+// each of the four keyboard players, and optionally how gamepads take key
+// sets (PAD_KEYS, the key sets pads take in the order they are plugged in,
+// numbered 1 to 4 like P1_KEYS..P4_KEYS) and whether their hit and dive
+// buttons swap (PAD_SWAP_HIT_DIVE 1). Those two are never written: a file
+// without them has pads take 1 2 3 4, unswapped. Read once at start, before the window
 // exists; when the file cannot be opened the defaults are used and written
 // back. Nothing in the game changes or saves them afterwards.
 //
@@ -36,6 +40,9 @@ struct SettingsValues {
   Resolution resolution;
   bool windowed = false;
   std::array<KeySet, kKeySetCount> keySets{};
+  // Key set indices (0 for P1_KEYS) in the order pads take them.
+  std::array<int32_t, kKeySetCount> padKeySets{0, 1, 2, 3};
+  bool padSwapHitAndDive = false;
 };
 
 // The process-wide settings; all zero and empty until Settings::load.

@@ -7,7 +7,8 @@
 //
 // "zumbolo --replay FILE" first plays a recorded match (Escape leaves it),
 // then goes on to the main menu as usual; a recording that cannot be read is
-// said in one line and the game does not start.
+// said in one line and the game does not start. "--pad-script FILE" plays
+// virtual pads from a file as it grows (see app/PadScript.h).
 
 #include <GL/glew.h>
 #include <GL/freeglut.h>
@@ -16,10 +17,14 @@
 #include <IL/ilut.h>
 
 #include <cstring>
+#include <memory>
+#include <string>
 #include <optional>
 
 #include "app/Application.h"
+#include "app/Gamepads.h"
 #include "app/Keyboard.h"
+#include "app/PadScript.h"
 #include "app/Settings.h"
 #include "app/Window.h"
 #include "assets/ShaderProgram.h"
@@ -27,6 +32,8 @@
 #include "engine/ShaderSupport.h"
 
 namespace {
+
+std::unique_ptr<PadScript> padScript;
 
 void onKeyboard(unsigned char key, int, int) { pressCharacterKey(key); }
 void onSpecial(int key, int, int) { pressSpecialKey(key); }
@@ -37,6 +44,7 @@ void onSpecialUp(int key, int, int) { releaseSpecialKey(key); }
 // the device are still there; a second call does nothing.
 void releaseGame() {
   application.reset();
+  padScript.reset();
   releaseShaderPrograms();
 }
 
@@ -45,6 +53,7 @@ void onDisplay() {
   // GLUT may still call in while its loop winds down after the game ended.
   if (!application) return;
   glClear(GL_DEPTH_BUFFER_BIT);
+  if (padScript) padScript->follow();
   application->frame();
   if (application->quitRequested()) {
     releaseGame();
@@ -91,14 +100,21 @@ int main(int argc, char** argv) {
   Settings().load();
   glutInit(&argc, argv);
   std::optional<MatchRecording> replay;
+  std::string padScriptPath;
   for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--replay") != 0) continue;
+    const bool wantsReplay = std::strcmp(argv[i], "--replay") == 0;
+    const bool wantsPadScript = std::strcmp(argv[i], "--pad-script") == 0;
+    if (!wantsReplay && !wantsPadScript) continue;
     if (i + 1 >= argc) {
-      printMessage("Falta el archivo de la grabacion tras --replay\n");
+      printMessage(wantsReplay ? "Falta el archivo de la grabacion tras --replay\n"
+                               : "Falta el archivo del guion de mandos tras --pad-script\n");
       return 1;
     }
-    replay = loadRecording(argv[i + 1]);
-    if (!replay) return 1;
+    if (wantsPadScript) padScriptPath = argv[++i];
+    if (wantsReplay) {
+      replay = loadRecording(argv[++i]);
+      if (!replay) return 1;
+    }
   }
   // Closing the window ends the loop instead of calling exit() from inside it.
   glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_GLUTMAINLOOP_RETURNS);
@@ -109,6 +125,8 @@ int main(int argc, char** argv) {
   startLibraries();
   application = std::make_shared<Application>();
   application->setRecordingFolder(replayFolder());
+  application->setGamepads(std::make_shared<Gamepads>(settings.padKeySets, settings.padSwapHitAndDive));
+  if (!padScriptPath.empty()) padScript = std::make_unique<PadScript>(padScriptPath);
   if (replay) application->startReplay(std::move(*replay));
   glutMainLoop();
   releaseGame();

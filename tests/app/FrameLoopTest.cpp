@@ -14,11 +14,14 @@
 #include "app/Application.h"
 #include "app/DoublesMatch.h"
 #include "app/FrameTimer.h"
+#include "app/Gamepads.h"
 #include "app/Keyboard.h"
 #include "app/Language.h"
 #include "app/MatchSetup.h"
 #include "app/MatchSimulator.h"
+#include "app/PadScript.h"
 #include "app/Settings.h"
+#include "app/SinglesMatch.h"
 #include "app/Window.h"
 #include "engine/Random.h"
 #include "support/TempDirectory.h"
@@ -63,6 +66,17 @@ class FrameLoopTest : public ::testing::Test {
     setMenuTextureFactory(nullptr);
     setMatchTextureFactory(nullptr);
     releaseAllKeys();
+  }
+
+  // The game's own data, its pictures recorded, not decoded (no image
+  // library was started); false when it is not built.
+  bool startInGameData() {
+    const char* run = builtRunFolder();
+    if (!run) return false;
+    setMenuTextureFactory(textures);
+    setMatchTextureFactory(textures);
+    startIn(run);
+    return true;
   }
 
   void startIn(const std::filesystem::path& runFolder) {
@@ -261,12 +275,7 @@ TEST_F(FrameLoopTest, QuitItemAfterAMatchAsksTheLoopToEndAndEndsNothingItself) {
 }
 
 TEST_F(FrameLoopTest, GameDataMatchPlaysOnPastItsIntroduction) {
-  const char* run = builtRunFolder();
-  if (!run) GTEST_SKIP() << "the game's data is not built";
-  // The game's pictures are there: they are recorded, not decoded, as no image library was started.
-  setMenuTextureFactory(textures);
-  setMatchTextureFactory(textures);
-  startIn(run);
+  if (!startInGameData()) GTEST_SKIP() << "the game's data is not built";
   startMatch();
   const auto match = std::dynamic_pointer_cast<MatchState>(app->currentMatch());
   // The Enter that started the match, still held, does not skip the intro.
@@ -289,11 +298,7 @@ TEST_F(FrameLoopTest, GameDataMatchPlaysOnPastItsIntroduction) {
 // server the point. Judged once a frame, the second bounce alone was seen
 // and called a fault.
 TEST_F(FrameLoopTest, TwoBouncesInOneLongFrameAreJudgedOneByOne) {
-  const char* run = builtRunFolder();
-  if (!run) GTEST_SKIP() << "the game's data is not built";
-  setMenuTextureFactory(textures);
-  setMatchTextureFactory(textures);
-  startIn(run);
+  if (!startInGameData()) GTEST_SKIP() << "the game's data is not built";
   startMatch();  // slot 0, the computer, serves; slot 1 is a person who presses nothing
   const auto match = std::dynamic_pointer_cast<MatchState>(app->currentMatch());
   const std::shared_ptr<Pelota> ball = match->shared().ball;
@@ -321,15 +326,67 @@ TEST_F(FrameLoopTest, TwoBouncesInOneLongFrameAreJudgedOneByOne) {
   EXPECT_EQ(calls[0].winner, 0);
 }
 
+// A pad alone, no key pressed: it moves through the menus, pauses and
+// resumes the match, walks and serves for the person of its key set, who
+// stops when the pad is pulled out; the serve's strike rumbles that pad.
+TEST_F(FrameLoopTest, APadAloneMovesThroughTheMenusPlaysItsSlotAndRumblesOnItsStrike) {
+  if (!startInGameData()) GTEST_SKIP() << "the game's data is not built";
+  app->setGamepads(std::make_shared<Gamepads>(std::array<int32_t, kKeySetCount>{0, 1, 2, 3}, false));
+  PadScript script;
+  const auto pad = [&](const std::string& orders) {
+    script.take(orders + "\n");
+    frameAfter(17);
+  };
+  pad("0 plug\n1 plug");
+  pad("0 dpdown 1");
+  EXPECT_EQ(app->currentMenu()->selected()->action(), OpenCredits);
+  pad("0 dpdown 0\n0 a 1");
+  EXPECT_EQ(screen(), Credits);
+  pad("0 a 0");
+  pad("0 a 1");
+  EXPECT_EQ(screen(), MainMenu);
+  pad("0 a 0");
+
+  // Both players are people: the near one, who serves first, on the first
+  // pad's key set, the far one on the second's.
+  matchSetup.slots = {{{1, 0}, {4, 1}, {}, {}}};
+  app->currentMenu()->goToScreen(StartSingles);
+  frameAfter(0);
+  const auto match = std::dynamic_pointer_cast<SinglesMatch>(app->currentMatch());
+  ASSERT_TRUE(match);
+  pad("0 start 1");
+  EXPECT_EQ(screen(), Paused);
+  pad("0 start 0\n1 b 1");
+  EXPECT_EQ(screen(), Playing);
+  pad("1 b 0\n1 b 1");  // while play goes on, B dives and does not pause
+  EXPECT_EQ(screen(), Playing);
+  pad("1 b 0\n0 a 1");
+  pad("0 a 0");  // skips the introduction
+  for (int i = 0; i < 300 && match->phase() != ServeInFlight; ++i) frameAfter(17);
+  ASSERT_EQ(match->phase(), ServeInFlight);
+
+  const std::shared_ptr<TennisPlayer> far = match->player(1);
+  const float before = far->position().z;
+  pad("1 dpleft 1");
+  for (int i = 0; i < 10; ++i) frameAfter(17);
+  pad("1 unplug");  // with the direction still held
+  const float reached = far->position().z;
+  EXPECT_GT(reached, before);
+  for (int i = 0; i < 10; ++i) frameAfter(17);
+  EXPECT_EQ(far->position().z, reached);
+
+  pad("0 a 1");
+  for (int i = 0; i < 300 && script.rumbles(0) == 0; ++i) frameAfter(17);
+  EXPECT_EQ(script.rumbles(0), 1);
+  EXPECT_GE(match->shared().ball->hitCount(), 1);
+}
+
 // The same match between two computers, played straight through and with
 // its second point watched again from the pause screen during the next
 // rally: the point shown is the point played, and the match then goes on as
 // if it had never paused.
 TEST_F(FrameLoopTest, ThePauseScreenShowsTheLastPointAgainAndTheMatchGoesOnUnchanged) {
-  const char* run = builtRunFolder();
-  if (!run) GTEST_SKIP() << "the game's data is not built";
-  setMenuTextureFactory(textures);
-  setMatchTextureFactory(textures);
+  if (!builtRunFolder()) GTEST_SKIP() << "the game's data is not built";
   std::vector<std::string> logs[2];
   for (int play = 0; play < 2; ++play) {
     std::vector<std::string>& log = logs[play];
@@ -338,7 +395,7 @@ TEST_F(FrameLoopTest, ThePauseScreenShowsTheLastPointAgainAndTheMatchGoesOnUncha
         log.push_back(r.winnerName + " " + std::to_string(int(r.call)) + " " + std::to_string(r.shots));
       });
     };
-    startIn(run);
+    startInGameData();
     setRandomState(kUnseededRandomState);
     matchSetup.slots = {{{1, kKeySetCount + 3}, {4, kKeySetCount + 3}, {}, {}}};
     app->currentMenu()->goToScreen(StartSingles);

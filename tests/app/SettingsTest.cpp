@@ -40,7 +40,11 @@ std::string describe(const SettingsValues& s) {
     out << " P" << set + 1;
     for (const int32_t key : s.keySets[set]) out << " " << key;
   }
-  return out.str();
+  if (s.padKeySets != SettingsValues{}.padKeySets) {
+    out << " pads";
+    for (const int32_t set : s.padKeySets) out << " " << set + 1;
+  }
+  return out.str() + (s.padSwapHitAndDive ? " swap" : "");
 }
 
 class SettingsTest : public ::testing::Test {
@@ -104,6 +108,9 @@ TEST_F(SettingsTest, ReadingTakesWhatComesBeforeTheFirstFailure) {
       {"RESOLUTION +800abc 600 32 60", "ES 800x6:5@4 P2 1 2 3 4 5 6", failureAfter(1, "RESOLUTION")},
       {"WINDOWED 1x LANG EN", "EN 7x6:5@4 windowed P2 1 2 3 4 5 6", ""},
       {"LANG", "ES 7x6:5@4 P2 1 2 3 4 5 6", ""},
+      {"PAD_KEYS 2 1 4 3 PAD_SWAP_HIT_DIVE 1", "ES 7x6:5@4 P2 1 2 3 4 5 6 pads 2 1 4 3 swap", ""},
+      {"PAD_KEYS 2 1 4 3 PAD_KEYS 1 3 3 4", "ES 7x6:5@4 P2 1 2 3 4 5 6",
+       "config.ini:1: PAD_KEYS necesita los numeros 1 2 3 4, cada uno una vez; se usa 1 2 3 4\n"},
       {"RESOLUTION 640", "ES 640x6:5@4 P2 1 2 3 4 5 6", failureAfter(1, "RESOLUTION")},
       {"LANG " + huge + " RESOLUTION 1 2 3 4", huge.substr(0, Settings::kMaxWordLength) + " 1x2:3@4 P2 1 2 3 4 5 6",
        ""},

@@ -1,6 +1,8 @@
 """Plays the real game the way a person does: the `zumbolo` executable runs
 in a copy of its run folder on an X display and gets real key events from
-xdotool; what it shows is read back with ImageMagick's `import`.
+xdotool, or, with no key pressed at all, a gamepad: SDL virtual pads that the
+game plays from a pad script this drive writes to as it goes. What the game
+shows is read back with ImageMagick's `import`.
 
 Used by the end-to-end test (tests/e2e/play_through.py) and by
 scripts/screenshots. Both walk the same path through the game with
@@ -25,6 +27,16 @@ import time
 
 OVERLAY_WIDTH = 1024
 OVERLAY_HEIGHT = 768
+
+# The pad controls that stand in for the keys the drive presses: the menus'
+# keys and the person's controls, on the first pad.
+PAD_CONTROLS = {"Return": "a", "Escape": "start", "Up": "dpup", "Down": "dpdown", "Left": "dpleft",
+                "Right": "dpright", "left": "dpleft", "hit": "a"}
+# The keyboard's person controls on key set 1 ("P2 KEYS").
+KEY_SET_1 = {"left": "s", "hit": "a"}
+# A pad direction held longer repeats in the menus: a press is let go sooner.
+PAD_LONGEST_HOLD_SECONDS = 0.3
+PAD_DIRECTIONS = ("Up", "Down", "Left", "Right")
 
 # A key is held this long: the game polls its key tables once a frame, and a
 # press and release that both arrive between two frames are never seen.
@@ -251,8 +263,9 @@ class Picture:
 class Game:
     """The game started in a fresh copy of its run folder."""
 
-    def __init__(self, run_dir, shots_dir=None):
+    def __init__(self, run_dir, shots_dir=None, pad=False):
         self.folder = tempfile.mkdtemp(prefix="zumbolo-drive-")
+        self.pad_script = os.path.join(self.folder, "pads.txt") if pad else None
         self.shots_dir = shots_dir
         self.process = None
         self.window = None
@@ -280,8 +293,12 @@ class Game:
             environment["LD_PRELOAD"] = preload
         self.stdout = open(os.path.join(self.folder, "stdout.txt"), "wb")
         self.stderr = open(os.path.join(self.folder, "stderr.txt"), "wb")
-        self.process = subprocess.Popen([os.path.join(self.folder, "zumbolo")], cwd=self.folder,
-                                        stdout=self.stdout, stderr=self.stderr, env=environment)
+        command = [os.path.join(self.folder, "zumbolo")]
+        if self.pad_script:
+            open(self.pad_script, "w").close()
+            command += ["--pad-script", self.pad_script]
+        self.process = subprocess.Popen(command, cwd=self.folder, stdout=self.stdout, stderr=self.stderr,
+                                        env=environment)
         deadline = time.monotonic() + 30
         while time.monotonic() < deadline:
             if self.process.poll() is not None:
@@ -294,16 +311,34 @@ class Game:
         if not self.window:
             raise DriveError("no window named Zumbolo within 30 s")
         subprocess.run(["xdotool", "windowfocus", "--sync", self.window], capture_output=True, timeout=10)
+        if self.pad_script:
+            self.pad_order("0 plug")
+
+    def pad_order(self, line):
+        with open(self.pad_script, "a") as script:
+            script.write(line + "\n")
 
     def xdotool(self, *arguments, check=True):
         subprocess.run(["xdotool", *arguments], check=check, capture_output=True, timeout=10)
 
+    def key_down(self, key):
+        if self.pad_script:
+            self.pad_order("0 %s 1" % PAD_CONTROLS[key])
+        else:
+            self.xdotool("keydown", key)
+
+    def key_up(self, key, check=True):
+        if self.pad_script:
+            self.pad_order("0 %s 0" % PAD_CONTROLS[key])
+        else:
+            self.xdotool("keyup", key, check=check)
+
     def press(self, key, hold=KEY_HOLD_SECONDS, last=False):
         """A press and release. The last press of a run (quit) may close the
         window before the release, which then has nowhere to go."""
-        self.xdotool("keydown", key)
-        time.sleep(hold)
-        self.xdotool("keyup", key, check=not last)
+        self.key_down(key)
+        time.sleep(min(hold, PAD_LONGEST_HOLD_SECONDS) if self.pad_script and key in PAD_DIRECTIONS else hold)
+        self.key_up(key, check=not last)
         time.sleep(KEY_GAP_SECONDS)
 
     def shot(self):
@@ -377,16 +412,19 @@ Slot = collections.namedtuple("Slot", "characters controllers")
 # set-up picture, slot 0 the near one; every slot starts with no character
 # and slot k with key set k, so four presses on the controller of slot 0 give
 # "CPU LEVEL 0" and on slot 1 "CPU LEVEL 1", and none leaves slot 1 to a
-# person on key set 1 ("P2 KEYS": d e s f to move, a hits, q dives), who
-# presses far_keys once play has begun.
+# person on key set 1 ("P2 KEYS": d e s f to move, a hits, q dives). The
+# person presses person_keys ("left", "hit") once play has begun.
 Plan = collections.namedtuple("Plan",
-                              "sets_presses games_presses mode_presses via_main_menu far near ceremony far_keys")
+                              "sets_presses games_presses mode_presses via_main_menu far near ceremony person_keys")
 
 # The whole path: three sets (a full turn 3 -> 5 -> 1 -> 3), six games,
 # doubles and back to singles, out to the main menu and in again, a person
 # receiving (left, then hit) against the computer's serve; the match is left
 # from the pause screen.
-FULL_TOUR = Plan(3, 1, 2, True, Slot(1, 0), Slot(3, 4), False, ("s", "a"))
+FULL_TOUR = Plan(3, 1, 2, True, Slot(1, 0), Slot(3, 4), False, ("left", "hit"))
+# With the first pad alone: through the menus, the near player a person on
+# the pad's key set 1 ("P1 KEYS") who serves first, against the computer.
+PAD_TOUR = Plan(1, 0, 0, False, Slot(1, 4), Slot(3, 0), False, ("hit",))
 # The shortest match to the winner's ceremony: one set of two games between
 # two computers.
 SHORT_MATCH = Plan(2, 0, 0, False, Slot(1, 4), Slot(3, 4), True, ())
@@ -514,17 +552,19 @@ def play_through(game, plan, record=lambda name, picture: None):
     ready = move(game, "Down", PLAYER_SELECT, "next")
 
     record("intro", start_match(game, ready))
-    game.xdotool("keydown", "Return")
+    game.key_down("Return")
     try:
         # The white lasts about a second: look often.
         game.wait_for("the fade to white that ends the introduction",
                       lambda p: p.brightness() > INTRO_BRIGHTNESS[1], START_TIMEOUT, interval=0.05)
     finally:
-        game.xdotool("keyup", "Return")
+        game.key_up("Return")
     record("play", game.wait_for("the court", lambda p: p.shows_court(), START_TIMEOUT))
     wait_for_motion(game, "play")
-    for key in plan.far_keys:
-        game.press(key, hold=KEY_HOLD_SECONDS * 3)
+    # The pad's person serves: the hit is held through the toss to the swing.
+    for control in plan.person_keys:
+        game.press(control if game.pad_script else KEY_SET_1[control],
+                   hold=KEY_HOLD_SECONDS * (8 if game.pad_script else 3))
     panel = [game.wait_for("a point played out (the score panel)", lambda p: p.shows_panel(SCORE_PANEL), POINT_TIMEOUT)]
 
     def next_point(picture):
@@ -553,11 +593,11 @@ def play_through(game, plan, record=lambda name, picture: None):
     if plan.ceremony:
         record("ceremony", game.wait_for("the final table", lambda p: p.shows_panel(TABLE_PANEL), MATCH_TIMEOUT))
         # Enter is held at the table to leave it.
-        game.xdotool("keydown", "Return")
+        game.key_down("Return")
         try:
             game.wait_for("the final table left", lambda p: not p.shows_panel(TABLE_PANEL), START_TIMEOUT)
         finally:
-            game.xdotool("keyup", "Return")
+            game.key_up("Return")
         menu = game.wait_for("the main menu after the match", lambda p: p.highlighted_item(MAIN_MENU) == "play",
                              START_TIMEOUT)
     else:

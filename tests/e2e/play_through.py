@@ -1,10 +1,11 @@
 #!/usr/bin/env python3
-"""The real game played from its title screen to its exit with real key
-events: match options, player set-up with a person against the computer,
-the introduction, a point, the pause screen, leaving the match and quitting.
-Every stage must show what it should, the game must end with code 0, and
-its standard output must stay empty (no diagnostic line). The match the game
-recorded, replayed by the simulator, must end at the score the game left.
+"""The real game played from its title screen to its exit twice: with real
+key events, then with a gamepad alone (no key pressed): match options,
+player set-up with a person against the computer, the introduction, a
+point, the pause screen, leaving the match and quitting. Every stage must
+show what it should, the game must end with code 0, and its standard output
+must stay empty (no diagnostic line). The match the game recorded, replayed
+by the simulator, must end at the score the game left.
 
 Usage: play_through.py RUN_FOLDER [SHOTS_FOLDER]
   RUN_FOLDER    a build's run folder (the game and its data)
@@ -34,7 +35,7 @@ def recorded_score(path):
     return data[21:21 + data[20]].decode("cp1252")
 
 
-def check_replay(game, run_dir):
+def check_replay(game, run_dir, person_slot):
     """Replays the one recording of the run; returns what went wrong, if anything."""
     recordings = game.recordings()
     if len(recordings) != 1:
@@ -45,14 +46,49 @@ def check_replay(game, run_dir):
     score = json.loads(lines[-1]).get("score") if lines else None
     expected = recorded_score(recordings[0])
     with open(recordings[0], "rb") as f:
-        far_controller = f.read()[11]  # slot 1's controller: a key set for a person
-    if far_controller >= 4:
-        return "the recording has no person on slot 1 (controller %d)" % far_controller
+        controller = f.read()[9 + 2 * person_slot]  # the slot's controller: a key set for a person
+    if controller >= 4:
+        return "the recording has no person on slot %d (controller %d)" % (person_slot, controller)
     if replay.returncode != 0 or not expected or score != expected:
         return "the replay ended at %r, the game at %r (simulate: %d, %s)" % (score, expected, replay.returncode,
                                                                            replay.stderr.strip())
     print("replayed: %s" % score, flush=True)
     return None
+
+
+def drive(run_dir, shots_dir, pad, started):
+    """One run of the game from its title to its exit; returns what went wrong."""
+    name = "pad" if pad else "keys"
+    game = gamedrive.Game(run_dir, shots_dir and os.path.join(shots_dir, name), pad=pad)
+    stages = []
+
+    def record(stage, picture):
+        if picture.is_black():
+            raise gamedrive.DriveError("%s: the picture is black" % stage)
+        game.keep(picture, stage)
+        stages.append(stage)
+        print("%6.1f s  %s: %s" % (time.monotonic() - started, name, stage), flush=True)
+
+    failures = []
+    try:
+        game.start()
+        code = gamedrive.play_through(game, gamedrive.PAD_TOUR if pad else gamedrive.FULL_TOUR, record)
+        if code != 0:
+            failures.append("the game ended with code %d" % code)
+        replay_failure = check_replay(game, run_dir, 0 if pad else 1)
+        if replay_failure:
+            failures.append(replay_failure)
+    except gamedrive.DriveError as error:
+        failures.append(str(error))
+    finally:
+        output, errors = game.close()
+
+    if output:
+        failures.append("the game wrote to standard output:\n" + output.decode("cp1252", "replace"))
+    errors = errors.decode("utf-8", "replace").strip()
+    if failures and errors:
+        failures.append("standard error of the game:\n" + errors)
+    return ["%s, after %s: %s" % (name, stages[-1] if stages else "the start", failure) for failure in failures]
 
 
 def main():
@@ -63,43 +99,17 @@ def main():
     if shots_dir:
         shutil.rmtree(shots_dir, ignore_errors=True)
     started = time.monotonic()
-    game = gamedrive.Game(run_dir, shots_dir)
     display = gamedrive.start_display()
-    stages = []
-
-    def record(stage, picture):
-        if picture.is_black():
-            raise gamedrive.DriveError("%s: the picture is black" % stage)
-        game.keep(picture, stage)
-        stages.append(stage)
-        print("%6.1f s  %s" % (time.monotonic() - started, stage), flush=True)
-
-    failures = []
     try:
-        game.start()
-        code = gamedrive.play_through(game, gamedrive.FULL_TOUR, record)
-        if code != 0:
-            failures.append("the game ended with code %d" % code)
-        replay_failure = check_replay(game, run_dir)
-        if replay_failure:
-            failures.append(replay_failure)
-    except gamedrive.DriveError as error:
-        failures.append(str(error))
+        failures = drive(run_dir, shots_dir, False, started) + drive(run_dir, shots_dir, True, started)
     finally:
-        output, errors = game.close()
         gamedrive.stop_display(display)
-
-    if output:
-        failures.append("the game wrote to standard output:\n" + output.decode("cp1252", "replace"))
     if failures:
-        errors = errors.decode("utf-8", "replace").strip()
-        print("FAILED after %s" % (stages[-1] if stages else "the start"))
+        print("FAILED")
         for failure in failures:
             print("  " + failure)
-        if errors:
-            print("standard error of the game:\n" + errors)
         sys.exit(1)
-    print("passed: %d stages in %.0f s" % (len(stages), time.monotonic() - started))
+    print("passed in %.0f s" % (time.monotonic() - started))
 
 
 if __name__ == "__main__":
