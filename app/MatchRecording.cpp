@@ -7,6 +7,7 @@
 #include <sstream>
 #include <system_error>
 
+#include "app/GameFolders.h"
 #include "engine/Log.h"
 
 namespace {
@@ -288,9 +289,6 @@ std::optional<std::filesystem::path> saveRecording(const MatchRecording& recordi
 }
 
 std::filesystem::path replayFolder() {
-  const char* data = std::getenv("XDG_DATA_HOME");
-  if (data && *data == '/') return std::filesystem::path(data) / "zumbolo" / "replays";
-  const char* home = std::getenv("HOME");
-  if (home && *home) return std::filesystem::path(home) / ".local" / "share" / "zumbolo" / "replays";
-  return {};
+  const std::filesystem::path data = xdgFolder("XDG_DATA_HOME", ".local/share");
+  return data.empty() ? data : data / "replays";
 }

@@ -106,14 +106,20 @@ SettingsValues Settings::defaults() {
   return values;
 }
 
-void Settings::load() {
-  std::ifstream in(kFileName);
-  if (!in) {
+void Settings::load(const std::filesystem::path& file) {
+  if (file.empty()) {
     settings = defaults();
-    save();
+    printMessage("No hay carpeta para %s (ni XDG_CONFIG_HOME ni HOME): el juego sigue con los valores por defecto\n",
+                 kFileName);
     return;
   }
-  read(in, kFileName);
+  std::ifstream in(file);
+  if (!in) {
+    settings = defaults();
+    save(file);
+    return;
+  }
+  read(in, file.string());
 }
 
 void Settings::read(std::istream& in, const std::string& fileName) {
@@ -157,10 +163,13 @@ void Settings::read(std::istream& in, const std::string& fileName) {
   }
 }
 
-void Settings::save() {
-  std::FILE* file = std::fopen(kFileName, "w");
+void Settings::save(const std::filesystem::path& path) {
+  std::error_code error;
+  if (path.has_parent_path()) std::filesystem::create_directories(path.parent_path(), error);
+  const std::string name = path.string();
+  std::FILE* file = std::fopen(name.c_str(), "w");
   if (!file) {
-    printMessage("No se pudo escribir %s; el juego sigue con los valores por defecto\n", kFileName);
+    printMessage("No se pudo escribir %s; el juego sigue con los valores por defecto\n", name.c_str());
     return;
   }
   const Resolution& r = settings.resolution;
@@ -171,5 +180,7 @@ void Settings::save() {
     const KeySet& k = settings.keySets[set];
     std::fprintf(file, "%s %d %d %d %d %d %d\n", kKeySetNames[set], k[0], k[1], k[2], k[3], k[4], k[5]);
   }
-  if (std::fclose(file) != 0) printMessage("No se pudo escribir %s; el juego sigue con los valores por defecto\n", kFileName);
+  if (std::fclose(file) != 0) {
+    printMessage("No se pudo escribir %s; el juego sigue con los valores por defecto\n", name.c_str());
+  }
 }

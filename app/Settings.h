@@ -1,5 +1,6 @@
 #pragma once
-// The few settings the game keeps in "config.ini" in its working folder: the
+// The few settings the game keeps in "config.ini" (in the run folder, or in
+// the user's configuration folder when installed: GameFolders.h): the
 // language, the full-screen resolution, the windowed flag, the six keys of
 // each of the four keyboard players, and optionally how gamepads take key
 // sets (PAD_KEYS, the key sets pads take in the order they are plugged in,
@@ -19,6 +20,7 @@
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <istream>
 #include <string>
 
@@ -55,12 +57,14 @@ class Settings {
   // language name comes near it), so a hostile file cannot make it grow.
   static constexpr size_t kMaxWordLength = 255;
 
-  // Reads kFileName in the working folder into `settings`; if it cannot be
-  // opened, applies the defaults and saves them.
-  void load();
-  // Writes every setting to kFileName as seven lines. A failure to write is
-  // reported and otherwise ignored: the game runs on what it has.
-  void save();
+  // Reads the file into `settings`; if it cannot be opened, applies the
+  // defaults and saves them there. Without a file (no folder to keep it
+  // in) the defaults are used and said to be.
+  void load(const std::filesystem::path& file = kFileName);
+  // Writes every setting to the file as seven lines, making its folder if
+  // need be. A failure to write is reported and otherwise ignored: the game
+  // runs on what it has.
+  void save(const std::filesystem::path& file = kFileName);
 
   // The reading itself, from any stream; fileName only names it in messages.
   void read(std::istream& in, const std::string& fileName);

@@ -5,10 +5,12 @@
 // current and the sound device still open, then GLUT's loop returns, freeglut
 // destroys the window, and main returns 0.
 //
+// The game first finds its data (GameFolders.h) and works in that folder.
 // "zumbolo --replay FILE" first plays a recorded match (Escape leaves it),
 // then goes on to the main menu as usual; a recording that cannot be read is
 // said in one line and the game does not start. "--pad-script FILE" plays
-// virtual pads from a file as it grows (see app/PadScript.h).
+// virtual pads from a file as it grows (see app/PadScript.h). A command line
+// it cannot follow ends it with status 2, missing data with status 1.
 
 #include <GL/glew.h>
 #include <GL/freeglut.h>
@@ -16,12 +18,15 @@
 #include <IL/ilu.h>
 #include <IL/ilut.h>
 
-#include <cstring>
+#include <cstdio>
+#include <filesystem>
 #include <memory>
-#include <string>
 #include <optional>
+#include <string>
 
 #include "app/Application.h"
+#include "app/GameFolders.h"
+#include "app/GameOptions.h"
 #include "app/Gamepads.h"
 #include "app/Keyboard.h"
 #include "app/PadScript.h"
@@ -97,25 +102,34 @@ void startLibraries() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  Settings().load();
-  glutInit(&argc, argv);
-  std::optional<MatchRecording> replay;
-  std::string padScriptPath;
-  for (int i = 1; i < argc; ++i) {
-    const bool wantsReplay = std::strcmp(argv[i], "--replay") == 0;
-    const bool wantsPadScript = std::strcmp(argv[i], "--pad-script") == 0;
-    if (!wantsReplay && !wantsPadScript) continue;
-    if (i + 1 >= argc) {
-      printMessage(wantsReplay ? "Falta el archivo de la grabacion tras --replay\n"
-                               : "Falta el archivo del guion de mandos tras --pad-script\n");
-      return 1;
-    }
-    if (wantsPadScript) padScriptPath = argv[++i];
-    if (wantsReplay) {
-      replay = loadRecording(argv[++i]);
-      if (!replay) return 1;
-    }
+  const std::optional<GameOptions> options = parseGameOptions(argc, argv);
+  if (!options) return 2;
+  if (options->help || options->version) {
+    std::fputs(options->help ? kGameUsage : "zumbolo " ZUMBOLO_VERSION "\n", stdout);
+    return 0;
   }
+  std::error_code error;
+  const std::filesystem::path startedIn = std::filesystem::current_path(error);
+  const std::optional<GameFolders> folders = findGameFolders(executablePath(), startedIn);
+  if (!folders) return 1;
+  // Files named on the command line are the caller's, from where it started.
+  std::optional<MatchRecording> replay;
+  if (!options->replay.empty()) {
+    replay = loadRecording(options->replay);
+    if (!replay) return 1;
+  }
+  const std::filesystem::path padScriptPath =
+      options->padScript.empty() ? std::filesystem::path() : std::filesystem::absolute(options->padScript, error);
+  // Every data path of the game is relative to its data folder.
+  std::filesystem::current_path(folders->data, error);
+  if (error) {
+    printMessage("No se puede entrar en la carpeta de datos %s\n", folders->data.string().c_str());
+    return 1;
+  }
+  Settings().load(folders->settingsFile);
+  if (options->windowed) settings.windowed = true;
+
+  glutInit(&argc, argv);
   // Closing the window ends the loop instead of calling exit() from inside it.
   glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_GLUTMAINLOOP_RETURNS);
   glutInitDisplayMode(kDisplayMode);
@@ -126,7 +140,7 @@ int main(int argc, char** argv) {
   application = std::make_shared<Application>();
   application->setRecordingFolder(replayFolder());
   application->setGamepads(std::make_shared<Gamepads>(settings.padKeySets, settings.padSwapHitAndDive));
-  if (!padScriptPath.empty()) padScript = std::make_unique<PadScript>(padScriptPath);
+  if (!padScriptPath.empty()) padScript = std::make_unique<PadScript>(padScriptPath.string());
   if (replay) application->startReplay(std::move(*replay));
   glutMainLoop();
   releaseGame();

@@ -1,7 +1,8 @@
-// zumbolo-content RUN_FOLDER
+// zumbolo-content RUN_FOLDER [ICON_FOLDER]
 //
 // Writes every generated data file of the game into the run folder:
-// pictures, bitmap fonts, effect sounds, music and models. Run by the build
+// pictures, bitmap fonts, effect sounds, music and models; and, when an icon
+// folder is given, the desktop icon in its usual sizes there. Run by the build
 // whenever this program changes; the same program always writes the same
 // bytes. Prints one line and ends with status 1 when a file cannot be made.
 
@@ -10,6 +11,7 @@
 #include <thread>
 
 #include "content/FontAtlas.h"
+#include "content/Icon.h"
 #include "content/Music.h"
 #include "content/Pictures.h"
 #include "content/SoundEffects.h"
@@ -17,8 +19,8 @@
 #include "content/models/Models.h"
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    printMessage("Uso: %s CARPETA_DE_EJECUCION\n", argv[0]);
+  if (argc != 2 && argc != 3) {
+    printMessage("Uso: %s CARPETA_DE_EJECUCION [CARPETA_DE_ICONOS]\n", argv[0]);
     return 2;
   }
   const std::filesystem::path runDir = argv[1];
@@ -34,6 +36,7 @@ int main(int argc, char** argv) {
   std::exception_ptr failure;
   try {
     writePictures(runDir);
+    if (argc == 3) writeIcons(argv[2]);
     writeFonts(runDir);
     writeSoundEffects(runDir);
     writeModels(runDir);

@@ -10,7 +10,7 @@ packages=(
   libsdl2-dev libsdl2-mixer-dev libmp3lame-dev libcairo2-dev fonts-comic-neue
   libgtest-dev libbenchmark-dev libassimp-dev
   clang libclang-rt-14-dev
-  xvfb xauth xdotool
+  xvfb xauth xdotool desktop-file-utils appstream dpkg-dev
   python3 imagemagick
 )
 

@@ -4,11 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <sstream>
 #include <vector>
 
+#include "app/GameFolders.h"
 #include "app/Language.h"
 
 #include "support/TempDirectory.h"
@@ -68,6 +70,57 @@ TEST_F(SettingsTest, MissingFileGivesTheDefaultsWrittenAsSevenLinesAndAFileThere
   EXPECT_TRUE(settings.windowed);
   EXPECT_EQ(settings.language, "EN");
   EXPECT_EQ(folder.read("config.ini"), custom);
+}
+
+TEST_F(SettingsTest, AFileInAFolderNotYetMadeMakesItAndNoFolderAtAllKeepsTheDefaultsUnsaved) {
+  Settings().load(folder.path() / "config/zumbolo/config.ini");
+  EXPECT_EQ(folder.read("config/zumbolo/config.ini"), kDefaultFile);
+  settings = SettingsValues{};
+  testing::internal::CaptureStdout();
+  Settings().load({});
+  EXPECT_EQ(testing::internal::GetCapturedStdout(),
+            "No hay carpeta para config.ini (ni XDG_CONFIG_HOME ni HOME): el juego sigue con los valores por defecto\n");
+  EXPECT_EQ(describe(settings), describe(Settings::defaults()));
+}
+
+// The run folder beside the executable, the installed data from bin/ or
+// games/, the working folder as a last resort; and where config.ini goes.
+TEST(GameFoldersTest, DataIsFoundBesideTheGameThenInstalledThenInTheWorkingFolder) {
+  TempDirectory root;
+  const std::filesystem::path at = root.path();
+  for (const char* data : {"run", "usr/share/zumbolo", "here"}) root.write(std::string(data) + "/lang/ES.data", "");
+  root.write("nowhere/zumbolo", "");
+  const std::string realHome = std::getenv("HOME") ? std::getenv("HOME") : "";
+  setenv("HOME", (at / "home").c_str(), 1);
+  const struct {
+    std::filesystem::path executable;
+    std::string xdgConfig;  // empty: not set
+    std::filesystem::path data;
+    std::filesystem::path settingsFile;
+  } cases[] = {
+      {at / "run/zumbolo", "", at / "run", "config.ini"},
+      {at / "usr/bin/zumbolo", at / "xdg", at / "usr/share/zumbolo", at / "xdg/zumbolo/config.ini"},
+      {at / "usr/games/zumbolo", "relative/xdg", at / "usr/share/zumbolo", at / "home/.config/zumbolo/config.ini"},
+      {at / "nowhere/zumbolo", "", at / "here", "config.ini"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.executable);
+    c.xdgConfig.empty() ? unsetenv("XDG_CONFIG_HOME") : setenv("XDG_CONFIG_HOME", c.xdgConfig.c_str(), 1);
+    const std::optional<GameFolders> found = findGameFolders(c.executable, at / "here");
+    ASSERT_TRUE(found);
+    EXPECT_EQ(found->data, c.data);
+    EXPECT_EQ(found->settingsFile, c.settingsFile);
+    EXPECT_EQ(found->installed, c.data == at / "usr/share/zumbolo");
+  }
+  unsetenv("HOME");
+  unsetenv("XDG_CONFIG_HOME");
+  EXPECT_EQ(findGameFolders(at / "usr/bin/zumbolo", at)->settingsFile, std::filesystem::path());
+  setenv("HOME", realHome.c_str(), 1);
+  testing::internal::CaptureStdout();
+  EXPECT_FALSE(findGameFolders(at / "nowhere/zumbolo", at / "nowhere"));
+  EXPECT_EQ(testing::internal::GetCapturedStdout(),
+            "No se encuentran los datos del juego (la carpeta lang): se busco en " + (at / "nowhere").string() + ", " +
+                (at / "share/zumbolo").string() + ", " + (at / "nowhere").string() + "\n");
 }
 
 TEST_F(SettingsTest, UnwritableFileIsReportedAndTheGameGoesOn) {

@@ -261,16 +261,23 @@ class Picture:
 
 
 class Game:
-    """The game started in a fresh copy of its run folder."""
+    """The game started in a fresh copy of its run folder; or, with no run
+    folder, the executable given, in the working folder given, with the
+    environment given (an installed game)."""
 
-    def __init__(self, run_dir, shots_dir=None, pad=False):
+    def __init__(self, run_dir, shots_dir=None, pad=False, executable=None, working_dir=None, environment=None):
         self.folder = tempfile.mkdtemp(prefix="zumbolo-drive-")
         self.pad_script = os.path.join(self.folder, "pads.txt") if pad else None
         self.shots_dir = shots_dir
         self.process = None
         self.window = None
         self.shot_count = 0
-        for name in RUN_FILES:
+        self.executable = executable or os.path.join(self.folder, "zumbolo")
+        self.working_dir = working_dir or self.folder
+        # Recordings of the matches played go into the game's folder, not the
+        # user's data folder.
+        self.environment = environment or {"XDG_DATA_HOME": os.path.join(self.folder, "data")}
+        for name in RUN_FILES if run_dir else []:
             source = os.path.join(os.path.abspath(run_dir), name)
             if not os.path.exists(source):
                 raise DriveError("the run folder has no %s" % name)
@@ -283,9 +290,9 @@ class Game:
         environment = dict(os.environ)
         # The machine may have no sound card: the dummy driver stands in for one.
         environment.setdefault("SDL_AUDIODRIVER", "dummy")
-        # Recordings of the matches played go into the game's folder, not the
-        # user's data folder.
-        environment["XDG_DATA_HOME"] = os.path.join(self.folder, "data")
+        environment.update(self.environment)
+        # A variable given as None is taken away.
+        environment = {name: value for name, value in environment.items() if value is not None}
         # Libraries for the game alone (the sanitizer build's leak check), not
         # for the tools of the drive.
         preload = environment.pop("ZUMBOLO_GAME_PRELOAD", "")
@@ -293,11 +300,11 @@ class Game:
             environment["LD_PRELOAD"] = preload
         self.stdout = open(os.path.join(self.folder, "stdout.txt"), "wb")
         self.stderr = open(os.path.join(self.folder, "stderr.txt"), "wb")
-        command = [os.path.join(self.folder, "zumbolo")]
+        command = [self.executable]
         if self.pad_script:
             open(self.pad_script, "w").close()
             command += ["--pad-script", self.pad_script]
-        self.process = subprocess.Popen(command, cwd=self.folder, stdout=self.stdout, stderr=self.stderr,
+        self.process = subprocess.Popen(command, cwd=self.working_dir, stdout=self.stdout, stderr=self.stderr,
                                         env=environment)
         deadline = time.monotonic() + 30
         while time.monotonic() < deadline:

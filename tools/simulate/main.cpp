@@ -11,10 +11,12 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/Application.h"
+#include "app/GameFolders.h"
 #include "app/MatchSimulator.h"
 #include "app/Settings.h"
 #include "tennis/Character.h"
@@ -47,7 +49,8 @@ options:
   --step-limit N   give a match up after N steps of 16 ms (default 2000000,
                    about nine hours of play); it then counts as unfinished
   --quiet          print only the summaries
-  --data DIR       the game's run folder (default: this program's folder)
+  --data DIR       the game's data folder (default: the run folder this
+                   program sits in, or the installed data)
   --replay FILE    play a match the game recorded (a .zrec file from the
                    replay folder) step for step, people included; it brings
                    its own players, options and seed
@@ -257,10 +260,13 @@ bool playLadder(SimulatedMatch match, int32_t count, Printer& printer) {
   return allFinished;
 }
 
-std::filesystem::path programFolder() {
+// The game's data as the game itself finds it; the working folder when
+// there is none (the simulator then plays without models, as the game would).
+std::filesystem::path defaultDataFolder() {
   std::error_code error;
-  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
-  return error ? std::filesystem::current_path() : self.parent_path();
+  const std::filesystem::path here = std::filesystem::current_path(error);
+  const std::optional<GameFolders> folders = findGameFolders(executablePath(), here);
+  return folders ? folders->data : here;
 }
 
 }  // namespace
@@ -275,7 +281,7 @@ int main(int argc, char** argv) {
   Options options;
   if (!parseOptions(argc, argv, options)) return 2;
   std::error_code error;
-  std::filesystem::current_path(options.data.empty() ? programFolder() : options.data, error);
+  std::filesystem::current_path(options.data.empty() ? defaultDataFolder() : options.data, error);
   if (error) {
     std::fprintf(stderr, "simulate: no data folder \"%s\"\n", options.data.c_str());
     return 2;

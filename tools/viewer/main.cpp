@@ -27,6 +27,7 @@
 #include "Offscreen.h"
 #include "OrbitView.h"
 #include "ViewerModel.h"
+#include "app/GameFolders.h"
 #include "app/Window.h"
 #include "assets/ShaderProgram.h"
 #include "engine/ShaderSupport.h"
@@ -200,13 +201,13 @@ int parseOptions(int argc, char** argv, Options& options, bool& help) {
   return 0;
 }
 
-// The shaders folder beside the viewer's own executable, when there is one.
+// The shaders folder of the game's data beside the viewer's own executable
+// (the run folder, or the installed data from bin/), when there is one.
 std::string defaultShaderFolder() {
-  std::error_code error;
-  const auto executable = std::filesystem::read_symlink("/proc/self/exe", error);
-  if (!error) {
-    const auto beside = executable.parent_path() / "shaders";
-    if (std::filesystem::is_directory(beside, error)) return beside.string();
+  const std::filesystem::path beside = executablePath().parent_path();
+  for (const std::filesystem::path& data : {beside, beside / kInstalledDataFolder}) {
+    std::error_code error;
+    if (std::filesystem::is_directory(data / "shaders", error)) return (data / "shaders").lexically_normal().string();
   }
   return kDefaultShaderFolder;
 }
