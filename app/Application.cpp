@@ -78,7 +78,7 @@ void Application::setGamepads(std::shared_ptr<Gamepads> connected) {
   sampler = KeySampler(pads.get());
 }
 
-void Application::frame() {
+bool Application::frame() {
   const uint32_t elapsed = timer->tick();
   stepAccumulator += elapsed;
   if (pads) pads->poll();
@@ -95,8 +95,27 @@ void Application::frame() {
       menu->goToScreen(menu->screen() == Playing ? Paused : Playing);
     }
   }
-  if (stepped) drawing ? scene->draw() : scene->dropFinishedEffects();
+  const bool draws = stepped && drawing && (phase == InMatch || menuChangedSinceDrawn());
+  if (draws) {
+    scene->draw();
+    drawnMenu = menu.get();
+    drawnMenuRevision = menu->revision();
+    redrawRequested = false;
+  } else if (stepped) {
+    scene->dropFinishedEffects();
+  }
   carryOutPhaseRequests();
+  return draws;
+}
+
+bool Application::menuChangedSinceDrawn() const {
+  return redrawRequested || menu.get() != drawnMenu || menu->revision() != drawnMenuRevision;
+}
+
+uint32_t Application::msUntilNextStep() const {
+  // A step runs once more than one step's time is due.
+  const uint32_t due = stepAccumulator + timer->sinceTick();
+  return due > kFixedStepMs ? 0 : kFixedStepMs + 1 - due;
 }
 
 int Application::runFixedSteps() {
@@ -178,6 +197,7 @@ void Application::carryOutPhaseRequests() {
 }
 
 void Application::goToMainMenu() {
+  redrawRequested = true;  // a new menu may sit where the old one was
   scene = std::make_shared<Scene>();
   menu = std::make_shared<Menu>(false);
   scene->addOverlay(menu);

@@ -5,8 +5,10 @@
 // The frame loop advances the game in fixed 16 ms steps from an accumulator of
 // real time, at most ten steps a frame: after a longer stall the backlog is
 // dropped, so game time slows down rather than the frame stalling. The scene
-// is drawn only in frames in which a step ran. While the pause screen shows,
-// steps are counted and their time spent, but the scene does not move.
+// is drawn only in frames in which a step ran, and in the menus only when the
+// menu changed (nothing else moves there) or a redraw was asked for. While
+// the pause screen shows, steps are counted and their time spent, but the
+// scene does not move.
 //
 // In a match every step that moves the scene begins by sampling the keyboard
 // and the gamepads into one command a slot (KeySampler), hands each person's player its
@@ -62,7 +64,14 @@ class Application {
   Application(const Application&) = delete;
   Application& operator=(const Application&) = delete;
 
-  void frame();
+  // One frame: the due steps, the menus, and the scene drawn if a step ran.
+  // True when it drew.
+  bool frame();
+  // How long until the next step is due; nothing changes on screen before.
+  uint32_t msUntilNextStep() const;
+  // The next frame that runs a step draws, even a still menu (the window
+  // was uncovered or resized).
+  void requestRedraw() { redrawRequested = true; }
   void goToMainMenu();
   void startSinglesMatch();
   void startDoublesMatch();
@@ -99,6 +108,7 @@ class Application {
   // One step of the scene, with the match's input and judgement around it.
   void runStep();
   void carryOutPhaseRequests();
+  bool menuChangedSinceDrawn() const;
   // Moves through the menus as the pads asked; true when they asked for
   // what Escape does.
   bool followPadMenuPresses(const PadMenuPresses& presses);
@@ -124,6 +134,10 @@ class Application {
   AppPhase phase = InMenus;
   bool drawing = true;
   bool quitting = false;
+  // The menus as last drawn: in the menus a frame draws only when they changed.
+  const Menu* drawnMenu = nullptr;
+  uint64_t drawnMenuRevision = 0;
+  bool redrawRequested = true;
   int64_t steps = 0;
   std::filesystem::path recordingFolder;
   std::optional<MatchRecording> recording;

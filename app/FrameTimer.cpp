@@ -12,3 +12,5 @@ uint32_t FrameTimer::tick() {
   // Unsigned subtraction: right across the clock's wrap.
   return std::min(now - previous, kMaxFrameMs);
 }
+
+uint32_t FrameTimer::sinceTick() const { return std::min(clock->milliseconds() - now, kMaxFrameMs); }

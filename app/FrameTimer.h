@@ -18,6 +18,8 @@ class FrameTimer {
   void reset();
   // Milliseconds since the previous tick, at most kMaxFrameMs.
   uint32_t tick();
+  // Milliseconds since the last tick (or reset), at most kMaxFrameMs.
+  uint32_t sinceTick() const;
 
  private:
   std::shared_ptr<Clock> clock;

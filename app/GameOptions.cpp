@@ -12,6 +12,8 @@ const char* const kGameUsage =
     "  --windowed          play in a window this time, whatever config.ini says\n"
     "  --replay FILE       play a recorded match first, then go to the main menu\n"
     "  --pad-script FILE   follow virtual gamepads from FILE as it grows\n"
+    "  --stats             at the end, print the frames shown a second and the\n"
+    "                      50th and 99th percentile and longest frame times\n"
     "  --help              show this help and end\n"
     "  --version           show the version and end\n"
     "\n"
@@ -44,6 +46,8 @@ std::optional<GameOptions> parseGameOptions(int argc, const char* const* argv) {
       options.version = true;
     } else if (option == "--windowed") {
       options.windowed = true;
+    } else if (option == "--stats") {
+      options.stats = true;
     } else if ((option == "--replay" || option == "--pad-script" || isOneOf(option, kGlutOptionsWithValue)) &&
                !hasValue) {
       printMessage("Falta el valor tras %s (zumbolo --help da el uso)\n", argv[i]);

@@ -11,6 +11,7 @@ struct GameOptions {
   bool help = false;
   bool version = false;
   bool windowed = false;  // a window for this run, whatever config.ini says
+  bool stats = false;     // frame statistics printed at the end
   std::string replay;     // a recording to play first
   std::string padScript;  // virtual pads to follow (PadScript.h)
 };

@@ -133,6 +133,7 @@ const std::string& Menu::controllerLabel(int32_t controller) const {
 }
 
 void Menu::goToScreen(MenuScreen id) {
+  ++changes;
   currentScreen = id;
   itemList.clear();
   // The old screen's item would be selected by nothing on a screen without
@@ -303,11 +304,15 @@ void Menu::handleInput() {
 
 void Menu::navigate(MenuDirection direction) {
   if (!selectedItem) return;
-  if (std::shared_ptr<MenuItem> next = selectedItem->neighbour(direction)) selectedItem = std::move(next);
+  if (std::shared_ptr<MenuItem> next = selectedItem->neighbour(direction)) {
+    selectedItem = std::move(next);
+    ++changes;
+  }
 }
 
 void Menu::select() {
   if (itemList.empty() || !selectedItem) return;
+  ++changes;
   const MenuAction action = selectedItem->action();
   PlayerSlot& edited = matchSetup.slots[slot];
   switch (action) {

@@ -69,6 +69,10 @@ class Menu : public Overlay {
   explicit Menu(bool inGame, std::shared_ptr<TextureFactory> textures = nullptr);
 
   MenuScreen screen() const { return currentScreen; }
+  // Grows whenever what the menu shows may have changed (another screen,
+  // another highlighted item, a value picked): a still menu need not be
+  // drawn again.
+  uint64_t revision() const { return changes; }
   // Stores the id and builds that screen's items anew (a request id has none).
   void goToScreen(MenuScreen id);
   // Arrow keys move the highlight, Enter runs the highlighted item's action.
@@ -135,4 +139,5 @@ class Menu : public Overlay {
   std::shared_ptr<Texture> backgroundImage;
   MenuScreen currentScreen = MainMenu;
   int32_t slot = 0;
+  uint64_t changes = 0;
 };

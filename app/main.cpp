@@ -18,13 +18,16 @@
 #include <IL/ilu.h>
 #include <IL/ilut.h>
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 
 #include "app/Application.h"
+#include "app/FrameStats.h"
 #include "app/GameFolders.h"
 #include "app/GameOptions.h"
 #include "app/Gamepads.h"
@@ -39,6 +42,7 @@
 namespace {
 
 std::unique_ptr<PadScript> padScript;
+std::unique_ptr<FrameStats> frameStats;  // with --stats
 
 void onKeyboard(unsigned char key, int, int) { pressCharacterKey(key); }
 void onSpecial(int key, int, int) { pressSpecialKey(key); }
@@ -48,25 +52,41 @@ void onSpecialUp(int key, int, int) { releaseSpecialKey(key); }
 // Everything that holds OpenGL objects or sound goes while the context and
 // the device are still there; a second call does nothing.
 void releaseGame() {
+  if (frameStats) printMessage("%s\n", frameStats->summary().c_str());
+  frameStats.reset();
   application.reset();
   padScript.reset();
   releaseShaderPrograms();
 }
 
-// Display and idle alike. The colour buffer is not cleared: the scene covers it.
+// Display and idle alike. The colour buffer is not cleared: the scene covers
+// it. Only a frame that drew is shown: swapping an undrawn back buffer would
+// show the frame before last where the driver flips buffers. Nothing moves
+// before the next fixed step, so the loop sleeps until then instead of
+// spinning (GLUT handles the window's events before it calls again).
 void onDisplay() {
   // GLUT may still call in while its loop winds down after the game ended.
   if (!application) return;
   glClear(GL_DEPTH_BUFFER_BIT);
   if (padScript) padScript->follow();
-  application->frame();
+  const bool drawn = application->frame();
   if (application->quitRequested()) {
     releaseGame();
     glutLeaveMainLoop();
     return;
   }
-  glutSwapBuffers();
-  glFlush();
+  if (drawn) {
+    glutSwapBuffers();
+    glFlush();
+    if (frameStats) frameStats->frameShown(std::chrono::steady_clock::now());
+  }
+  std::this_thread::sleep_for(std::chrono::milliseconds(application->msUntilNextStep()));
+}
+
+// GLUT's display callback: the window was uncovered or resized.
+void onExpose() {
+  if (application) application->requestRedraw();
+  onDisplay();
 }
 
 // freeglut calls this with the window's context current, just before it
@@ -79,7 +99,7 @@ void registerCallbacks() {
   glutKeyboardUpFunc(onKeyboardUp);
   glutSpecialUpFunc(onSpecialUp);
   glutReshapeFunc(reshapeWindow);
-  glutDisplayFunc(onDisplay);
+  glutDisplayFunc(onExpose);
   glutIdleFunc(onDisplay);
   glutCloseFunc(onClose);
   // X repeats a held key as release/press pairs; a held key is one press.
@@ -141,6 +161,7 @@ int main(int argc, char** argv) {
   application->setRecordingFolder(replayFolder());
   application->setGamepads(std::make_shared<Gamepads>(settings.padKeySets, settings.padSwapHitAndDive));
   if (!padScriptPath.empty()) padScript = std::make_unique<PadScript>(padScriptPath.string());
+  if (options->stats) frameStats = std::make_unique<FrameStats>();
   if (replay) application->startReplay(std::move(*replay));
   glutMainLoop();
   releaseGame();

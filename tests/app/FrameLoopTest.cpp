@@ -13,6 +13,7 @@
 
 #include "app/Application.h"
 #include "app/DoublesMatch.h"
+#include "app/FrameStats.h"
 #include "app/FrameTimer.h"
 #include "app/Gamepads.h"
 #include "app/Keyboard.h"
@@ -135,6 +136,20 @@ TEST(FrameTimerTest, TicksMeasureTheTimeBetweenThemAcrossTheWrapAtMostOneSecondA
   EXPECT_EQ(timer.tick(), 3u);
 }
 
+// Eleven gaps between twelve frames: ten of 16 ms and one of 100 ms.
+TEST(FrameStatsTest, FramesASecondThePercentilesOfTheGapsAndTheLongest) {
+  FrameStats stats;
+  EXPECT_EQ(stats.summary(), "Fotogramas mostrados: menos de dos, sin tiempos que medir");
+  FrameStats::Clock::time_point at{};
+  for (int frame = 0; frame < 12; ++frame) {
+    stats.frameShown(at);
+    at += std::chrono::milliseconds(frame == 5 ? 100 : 16);
+  }
+  EXPECT_EQ(stats.summary(),
+            "Fotogramas mostrados: 12 en 0.3 s, 42.3 por segundo; entre uno y otro: 50% 16.0 ms, 99% 100.0 ms, "
+            "el mas largo 100.0 ms");
+}
+
 TEST(WindowTest, GameModeStringFromTheResolution) { EXPECT_EQ(gameModeString({1024, 768, 32, 60}), "1024x768:32@60"); }
 
 TEST_F(FrameLoopTest, StepsRunWhileMoreThanOneIsDueAtMostTenAFrame) {
@@ -155,7 +170,10 @@ TEST_F(FrameLoopTest, StepsRunWhileMoreThanOneIsDueAtMostTenAFrame) {
     SCOPED_TRACE(testing::PrintToString(c.framesMs));
     stepAccumulator = 0;
     watchScene();
-    for (const uint32_t ms : c.framesMs) frameAfter(ms);
+    for (const uint32_t ms : c.framesMs) {
+      app->requestRedraw();  // as if the picture had changed every time
+      frameAfter(ms);
+    }
     EXPECT_EQ(counter->steps, c.steps);
     EXPECT_EQ(counter->draws, c.draws);
     EXPECT_EQ(stepAccumulator, c.remainder);
@@ -163,6 +181,22 @@ TEST_F(FrameLoopTest, StepsRunWhileMoreThanOneIsDueAtMostTenAFrame) {
       EXPECT_EQ(counter->lastStepMs, kFixedStepMs);
     }
   }
+  // The loop may sleep until the next step: one more than a step's time due.
+  stepAccumulator = 0;
+  frameAfter(17);
+  EXPECT_EQ(app->msUntilNextStep(), 16u);
+  clock->advance(10);
+  EXPECT_EQ(app->msUntilNextStep(), 6u);
+  clock->advance(7);
+  EXPECT_EQ(app->msUntilNextStep(), 0u);
+  // A still menu is not drawn again; a moved highlight is.
+  watchScene();
+  frameAfter(0);
+  frameAfter(17);
+  EXPECT_EQ(counter->draws, 0);
+  app->currentMenu()->navigate(Down);
+  frameAfter(17);
+  EXPECT_EQ(counter->draws, 1);
 }
 
 TEST_F(FrameLoopTest, MatchRequestReplacesTheSceneEscapePausesItAPersonPlaysAndLeavingGoesBackToTheMainMenu) {
