@@ -53,7 +53,7 @@ std::shared_ptr<Model> readModel(const std::string& path, const std::shared_ptr<
 
 }  // namespace
 
-Application::Application(std::shared_ptr<Clock> clock) {
+Application::Application(std::shared_ptr<Clock> clock, SceneDisplay display) : display(display) {
   loadLanguage("lang/" + settings.language + ".data");
   timer = std::make_shared<FrameTimer>(std::move(clock));
   initSound();
@@ -95,7 +95,7 @@ bool Application::frame() {
       menu->goToScreen(menu->screen() == Playing ? Paused : Playing);
     }
   }
-  const bool draws = stepped && drawing && (phase == InMatch || menuChangedSinceDrawn());
+  const bool draws = stepped && display == SceneDisplay::Window && (phase == InMatch || menuChangedSinceDrawn());
   if (draws) {
     scene->draw();
     drawnMenu = menu.get();
@@ -198,7 +198,7 @@ void Application::carryOutPhaseRequests() {
 
 void Application::goToMainMenu() {
   redrawRequested = true;  // a new menu may sit where the old one was
-  scene = std::make_shared<Scene>();
+  scene = std::make_shared<Scene>(display);
   menu = std::make_shared<Menu>(false);
   scene->addOverlay(menu);
   playMusic("sounds/Menu.mp3");
@@ -211,7 +211,7 @@ void Application::startDoublesMatch() { startMatch(true); }
 
 void Application::startMatch(bool doubles) {
   const std::shared_ptr<TextureFactory> textures = matchTextureFactory();
-  scene = std::make_shared<Scene>();
+  scene = std::make_shared<Scene>(display);
   loadPlayEffectTemplates(*scene, textures);
   loadEffects(kEffectSetMatch);
   menu = std::make_shared<Menu>(true);

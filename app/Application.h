@@ -59,7 +59,11 @@ extern uint32_t stepAccumulator;
 class Application {
  public:
   // Loads the language texts, starts the sound and goes to the main menu.
-  explicit Application(std::shared_ptr<Clock> clock = std::make_shared<SystemClock>());
+  // Tools that play matches without a window (the simulator) pass
+  // SceneDisplay::None: nothing is drawn and the scenes stay off OpenGL;
+  // everything else runs as in the game.
+  explicit Application(std::shared_ptr<Clock> clock = std::make_shared<SystemClock>(),
+                       SceneDisplay display = SceneDisplay::Window);
   ~Application();
   Application(const Application&) = delete;
   Application& operator=(const Application&) = delete;
@@ -75,9 +79,6 @@ class Application {
   void goToMainMenu();
   void startSinglesMatch();
   void startDoublesMatch();
-  // Tools that play matches without a window (the simulator) turn drawing
-  // off; everything else runs as in the game.
-  void setDrawing(bool on) { drawing = on; }
   // The pads that play beside the keyboard; none (the default) for tools.
   void setGamepads(std::shared_ptr<Gamepads> connected);
   // Where every match played is recorded when it ends; empty (the default)
@@ -132,7 +133,7 @@ class Application {
   SlotKeySets slotKeySets{kNoKeySet, kNoKeySet, kNoKeySet, kNoKeySet};
   std::array<std::weak_ptr<HumanPlayer>, kPlayerSlotCount> people;
   AppPhase phase = InMenus;
-  bool drawing = true;
+  SceneDisplay display;
   bool quitting = false;
   // The menus as last drawn: in the menus a frame draws only when they changed.
   const Menu* drawnMenu = nullptr;

@@ -3,14 +3,11 @@
 #include <GL/gl.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <sstream>
-#include <system_error>
 #include <utility>
 
 #include "app/Language.h"
 #include "engine/ImageTextureFactory.h"
-#include "engine/Log.h"
 #include "engine/BroadcastCamera.h"
 #include "engine/Sound.h"
 #include "engine/TrackingCamera.h"
@@ -20,28 +17,13 @@ namespace {
 
 std::shared_ptr<TextureFactory> matchTextures;
 
-// The game's factory, except that a picture that is not there is never
-// handed to the image decoder: a match then also builds where no image
-// library was started. The message is the one the decoder gives.
-class PresentImageTextureFactory : public ImageTextureFactory {
- public:
-  std::shared_ptr<Texture> create(const std::string& path) override {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error)) {
-      printMessage("No se pudo cargar la imagen %s\n", path.c_str());
-      return Texture::undecoded(path);
-    }
-    return ImageTextureFactory::create(path);
-  }
-};
-
 }  // namespace
 
 void setMatchTextureFactory(std::shared_ptr<TextureFactory> textures) { matchTextures = std::move(textures); }
 
 std::shared_ptr<TextureFactory> matchTextureFactory() {
   if (matchTextures) return matchTextures;
-  return std::make_shared<PresentImageTextureFactory>();
+  return std::make_shared<ImageTextureFactory>();
 }
 
 TimedMessage::TimedMessage(std::shared_ptr<TextureFactory> textures)

@@ -4,6 +4,9 @@
 
 #include "assets/AseReader.h"
 
+#include <algorithm>
+#include <filesystem>
+#include <string_view>
 #include <unordered_map>
 
 #include "assets/ShaderProgram.h"
@@ -41,6 +44,33 @@ void skipOpenBlock(AseTokenizer& tokens) {
     tokens.next(open);
     tokens.skipBlock();
   }
+}
+
+// ASCII letters only: other bytes of a name are compared as they are.
+bool sameIgnoringCase(std::string_view a, std::string_view b) {
+  auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [&](char x, char y) { return lower(x) == lower(y); });
+}
+
+// Windows exports often name a bitmap in another letter case than the file
+// beside the model, which Linux would not find. A path that exists is kept
+// as it is; otherwise the folder is searched for the name in any case (the
+// first such file in byte order, so that every load picks the same one),
+// and with none the path stays as built, for the texture factory to name.
+std::string bitmapPath(const std::string& folder, const std::string& file) {
+  namespace fs = std::filesystem;
+  const std::string built = folder + file;
+  std::error_code error;
+  if (file.empty() || fs::exists(built, error)) return built;
+  std::string found;
+  for (fs::directory_iterator entry(folder, error), end; !error && entry != end; entry.increment(error)) {
+    const std::string name = entry->path().filename().string();
+    std::error_code ignored;
+    if (sameIgnoringCase(name, file) && entry->is_regular_file(ignored) && (found.empty() || name < found)) {
+      found = name;
+    }
+  }
+  return found.empty() ? built : folder + found;
 }
 
 }  // namespace
@@ -237,7 +267,7 @@ void AseReader::readMapDiffuse(AseTokenizer& tokens, Material& material) {
   // beside the model, so only the file name counts.
   const size_t slash = bitmap.rfind('\\');
   const std::string file = slash == std::string::npos ? bitmap : bitmap.substr(slash + 1);
-  material.setTexture(textures->create(textureDirectory + file));
+  material.setTexture(textures->create(bitmapPath(textureDirectory, file)));
 }
 
 std::shared_ptr<SceneObject> AseReader::createObject(AseObjectKind kind) {

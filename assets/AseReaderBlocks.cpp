@@ -71,7 +71,8 @@ EntryStart startEntry(AseTokenizer& tokens, const char (&expected)[N]) {
 // keyword token first, and the list's closing "}". A list that ends early or
 // holds more entries than its count is reported; the extra entries are
 // ignored. The entries' keyword is not looked at, but it is nearly always
-// `entryKeyword`.
+// `entryKeyword`. readEntry gives false for a broken entry (reported), whose
+// line is then passed over.
 template <size_t N, typename ReadEntry>
 void readEntries(AseTokenizer& tokens, int32_t count, const char* list, const char (&entryKeyword)[N],
                  ReadEntry readEntry) {
@@ -83,7 +84,7 @@ void readEntries(AseTokenizer& tokens, int32_t count, const char* list, const ch
       tokens.report("Error: %s tiene %d entradas y no %d", list, i, count);
       return;
     }
-    readEntry();
+    if (!readEntry()) tokens.skipLine();
   }
   if (!tokens.next(token)) {
     tokens.reportEnd();
@@ -125,7 +126,11 @@ void readSamples(AseTokenizer& tokens, const char (&sampleKeyword)[N], int count
   while (startEntry(tokens, sampleKeyword) == EntryStart::Entry) {
     int32_t tick = 0;
     float values[4] = {0, 0, 0, 0};
-    if (readSample(tokens, tick, values, count)) addSample(tick, values);
+    if (readSample(tokens, tick, values, count)) {
+      addSample(tick, values);
+    } else {
+      tokens.skipLine();
+    }
   }
 }
 
@@ -164,8 +169,9 @@ void AseReader::readMesh(AseTokenizer& tokens, SceneObject& object) {
       vertices.reserve(reserveFor(tokens, vertexCount, 16));
       readEntries(tokens, vertexCount, "*MESH_VERTEX_LIST", "*MESH_VERTEX", [&] {
         Vector3 p;
-        if (skipLabel(tokens) && tokens.readFloat(p.x) && tokens.readFloat(p.y)) tokens.readFloat(p.z);
+        const bool ok = skipLabel(tokens) && tokens.readFloat(p.x) && tokens.readFloat(p.y) && tokens.readFloat(p.z);
         vertices.push_back(transformPoint(p, toObject));
+        return ok;
       });
       object.setVertices(std::move(vertices));
     } else if (token == "*MESH_FACE_LIST") {
@@ -231,8 +237,10 @@ void AseReader::readMesh(AseTokenizer& tokens, SceneObject& object) {
       texCoords.reserve(reserveFor(tokens, texVertexCount, 16));
       readEntries(tokens, texVertexCount, "*MESH_TVERTLIST", "*MESH_TVERT", [&] {
         Vector3 uvw;
-        if (skipLabel(tokens) && tokens.readFloat(uvw.x) && tokens.readFloat(uvw.y)) tokens.readFloat(uvw.z);
+        const bool ok =
+            skipLabel(tokens) && tokens.readFloat(uvw.x) && tokens.readFloat(uvw.y) && tokens.readFloat(uvw.z);
         texCoords.push_back(uvw);
+        return ok;
       });
       object.setTexCoords(std::move(texCoords));
     } else if (token == "*MESH_TFACELIST") {
@@ -242,11 +250,11 @@ void AseReader::readMesh(AseTokenizer& tokens, SceneObject& object) {
       texFaces.reserve(reserveFor(tokens, texFaceCount, 16));
       readEntries(tokens, texFaceCount, "*MESH_TFACELIST", "*MESH_TFACE", [&] {
         int32_t corners[3] = {0, 0, 0};
-        if (skipLabel(tokens) && tokens.readInt(corners[0]) && tokens.readInt(corners[1])) {
-          tokens.readInt(corners[2]);
-        }
+        const bool ok = skipLabel(tokens) && tokens.readInt(corners[0]) && tokens.readInt(corners[1]) &&
+                        tokens.readInt(corners[2]);
         texFaces.emplace_back(static_cast<uint32_t>(corners[0]), static_cast<uint32_t>(corners[1]),
                               static_cast<uint32_t>(corners[2]));
+        return ok;
       });
     } else if (token == "*MESH_NORMALS") {
       if (!openBlock(tokens, "*MESH_NORMALS")) continue;
@@ -271,6 +279,7 @@ void AseReader::readMesh(AseTokenizer& tokens, SceneObject& object) {
           int32_t vertex = 0;
           Vector3 n;
           if (!(tokens.readInt(vertex) && tokens.readFloat(n.x) && tokens.readFloat(n.y) && tokens.readFloat(n.z))) {
+            tokens.skipLine();
             continue;
           }
           if (vertex < 0 || static_cast<size_t>(vertex) >= normals.size()) {

@@ -72,7 +72,7 @@ bool plainFloat(const char*& p, const char* end, float& value) {
     }
   }
   if (digits == 0 || digits > 19) return false;
-  if (q != end && !AseTokenizer::isBlank(*q)) return false;
+  if (q != end && !AseTokenizer::isBlank(*q) && !AseTokenizer::isBrace(*q)) return false;
   float result;
   if (mantissa <= kExactFloatMantissa && fraction <= 10) {
     result = static_cast<float>(mantissa);
@@ -211,16 +211,24 @@ bool AseTokenizer::atOtherToken() {
   return true;
 }
 
-std::string_view AseTokenizer::finishToken(const char* start) {
-  cursor = tokenEnd(start);
+std::string_view AseTokenizer::finishNumber(const char* start) {
+  const char* stop = start + 1;
+  while (!isBlank(*stop) && !isBrace(*stop)) ++stop;
+  cursor = stop;
   tokenStart = start;
-  return std::string_view(start, static_cast<size_t>(cursor - start));
+  return std::string_view(start, static_cast<size_t>(stop - start));
+}
+
+void AseTokenizer::skipLine() {
+  const char* p = cursor;
+  while (p != end && *p != '\n' && !isBrace(*p) && !(*p == '*' && startsToken(p))) ++p;
+  cursor = p;
 }
 
 bool AseTokenizer::readIntSlowly(int32_t& value) {
   value = 0;
   if (!atOtherToken()) return false;
-  const std::string_view token = finishToken(cursor);
+  const std::string_view token = finishNumber(cursor);
   const std::string_view body = numberBody(token);
   int32_t parsed = 0;
   const auto [stop, error] = std::from_chars(body.data(), body.data() + body.size(), parsed);
@@ -241,7 +249,7 @@ bool AseTokenizer::readFloatSlowly(float& value) {
     tokenStart = start;
     return true;
   }
-  const std::string_view token = finishToken(cursor);
+  const std::string_view token = finishNumber(cursor);
   const std::string_view body = numberBody(token);
   float parsed = 0.0f;
   auto [stop, error] = std::from_chars(body.data(), body.data() + body.size(), parsed);

@@ -29,7 +29,9 @@
 // the end of the input a read fails and gives an empty token or 0, and a
 // number read never swallows a brace or a keyword (a token that begins with
 // '*'), so that a short line or a truncated list leaves the block structure
-// intact for the caller. Each problem is reported once, through printMessage,
+// intact for the caller. A brace glued to the end of a number ("0.0}", as
+// hand-edited files have it) is left as a token of its own, where stream
+// extraction leaves it. Each problem is reported once, through printMessage,
 // naming the file and the line; after kMaxReports lines a file goes quiet.
 //
 // The tokenizer knows nothing about blocks or keywords; the scene reader
@@ -81,8 +83,9 @@ class AseTokenizer {
   bool nextIs(const char (&keyword)[N]);
   // Skips tokens up to the next one that is `keyword` or "}" and reads that
   // one: the same token that calling next() until one of the two would give,
-  // for tails of lines whose tokens do not matter. False (and an empty
-  // token) at the end of the input.
+  // for tails of lines whose tokens do not matter, except that a "}" glued to
+  // a number ends the tail too, as it ends a number read. False (and an
+  // empty token) at the end of the input.
   template <size_t N>
   bool nextOf(const char (&keyword)[N], std::string_view& token);
   // The next token of a block whose "{" has been read: false at its closing
@@ -99,11 +102,16 @@ class AseTokenizer {
   // Consumes the next token unless it is a brace or a keyword (or the input
   // has ended): for tokens whose text does not matter.
   bool skipToken();
+  // Passes over the rest of the current line, stopping early at a brace or a
+  // keyword: after a broken list entry, so that the next entry is read from
+  // its own keyword and not from the broken one's leftovers.
+  void skipLine();
 
   // Reads the next token as a whole decimal number. A brace, a keyword or the
-  // end of the input is left unread and gives 0; any other token is consumed,
-  // and when it is not a number its leading number (or 0) is taken and the
-  // problem is reported. True only for a well-formed number.
+  // end of the input is left unread and gives 0; any other token is consumed
+  // up to a brace glued to it, and when it is not a number its leading number
+  // (or 0) is taken and the problem is reported. True only for a well-formed
+  // number.
   bool readInt(int32_t& value);
   bool readFloat(float& value);
   // Convenience forms that give the value (0 on failure).
@@ -144,6 +152,8 @@ class AseTokenizer {
   static bool roundedQuotient(uint64_t mantissa, double powerOfTen, float& value);
   // The blanks that separate tokens.
   static bool isBlank(char c) { return kAseBlanks[static_cast<unsigned char>(c)]; }
+  // The braces, which also end a number glued to them.
+  static bool isBrace(char c) { return c == '{' || c == '}'; }
 
  private:
   static bool isDigit(char c) { return static_cast<unsigned char>(c - '0') < 10; }
@@ -190,8 +200,9 @@ class AseTokenizer {
   bool atOtherToken();
   // Maps the `bytes` of an open file as the text; false when it cannot.
   bool mapText(int file, size_t bytes);
-  // Consumes the rest of the token that starts at `start`.
-  std::string_view finishToken(const char* start);
+  // Consumes the rest of the number token that starts at `start`, up to a
+  // blank or a brace.
+  std::string_view finishNumber(const char* start);
   // The 1-based line of the byte at p, counted on demand.
   int lineAt(const char* p) const;
   void release();
@@ -255,14 +266,15 @@ inline const char* AseTokenizer::nextMarkedByte(const char* p) const {
 
 template <size_t N>
 bool AseTokenizer::nextOf(const char (&keyword)[N], std::string_view& token) {
-  // Only a token that begins with '*' or '}' can be either; the bytes
-  // between such tokens are not cut into tokens at all.
+  // Only a '*' or '}' byte can begin either; the bytes between them are not
+  // cut into tokens at all.
   constexpr size_t size = N - 1;
   const char* p = nextMarkedByte(cursor);
   while (p != end) {
-    const bool wanted = *p == '*' ? static_cast<size_t>(end - p) > size && tokenIs(p, keyword, size)
-                                  : isBlank(p[1]);
-    if (wanted && startsToken(p)) {
+    // A "}" also ends the tail when it is glued to the number before it.
+    const bool wanted = *p == '*' ? static_cast<size_t>(end - p) > size && tokenIs(p, keyword, size) && startsToken(p)
+                                  : isBlank(p[1]) && (startsToken(p) || isDigit(p[-1]));
+    if (wanted) {
       cursor = p;
       return next(token);
     }

@@ -17,9 +17,10 @@ float eyeDepth(const Matrix& world, const Matrix& view) {
 
 }  // namespace
 
-Scene::Scene() {
+Scene::Scene(SceneDisplay display) {
   texturedStart = materialList.end();
   alphaStart = materialList.end();
+  if (display == SceneDisplay::None) return;
   glEnableClientState(GL_VERTEX_ARRAY);
   glEnableClientState(GL_NORMAL_ARRAY);
   // Without a current context the calls above go nowhere and report no error;

@@ -18,7 +18,8 @@
 //
 // Only draw and render touch OpenGL (and the constructor, which enables the
 // vertex and normal arrays and the blend function); lists, update and removal
-// are plain processor code. The scene is made after the window exists.
+// are plain processor code. The scene is made after the window exists, or
+// without a window on purpose by tools that only step the game.
 
 #include <cstdint>
 #include <list>
@@ -43,14 +44,19 @@ struct EffectInstance {
 
 using MaterialList = std::list<std::shared_ptr<Material>>;
 
+// Whether a scene will be drawn into a window, or is made without one on
+// purpose and never drawn (it then makes no OpenGL call at all).
+enum class SceneDisplay { Window, None };
+
 // The depth range of the blended passes stops just short of the far plane's 1.
 constexpr double kBlendedDepthFar = 0.999997;
 
 class Scene {
  public:
-  // Enables the vertex and normal arrays and sets the blend function; without
-  // an OpenGL context it says so and the scene is built all the same.
-  Scene();
+  // For a window: enables the vertex and normal arrays and sets the blend
+  // function; without an OpenGL context it says so and the scene is built
+  // all the same. Without a window on purpose it says nothing.
+  explicit Scene(SceneDisplay display = SceneDisplay::Window);
   virtual ~Scene() = default;
   Scene(const Scene&) = delete;
   Scene& operator=(const Scene&) = delete;

@@ -5,6 +5,9 @@
 #include <IL/ilu.h>
 #include <IL/ilut.h>
 
+#include <filesystem>
+#include <system_error>
+
 #include "engine/Log.h"
 
 namespace {
@@ -17,6 +20,8 @@ void clearDevilErrors() {
 }
 
 float texelFraction(int size) { return size > 0 ? static_cast<float>(size) / static_cast<float>(size + 1) : 0.0f; }
+
+void reportUnloadable(const std::string& path) { printMessage("No se pudo cargar la imagen %s\n", path.c_str()); }
 
 }  // namespace
 
@@ -32,13 +37,20 @@ CenteredQuad centeredQuad(int width, int height, int x, int y, float scale) {
 }
 
 Texture::Texture(const std::string& path) : imagePath(path) {
+  // A picture that is not there is never handed to DevIL: a match then also
+  // builds where no image library was started.
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(path, error)) {
+    reportUnloadable(path);
+    return;
+  }
   ILuint name = 0;
   ilGenImages(1, &name);
   ilBindImage(name);
   if (!ilLoadImage(path.c_str())) {
     ilDeleteImages(1, &name);
     clearDevilErrors();
-    printMessage("No se pudo cargar la imagen %s\n", path.c_str());
+    reportUnloadable(path);
     return;
   }
   imageName = name;

@@ -14,9 +14,10 @@
 // way. Drawn in the overlay space, where y grows upwards, pictures come out
 // upright.
 //
-// A file that cannot be decoded prints one line and leaves a texture with no
-// image and no OpenGL name, size 0 and no alpha; binding it binds texture 0,
-// so nothing stale or invalid is ever sampled.
+// A file that is missing or cannot be decoded prints one line and leaves a
+// texture with no image and no OpenGL name, size 0 and no alpha; binding it
+// binds texture 0, so nothing stale or invalid is ever sampled (a missing
+// file is not handed to DevIL at all).
 //
 // The caller owns the OpenGL and DevIL set-up: a current context, GLEW,
 // ilInit, iluInit and ilutRenderer(ILUT_OPENGL), in that order.

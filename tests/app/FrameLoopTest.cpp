@@ -532,9 +532,12 @@ TEST(MatchSimulatorTest, ARecordingPlaysBackTheSameAtAnyPacing) {
   const std::vector<std::vector<uint32_t>> pacings = {{16}, {176}, {5, 40, 16, 90, 3, 33, 170, 1}};
   for (size_t play = 0; play < pacings.size(); ++play) {
     match.frameMs = pacings[play];
+    testing::internal::CaptureStdout();
     results[play] = simulateMatch(match, [&log = logs[play]](const SimulatedRally& ended) {
       log.push_back(std::to_string(ended.step) + ": " + ended.score);
     });
+    // Its scenes are made without a window on purpose: not a word about it.
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
   }
   EXPECT_GE(results[0].points, 2);
   EXPECT_EQ(results[0].steps, match.replay->stepCount());

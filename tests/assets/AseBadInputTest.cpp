@@ -180,6 +180,36 @@ const BadFile kBadFiles[] = {
        EXPECT_EQ(box(m).vertices().size(), 3u);
        EXPECT_EQ(m.model->root->children().size(), 2u);
      }},
+    // 3ds Max writes these for a degenerate normal: the rest of the line
+    // goes, and the lists stay in step.
+    {"not-a-number in a list entry",
+     sceneBlock() + geom("Caja", meshBlock({"0 0 0", "1 0 0", "0 1 0", "1 1 0"}, {{0, 1, 2}, {1, 3, 2}},
+                                           {"1.#QNAN0 -1.#IND0 0", "0.5 0.25 0"}, {},
+                                           "  *MESH_NORMALS {\n   *MESH_FACENORMAL 0 0 0 1\n"
+                                           "   *MESH_VERTEXNORMAL 0 1.#QNAN0 -1.#IND0 0.0000\n"
+                                           "   *MESH_VERTEXNORMAL 1 1 0 0\n   *MESH_VERTEXNORMAL 2 0 1 0\n"
+                                           "   *MESH_FACENORMAL 1 0 0 1\n   *MESH_VERTEXNORMAL 1 1 0 0\n"
+                                           "   *MESH_VERTEXNORMAL 3 0 -1 0\n   *MESH_VERTEXNORMAL 2 0 1 0\n  }\n")),
+     {"Error: numero no valido \"1.#QNAN0\"" + kAt + "34)\n", "Error: numero no valido \"1.#QNAN0\"" + kAt + "39)\n"},
+     [](LoadedModel& m) {
+       EXPECT_EQ(pointsText(box(m).texCoords()), "(1 0 0) (0.5 0.25 0)");
+       EXPECT_EQ(pointsText(box(m).normals()), "(0 0 1) (1 0 0) (0 1 0) (0 -1 0)");
+     }},
+    // Hand-edited files: nothing after the glued braces is swallowed.
+    {"numbers glued to braces",
+     sceneBlock() +
+         geom("Caja", " *MESH {\n  *MESH_NUMVERTEX 3 *MESH_NUMFACES 1\n"
+                      "  *MESH_VERTEX_LIST { *MESH_VERTEX 0 0 0 0 *MESH_VERTEX 1 1 0 0 *MESH_VERTEX 2 0 1 0.0}\n"
+                      "  *MESH_FACE_LIST { *MESH_FACE 0: A: 0 B: 1 C: 2 *MESH_SMOOTHING 1 *MESH_MTLID 0}\n"
+                      "  *MESH_NUMTVERTEX 1 *MESH_TVERTLIST { *MESH_TVERT 0 0.5 0.5 0}\n"
+                      "  *MESH_NORMALS { *MESH_FACENORMAL 0 0 0 1 *MESH_VERTEXNORMAL 0 1 0 0}\n }\n") +
+         geom("Otra"),
+     {},
+     [](LoadedModel& m) {
+       EXPECT_EQ(box(m).faces(), (std::vector<Face>{{0, 1, 2}}));
+       EXPECT_EQ(pointsText(box(m).texCoords()) + pointsText({box(m).normals()[0]}), "(0.5 0.5 0)(1 0 0)");
+       EXPECT_TRUE(m.find("Otra"));
+     }},
 };
 
 TEST(AseBadInput, EachProblemIsOneLineAndTheModelStaysSafe) {

@@ -82,6 +82,26 @@ TEST(AseReaderMaterials, BracketsPickTheShaderRefsJoinObjectsAndBitmapsLieBeside
   EXPECT_EQ(loadAse(text, "models\\birdy\\b.ASE").textures->paths()[0], "models\\birdy\\cesped.tga");
 }
 
+// Windows exports often name a bitmap in another letter case than the file
+// beside the model. A path that exists is kept; a missing one is looked for
+// in any case (of two spellings the first in byte order), else it stays.
+TEST(AseReaderMaterials, BitmapsInAnotherLetterCaseAreFoundOnlyWhenTheExactPathIsMissing) {
+  TempDirectory folder;
+  for (const char* file : {"wood.tga", "hierba.tga", "HIERBA.tga", "piedra.tga", "Piedra.TGA"}) {
+    folder.write(std::string("models/") + file, "");
+  }
+  const struct {
+    const char* bitmap;
+    const char* found;
+  } cases[] = {{"C:\\maps\\WOOD.TGA", "wood.tga"}, {"hierba.tga", "hierba.tga"},
+               {"PIEDRA.tga", "Piedra.TGA"}, {"lava.tga", "lava.tga"}};
+  for (const auto& c : cases) {
+    const std::string bitmap = std::string("*MATERIAL_NAME \"M\" *MAP_DIFFUSE { *BITMAP \"") + c.bitmap + "\" }";
+    const LoadedModel loaded = loadAse(sceneBlock() + materialList({bitmap}), (folder.path() / "models/m.ASE").string());
+    EXPECT_EQ(loaded.textures->paths(), (std::vector<std::string>{(folder.path() / "models" / c.found).string()}));
+  }
+}
+
 // Vertex colours, mapping channels and controllers of other kinds are
 // skipped whole, so that the normals, the tracks and the object's material
 // after them still count. In a material list the rule of the game's own

@@ -74,6 +74,9 @@ const Reads kReads[] = {
     {"1.5 } *MESH_VERTEX", "fftit", "1.5 0! } 0! *MESH_VERTEX",
      "Error: falta un numero antes de \"}\" (fichero r.ASE, linea 1)\n"
      "Error: falta un numero antes de \"*MESH_VERTEX\" (fichero r.ASE, linea 1)\n"},
+    // A brace glued to a number is the next token, as stream extraction
+    // leaves it; a glued "}" also ends the skip of nextOf.
+    {"0.0} 7{ -2}} *MESH_MTLID 0}\n", "ftititoe", "0 } 7 { -2 }} } e", ""},
     // A broken number is consumed, with its leading value.
     {"12abc\n1.#QNAN nan inf 0x10 3000000000 1e999 next", "ifffiift", "12! 1! 0! 0! 0! 0! 0! next",
      "Error: numero entero no valido \"12abc\" (fichero r.ASE, linea 1)\nError: numero no valido \"1.#QNAN\" (fichero "

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "TestImages.h"
+#include "app/MatchState.h"
 #include "engine/ImageTextureFactory.h"
 
 namespace {
@@ -83,23 +84,29 @@ TEST_F(TexturePixelTest, MinificationUsesTheMipmapsAndAnotherUploadOrTheFactoryM
   EXPECT_FALSE(glIsTexture(name));  // released with the texture
 }
 
+// The match's factory too: a material whose picture is missing must not draw
+// with the texture that the material before it bound.
 TEST_F(TexturePixelTest, MissingUndecodableOrTruncatedFilesSaySoOnceAndBindAndDrawNothing) {
   auto good = load("good.tga", tgaFile(Picture(4, 4, kRed), false, false));
   for (const char* name : {"junk.tga", "junk.bmp", "junk.png"}) folder.write(name, "not a picture, only words");
-  for (const char* name : {"imgs/none.tga", "junk.tga", "junk.bmp", "junk.png"}) {
-    SCOPED_TRACE(name);
-    const std::string path = (folder.path() / name).string();
-    testing::internal::CaptureStdout();
-    Texture broken(path);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "No se pudo cargar la imagen " + path + "\n");
-    EXPECT_TRUE(broken.glTexture() == 0 && broken.image() == kNoName && broken.width() == 0 && !broken.hasAlpha());
-    good->bind();
-    broken.bind();
-    GLint bound = -1;
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-    EXPECT_EQ(bound, 0);
-    drawTextured([&] { broken.drawCentered(512, 384, 1.0f); });
-    EXPECT_TRUE(colourNear(pixel(512, 384), kBlack, 0));
+  const std::shared_ptr<TextureFactory> factories[] = {std::make_shared<ImageTextureFactory>(), matchTextureFactory()};
+  for (const auto& factory : factories) {
+    for (const char* name : {"imgs/none.tga", "junk.tga", "junk.bmp", "junk.png"}) {
+      SCOPED_TRACE(name);
+      const std::string path = (folder.path() / name).string();
+      testing::internal::CaptureStdout();
+      const std::shared_ptr<Texture> broken = factory->create(path);
+      EXPECT_EQ(testing::internal::GetCapturedStdout(), "No se pudo cargar la imagen " + path + "\n");
+      EXPECT_TRUE(broken->glTexture() == 0 && broken->image() == kNoName && broken->width() == 0 &&
+                  !broken->hasAlpha());
+      good->bind();
+      broken->bind();
+      GLint bound = -1;
+      glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+      EXPECT_EQ(bound, 0);
+      drawTextured([&] { broken->drawCentered(512, 384, 1.0f); });
+      EXPECT_TRUE(colourNear(pixel(512, 384), kBlack, 0));
+    }
   }
   const std::string whole = tgaFile(quadrants(64, 64), true, false);
   for (size_t size : {size_t{0}, size_t{5}, size_t{18}, size_t{19}, whole.size() / 2, whole.size() - 1}) {
