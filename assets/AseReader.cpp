@@ -91,6 +91,7 @@ void AseReader::setPath(const std::string& path) {
 std::shared_ptr<Model> AseReader::load() {
   AseTokenizer tokens;
   if (!tokens.open(filePath)) {
+    printMessage("Error: no se puede abrir el fichero de modelo %s\n", filePath.c_str());
     if (!rootGroup) rootGroup = std::make_shared<AnimatedGroup>(filePath);
     return std::make_shared<Model>(Model{rootGroup, materialList, objectList});
   }

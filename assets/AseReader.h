@@ -74,8 +74,8 @@ class AseReader {
 
   // Sets the path and the folder that textures are looked for in.
   void setPath(const std::string& path);
-  // Reads the whole model file. A file that cannot be opened gives an empty
-  // model, silently.
+  // Reads the whole model file. A file that cannot be opened is named in one
+  // line and gives an empty model.
   std::shared_ptr<Model> load();
   // Reads one more file as the next clip of root; nothing while root is empty.
   void loadAnimation(const std::string& path);

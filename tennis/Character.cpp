@@ -1,11 +1,44 @@
 #include "tennis/Character.h"
 
+#include "engine/Animation.h"
 #include "engine/Log.h"
+#include "engine/Matrix.h"
+#include "engine/SceneObject.h"
 #include "tennis/CharacterRoster.h"
+#include "tennis/Court.h"
 #include "tennis/CpuPlayer.h"
 #include "tennis/HumanPlayer.h"
 #include "tennis/ModelFiles.h"
 #include "tennis/NodeNames.h"
+
+namespace {
+
+// An empty, unseen node held at `at` in the player's own space.
+std::shared_ptr<SceneObject> standInNode(const char* name, const Vector3& at) {
+  auto node = std::make_shared<SceneObject>(name);
+  auto place = std::make_shared<Animation>(1, 0);
+  place->setMatrix(translate(Matrix(), at));
+  node->animator().addAnimation(std::move(place));
+  node->setVisible(false);
+  return node;
+}
+
+// A player whose model could not be read still plays, unseen: what the play
+// needs of the model is the racket point, here at the height the computer
+// brings the ball to, and the ball held for the toss.
+void addStandIn(TennisPlayer& player) {
+  player.addChild(standInNode(kRacketPointName, Vector3(0.0f, kCpuHitHeight, 0.0f)));
+  player.addChild(standInNode(kHeldBallName, kServeTossPoint));
+}
+
+// The play waits for the ends of its clips by their numbers: each clip that
+// could not be read still takes its number and lasts as long as its role,
+// while the meshes, lacking it, play their first (the rest pose).
+void keepClipNumbers(TennisPlayer& player, uint32_t count) {
+  while (player.animationCount() < count) player.addAnimation(characterClipMs(player.animationCount()));
+}
+
+}  // namespace
 
 std::string characterName(int identifier) { return std::string(characterFolder(identifier)); }
 
@@ -26,7 +59,12 @@ Character::Character(int identifier, int controllerKind, std::weak_ptr<Pelota> b
   loaded = load();
   if (!builtPlayer) return;
   builtPlayer->setName(name);
-  for (const char* clip : kCharacterClipFiles) loadAnimation(directory + clip);
+  if (builtPlayer->children().empty()) addStandIn(*builtPlayer);
+  keepClipNumbers(*builtPlayer, ClipWalking);
+  for (uint32_t clip = ClipWalking; clip < ClipCount; ++clip) {
+    loadAnimation(directory + characterClipFile(clip));
+    keepClipNumbers(*builtPlayer, clip + 1);
+  }
   builtPlayer->setIcon(textureFactory().create(directory + kCharacterPortraitFile));
 
   if (const std::shared_ptr<SceneNode> held = builtPlayer->findNode(kHeldBallName)) {

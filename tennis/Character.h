@@ -6,6 +6,10 @@
 // follow it) and finds its racket point "Golpe". The match adds model() to
 // the scene. An identifier without a character says so and looks for its
 // files under "models//".
+//
+// A file that is missing costs only its own motion or picture: a clip that
+// could not be read lasts its usual length in the rest pose, and a model
+// that could not be read leaves an unseen player that still plays.
 
 #include <memory>
 #include <string>

@@ -11,6 +11,8 @@
 
 #include <cstdint>
 
+#include "engine/Vector3.h"
+
 constexpr float kUnitsPerMetre = 70.0f;
 
 // Outer edges of the lines: a ball that touches a line is in.
@@ -101,6 +103,9 @@ constexpr float kTossOffsetX = 8.477f;
 constexpr float kTossOffsetY = 127.182f;
 constexpr float kTossOffsetZ = 10.165f;
 constexpr float kTossSpeed = 9.5f;
+// The toss's start in the server's own space (facing +z, its right on -x),
+// where its hand holds the ball until then.
+inline constexpr Vector3 kServeTossPoint{-kTossOffsetZ, kTossOffsetY, kTossOffsetX};
 // A ball taken back for the serve waits here, far off court, until the hand
 // carries it from the next step on.
 constexpr float kBallParkX = 5000.0f;

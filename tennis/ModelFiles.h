@@ -48,6 +48,16 @@ enum PlayerClip : uint32_t {
   ClipCount = 14
 };
 
+// How long each clip plays, in frames of kClipFrameMs; a clip of N frames
+// lasts (N - 1) frames. The play is timed to these lengths (a stroke's
+// swing, the toss and the serve, the ceremonies), so a clip the game cannot
+// read still lasts this long, the model holding its rest pose through it.
+inline constexpr uint32_t kClipFrameMs = 32;
+inline constexpr std::array<uint32_t, ClipCount> kCharacterClipFrames = {56, 18, 20, 20, 40, 14, 34,
+                                                                         16, 21, 79, 79, 7,  10, 16};
+
+inline constexpr uint32_t characterClipMs(uint32_t clip) { return (kCharacterClipFrames[clip] - 1) * kClipFrameMs; }
+
 inline constexpr const char* kCharacterModelFile = "normal.ASZ";
 inline constexpr const char* kCharacterPortraitFile = "Icon.bmp";
 // Clips 1 to 13, beside kCharacterModelFile.

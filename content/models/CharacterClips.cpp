@@ -5,24 +5,25 @@
 #include <stdexcept>
 #include <utility>
 
+// The lengths are the game's, which times its play to them.
 const std::array<CharacterClipInfo, ClipCount> kCharacterClips = {{
-    {.frames = 56, .loops = true},   // standing
-    {.frames = 18, .loops = true},   // walking
-    {.frames = 20, .loops = false},  // forehand
-    {.frames = 20, .loops = false},  // backhand
-    {.frames = 40, .loops = true},   // waiting to serve
-    {.frames = 14, .loops = false},  // the toss
-    {.frames = 34, .loops = false},  // the ball up and down
-    {.frames = 16, .loops = false},  // the ball caught again
-    {.frames = 21, .loops = false},  // the serve's swing, the smash
-    {.frames = 79, .loops = false},  // won
-    {.frames = 79, .loops = false},  // lost
-    {.frames = 7, .loops = false},   // dive: take-off
-    {.frames = 10, .loops = false},  // dive: in the air
-    {.frames = 16, .loops = false},  // dive: landing
+    {.frames = kCharacterClipFrames[ClipStanding], .loops = true},
+    {.frames = kCharacterClipFrames[ClipWalking], .loops = true},
+    {.frames = kCharacterClipFrames[ClipForehand], .loops = false},
+    {.frames = kCharacterClipFrames[ClipBackhand], .loops = false},
+    {.frames = kCharacterClipFrames[ClipServeWait], .loops = true},
+    {.frames = kCharacterClipFrames[ClipServeToss], .loops = false},
+    {.frames = kCharacterClipFrames[ClipServeBallUp], .loops = false},
+    {.frames = kCharacterClipFrames[ClipServeCatch], .loops = false},
+    {.frames = kCharacterClipFrames[ClipServeSwing], .loops = false},
+    {.frames = kCharacterClipFrames[ClipWon], .loops = false},
+    {.frames = kCharacterClipFrames[ClipLost], .loops = false},
+    {.frames = kCharacterClipFrames[ClipDiveStart], .loops = false},
+    {.frames = kCharacterClipFrames[ClipDiveAir], .loops = false},
+    {.frames = kCharacterClipFrames[ClipDiveLand], .loops = false},
 }};
 
-uint32_t clipDurationMs(size_t clip) { return (kCharacterClips.at(clip).frames - 1) * 32; }
+uint32_t clipDurationMs(size_t clip) { return characterClipMs(static_cast<uint32_t>(clip)); }
 
 float serveCatchHeight() {
   // The ball's flight in metres and seconds, s after the toss.
@@ -288,7 +289,7 @@ float liftForArm(const Marks& m, CharacterPose& p, int arm, float straightness, 
 
 using PoseOfTime = std::function<CharacterPose(float)>;
 
-float periodOf(size_t clip) { return static_cast<float>(kCharacterClips[clip].frames * 32); }
+float periodOf(size_t clip) { return static_cast<float>(kCharacterClips[clip].frames * kClipFrameMs); }
 
 void swayTail(CharacterPose& p, float t, float period, float amount) {
   p.tailTurn[0].y += amount * std::sin(kTwoPi * t / period);

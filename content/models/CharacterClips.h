@@ -5,10 +5,10 @@
 // the body rises on its toes or jumps as far as its arms need to reach the
 // serve's toss and smash.
 //
-// Timing is the game's: 32 ms a frame; a clip of N frames lasts
-// (N - 1) x 32 ms and, looping, shows its last frame for one frame before
-// the first comes back, so a looping clip is periodic over N x 32 ms. Every
-// clip starts from its own first frame.
+// Timing is the game's (kClipFrameMs, kCharacterClipFrames): 32 ms a
+// frame; a clip of N frames lasts (N - 1) x 32 ms and, looping, shows its
+// last frame for one frame before the first comes back, so a looping clip
+// is periodic over N x 32 ms. Every clip starts from its own first frame.
 
 #include <array>
 #include <cstdint>
@@ -38,12 +38,9 @@ struct CharacterBuild {
   float footLength = 13;  // ankle to the tip of the toes
 };
 
-// The serve toss's start in the player's own space (facing +z, its right on
-// -x): the game's toss offsets are given for a server facing +x. The left
-// hand brings the ball there by the end of "saque01".
-inline constexpr Vector3 kServeTossPoint{-kTossOffsetZ, kTossOffsetY, kTossOffsetX};
-// The height the ball falls to by the end of "saque02" (where the hand
-// catches it when no swing came).
+// The left hand brings the ball to the toss's start (kServeTossPoint) by the
+// end of "saque01", and catches it again by the end of "saque02", when no
+// swing came, at this height: where the tossed ball has fallen to by then.
 float serveCatchHeight();
 
 class CharacterMotion {

@@ -25,8 +25,8 @@ const Animation& clip(const LoadedModel& loaded, const std::string& node, size_t
 const std::string kQuarterTurn = nodeTm("0 1 0", "-1 0 0", "0 0 1", "0 0 0");
 
 // Ticks at 192 a frame are 38.4 ms, truncated; a clip file that is not
-// there says so and adds nothing; a model file that is not there gives an
-// empty model named by its path, silently. A shader's source is read byte
+// there says so and adds nothing; a model file that is not there says so
+// and gives an empty model named by its path. A shader's source is read byte
 // for byte (Windows-1252 letters, trailing blanks, blank lines, a last line
 // without its line end), a missing one or a folder as empty.
 TEST(AseReaderFiles, ModelClipAndShaderFilesAreReadFromTheirPaths) {
@@ -44,7 +44,7 @@ TEST(AseReaderFiles, ModelClipAndShaderFilesAreReadFromTheirPaths) {
   AseReader missing(none);
   testing::internal::CaptureStdout();
   const std::shared_ptr<Model> empty = missing.load();
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "Error: no se puede abrir el fichero de modelo " + none + "\n");
   EXPECT_TRUE(empty->root->children().empty() && empty->materials.empty());
   EXPECT_EQ(empty->root->name(), none);
   for (const std::string text : {"// Sombreado\n\n#version 110\n\xe9\xe1 trailing blanks   \n\n", "void main() {}"}) {
