@@ -95,7 +95,8 @@ bool ViewerModel::load(const std::string& path, bool withGameClips, const std::v
       }
     }
     if (!missing.empty()) {
-      notes.push_back("the game's clip files missing beside the model (later clips move up, as in the game):" +
+      notes.push_back("the game's clip files missing beside the model (later clips move up one here; the game keeps "
+                      "their numbers):" +
                       missing);
     }
   }

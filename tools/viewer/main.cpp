@@ -45,7 +45,8 @@ the game's order, and numbered from 1 (clip 0 is the model file itself):
                   ganando.ASZ perdiendo.ASZ saltando00.ASZ .. saltando02.ASZ
   birdy.ASE   ->  BirdyIntroSingles.ASE
 A missing clip file is named on standard error and the later clips move up
-one, as they do in the game.
+one (the game instead keeps every clip's number and plays a missing clip
+in the rest pose, for as long as that clip would last).
 
 Options:
   --screenshot FILE.png  draw one frame off screen, write it as a PNG file
