@@ -1,5 +1,7 @@
 #include "app/Application.h"
 
+#include <GL/gl.h>
+
 #include <algorithm>
 #include <array>
 #include <ctime>
@@ -97,6 +99,8 @@ bool Application::frame() {
   }
   const bool draws = stepped && display == SceneDisplay::Window && (phase == InMatch || menuChangedSinceDrawn());
   if (draws) {
+    // Only the depth starts afresh: the scene covers every pixel of colour.
+    glClear(GL_DEPTH_BUFFER_BIT);
     scene->draw();
     drawnMenu = menu.get();
     drawnMenuRevision = menu->revision();

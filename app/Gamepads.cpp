@@ -93,13 +93,6 @@ bool Gamepads::anyHolds(SDL_GameControllerButton button) const {
   return std::any_of(pads.begin(), pads.end(), [&](const Pad& pad) { return (pad.buttons & buttonBit(button)) != 0; });
 }
 
-int32_t Gamepads::keySetOf(SDL_JoystickID instance) const {
-  for (const Pad& pad : pads) {
-    if (pad.instance == instance) return pad.keySet;
-  }
-  return kNoPadKeySet;
-}
-
 PadMenuPresses Gamepads::takeMenuPresses(uint32_t elapsedMs) {
   PadMenuPresses presses = pending;
   pending = {};

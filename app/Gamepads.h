@@ -81,8 +81,6 @@ class Gamepads {
   void rumble(int32_t keySet);
 
   int32_t padCount() const { return static_cast<int32_t>(pads.size()); }
-  // The key set of the pad SDL numbers `instance`; kNoPadKeySet if none.
-  int32_t keySetOf(SDL_JoystickID instance) const;
 
   static constexpr int32_t kNoPadKeySet = -1;
 

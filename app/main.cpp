@@ -59,15 +59,13 @@ void releaseGame() {
   releaseShaderPrograms();
 }
 
-// Display and idle alike. The colour buffer is not cleared: the scene covers
-// it. Only a frame that drew is shown: swapping an undrawn back buffer would
+// Display and idle alike. Only a frame that drew is shown: swapping an undrawn back buffer would
 // show the frame before last where the driver flips buffers. Nothing moves
 // before the next fixed step, so the loop sleeps until then instead of
 // spinning (GLUT handles the window's events before it calls again).
 void onDisplay() {
   // GLUT may still call in while its loop winds down after the game ended.
   if (!application) return;
-  glClear(GL_DEPTH_BUFFER_BIT);
   if (padScript) padScript->follow();
   const bool drawn = application->frame();
   if (application->quitRequested()) {

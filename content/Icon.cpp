@@ -21,6 +21,11 @@ void drawIcon(cairo_t* cr) {
   drawTennisBall(cr, 92, 160, 56, 0.6);
 }
 
+cairo_status_t appendBytes(void* bytes, const unsigned char* data, unsigned int length) {
+  static_cast<std::string*>(bytes)->append(reinterpret_cast<const char*>(data), length);
+  return CAIRO_STATUS_SUCCESS;
+}
+
 }  // namespace
 
 void writeIcons(const std::filesystem::path& themeFolder) {
@@ -29,13 +34,12 @@ void writeIcons(const std::filesystem::path& themeFolder) {
     cairo_t* cr = canvas.context();
     cairo_scale(cr, size / kDesignSize, size / kDesignSize);
     drawIcon(cr);
-    const std::string name = std::to_string(size) + "x" + std::to_string(size);
-    const std::filesystem::path folder = themeFolder / name / "apps";
-    std::filesystem::create_directories(folder);
-    const std::filesystem::path file = folder / "zumbolo.png";
+    std::string png;
     cairo_surface_flush(cairo_get_target(cr));
-    if (cairo_surface_write_to_png(cairo_get_target(cr), file.c_str()) != CAIRO_STATUS_SUCCESS) {
-      throw std::runtime_error("cannot write " + file.string());
+    if (cairo_surface_write_to_png_stream(cairo_get_target(cr), appendBytes, &png) != CAIRO_STATUS_SUCCESS) {
+      throw std::runtime_error("no se pudo codificar el icono de " + std::to_string(size) + " pixeles");
     }
+    const std::string name = std::to_string(size) + "x" + std::to_string(size);
+    writeContentFile(themeFolder, name + "/apps/zumbolo.png", png);
   }
 }
