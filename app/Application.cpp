@@ -254,7 +254,7 @@ void Application::startMatch(bool doubles) {
   scene->addOverlay(scoreboard);
   menu->setScoreboard(scoreboard);
 
-  if (const auto source = std::dynamic_pointer_cast<Camera>(stadium->root->findNode(kStadiumCameraName))) {
+  if (const auto source = std::dynamic_pointer_cast<Camera>(stadium->root->findReadNode(kStadiumCameraName))) {
     scene->addObject(std::make_shared<BroadcastCamera>(ball, *source));
     scene->setCamera(kBroadcastCameraName);
   }

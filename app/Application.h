@@ -60,8 +60,8 @@ class Application {
  public:
   // Loads the language texts, starts the sound and goes to the main menu.
   // Tools that play matches without a window (the simulator) pass
-  // SceneDisplay::None: nothing is drawn and the scenes stay off OpenGL;
-  // everything else runs as in the game.
+  // SceneDisplay::None (or PosingAll): nothing is drawn and the scenes stay
+  // off OpenGL; everything else runs as in the game.
   explicit Application(std::shared_ptr<Clock> clock = std::make_shared<SystemClock>(),
                        SceneDisplay display = SceneDisplay::Window);
   ~Application();

@@ -30,7 +30,7 @@ class Simulation {
     setMatchTextureFactory(textures);
     releaseAllKeys();
     stepAccumulator = 0;
-    app = std::make_unique<Application>(clock, SceneDisplay::None);
+    app = std::make_unique<Application>(clock, wanted.poseEverything ? SceneDisplay::PosingAll : SceneDisplay::None);
     const std::shared_ptr<SoundOutput> heard = setSoundOutput(nullptr);
     startMatch();
     firstStep = app->stepsTaken();

@@ -36,6 +36,9 @@ struct SimulatedMatch {
   // A recorded match to play again: it brings its own set-up and random
   // state, and its people's input; the fields above are then not used.
   std::optional<MatchRecording> replay;
+  // Poses every node of the models, as a drawn scene does, instead of only
+  // those the game reads: slower, for checking that the match is the same.
+  bool poseEverything = false;
 };
 
 // A rally's end with the score that followed it.

@@ -233,7 +233,7 @@ void MatchState::leaveIntro() {
   if (introScene) {
     for (int i = 0; i < 4; ++i) {
       const std::string name = playerHolderName(i);
-      if (const auto holder = std::dynamic_pointer_cast<TennisPlayerHolder>(introScene->findNode(name))) {
+      if (const auto holder = std::dynamic_pointer_cast<TennisPlayerHolder>(introScene->findReadNode(name))) {
         holder->giveModelBack();
       }
     }

@@ -5,10 +5,8 @@ void AnimatedGroup::update(uint32_t, const Matrix&, uint32_t*) {}
 void AnimatedGroup::updateTree(uint32_t dtMs, const Matrix& parentWorld, uint32_t animationIndex) {
   clock += dtMs;
   update(dtMs, parentWorld, &animationIndex);
-  for (const auto& child : children()) {
-    if (auto* entity = dynamic_cast<SceneEntity*>(child.get())) {
-      entity->updateTree(clock, transformMatrix, currentClip);
-    }
+  for (SceneEntity* entity : entityChildren()) {
+    if (!entity->posingSkipped()) entity->updateTree(clock, transformMatrix, currentClip);
   }
 }
 
@@ -21,7 +19,8 @@ void AnimatedGroup::setAnimation(uint32_t i) {
   if (i < clipCount) currentClip = i;
 }
 
+uint32_t AnimatedGroup::currentDuration() const { return currentClip < durations.size() ? durations[currentClip] : 0; }
+
 int64_t AnimatedGroup::timeBeyondEnd(uint32_t k) const {
-  const int64_t duration = currentClip < durations.size() ? durations[currentClip] : 0;
-  return int64_t(clock) - duration * int64_t(k);
+  return int64_t(clock) - int64_t(currentDuration()) * int64_t(k);
 }

@@ -31,6 +31,8 @@ class AnimatedGroup : public SceneEntity {
   // clockMs - duration of the current clip * k: positive once the clip has
   // played k times. A group without clips counts a duration of 0.
   int64_t timeBeyondEnd(uint32_t k) const;
+  // The current clip's length in milliseconds (0 without clips).
+  uint32_t currentDuration() const;
 
   uint32_t animationCount() const { return clipCount; }
   uint32_t currentAnimation() const { return currentClip; }

@@ -7,6 +7,59 @@ Matrix AnimationPlayer::animationMatrix(uint32_t i) const {
   return Matrix();
 }
 
+namespace {
+
+Matrix compose(const Vector3& position, const Vector3& scaling, const Quaternion& rotation) {
+  Matrix pose = translate(Matrix(), position);
+  pose = scale(pose, scaling.x, scaling.y, scaling.z);
+  return multiply(toMatrix(rotation), pose);
+}
+
+ClipPose sampleClip(const Animation& clip, uint32_t timeMs, Matrix& textureMatrix) {
+  Vector3 position;
+  Quaternion rotation;
+  clip.sample(timeMs, position, rotation, textureMatrix);
+
+  Matrix local = translate(clip.matrix(), position);
+  local = multiply(toMatrix(rotation), local);
+
+  ClipPose pose{translation(local), toQuaternion(local), scaleOf(local), Matrix()};
+  // Broken keys or base matrices must not poison the blend state and every
+  // later frame; such a pose counts as the rest pose.
+  if (!isFinite(pose.position)) pose.position = Vector3();
+  if (!isFinite(pose.rotation)) pose.rotation = Quaternion();
+  if (!isFinite(pose.scaling)) pose.scaling = Vector3(1.0f, 1.0f, 1.0f);
+  pose.transform = compose(pose.position, pose.scaling, pose.rotation);
+  return pose;
+}
+
+// The time within the clip's loop that samples as timeMs does.
+uint32_t loopTime(const Animation& clip, uint32_t timeMs) {
+  const uint64_t loopMs = uint64_t(clip.msPerFrame()) * clip.frameCount();
+  return loopMs == 0 ? 0 : uint32_t(timeMs % loopMs);
+}
+
+}  // namespace
+
+const ClipPose& AnimationPlayer::clipPose(uint32_t index, const Animation& clip, uint32_t timeMs,
+                                          Matrix& textureMatrix) {
+  // A texture offset is applied to the texture matrix while sampling: such
+  // clips are sampled every time.
+  if (!clip.textureOffsetKeys().empty()) {
+    uncachedPose = sampleClip(clip, timeMs, textureMatrix);
+    return uncachedPose;
+  }
+  const uint32_t inLoop = loopTime(clip, timeMs);
+  const uint64_t key = (uint64_t(index) << 32 | inLoop) + 1;
+  if (poseSlots.empty()) poseSlots.resize(kPoseSlots);
+  PoseSlot& slot = poseSlots[(inLoop / 16 + index * 31) & (kPoseSlots - 1)];
+  if (slot.key != key) {
+    slot.pose = sampleClip(clip, inLoop, textureMatrix);
+    slot.key = key;
+  }
+  return slot.pose;
+}
+
 void AnimationPlayer::animate(uint32_t timeMs, uint32_t animationIndex, Matrix& world, Matrix& textureMatrix) {
   const uint32_t index = animationIndex < clips.size() ? animationIndex : 0;
   if (index >= clips.size() || !clips[index]) return;
@@ -24,34 +77,17 @@ void AnimationPlayer::animate(uint32_t timeMs, uint32_t animationIndex, Matrix& 
     blendStart = now;
   }
 
-  Vector3 position;
-  Quaternion rotation;
-  clip.sample(timeMs, position, rotation, textureMatrix);
-
-  Matrix local = translate(clip.matrix(), position);
-  local = multiply(toMatrix(rotation), local);
-
-  position = translation(local);
-  rotation = toQuaternion(local);
-  Vector3 scaling = scaleOf(local);
-  // Broken keys or base matrices must not poison the blend state and every
-  // later frame; such a pose counts as the rest pose.
-  if (!isFinite(position)) position = Vector3();
-  if (!isFinite(rotation)) rotation = Quaternion();
-  if (!isFinite(scaling)) scaling = Vector3(1.0f, 1.0f, 1.0f);
-
-  if (blendMs != 0) {
-    const double blend = (double(now) - double(blendStart)) / double(blendMs);
-    if (blend < 1.0) {
-      position = lerp(fromPos, position, float(blend));
-      rotation = slerp(fromRot, rotation, float(blend));
-    }
+  const ClipPose& sampled = clipPose(index, clip, timeMs, textureMatrix);
+  Vector3 position = sampled.position;
+  Quaternion rotation = sampled.rotation;
+  const double blend = blendMs == 0 ? 1.0 : (double(now) - double(blendStart)) / double(blendMs);
+  if (blend < 1.0) {
+    position = lerp(fromPos, position, float(blend));
+    rotation = slerp(fromRot, rotation, float(blend));
+    world = multiply(compose(position, sampled.scaling, rotation), world);
+  } else {
+    world = multiply(sampled.transform, world);
   }
-
-  Matrix pose = translate(Matrix(), position);
-  pose = scale(pose, scaling.x, scaling.y, scaling.z);
-  pose = multiply(toMatrix(rotation), pose);
-  world = multiply(pose, world);
 
   lastPos = position;
   lastRot = rotation;

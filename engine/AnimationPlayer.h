@@ -4,6 +4,13 @@
 // clip changed (or when the clock went backwards), and multiplies the local
 // transform onto the object's world matrix. Each SceneObject holds one player
 // by value; the model reader fills it with one Animation per clip.
+//
+// Sampling a clip and taking its key matrix apart cost more than the rest of
+// a step, and a clip played in 16 ms steps comes back to the same times of
+// its loop over and over; so the player remembers the unblended poses it
+// worked out in a small table of its own (kPoseSlots entries, the newest
+// wins a slot). A remembered pose is the very same numbers, so the picture
+// and the match are exactly as without it.
 
 #include <cstdint>
 #include <memory>
@@ -15,6 +22,17 @@
 #include "engine/Vector3.h"
 
 constexpr uint32_t kBlendMs = 100;
+// Entries of a player's table of remembered poses (a power of two).
+constexpr size_t kPoseSlots = 128;
+
+// A clip's local pose at one time of its loop, before any blending.
+struct ClipPose {
+  Vector3 position;
+  Quaternion rotation;
+  Vector3 scaling{1.0f, 1.0f, 1.0f};
+  // translate(position) * scale(scaling) * rotation, as one matrix.
+  Matrix transform;
+};
 
 class AnimationPlayer {
  public:
@@ -39,7 +57,18 @@ class AnimationPlayer {
   const Quaternion& lastRotation() const { return lastRot; }
 
  private:
+  struct PoseSlot {
+    // (clip << 32 | time in the loop) + 1; 0 marks an empty slot.
+    uint64_t key = 0;
+    ClipPose pose;
+  };
+  // The clip's pose at timeMs, from the table when it is there.
+  const ClipPose& clipPose(uint32_t index, const Animation& clip, uint32_t timeMs, Matrix& textureMatrix);
+
   std::vector<std::shared_ptr<Animation>> clips;
+  // Empty until the first pose is remembered.
+  std::vector<PoseSlot> poseSlots;
+  ClipPose uncachedPose;
   uint32_t blendMs = kBlendMs;
   // -blendMs: the first update shows its pose at once, unblended.
   int32_t blendStart = -static_cast<int32_t>(kBlendMs);

@@ -1,5 +1,7 @@
 #include "engine/BillboardObject.h"
 
+#include <typeinfo>
+
 void BillboardObject::faceViewer(const Matrix& view) {
   const float viewScale = length(Vector3(view.m[0], view.m[1], view.m[2]));
   const float kept[4] = {world.m[12], world.m[13], world.m[14], world.m[15]};
@@ -12,3 +14,5 @@ void BillboardObject::draw(const Matrix& view) {
   faceViewer(view);
   SceneObject::draw(view);
 }
+
+bool BillboardObject::updateOnlyPoses() const { return typeid(*this) == typeid(BillboardObject); }

@@ -16,4 +16,7 @@ class BillboardObject : public SceneObject {
   // world = inverse(view) with world's own translation kept, scaled by the
   // view's scale; stays until the next update.
   void faceViewer(const Matrix& view);
+
+ protected:
+  bool updateOnlyPoses() const override;
 };

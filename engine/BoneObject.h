@@ -19,6 +19,9 @@ class BoneObject : public SceneObject {
   const Matrix& pivot() const { return pivotMatrix; }
   void setPivot(const Matrix& m) { pivotMatrix = m; }
 
+ protected:
+  bool updateOnlyPoses() const override;
+
  private:
   Matrix pivotMatrix;
 };

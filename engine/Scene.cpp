@@ -17,10 +17,10 @@ float eyeDepth(const Matrix& world, const Matrix& view) {
 
 }  // namespace
 
-Scene::Scene(SceneDisplay display) {
+Scene::Scene(SceneDisplay display) : sceneDisplay(display) {
   texturedStart = materialList.end();
   alphaStart = materialList.end();
-  if (display == SceneDisplay::None) return;
+  if (display != SceneDisplay::Window) return;
   glEnableClientState(GL_VERTEX_ARRAY);
   glEnableClientState(GL_NORMAL_ARRAY);
   // Without a current context the calls above go nowhere and report no error;
@@ -41,7 +41,9 @@ void Scene::addModel(const std::shared_ptr<Model>& model) {
 }
 
 void Scene::addEntity(std::shared_ptr<SceneEntity> entity) {
-  if (entity) entityList.push_back(std::move(entity));
+  if (!entity) return;
+  if (sceneDisplay == SceneDisplay::None) entity->setPoseOnlyWhatIsRead(true);
+  entityList.push_back(std::move(entity));
 }
 
 void Scene::addMaterial(std::shared_ptr<Material> material) {
@@ -241,9 +243,11 @@ void Scene::drawEffects(const Matrix& view) {
 }
 
 void Scene::dropFinishedEffects() {
+  // The age alone tells: posing the template would give the same answer, as
+  // poseEffect sets the root's clock to the effect's age.
   effectList.remove_if([this](const EffectInstance& effect) {
     const Model* model = effectTemplate(effect);
-    return !model || poseEffect(*model, effect);
+    return !model || int64_t(effect.timeMs) > int64_t(model->root->currentDuration());
   });
 }
 

@@ -45,8 +45,10 @@ struct EffectInstance {
 using MaterialList = std::list<std::shared_ptr<Material>>;
 
 // Whether a scene will be drawn into a window, or is made without one on
-// purpose and never drawn (it then makes no OpenGL call at all).
-enum class SceneDisplay { Window, None };
+// purpose and never drawn (it then makes no OpenGL call at all). A scene
+// without a window poses only the nodes the game reads; PosingAll poses every
+// node as a drawn scene does, to check that this changes nothing but speed.
+enum class SceneDisplay { Window, None, PosingAll };
 
 // The depth range of the blended passes stops just short of the far plane's 1.
 constexpr double kBlendedDepthFar = 0.999997;
@@ -72,6 +74,8 @@ class Scene {
 
   // The model's materials in file order, its findable objects, its root.
   void addModel(const std::shared_ptr<Model>& model);
+  // A scene without a window poses only what the game reads in the entity's
+  // tree (SceneNode::findReadNode).
   void addEntity(std::shared_ptr<SceneEntity> entity);
   // Files the material into its group; an alpha-textured material's current
   // objects join the blended pass.
@@ -135,6 +139,7 @@ class Scene {
   std::list<std::shared_ptr<Overlay>> overlayList;
   std::shared_ptr<Camera> activeCamera;
   Matrix rootMatrix;
+  SceneDisplay sceneDisplay;
   std::vector<std::shared_ptr<Model>> templates;
   std::list<EffectInstance> effectList;
 };

@@ -24,4 +24,7 @@ class SceneEntity : public SceneNode {
   // The half of the court the entity plays on, 0 or 1, for the cameras that
   // frame it; anything that is not a player is on side 0.
   virtual int32_t courtSide() const { return 0; }
+
+ protected:
+  SceneEntity* asEntity() override { return this; }
 };

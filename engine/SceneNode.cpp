@@ -9,6 +9,10 @@ SceneNode::~SceneNode() {
 void SceneNode::addChild(std::shared_ptr<SceneNode> child) {
   if (!child) return;
   child->parentNode = this;
+  child->onlyPoses = child->updateOnlyPoses();
+  if (poseOnlyWhatIsRead != child->poseOnlyWhatIsRead) child->setPoseOnlyWhatIsRead(poseOnlyWhatIsRead);
+  if (child->mustBePosed()) markRead();
+  if (SceneEntity* entity = child->asEntity()) childEntities.push_back(entity);
   childNodes.push_back(std::move(child));
 }
 
@@ -17,8 +21,16 @@ void SceneNode::removeChild(const SceneNode* child) {
     if (it->get() == child) {
       if ((*it)->parentNode == this) (*it)->parentNode = nullptr;
       childNodes.erase(it);
+      rebuildEntityChildren();
       return;
     }
+  }
+}
+
+void SceneNode::rebuildEntityChildren() {
+  childEntities.clear();
+  for (const auto& child : childNodes) {
+    if (SceneEntity* entity = child->asEntity()) childEntities.push_back(entity);
   }
 }
 
@@ -29,4 +41,20 @@ std::shared_ptr<SceneNode> SceneNode::findNode(const std::string& name) const {
     if (auto found = child->findNode(name)) return found;
   }
   return nullptr;
+}
+
+std::shared_ptr<SceneNode> SceneNode::findReadNode(const std::string& name) {
+  std::shared_ptr<SceneNode> found = findNode(name);
+  if (found) found->markRead();
+  return found;
+}
+
+void SceneNode::markRead() {
+  // Every node above a posed node is posed already, so the walk stops there.
+  for (SceneNode* node = this; node && !node->posedAnyway; node = node->parentNode) node->posedAnyway = true;
+}
+
+void SceneNode::setPoseOnlyWhatIsRead(bool on) {
+  poseOnlyWhatIsRead = on;
+  for (const auto& child : childNodes) child->setPoseOnlyWhatIsRead(on);
 }

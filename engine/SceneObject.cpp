@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <typeinfo>
 
 #include "engine/Log.h"
 
@@ -26,10 +27,12 @@ void SceneObject::update(uint32_t timeMs, const Matrix& parentWorld, uint32_t* a
 
 void SceneObject::updateTree(uint32_t timeMs, const Matrix& parentWorld, uint32_t animationIndex) {
   update(timeMs, parentWorld, &animationIndex);
-  for (const auto& child : children()) {
-    if (auto* entity = dynamic_cast<SceneEntity*>(child.get())) entity->updateTree(timeMs, world, animationIndex);
+  for (SceneEntity* entity : entityChildren()) {
+    if (!entity->posingSkipped()) entity->updateTree(timeMs, world, animationIndex);
   }
 }
+
+bool SceneObject::updateOnlyPoses() const { return typeid(*this) == typeid(SceneObject); }
 
 void SceneObject::setVertices(std::vector<Vector3> vertices) { meshVertices = std::move(vertices); }
 

@@ -85,6 +85,8 @@ class SceneObject : public SceneEntity {
   void setVisible(bool visible) { isVisible = visible; }
 
  protected:
+  // Only for plain meshes: a kind with more to its update says no by itself.
+  bool updateOnlyPoses() const override;
   // Loads the texture matrix and modelView, then draws `faces` over the given
   // arrays (OpenGL). Shared by the mesh kinds that draw other arrays.
   void drawArrays(const Matrix& modelView, const std::vector<Vector3>& positions,

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <typeinfo>
 
 namespace {
 // Lanes per row of the skinning table: the world matrix's rows 0-2 and
@@ -180,3 +181,5 @@ void SkinnedObject::draw(const Matrix& view) {
   // The skinned arrays are already in scene space: the view alone places them.
   drawArrays(view, skinnedPositions, skinnedNormalList);
 }
+
+bool SkinnedObject::updateOnlyPoses() const { return typeid(*this) == typeid(SkinnedObject); }

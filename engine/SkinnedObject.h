@@ -53,6 +53,9 @@ class SkinnedObject : public BoneObject {
   const std::vector<Vector3>& skinnedVertices() const { return skinnedPositions; }
   const std::vector<Vector3>& skinnedNormals() const { return skinnedNormalList; }
 
+ protected:
+  bool updateOnlyPoses() const override;
+
  private:
   std::vector<BoneObject*> boneList;
   std::vector<int32_t> slotBones;

@@ -12,7 +12,7 @@ Birdy::Birdy(std::weak_ptr<Pelota> watched, std::shared_ptr<TextureFactory> text
 
 void Birdy::setHeadTracking(bool on) {
   if (!root()) return;
-  if (const auto head = std::dynamic_pointer_cast<BirdyHead>(root()->findNode(kBirdyHeadName))) {
+  if (const auto head = std::dynamic_pointer_cast<BirdyHead>(root()->findReadNode(kBirdyHeadName))) {
     head->setTracking(on);
   }
 }

@@ -67,10 +67,10 @@ Character::Character(int identifier, int controllerKind, std::weak_ptr<Pelota> b
   }
   builtPlayer->setIcon(textureFactory().create(directory + kCharacterPortraitFile));
 
-  if (const std::shared_ptr<SceneNode> held = builtPlayer->findNode(kHeldBallName)) {
+  if (const std::shared_ptr<SceneNode> held = builtPlayer->findReadNode(kHeldBallName)) {
     if (auto* object = dynamic_cast<SceneObject*>(held.get())) object->setVisible(false);
     held->setName(kServeBallHolderName);
   }
   // Without it the player never reaches the ball with a stroke or a dive.
-  builtPlayer->setHitNode(builtPlayer->findNode(kRacketPointName));
+  builtPlayer->setHitNode(builtPlayer->findReadNode(kRacketPointName));
 }

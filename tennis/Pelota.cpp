@@ -121,7 +121,7 @@ int Pelota::direction() const {
 }
 
 void Pelota::attachToServer() {
-  if (serverNode) holder = serverNode->findNode(kServeBallHolderName);
+  if (serverNode) holder = serverNode->findReadNode(kServeBallHolderName);
   motion.heading = 0.0f;
   motion.bounceCount = 0;
   motion.hits = 0;

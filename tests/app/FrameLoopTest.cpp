@@ -478,8 +478,9 @@ TEST(MatchSimulatorTest, OneGameMatchesEndBackInTheMenusAndRepeatRallyForRally) 
     bool paced;
   } cases[] = {{5, false, true}, {5, true, true}, {4, false, false}, {0, false, false}};
   // One step a frame, ten a frame (with the backlog dropped after each),
-  // and frames of uneven length: the same match, rally for rally.
-  const std::vector<std::vector<uint32_t>> pacings = {{16}, {176}, {5, 40, 16, 90, 3, 33, 170, 1}};
+  // and frames of uneven length: the same match, rally for rally. The last
+  // play poses every node of the models, as a drawn game does.
+  const std::vector<std::vector<uint32_t>> pacings = {{16}, {176}, {5, 40, 16, 90, 3, 33, 170, 1}, {16}};
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << "level " << c.level << (c.doubles ? " doubles" : " singles"));
     // One game: short, and still every phase from the intro to the table.
@@ -488,10 +489,11 @@ TEST(MatchSimulatorTest, OneGameMatchesEndBackInTheMenusAndRepeatRallyForRally) 
     match.gamesPerSet = 1;
     match.stepLimit = 200'000;
     for (int32_t slot = 0; slot < kPlayerSlotCount; ++slot) match.slots[slot] = {slot + 1, kKeySetCount + c.level};
-    std::vector<std::string> logs[3];
-    SimulationResult results[3];
+    std::vector<std::string> logs[4];
+    SimulationResult results[4];
     for (size_t play = 0; play < (c.paced ? pacings.size() : 1); ++play) {
       match.frameMs = pacings[play];
+      match.poseEverything = play == 3;
       results[play] = simulateMatch(match, [&log = logs[play]](const SimulatedRally& ended) {
         const RallyReport& r = ended.rally;
         log.push_back(std::to_string(ended.step) + ": " + r.serverName + " " + std::to_string(int(r.call)) + " " +

@@ -189,6 +189,22 @@ TEST(AnimationPlayerBlend, AClockGoingBackOrAStrokeRestartedAtItsFirstStepBlends
   EXPECT_NEAR(animatedX(stroke, 66, 1), 45, 1e-4f);
 }
 
+// The player remembers the poses it worked out; a remembered pose must be the
+// one sampling gives, whichever clip and time filled its slot.
+TEST(AnimationPlayerBlend, RememberedPosesAreTheSampledOnesAcrossClipsLoopsAndSharedSlots) {
+  // Loops of 330 ms and 2,048 ms: times of either clip fall on the same slots.
+  const std::shared_ptr<Animation> clips[] = {clipAlongX(10, 33, {{0, 3}, {5, 40}, {9, -7}}),
+                                              clipAlongX(64, 32, {{0, -20}, {20, 60}, {63, 11}})};
+  AnimationPlayer played;
+  for (const auto& clip : clips) played.addAnimation(clip);
+  for (uint32_t t = 0, clipIndex = 0; t < 20'000; t += 16) {
+    if (t % 1'504 == 0) clipIndex = 1 - clipIndex;
+    const float x = animatedX(played, t, clipIndex, translate(Matrix(), 5, 0, 0));
+    if (t - played.blendStartMs() < kBlendMs) continue;
+    ASSERT_FLOAT_EQ(x, sampled(*clips[clipIndex], t).position.x + 5) << t;
+  }
+}
+
 TEST(AnimationPlayerSafety, NoClipsANullClipAndNotANumberKeysLeaveAFiniteWorld) {
   AnimationPlayer empty, withNull;
   withNull.addAnimation(nullptr);

@@ -49,6 +49,8 @@ options:
   --step-limit N   give a match up after N steps of 16 ms (default 2000000,
                    about nine hours of play); it then counts as unfinished
   --quiet          print only the summaries
+  --pose-all       pose every node of the models, as the drawn game does,
+                   not only those the match reads: slower, the same match
   --data DIR       the game's data folder (default: the run folder this
                    program sits in, or the installed data)
   --replay FILE    play a match the game recorded (a .zrec file from the
@@ -120,6 +122,8 @@ bool parseOptions(int argc, char** argv, Options& options) {
       options.ladder = true;
     } else if (arg == "--quiet") {
       options.quiet = true;
+    } else if (arg == "--pose-all") {
+      options.match.poseEverything = true;
     } else if (arg == "--sets" && hasValue && parseNumber(argv[++i], 1, kMaxSets, value)) {
       options.match.setsToPlay = static_cast<int32_t>(value);
     } else if (arg == "--games" && hasValue && parseNumber(argv[++i], 1, 6, value)) {
