@@ -90,6 +90,7 @@ class NetSession {
   // Nothing more will come or go: the link is closed or given up.
   bool closed() const;
   int32_t roundTripMs() const { return agreed.roundTripMs; }
+  uint16_t localPort() const { return link->localPort(); }
   // Why the session ended, when it ended badly; empty otherwise.
   const std::string& endMessage() const { return ended; }
   NetByeReason endReason() const { return whyEnded; }
