@@ -56,6 +56,8 @@ constexpr int32_t kTextNetClosed = 33;
 constexpr int32_t kTextNetLeft = 34;
 constexpr int32_t kTextNetVersions = 35;
 constexpr int32_t kTextNetDelay = 36;
+constexpr int32_t kTextNetChoose = 42;
+constexpr int32_t kTextNetHostChoosing = 43;
 constexpr int32_t kNetNoticeMs = 5000;
 constexpr int32_t kNetDelayNoticeMs = 4000;
 // A notice is drawn a little after it went, so that it leaves the screen.
@@ -266,10 +268,21 @@ void Application::followNetSessions() {
     if (lingeringNet->closed()) lingeringNet.reset();
   }
   if (!pendingNet) return;
+  const NetPhase before = pendingNet->phase();
   pendingNet->pump();
+  const bool waitingScreen = menu && (menu->screen() == HostWaiting || menu->screen() == JoinWaiting);
   if (pendingNet->phase() == NetPhase::Ended) {
     showNotice(noticeFor(pendingNet->endReason()), kNetNoticeMs);
     pendingNet.reset();
+    if (waitingScreen) menu->goToScreen(NetworkMenu);
+  } else if (pendingNet->phase() == NetPhase::Greeted && before != NetPhase::Greeted) {
+    // The other game is there: the host chooses the match; the joiner waits.
+    if (pendingNet->hosting() && waitingScreen) {
+      menu->goToScreen(MatchOptions);
+      showNotice(kTextNetChoose, kNetNoticeMs);
+    } else if (waitingScreen) {
+      menu->setNetworkLines({menu->typedAddress(), text(kTextNetHostChoosing)});
+    }
   } else if (pendingNet->phase() == NetPhase::Ready && phase == InMenus) {
     startNetMatch(std::move(pendingNet));
   }
@@ -317,6 +330,44 @@ int32_t Application::endNetMatch() {
   return reason;
 }
 
+void Application::followNetworkMenus() {
+  switch (menu->screen()) {
+    case HostRequest: {
+      if (!pendingNet) pendingNet = NetSession::host(NetAddress{"", kDefaultNetPort});
+      if (!pendingNet) {
+        menu->goToScreen(NetworkMenu);
+        showNotice(kTextNetClosed, kNetNoticeMs);
+        break;
+      }
+      std::vector<std::string> lines;
+      for (const std::string& address : localAddresses()) lines.push_back(address + ":" + std::to_string(kDefaultNetPort));
+      lines.push_back(text(kTextNetWaiting));
+      menu->goToScreen(HostWaiting);
+      menu->setNetworkLines(std::move(lines));
+      break;
+    }
+    case JoinRequest: {
+      const std::string typed = menu->typedAddress();
+      const std::optional<NetAddress> address = parseNetAddress(typed, "");
+      pendingNet.reset();
+      if (address) pendingNet = NetSession::join(*address);
+      if (!pendingNet) {
+        menu->goToScreen(JoinAddress);
+        showNotice(kTextNetClosed, kNetNoticeMs);
+        break;
+      }
+      menu->goToScreen(JoinWaiting);
+      menu->setNetworkLines({typed, text(kTextNetWaiting)});
+      break;
+    }
+    case NetCancel:
+      pendingNet.reset();
+      menu->goToScreen(NetworkMenu);
+      break;
+    default: break;
+  }
+}
+
 void Application::showNotice(int32_t textIndex, int32_t ms) {
   if (!notice || noticeScene != scene.get()) {
     notice = std::make_shared<TimedMessage>(matchTextureFactory());
@@ -347,6 +398,7 @@ void Application::rumbleForStrikes() {
 void Application::carryOutPhaseRequests() {
   if (phase == InMenus) {
     if (menu->screen() == EndGame) quitting = true;
+    followNetworkMenus();
     if ((menu->screen() == StartSingles || menu->screen() == StartDoubles) && pendingNet) {
       // A network match starts when the other game is there, as the host
       // chose it; a joiner waits for the host's choice.

@@ -149,6 +149,8 @@ class Application {
   // A waiting session whose match is agreed starts it; a host's menus that
   // ask for a match offer it.
   void followNetSessions();
+  // The network screens' requests: host, join, give up.
+  void followNetworkMenus();
   // Tells the other game the match is over, unless the session ended it;
   // returns the language text that says why it ended badly, or -1.
   int32_t endNetMatch();

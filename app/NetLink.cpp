@@ -1,6 +1,10 @@
 #include "app/NetLink.h"
 
+#include <arpa/inet.h>
 #include <enet/enet.h>
+#include <ifaddrs.h>
+#include <net/if.h>
+#include <netinet/in.h>
 
 #include <charconv>
 
@@ -157,3 +161,20 @@ uint64_t NetLink::bytesSent() const { return host->totalSentData; }
 uint64_t NetLink::bytesReceived() const { return host->totalReceivedData; }
 
 uint16_t NetLink::localPort() const { return host->address.port; }
+
+std::vector<std::string> localAddresses() {
+  std::vector<std::string> found;
+  std::vector<std::string> loopback;
+  ifaddrs* interfaces = nullptr;
+  if (getifaddrs(&interfaces) != 0) return {"127.0.0.1"};
+  for (const ifaddrs* at = interfaces; at; at = at->ifa_next) {
+    if (!at->ifa_addr || at->ifa_addr->sa_family != AF_INET) continue;
+    char text[INET_ADDRSTRLEN] = "";
+    const auto* address = reinterpret_cast<const sockaddr_in*>(at->ifa_addr);
+    if (!inet_ntop(AF_INET, &address->sin_addr, text, sizeof text)) continue;
+    ((at->ifa_flags & IFF_LOOPBACK) ? loopback : found).push_back(text);
+  }
+  freeifaddrs(interfaces);
+  found.insert(found.end(), loopback.begin(), loopback.end());
+  return found;
+}

@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 struct _ENetHost;
 struct _ENetPeer;
@@ -64,3 +65,7 @@ class NetLink {
   _ENetHost* host = nullptr;
   _ENetPeer* peer = nullptr;
 };
+
+// The machine's own IPv4 addresses as text, those of its network cards
+// first and the loopback last: what a host tells the other player.
+std::vector<std::string> localAddresses();
