@@ -48,6 +48,33 @@ std::shared_ptr<TennisPlayer> createPlayer(int32_t slot, const std::shared_ptr<P
   return player;
 }
 
+// Language texts of network play.
+constexpr int32_t kTextNetWaiting = 30;
+constexpr int32_t kTextNetNoAnswer = 31;
+constexpr int32_t kTextNetDesync = 32;
+constexpr int32_t kTextNetClosed = 33;
+constexpr int32_t kTextNetLeft = 34;
+constexpr int32_t kTextNetVersions = 35;
+constexpr int32_t kTextNetDelay = 36;
+constexpr int32_t kTextNetChoose = 42;
+constexpr int32_t kTextNetHostChoosing = 43;
+constexpr int32_t kNetNoticeMs = 5000;
+constexpr int32_t kNetDelayNoticeMs = 4000;
+// A notice is drawn a little after it went, so that it leaves the screen.
+constexpr int32_t kNoticeTailMs = 200;
+// In singles the joiner plays the far end; in doubles the far pair.
+constexpr uint8_t kJoinerSlots = 0x2 | 0x8;
+
+int32_t noticeFor(NetByeReason reason) {
+  switch (reason) {
+    case NetByeReason::Stalled: return kTextNetNoAnswer;
+    case NetByeReason::Desync: return kTextNetDesync;
+    case NetByeReason::Left: return kTextNetLeft;
+    case NetByeReason::Refused: return kTextNetVersions;
+    default: return kTextNetClosed;
+  }
+}
+
 std::shared_ptr<Model> readModel(const std::string& path, const std::shared_ptr<TextureFactory>& textures) {
   AseReader reader(path, textures);
   return reader.load();
@@ -63,6 +90,8 @@ Application::Application(std::shared_ptr<Clock> clock, SceneDisplay display) : d
 }
 
 Application::~Application() {
+  // The other game is told at once rather than left to wait for a stall.
+  if (net) net->finish(NetByeReason::Left, netStep);
   if (suspended) {
     match = suspended->match;
     recording = std::move(suspended->recording);
@@ -84,6 +113,7 @@ bool Application::frame() {
   const uint32_t elapsed = timer->tick();
   stepAccumulator += elapsed;
   if (pads) pads->poll();
+  followNetSessions();
   const bool stepped = runFixedSteps() > 0;
 
   menu->update(1);
@@ -97,7 +127,9 @@ bool Application::frame() {
       menu->goToScreen(menu->screen() == Playing ? Paused : Playing);
     }
   }
-  const bool draws = stepped && display == SceneDisplay::Window && (phase == InMatch || menuChangedSinceDrawn());
+  const bool noticeShown = notice && notice->countdownMs() > -kNoticeTailMs;
+  const bool draws =
+      stepped && display == SceneDisplay::Window && (phase == InMatch || menuChangedSinceDrawn() || noticeShown);
   if (draws) {
     // Only the depth starts afresh: the scene covers every pixel of colour.
     glClear(GL_DEPTH_BUFFER_BIT);
@@ -126,7 +158,16 @@ int Application::runFixedSteps() {
   int steps = 0;
   // A remainder of exactly one step waits for the next frame.
   while (stepAccumulator > kFixedStepMs && steps < kMaxStepsPerFrame) {
-    if (menu->screen() != Paused) runStep();
+    // A match over takes no step more: two games playing it over the
+    // network must end it at the same step, whatever their frames.
+    if (match && match->isFinished()) break;
+    // The other game plays on while this one shows its pause screen.
+    if ((menu->screen() != Paused || net) && !runStep()) {
+      // Waiting for the other game: the time owed is kept, up to one frame's
+      // worth of steps, and caught up once its commands come.
+      stepAccumulator = std::min(stepAccumulator, kFixedStepMs * kMaxStepsPerFrame);
+      return steps;
+    }
     stepAccumulator -= kFixedStepMs;
     ++steps;
   }
@@ -136,15 +177,19 @@ int Application::runFixedSteps() {
   return steps;
 }
 
-void Application::runStep() {
+bool Application::runStep() {
   StepInput input;
-  if (match) {
+  if (match && net) {
+    if (!takeNetInput(input)) return false;
+  } else if (match) {
     if (replay && !replay->next(input)) {
       // The recording ends here: the picture stays until the menus take over.
       replayOver = true;
-      return;
+      return true;
     }
     if (!replay) input = sampler.sample(slotKeySets, settings.keySets);
+  }
+  if (match) {
     for (int32_t slot = 0; slot < kPlayerSlotCount; ++slot) {
       if (const auto person = people[slot].lock()) person->setCommand(input.slots[slot]);
     }
@@ -154,7 +199,182 @@ void Application::runStep() {
   if (match) rumbleForStrikes();
   if (recording) recording->append(input);
   if (match) match->onStep(input);
+  if (match && net) afterNetStep();
   if (recording) notePointMarks();
+  return true;
+}
+
+bool Application::takeNetInput(StepInput& input) {
+  if (net->phase() != NetPhase::Ready) return false;
+  // This game's people, sampled once a step played, for the step one delay on.
+  while (net->nextLocalStep() <= netStep + net->setup().inputDelay) {
+    net->sendLocal(sampler.sample(slotKeySets, settings.keySets));
+  }
+  return net->inputFor(netStep, input);
+}
+
+void Application::afterNetStep() {
+  if ((netStep + 1) % kStepsPerStateHash == 0) {
+    if (const std::optional<uint64_t> hash = matchHash()) net->checkState(netStep, *hash);
+  }
+  ++netStep;
+}
+
+std::optional<uint64_t> Application::matchHash() const {
+  const auto state = std::dynamic_pointer_cast<MatchState>(match);
+  if (!state) return std::nullopt;
+  return state->stateHash();
+}
+
+const NetSession* Application::netSession() const {
+  if (net) return net.get();
+  if (lingeringNet) return lingeringNet.get();
+  return pendingNet.get();
+}
+
+void Application::waitForNetwork(uint32_t ms) {
+  if (net) {
+    net->pump(ms);
+    noteNetReport(*net);
+  } else if (pendingNet) {
+    pendingNet->pump(ms);
+  } else if (lingeringNet) {
+    lingeringNet->pump(ms);
+    noteNetReport(*lingeringNet);
+    if (lingeringNet->closed()) lingeringNet.reset();
+  }
+}
+
+void Application::noteNetReport(const NetSession& session) {
+  NetReport report{session.setup().inputDelay, session.roundTripMs(), session.bytesSent(), session.bytesReceived(),
+                   session.endMessage()};
+  while (!report.ended.empty() && report.ended.back() == '\n') report.ended.pop_back();
+  netReport = std::move(report);
+}
+
+void Application::awaitNetMatch(std::unique_ptr<NetSession> session) {
+  pendingNet = std::move(session);
+  showNotice(kTextNetWaiting, kNetNoticeMs);
+}
+
+void Application::followNetSessions() {
+  if (net) {
+    net->pump();
+    noteNetReport(*net);
+  }
+  if (lingeringNet) {
+    lingeringNet->pump();
+    noteNetReport(*lingeringNet);
+    if (lingeringNet->closed()) lingeringNet.reset();
+  }
+  if (!pendingNet) return;
+  const NetPhase before = pendingNet->phase();
+  pendingNet->pump();
+  const bool waitingScreen = menu && (menu->screen() == HostWaiting || menu->screen() == JoinWaiting);
+  if (pendingNet->phase() == NetPhase::Ended) {
+    showNotice(noticeFor(pendingNet->endReason()), kNetNoticeMs);
+    pendingNet.reset();
+    if (waitingScreen) menu->goToScreen(NetworkMenu);
+  } else if (pendingNet->phase() == NetPhase::Greeted && before != NetPhase::Greeted) {
+    // The other game is there: the host chooses the match; the joiner waits.
+    if (pendingNet->hosting() && waitingScreen) {
+      menu->goToScreen(MatchOptions);
+      showNotice(kTextNetChoose, kNetNoticeMs);
+    } else if (waitingScreen) {
+      menu->setNetworkLines({menu->typedAddress(), text(kTextNetHostChoosing)});
+    }
+  } else if (pendingNet->phase() == NetPhase::Ready && phase == InMenus) {
+    startNetMatch(std::move(pendingNet));
+  }
+}
+
+void Application::startNetMatch(std::unique_ptr<NetSession> session) {
+  const NetSetup& agreed = session->setup();
+  matchSetup.slots = agreed.slots;
+  matchSetup.doublesFlag = agreed.doubles ? 1 : 0;
+  matchSetup.setsToPlay = agreed.setsToPlay;
+  matchSetup.gamesPerSet = agreed.gamesPerSet;
+  setRandomState(agreed.seed);
+  menu.reset();
+  match.reset();
+  notice.reset();
+  startMatch(agreed.doubles);
+  phase = InMatch;
+  // The other game's people are sampled there and come as its commands.
+  const uint8_t own = session->localSlots();
+  for (int32_t slot = 0; slot < kPlayerSlotCount; ++slot) {
+    if ((own >> slot & 1u) == 0) slotKeySets[slot] = kNoKeySet;
+  }
+  net = std::move(session);
+  netStep = 0;
+  if (const auto state = std::dynamic_pointer_cast<MatchState>(match)) {
+    // The language file's text is data: its "%d" marks are filled in by
+    // hand, never handed to printf.
+    std::string shown = text(kTextNetDelay);
+    for (const int32_t value : {agreed.inputDelay, agreed.roundTripMs}) {
+      const size_t mark = shown.find("%d");
+      if (mark != std::string::npos) shown.replace(mark, 2, std::to_string(value));
+    }
+    state->shared().message->show(shown, kNetDelayNoticeMs);
+  }
+}
+
+int32_t Application::endNetMatch() {
+  int32_t reason = -1;
+  if (net->phase() == NetPhase::Ended) {
+    reason = noticeFor(net->endReason());
+  } else {
+    net->finish(match && match->isFinished() ? NetByeReason::Finished : NetByeReason::Left, netStep);
+  }
+  lingeringNet = std::move(net);
+  return reason;
+}
+
+void Application::followNetworkMenus() {
+  switch (menu->screen()) {
+    case HostRequest: {
+      if (!pendingNet) pendingNet = NetSession::host(NetAddress{"", kDefaultNetPort});
+      if (!pendingNet) {
+        menu->goToScreen(NetworkMenu);
+        showNotice(kTextNetClosed, kNetNoticeMs);
+        break;
+      }
+      std::vector<std::string> lines;
+      for (const std::string& address : localAddresses()) lines.push_back(address + ":" + std::to_string(kDefaultNetPort));
+      lines.push_back(text(kTextNetWaiting));
+      menu->goToScreen(HostWaiting);
+      menu->setNetworkLines(std::move(lines));
+      break;
+    }
+    case JoinRequest: {
+      const std::string typed = menu->typedAddress();
+      const std::optional<NetAddress> address = parseNetAddress(typed, "");
+      pendingNet.reset();
+      if (address) pendingNet = NetSession::join(*address);
+      if (!pendingNet) {
+        menu->goToScreen(JoinAddress);
+        showNotice(kTextNetClosed, kNetNoticeMs);
+        break;
+      }
+      menu->goToScreen(JoinWaiting);
+      menu->setNetworkLines({typed, text(kTextNetWaiting)});
+      break;
+    }
+    case NetCancel:
+      pendingNet.reset();
+      menu->goToScreen(NetworkMenu);
+      break;
+    default: break;
+  }
+}
+
+void Application::showNotice(int32_t textIndex, int32_t ms) {
+  if (!notice || noticeScene != scene.get()) {
+    notice = std::make_shared<TimedMessage>(matchTextureFactory());
+    scene->addOverlay(notice);
+    noticeScene = scene.get();
+  }
+  notice->show(text(textIndex), ms);
 }
 
 bool Application::followPadMenuPresses(const PadMenuPresses& presses) {
@@ -178,6 +398,22 @@ void Application::rumbleForStrikes() {
 void Application::carryOutPhaseRequests() {
   if (phase == InMenus) {
     if (menu->screen() == EndGame) quitting = true;
+    followNetworkMenus();
+    if ((menu->screen() == StartSingles || menu->screen() == StartDoubles) && pendingNet) {
+      // A network match starts when the other game is there, as the host
+      // chose it; a joiner waits for the host's choice.
+      const bool doubles = menu->screen() == StartDoubles;
+      if (pendingNet->hosting() && pendingNet->phase() == NetPhase::Greeted) {
+        NetSetup offered{doubles, matchSetup.setsToPlay, matchSetup.gamesPerSet, matchSetup.slots,
+                         randomState(), 0, kJoinerSlots, 0};
+        pendingNet->offer(offered, forcedInputDelay);
+        startNetMatch(std::move(pendingNet));
+      } else {
+        menu->goToScreen(PlayerSelect);
+        showNotice(kTextNetWaiting, kNetNoticeMs);
+      }
+      return;
+    }
     if (menu->screen() == StartSingles || menu->screen() == StartDoubles) {
       const bool doubles = menu->screen() == StartDoubles;
       menu.reset();  // the main menu dies here
@@ -187,21 +423,26 @@ void Application::carryOutPhaseRequests() {
     return;
   }
   if (menu->screen() == WatchPointAgain) watchLastPointAgain();
-  const bool over = (match && match->isFinished()) || menu->screen() == QuitMatch || replayOver;
+  const bool netEnded = net && net->phase() == NetPhase::Ended;
+  const bool over = (match && match->isFinished()) || menu->screen() == QuitMatch || replayOver || netEnded;
   if (over && suspended) {
     resumeLiveMatch();
   } else if (over) {
     saveRecording();
+    const int32_t netNotice = net ? endNetMatch() : -1;
     replay.reset();
     replayOver = false;
     match.reset();
     goToMainMenu();
     phase = InMenus;
+    // Why a network match ended stays over the menus for a while.
+    if (netNotice >= 0) showNotice(netNotice, kNetNoticeMs);
   }
 }
 
 void Application::goToMainMenu() {
   redrawRequested = true;  // a new menu may sit where the old one was
+  notice.reset();
   scene = std::make_shared<Scene>(display);
   menu = std::make_shared<Menu>(false);
   scene->addOverlay(menu);
@@ -296,7 +537,7 @@ void Application::notePointMarks() {
 }
 
 void Application::watchLastPointAgain() {
-  if (!recording || points.lastEnd < 0 || replay) {
+  if (!recording || points.lastEnd < 0 || replay || net) {
     menu->goToScreen(Paused);  // nothing to show yet
     return;
   }

@@ -19,6 +19,14 @@
 // do what Escape does, except that B dives while play goes on), and the pad
 // of a person whose player strikes the ball rumbles.
 //
+// A match over the network (NetSession) takes each step's input from the
+// session instead: this game's people are sampled as usual and sent one
+// input delay ahead, and a step runs only once the other game's commands for
+// it are here, so a late packet holds the match still. The pause screen then
+// does not stop the match (the other game plays on), and leaving it, or the
+// session ending badly, takes both games back to the menus, the reason shown
+// there for a while.
+//
 // The pause screen can show the last point again: the live match is set
 // aside untouched, its recording so far is played in a fresh scene, silently
 // and undrawn up to that point's first serve, then shown to a little after
@@ -44,7 +52,9 @@
 #include "app/GameState.h"
 #include "app/KeySampler.h"
 #include "app/MatchRecording.h"
+#include "app/MatchState.h"
 #include "app/Menu.h"
+#include "app/NetSession.h"
 #include "engine/Scene.h"
 #include "tennis/HumanPlayer.h"
 
@@ -93,6 +103,31 @@ class Application {
   bool replaying() const { return replay.has_value(); }
   // The match set aside while its last point is shown again.
   bool showingPointAgain() const { return suspended.has_value(); }
+  // Plays the match a Ready session agreed, with the other game.
+  void startNetMatch(std::unique_ptr<NetSession> session);
+  // A session waiting for its other game: its match starts on its own once
+  // agreed (the host offers the match when its menus ask for one).
+  void awaitNetMatch(std::unique_ptr<NetSession> session);
+  // The session of the network match being played, or of the one that has
+  // just ended while it says goodbye, or the one waiting; else none.
+  const NetSession* netSession() const;
+  // How the last network match went on the wire, kept after its session.
+  struct NetReport {
+    int32_t inputDelay = 0;
+    int32_t roundTripMs = 0;
+    uint64_t bytesSent = 0;
+    uint64_t bytesReceived = 0;
+    // The line that ended it early, without its line end; else empty.
+    std::string ended;
+  };
+  const std::optional<NetReport>& lastNetReport() const { return netReport; }
+  // Handles the network, waiting at most `ms` for it (tools without a
+  // window call this instead of sleeping).
+  void waitForNetwork(uint32_t ms);
+  // Forces the input delay the host offers (0: from the round trip).
+  void setForcedInputDelay(int32_t steps) { forcedInputDelay = steps; }
+  // The hash of the match being played, as the games compare it.
+  std::optional<uint64_t> matchHash() const;
 
   const std::shared_ptr<Scene>& currentScene() const { return scene; }
   const std::shared_ptr<Menu>& currentMenu() const { return menu; }
@@ -106,8 +141,21 @@ class Application {
  private:
   // Runs the due fixed steps and returns how many ran.
   int runFixedSteps();
-  // One step of the scene, with the match's input and judgement around it.
-  void runStep();
+  // One step of the scene, with the match's input and judgement around it;
+  // false when a network match must wait for the other game's commands.
+  bool runStep();
+  bool takeNetInput(StepInput& input);
+  void afterNetStep();
+  // A waiting session whose match is agreed starts it; a host's menus that
+  // ask for a match offer it.
+  void followNetSessions();
+  // The network screens' requests: host, join, give up.
+  void followNetworkMenus();
+  // Tells the other game the match is over, unless the session ended it;
+  // returns the language text that says why it ended badly, or -1.
+  int32_t endNetMatch();
+  void showNotice(int32_t textIndex, int32_t ms);
+  void noteNetReport(const NetSession& session);
   void carryOutPhaseRequests();
   bool menuChangedSinceDrawn() const;
   // Moves through the menus as the pads asked; true when they asked for
@@ -176,6 +224,17 @@ class Application {
     uint32_t randomState = 0;
   };
   std::optional<SuspendedMatch> suspended;
+
+  std::unique_ptr<NetSession> net;
+  std::unique_ptr<NetSession> pendingNet;
+  std::unique_ptr<NetSession> lingeringNet;
+  int64_t netStep = 0;
+  std::optional<NetReport> netReport;
+  int32_t forcedInputDelay = 0;
+  // A line over the menus after a network match ended badly, or while a
+  // session waits.
+  std::shared_ptr<TimedMessage> notice;
+  const Scene* noticeScene = nullptr;
 };
 
 // How long a point shown again goes on after its call: the call's message.

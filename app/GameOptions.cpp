@@ -12,6 +12,12 @@ const char* const kGameUsage =
     "  --windowed          play in a window this time, whatever config.ini says\n"
     "  --replay FILE       play a recorded match first, then go to the main menu\n"
     "  --pad-script FILE   follow virtual gamepads from FILE as it grows\n"
+    "  --host [PORT]       wait for another game to join and play one match with\n"
+    "                      it over the network (port 7777 unless given; ADDRESS:PORT\n"
+    "                      listens on that address only); this game's menus\n"
+    "                      choose the match, the other game plays the far end\n"
+    "  --join ADDRESS[:PORT]\n"
+    "                      play the match of the game hosting at ADDRESS\n"
     "  --stats             at the end, print the frames shown a second and the\n"
     "                      50th and 99th percentile and longest frame times\n"
     "  --help              show this help and end\n"
@@ -48,7 +54,12 @@ std::optional<GameOptions> parseGameOptions(int argc, const char* const* argv) {
       options.windowed = true;
     } else if (option == "--stats") {
       options.stats = true;
-    } else if ((option == "--replay" || option == "--pad-script" || isOneOf(option, kGlutOptionsWithValue)) &&
+    } else if (option == "--host") {
+      options.hosting = true;
+      // The port is optional: a next word that is not an option is it.
+      if (hasValue && argv[i + 1][0] != '-') options.host = argv[++i];
+    } else if ((option == "--replay" || option == "--pad-script" || option == "--join" ||
+                isOneOf(option, kGlutOptionsWithValue)) &&
                !hasValue) {
       printMessage("Falta el valor tras %s (zumbolo --help da el uso)\n", argv[i]);
       return std::nullopt;
@@ -56,12 +67,18 @@ std::optional<GameOptions> parseGameOptions(int argc, const char* const* argv) {
       options.replay = argv[++i];
     } else if (option == "--pad-script") {
       options.padScript = argv[++i];
+    } else if (option == "--join") {
+      options.join = argv[++i];
     } else if (isOneOf(option, kGlutOptionsWithValue)) {
       ++i;
     } else if (!isOneOf(option, kGlutFlags)) {
       printMessage("Opcion desconocida: %s (zumbolo --help da el uso)\n", argv[i]);
       return std::nullopt;
     }
+  }
+  if (options.hosting && !options.join.empty()) {
+    printMessage("--host y --join no van juntos (zumbolo --help da el uso)\n");
+    return std::nullopt;
   }
   return options;
 }

@@ -14,6 +14,11 @@ struct GameOptions {
   bool stats = false;     // frame statistics printed at the end
   std::string replay;     // a recording to play first
   std::string padScript;  // virtual pads to follow (PadScript.h)
+  // Network play: host on "[ADDRESS:]PORT" (the port alone listens on every
+  // address), or join "ADDRESS[:PORT]". Empty: no network at all.
+  std::string host;
+  std::string join;
+  bool hosting = false;
 };
 
 // The options, or nothing after one line naming the option at fault (the

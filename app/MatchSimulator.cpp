@@ -1,6 +1,8 @@
 #include "app/MatchSimulator.h"
 
+#include <chrono>
 #include <memory>
+#include <thread>
 
 #include "app/Keyboard.h"
 #include "engine/Random.h"
@@ -8,6 +10,9 @@
 #include "engine/TextureFactory.h"
 
 namespace {
+
+constexpr uint32_t kGoodbyeWaitMs = 10;
+constexpr int kGoodbyeWaits = static_cast<int>(2 * kLingerMs / kGoodbyeWaitMs);
 
 // Enter is held exactly where the match waits for a person to press it.
 void holdEnterWhereAsked(const Application& app) {
@@ -22,8 +27,9 @@ void holdEnterWhereAsked(const Application& app) {
 
 class Simulation {
  public:
-  Simulation(const SimulatedMatch& wanted, const std::function<void(const SimulatedRally&)>& onRally)
-      : wanted(wanted), onRally(onRally) {}
+  Simulation(const SimulatedMatch& wanted, const std::function<void(const SimulatedRally&)>& onRally,
+             std::unique_ptr<NetSession> session = nullptr)
+      : wanted(wanted), onRally(onRally), session(std::move(session)) {}
 
   SimulationResult run() {
     setMenuTextureFactory(textures);
@@ -31,17 +37,29 @@ class Simulation {
     releaseAllKeys();
     stepAccumulator = 0;
     app = std::make_unique<Application>(clock, wanted.poseEverything ? SceneDisplay::PosingAll : SceneDisplay::None);
+    app->setRecordingFolder(wanted.recordingFolder);
     const std::shared_ptr<SoundOutput> heard = setSoundOutput(nullptr);
+    const bool networked = session != nullptr;
     startMatch();
     firstStep = app->stepsTaken();
+    const auto started = std::chrono::steady_clock::now();
     for (size_t frame = 0; app->currentPhase() == InMatch && result.steps < wanted.stepLimit; ++frame) {
       holdEnterWhereAsked(*app);
-      clock->advance(wanted.frameMs.empty() ? kFixedStepMs : wanted.frameMs[frame % wanted.frameMs.size()]);
+      const uint32_t frameMs = wanted.frameMs.empty() ? kFixedStepMs : wanted.frameMs[frame % wanted.frameMs.size()];
+      clock->advance(frameMs);
+      if (wanted.realTime) std::this_thread::sleep_for(std::chrono::milliseconds(frameMs));
       app->frame();
+      const int64_t before = result.steps;
       result.steps = app->stepsTaken() - firstStep;
+      // Held still by the other game: wait for its packets, do not spin.
+      if (networked && result.steps == before) app->waitForNetwork(1);
     }
     result.finished = match && match->isFinished();
-    if (match) result.finalScore = describeScore(*match->shared().scoreboard);
+    if (match) {
+      result.finalScore = describeScore(*match->shared().scoreboard);
+      result.stateHash = match->stateHash();
+    }
+    if (networked) noteNetwork(std::chrono::steady_clock::now() - started);
     match.reset();
     if (ball) {
       result.ballAtEnd = ball->position();
@@ -56,8 +74,25 @@ class Simulation {
   }
 
  private:
+  void noteNetwork(std::chrono::steady_clock::duration played) {
+    // The goodbye, bounded by the session's own patience.
+    for (int wait = 0; app->netSession() && wait < kGoodbyeWaits; ++wait) app->waitForNetwork(kGoodbyeWaitMs);
+    SimulationResult::Network network;
+    if (const auto& report = app->lastNetReport()) {
+      network.inputDelay = report->inputDelay;
+      network.roundTripMs = report->roundTripMs;
+      network.bytesSent = report->bytesSent;
+      network.bytesReceived = report->bytesReceived;
+      network.ended = report->ended;
+    }
+    network.seconds = std::chrono::duration<double>(played).count();
+    result.network = network;
+  }
+
   void startMatch() {
-    if (wanted.replay) {
+    if (session) {
+      app->startNetMatch(std::move(session));
+    } else if (wanted.replay) {
       app->startReplay(*wanted.replay);
     } else {
       chooseMatch();
@@ -99,6 +134,7 @@ class Simulation {
   const std::function<void(const SimulatedRally&)>& onRally;
   std::shared_ptr<ManualClock> clock = std::make_shared<ManualClock>(0);
   std::shared_ptr<RecordingTextureFactory> textures = std::make_shared<RecordingTextureFactory>();
+  std::unique_ptr<NetSession> session;
   std::unique_ptr<Application> app;
   std::shared_ptr<Pelota> ball;
   std::shared_ptr<MatchState> match;
@@ -110,4 +146,9 @@ class Simulation {
 
 SimulationResult simulateMatch(const SimulatedMatch& match, const std::function<void(const SimulatedRally&)>& onRally) {
   return Simulation(match, onRally).run();
+}
+
+SimulationResult simulateNetMatch(std::unique_ptr<NetSession> session, const SimulatedMatch& pacing,
+                                  const std::function<void(const SimulatedRally&)>& onRally) {
+  return Simulation(pacing, onRally, std::move(session)).run();
 }

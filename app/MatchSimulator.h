@@ -12,6 +12,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -39,6 +40,11 @@ struct SimulatedMatch {
   // Poses every node of the models, as a drawn scene does, instead of only
   // those the game reads: slower, for checking that the match is the same.
   bool poseEverything = false;
+  // Where the match's recording is written when it ends; empty for none.
+  std::string recordingFolder;
+  // Frames paced by the real clock, as the game plays them, rather than as
+  // fast as the processor allows.
+  bool realTime = false;
 };
 
 // A rally's end with the score that followed it.
@@ -69,6 +75,21 @@ struct SimulationResult {
   int32_t hitsAtEnd = 0;
   // The score then, as describeScore gives it.
   std::string finalScore;
+  // The hash of the match where it ended (MatchState::stateHash).
+  uint64_t stateHash = 0;
+
+  // A network match: how it went on the wire.
+  struct Network {
+    int32_t inputDelay = 0;
+    int32_t roundTripMs = 0;
+    uint64_t bytesSent = 0;
+    uint64_t bytesReceived = 0;
+    // Real time from the first step to the last.
+    double seconds = 0.0;
+    // The line the session printed when it ended the match badly.
+    std::string ended;
+  };
+  std::optional<Network> network;
 };
 
 // Runs one match from the main menu to the main menu again. `onRally` hears
@@ -76,3 +97,8 @@ struct SimulationResult {
 // which must hold the game's data.
 SimulationResult simulateMatch(const SimulatedMatch& match,
                                const std::function<void(const SimulatedRally&)>& onRally = {});
+// The same for the match a Ready network session agreed with another game:
+// `pacing` gives only the frame times, the step limit and the recording
+// folder. Returns once the session has said goodbye.
+SimulationResult simulateNetMatch(std::unique_ptr<NetSession> session, const SimulatedMatch& pacing,
+                                  const std::function<void(const SimulatedRally&)>& onRally = {});

@@ -9,6 +9,7 @@
 #include "app/Language.h"
 #include "engine/ImageTextureFactory.h"
 #include "engine/BroadcastCamera.h"
+#include "engine/Random.h"
 #include "engine/Sound.h"
 #include "engine/TrackingCamera.h"
 #include "tennis/TennisPlayerHolder.h"
@@ -69,6 +70,48 @@ std::string describeScore(const MatchScore& score) {
   out << " - ";
   describeTeam(out, score.sideB(), score);
   return out.str();
+}
+
+namespace {
+
+// FNV-1a, 64 bits.
+class StateHasher {
+ public:
+  void bytes(const void* data, size_t size) {
+    const auto* at = static_cast<const unsigned char*>(data);
+    for (size_t i = 0; i < size; ++i) value = (value ^ at[i]) * 1099511628211ull;
+  }
+  template <typename T>
+  void add(T number) {
+    bytes(&number, sizeof number);
+  }
+  void add(const Vector3& point) {
+    add(point.x);
+    add(point.y);
+    add(point.z);
+  }
+  uint64_t value = 14695981039346656037ull;
+};
+
+}  // namespace
+
+uint64_t MatchState::stateHash() const {
+  StateHasher hash;
+  hash.add(parts.ball->position());
+  hash.add(parts.ball->bounceCount());
+  hash.add(parts.ball->hitCount());
+  for (int32_t side = 0; side < 2; ++side) {
+    for (const std::shared_ptr<TennisPlayer>& player : playersOf(side)) {
+      hash.add(player->position());
+      hash.add(player->facingAngle());
+      hash.add(static_cast<int32_t>(player->state()));
+    }
+  }
+  const std::string score = describeScore(*parts.scoreboard);
+  hash.bytes(score.data(), score.size());
+  hash.add(referee.phase);
+  hash.add(randomState());
+  return hash.value;
 }
 
 MatchState::MatchState(MatchParts shared, float halfWidth) : parts(std::move(shared)), referee(halfWidth) {}

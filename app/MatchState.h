@@ -153,6 +153,10 @@ class MatchState : public GameState {
   const std::shared_ptr<AnimatedGroup>& intro() const { return introScene; }
   const MatchParts& shared() const { return parts; }
   void setRallyListener(RallyListener listener) { rallyListener = std::move(listener); }
+  // A hash of what decides the rest of the match: the ball, the players,
+  // the score, the referee's phase and the random generator. Two games
+  // playing one match over the network compare it.
+  uint64_t stateHash() const;
 
  protected:
   MatchState(MatchParts parts, float halfWidth);

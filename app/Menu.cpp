@@ -2,6 +2,7 @@
 
 #include <GL/gl.h>
 
+#include <cctype>
 #include <filesystem>
 #include <string>
 #include <utility>
@@ -42,6 +43,24 @@ constexpr int32_t kTextAnimation = 18;
 constexpr int32_t kTextMusic = 19;
 constexpr int32_t kTextThanks = 20;
 constexpr int32_t kTextWatchAgain = 29;
+constexpr int32_t kTextNetwork = 37;
+constexpr int32_t kTextHost = 38;
+constexpr int32_t kTextJoin = 39;
+constexpr int32_t kTextGiveAddress = 40;
+constexpr int32_t kTextHostAddress = 41;
+
+constexpr Spot kOptionsNetwork{200, 100};
+constexpr Spot kNetworkHost{400, 420};
+constexpr Spot kNetworkJoin{400, 380};
+constexpr Spot kNetworkHeading{512, 460};
+constexpr Spot kNetworkFirstLine{512, 400};
+constexpr float kNetworkLineGap = 40;
+constexpr Spot kJoinConnect{512, 100};
+// An address no longer than this is typed; longer ones are no address.
+constexpr size_t kMaxAddressLength = 40;
+// What a pad's up and down step the last character of an address through.
+constexpr std::string_view kPadAddressCharacters = "0123456789.:";
+constexpr int kKeyBackspace = 8;
 
 constexpr Spot kMainPlay{200, 380};
 constexpr Spot kMainCredits{200, 340};
@@ -163,6 +182,23 @@ void Menu::goToScreen(MenuScreen id) {
       setBackground(kMenuBackground);
       buildCredits();
       break;
+    case NetworkMenu:
+      setBackground(kMenuBackground);
+      buildNetwork();
+      break;
+    case HostWaiting:
+    case JoinWaiting:
+      setBackground(kMenuBackground);
+      buildNetworkWait();
+      break;
+    case JoinAddress:
+      setBackground(kMenuBackground);
+      buildJoinAddress();
+      for (int code = 0; code < kSpecialKeyBase; ++code) typedPresses[code] = keyPressCount(code);
+      break;
+    case HostRequest:
+    case JoinRequest:
+    case NetCancel:
     case StartSingles:
     case StartDoubles:
     case Playing:
@@ -228,8 +264,67 @@ void Menu::buildMatchOptions() {
   addItem(makeItem(kTextGames, CycleGames, kOptionsGames.x, kOptionsGames.y));
   const auto mode = makeItem(kTextMode, ToggleDoubles, kOptionsMode.x, kOptionsMode.y);
   addItem(mode);
-  addNextAndBack(makeItem(kTextNext, OpenPlayerSelect, kFootNext.x, kFootNext.y),
-                 makeItem(kTextBack, OptionsBack, kFootBack.x, kFootBack.y), mode);
+  const auto next = makeItem(kTextNext, OpenPlayerSelect, kFootNext.x, kFootNext.y);
+  addNextAndBack(next, makeItem(kTextBack, OptionsBack, kFootBack.x, kFootBack.y), mode);
+  // Left of next, off the chain that leads down to it.
+  const auto network = makeItem(kTextNetwork, OpenNetwork, kOptionsNetwork.x, kOptionsNetwork.y);
+  appendItem(network);
+  network->link(Right, next);
+  network->link(Up, mode);
+  next->link(Left, network);
+}
+
+void Menu::buildNetwork() {
+  addItem(makeItem(kTextHost, HostGame, kNetworkHost.x, kNetworkHost.y));
+  addItem(makeItem(kTextJoin, JoinGame, kNetworkJoin.x, kNetworkJoin.y));
+  addItem(makeItem(kTextBack, NetworkBack, kFootBackAlone.x, kFootBackAlone.y));
+}
+
+void Menu::buildNetworkWait() {
+  addItem(makeItem(kTextBack, CancelNetwork, kFootBackAlone.x, kFootBackAlone.y));
+}
+
+void Menu::buildJoinAddress() {
+  addItem(makeItem(kTextJoin, ConnectToHost, kJoinConnect.x, kJoinConnect.y));
+}
+
+bool Menu::typeAddress() {
+  bool typed = false;
+  for (int code = 1; code < kSpecialKeyBase; ++code) {
+    const bool allowed = std::isalnum(code) || code == '.' || code == ':' || code == '-' || code == kKeyBackspace;
+    const uint32_t presses = keyPressCount(code);
+    if (!allowed || presses == typedPresses[code]) continue;
+    typedPresses[code] = presses;
+    if (code == kKeyBackspace) {
+      if (!address.empty()) address.pop_back();
+    } else if (address.size() < kMaxAddressLength) {
+      address += static_cast<char>(code);
+    }
+    typed = true;
+  }
+  if (typed) ++changes;
+  return typed;
+}
+
+bool Menu::editAddress(MenuDirection direction) {
+  if (currentScreen != JoinAddress) return false;
+  if (direction == Left && address.empty()) {
+    goToScreen(NetworkMenu);
+    return true;
+  }
+  if (direction == Left) {
+    address.pop_back();
+  } else if (direction == Right) {
+    if (address.size() < kMaxAddressLength) address += kPadAddressCharacters[0];
+  } else {
+    if (address.empty()) address += kPadAddressCharacters[0];
+    const size_t at = kPadAddressCharacters.find(address.back());
+    const size_t count = kPadAddressCharacters.size();
+    const size_t next = at == std::string_view::npos ? 0 : (at + (direction == Up ? 1 : count - 1)) % count;
+    address.back() = kPadAddressCharacters[next];
+  }
+  ++changes;
+  return true;
 }
 
 bool Menu::everyPlayingSlotHasCharacter() const {
@@ -295,6 +390,7 @@ std::shared_ptr<MenuItem> Menu::findItem(MenuAction action) const {
 }
 
 void Menu::handleInput() {
+  if (currentScreen == JoinAddress) typeAddress();
   if (wasKeyPressed(kKeyUp)) navigate(Up);
   if (wasKeyPressed(kKeyDown)) navigate(Down);
   if (wasKeyPressed(kKeyLeft)) navigate(Left);
@@ -303,6 +399,7 @@ void Menu::handleInput() {
 }
 
 void Menu::navigate(MenuDirection direction) {
+  if (editAddress(direction)) return;
   if (!selectedItem) return;
   if (std::shared_ptr<MenuItem> next = selectedItem->neighbour(direction)) {
     selectedItem = std::move(next);
@@ -369,6 +466,24 @@ void Menu::select() {
     case QuitGame:
       goToScreen(EndGame);
       break;
+    case OpenNetwork:
+      goToScreen(NetworkMenu);
+      break;
+    case HostGame:
+      goToScreen(HostRequest);
+      break;
+    case JoinGame:
+      goToScreen(JoinAddress);
+      break;
+    case ConnectToHost:
+      goToScreen(JoinRequest);
+      break;
+    case NetworkBack:
+      goToScreen(MatchOptions);
+      break;
+    case CancelNetwork:
+      goToScreen(NetCancel);
+      break;
   }
 }
 
@@ -399,6 +514,22 @@ void Menu::drawExtras() const {
       const PlayerSlot& edited = matchSetup.slots[slot];
       drawLabel(characterLabel(edited.character), kSetupCharacterValue.x, kSetupCharacterValue.y);
       drawLabel(controllerLabel(edited.controller), kSetupControllerValue.x, kSetupControllerValue.y);
+      break;
+    }
+    case HostWaiting:
+    case JoinWaiting:
+    case JoinAddress: {
+      drawLabel(text(currentScreen == HostWaiting ? kTextGiveAddress : kTextHostAddress), kNetworkHeading.x,
+                kNetworkHeading.y);
+      float y = kNetworkFirstLine.y;
+      if (currentScreen == JoinAddress) {
+        drawLabel(address + "_", kNetworkFirstLine.x, y);
+        break;
+      }
+      for (const std::string& line : networkLines) {
+        drawLabel(line, kNetworkFirstLine.x, y);
+        y -= kNetworkLineGap;
+      }
       break;
     }
     case Paused:

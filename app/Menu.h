@@ -15,6 +15,14 @@
 // match's scoreboard, which it draws on the pause screen while it lives.
 // Visible words come from the language file, except the character and
 // controller labels and the credit names, which are the program's own.
+//
+// Network play starts from the match options (PLAY): its network item
+// leads to hosting, where the screen shows the addresses to give the other
+// player while the game waits, or to joining, where the host's address is
+// typed with the keyboard (digits, letters, '.', ':', '-', Backspace) or a
+// pad (up and down change the last character, right adds one, left takes
+// one away, and on an empty address goes back). The Application carries out
+// the requests and tells the menu what to show (setNetworkLines).
 
 #include <array>
 #include <cstdint>
@@ -22,6 +30,7 @@
 #include <string>
 #include <vector>
 
+#include "app/Keyboard.h"
 #include "app/MatchSetup.h"
 #include "app/MenuItem.h"
 #include "engine/Font.h"
@@ -43,6 +52,13 @@ enum MenuScreen : int32_t {
   Credits = 9,
   EndGame = 10,  // request: end the game (the main menu's quit item)
   WatchPointAgain = 11,  // request: show the match's last point again
+  NetworkMenu = 12,      // host a network match or join one
+  HostRequest = 13,      // request: listen for another game
+  HostWaiting = 14,      // the address to give the other player, waiting
+  JoinAddress = 15,      // the host's address, typed
+  JoinRequest = 16,      // request: connect to the typed address
+  JoinWaiting = 17,      // connected or connecting, waiting for the host
+  NetCancel = 18,        // request: give the network session up
 };
 
 constexpr const char* kMenuFontPath = "fonts/menuFont.fnz";
@@ -85,6 +101,13 @@ class Menu : public Overlay {
   // a screen becomes the highlighted one.
   void addItem(const std::shared_ptr<MenuItem>& item);
 
+  // What the network screens show beside their items (addresses, state).
+  void setNetworkLines(std::vector<std::string> lines) {
+    networkLines = std::move(lines);
+    ++changes;
+  }
+  // The address typed on the join screen.
+  const std::string& typedAddress() const { return address; }
   // The match's scoreboard, shown on the pause screen while it lives.
   void setScoreboard(std::weak_ptr<MatchScore> score) { scoreboard = std::move(score); }
 
@@ -114,6 +137,12 @@ class Menu : public Overlay {
   void buildPlayerSetup();
   void buildPaused();
   void buildCredits();
+  void buildNetwork();
+  void buildNetworkWait();
+  void buildJoinAddress();
+  // Typing on the join screen; true when the key or direction was used.
+  bool typeAddress();
+  bool editAddress(MenuDirection direction);
   // The next and back pair at the foot of a screen: back sits right of next.
   void addNextAndBack(const std::shared_ptr<MenuItem>& next, const std::shared_ptr<MenuItem>& back,
                       const std::shared_ptr<MenuItem>& aboveBack);
@@ -140,4 +169,9 @@ class Menu : public Overlay {
   MenuScreen currentScreen = MainMenu;
   int32_t slot = 0;
   uint64_t changes = 0;
+  std::vector<std::string> networkLines;
+  std::string address;
+  // The keys' press counts when last typed: a tap shorter than a frame
+  // still types its character.
+  std::array<uint32_t, kSpecialKeyBase> typedPresses{};
 };

@@ -35,6 +35,12 @@ enum MenuAction : int32_t {
   QuitGame = 18,
   CreditsBack = 19,
   WatchAgain = 20,
+  OpenNetwork = 21,
+  HostGame = 22,
+  JoinGame = 23,
+  ConnectToHost = 24,
+  NetworkBack = 25,
+  CancelNetwork = 26,
 };
 
 // The neighbour links, in the order the items keep them.

@@ -11,6 +11,9 @@
 // said in one line and the game does not start. "--pad-script FILE" plays
 // virtual pads from a file as it grows (see app/PadScript.h). A command line
 // it cannot follow ends it with status 2, missing data with status 1.
+// "--host [PORT]" waits for another game to join and plays the match its
+// menus choose with it; "--join ADDRESS[:PORT]" plays the host's match (see
+// NetSession.h); a network that cannot be opened ends it with status 1.
 
 #include <GL/glew.h>
 #include <GL/freeglut.h>
@@ -32,6 +35,7 @@
 #include "app/GameOptions.h"
 #include "app/Gamepads.h"
 #include "app/Keyboard.h"
+#include "app/NetSession.h"
 #include "app/PadScript.h"
 #include "app/Settings.h"
 #include "app/Window.h"
@@ -136,6 +140,17 @@ int main(int argc, char** argv) {
     replay = loadRecording(options->replay);
     if (!replay) return 1;
   }
+  // The network is opened before the window, so that a port already taken
+  // or an address not found is one line and no game.
+  std::unique_ptr<NetSession> session;
+  if (options->hosting || !options->join.empty()) {
+    const std::optional<NetAddress> address =
+        options->hosting ? parseNetAddress(options->host.empty() ? std::to_string(kDefaultNetPort) : options->host, "")
+                         : parseNetAddress(options->join, "");
+    if (address) session = options->hosting ? NetSession::host(*address) : NetSession::join(*address);
+    if (!session) return 1;
+    if (options->hosting) printMessage("Esperando a otro juego en el puerto %u\n", address->port);
+  }
   const std::filesystem::path padScriptPath =
       options->padScript.empty() ? std::filesystem::path() : std::filesystem::absolute(options->padScript, error);
   // Every data path of the game is relative to its data folder.
@@ -161,6 +176,7 @@ int main(int argc, char** argv) {
   if (!padScriptPath.empty()) padScript = std::make_unique<PadScript>(padScriptPath.string());
   if (options->stats) frameStats = std::make_unique<FrameStats>();
   if (replay) application->startReplay(std::move(*replay));
+  if (session) application->awaitNetMatch(std::move(session));
   glutMainLoop();
   releaseGame();
   return 0;

@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
   cmake make g++ pkg-config
   libgl-dev libglu1-mesa-dev freeglut3-dev libglew-dev libdevil-dev
-  libsdl2-dev libsdl2-mixer-dev libmp3lame-dev libcairo2-dev fonts-comic-neue
+  libsdl2-dev libsdl2-mixer-dev libenet-dev libmp3lame-dev libcairo2-dev fonts-comic-neue
   libgtest-dev libbenchmark-dev libassimp-dev
   clang libclang-rt-14-dev
   xvfb xauth xdotool desktop-file-utils appstream dpkg-dev

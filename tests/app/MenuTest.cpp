@@ -63,7 +63,7 @@ class MenuTest : public KeyboardTest {
     KeyboardTest::SetUp();
     // Every language line names its own index, so an item shows which text it is.
     std::string lines;
-    for (int i = 0; i < 29; ++i) lines += label(i) + "\n";
+    for (int i = 0; i < 44; ++i) lines += label(i) + "\n";
     std::istringstream in(lines);
     readLanguage(in, "XX.data");
     matchSetup = MatchSetup{};
@@ -117,6 +117,15 @@ TEST_F(MenuTest, ArrowsFollowTheLinksAndEnterRunsTheHighlightedItem) {
       {MatchOptions, false, "dddru", MatchOptions, label(8)},
       {MatchOptions, false, "dddre", MainMenu, label(0)},
       {MatchOptions, false, "ddde", PlayerSelect, "?"},
+      {MatchOptions, false, "dddlr", MatchOptions, label(9)},  // network sits left of next
+      {MatchOptions, false, "dddlu", MatchOptions, label(8)},
+      {MatchOptions, false, "dddle", NetworkMenu, label(38)},
+      {NetworkMenu, false, "dde", MatchOptions, label(6)},
+      {NetworkMenu, false, "e", HostRequest, "(none)"},
+      {NetworkMenu, false, "de", JoinAddress, label(39)},
+      {JoinAddress, false, "uuurue", JoinRequest, "(none)"},
+      {JoinAddress, false, "ulll", NetworkMenu, label(38)},  // left on an empty address goes back
+      {HostWaiting, false, "e", NetCancel, "(none)"},
       {Credits, false, "ddulrd", Credits, label(9)},  // the highlight stays on the one item that does something
       {Credits, false, "e", MainMenu, label(0)},
       {PlayerSelect, false, "ddde", MatchOptions, label(6)},  // only back until every player has a character
@@ -141,6 +150,18 @@ TEST_F(MenuTest, ArrowsFollowTheLinksAndEnterRunsTheHighlightedItem) {
   pressSpecialKey(kKeyDown - kSpecialKeyBase);
   for (int poll = 0; poll < 3; ++poll) menu->handleInput();
   EXPECT_EQ(highlighted(*menu), label(1));
+}
+
+TEST_F(MenuTest, TheHostsAddressIsTypedByKeysAndByAPad) {
+  const auto menu = menuOn(JoinAddress);
+  for (const unsigned char key : std::string("127.0.0.9\b1:x!7")) {
+    pressCharacterKey(key);
+    releaseCharacterKey(key);  // a tap within one frame still types
+    menu->handleInput();
+  }
+  EXPECT_EQ(menu->typedAddress(), "127.0.0.1:x7");
+  press(*menu, "lllrdd");  // a pad: away go three, a "0" comes and steps down twice
+  EXPECT_EQ(menu->typedAddress(), "127.0.0.1.");
 }
 
 TEST_F(MenuTest, SetsCycleThreeFiveOneAndGamesTwoSixAndTheModeToggles) {

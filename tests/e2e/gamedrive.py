@@ -265,10 +265,12 @@ class Game:
     folder, the executable given, in the working folder given, with the
     environment given (an installed game)."""
 
-    def __init__(self, run_dir, shots_dir=None, pad=False, executable=None, working_dir=None, environment=None):
+    def __init__(self, run_dir, shots_dir=None, pad=False, executable=None, working_dir=None, environment=None,
+                 arguments=()):
         self.folder = tempfile.mkdtemp(prefix="zumbolo-drive-")
         self.pad_script = os.path.join(self.folder, "pads.txt") if pad else None
         self.shots_dir = shots_dir
+        self.arguments = list(arguments)
         self.process = None
         self.window = None
         self.shot_count = 0
@@ -300,7 +302,7 @@ class Game:
             environment["LD_PRELOAD"] = preload
         self.stdout = open(os.path.join(self.folder, "stdout.txt"), "wb")
         self.stderr = open(os.path.join(self.folder, "stderr.txt"), "wb")
-        command = [self.executable]
+        command = [self.executable] + self.arguments
         if self.pad_script:
             open(self.pad_script, "w").close()
             command += ["--pad-script", self.pad_script]

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <charconv>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -18,7 +19,9 @@
 #include "app/Application.h"
 #include "app/GameFolders.h"
 #include "app/MatchSimulator.h"
+#include "app/NetSession.h"
 #include "app/Settings.h"
+#include "engine/Log.h"
 #include "tennis/Character.h"
 #include "tools/JsonWriter.h"
 
@@ -56,6 +59,22 @@ options:
   --replay FILE    play a match the game recorded (a .zrec file from the
                    replay folder) step for step, people included; it brings
                    its own players, options and seed
+  --host [ADDRESS:]PORT
+                   play one match over the network with the game or
+                   simulator that joins: this side chooses the players,
+                   options and seed, and listens on PORT (on ADDRESS only,
+                   when given) until one joins
+  --join ADDRESS[:PORT]
+                   play the match of the one hosting at ADDRESS (port 7777
+                   unless given)
+  --input-delay N  as host, the steps between a command and its step
+                   (default: chosen from the measured round trip)
+  --wait SECONDS   how long to wait for the other side (default 30)
+  --real-time      pace the steps by the real clock, as the game does
+  --steps-per-frame N
+                   steps a frame plays, 1..10 (default 1); over the network
+                   the commands of a frame's steps travel in one packet
+  --record-to DIR  write the match's recording into DIR when it ends
 
 One JSON object per line on standard output:
   a point:   {"point", "server", "winner", "end" ("out", "net",
@@ -69,6 +88,11 @@ One JSON object per line on standard output:
               "steps", "score" (as in a point's line, where the match ended
               or was given up), "residentKb" (the process's resident memory
               after the match, to watch for growth over --matches)}
+             and over the network also "stateHash" (the match's hash where
+             it ended, in hexadecimal), "inputDelay", "roundTripMs",
+             "bytesSent", "bytesReceived" (ENet's, headers included),
+             "seconds" (real time of play) and "netEnd" (the line that
+             ended the match early, else empty)
 The game's own messages (Spanish, one line each) go to standard error.
 
 Exit status: 0 when every match finished (with --replay: when the replay
@@ -84,6 +108,10 @@ struct Options {
   bool quiet = false;
   std::filesystem::path data;
   std::filesystem::path replay;
+  std::optional<NetAddress> host;
+  std::optional<NetAddress> join;
+  int32_t inputDelay = 0;
+  int32_t waitSeconds = 30;
 };
 
 bool parseNumber(const char* text, int64_t low, int64_t high, int64_t& value) {
@@ -138,6 +166,18 @@ bool parseOptions(int argc, char** argv, Options& options) {
       options.data = argv[++i];
     } else if (arg == "--replay" && hasValue) {
       options.replay = std::filesystem::absolute(argv[++i]);
+    } else if (arg == "--host" && hasValue && (options.host = parseNetAddress(argv[++i], ""))) {
+    } else if (arg == "--join" && hasValue && (options.join = parseNetAddress(argv[++i], ""))) {
+    } else if (arg == "--input-delay" && hasValue && parseNumber(argv[++i], 1, kMaxInputDelay, value)) {
+      options.inputDelay = static_cast<int32_t>(value);
+    } else if (arg == "--wait" && hasValue && parseNumber(argv[++i], 1, 3600, value)) {
+      options.waitSeconds = static_cast<int32_t>(value);
+    } else if (arg == "--steps-per-frame" && hasValue && parseNumber(argv[++i], 1, kMaxStepsPerFrame, value)) {
+      options.match.frameMs = {static_cast<uint32_t>(value) * kFixedStepMs + 1};
+    } else if (arg == "--real-time") {
+      options.match.realTime = true;
+    } else if (arg == "--record-to" && hasValue) {
+      options.match.recordingFolder = std::filesystem::absolute(argv[++i]).string();
     } else if (arg[0] != '-' && players < kPlayerSlotCount && parsePlayer(argv[i], options.match.slots[players])) {
       ++players;
     } else {
@@ -212,6 +252,18 @@ class Printer {
     json.key("gameMinutes"), json.number(double(result.steps) * kFixedStepMs / 60000.0), json.raw(", ");
     json.key("steps"), json.integer(result.steps), json.raw(", ");
     json.key("score"), json.string(result.finalScore), json.raw(", ");
+    if (result.network) {
+      const SimulationResult::Network& network = *result.network;
+      char hash[24];
+      std::snprintf(hash, sizeof hash, "%016llx", static_cast<unsigned long long>(result.stateHash));
+      json.key("stateHash"), json.string(hash), json.raw(", ");
+      json.key("inputDelay"), json.integer(network.inputDelay), json.raw(", ");
+      json.key("roundTripMs"), json.integer(network.roundTripMs), json.raw(", ");
+      json.key("bytesSent"), json.integer(static_cast<int64_t>(network.bytesSent)), json.raw(", ");
+      json.key("bytesReceived"), json.integer(static_cast<int64_t>(network.bytesReceived)), json.raw(", ");
+      json.key("seconds"), json.number(network.seconds), json.raw(", ");
+      json.key("netEnd"), json.string(network.ended), json.raw(", ");
+    }
     json.key("residentKb"), json.integer(residentKilobytes()), json.raw("}\n");
     std::fflush(out);
     points = 0;
@@ -264,6 +316,32 @@ bool playLadder(SimulatedMatch match, int32_t count, Printer& printer) {
   return allFinished;
 }
 
+// Connects with the other side and agrees on the match: the host offers
+// its own; nothing after one line when the other side does not come.
+std::unique_ptr<NetSession> agreeNetMatch(const Options& options) {
+  const bool hosting = options.host.has_value();
+  std::unique_ptr<NetSession> session = hosting ? NetSession::host(*options.host) : NetSession::join(*options.join);
+  if (!session) return nullptr;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(options.waitSeconds);
+  constexpr uint32_t kWaitMs = 20;
+  while (session->phase() != NetPhase::Ready && session->phase() != NetPhase::Ended &&
+         std::chrono::steady_clock::now() < deadline) {
+    session->pump(kWaitMs);
+    if (hosting && session->phase() == NetPhase::Greeted) {
+      const SimulatedMatch& match = options.match;
+      // The joiner plays the far end (and its partner): computers here.
+      session->offer(NetSetup{match.doubles, match.setsToPlay, match.gamesPerSet, match.slots, match.seed, 0,
+                              0x2 | 0x8, 0},
+                     options.inputDelay);
+    }
+  }
+  if (session->phase() == NetPhase::Ready) return session;
+  if (session->phase() != NetPhase::Ended) {
+    printMessage("Nadie ha respondido en %d segundos: no hay partida en red\n", options.waitSeconds);
+  }
+  return nullptr;
+}
+
 // The game's data as the game itself finds it; the working folder when
 // there is none (the simulator then plays without models, as the game would).
 std::filesystem::path defaultDataFolder() {
@@ -312,7 +390,18 @@ int main(int argc, char** argv) {
   }
   Printer printer(json, options.quiet || options.ladder);
   bool finished = false;
-  if (options.match.replay) {
+  if (options.host || options.join) {
+    std::unique_ptr<NetSession> session = agreeNetMatch(options);
+    if (session) {
+      options.match.seed = session->setup().seed;
+      options.match.slots = session->setup().slots;
+      options.match.doubles = session->setup().doubles;
+      const SimulationResult result = simulateNetMatch(
+          std::move(session), options.match, [&printer](const SimulatedRally& rally) { printer.rally(rally); });
+      printer.summary(options.match, result);
+      finished = result.finished;
+    }
+  } else if (options.match.replay) {
     finished = replayMatch(options.match, printer);
   } else if (options.ladder) {
     finished = playLadder(options.match, options.matches, printer);

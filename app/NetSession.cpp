@@ -1,0 +1,324 @@
+#include "app/NetSession.h"
+
+#include <algorithm>
+#include <chrono>
+
+#include "app/Application.h"
+#include "engine/Log.h"
+
+#ifndef ZUMBOLO_VERSION
+#define ZUMBOLO_VERSION "0"
+#endif
+
+namespace {
+
+// More hashes than this waiting for their pair is not the other game.
+constexpr size_t kMaxWaitingHashes = 64;
+constexpr int32_t kMaxRoundTripMs = 65535;
+
+}  // namespace
+
+int32_t chooseInputDelay(int32_t roundTripMs) {
+  const int32_t dueMs = std::max(roundTripMs, 0) / 2 + kInputDelayMarginMs;
+  const int32_t steps = (dueMs + static_cast<int32_t>(kFixedStepMs) - 1) / static_cast<int32_t>(kFixedStepMs);
+  return std::clamp(steps, kMinInputDelay, kMaxInputDelay);
+}
+
+std::unique_ptr<NetSession> NetSession::host(const NetAddress& address) {
+  std::unique_ptr<NetLink> link = NetLink::listen(address);
+  if (!link) return nullptr;
+  return std::unique_ptr<NetSession>(new NetSession(std::move(link), true));
+}
+
+std::unique_ptr<NetSession> NetSession::join(const NetAddress& address) {
+  std::unique_ptr<NetLink> link = NetLink::connect(address);
+  if (!link) return nullptr;
+  return std::unique_ptr<NetSession>(new NetSession(std::move(link), false));
+}
+
+uint32_t NetSession::now() const {
+  using namespace std::chrono;
+  return static_cast<uint32_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+uint8_t NetSession::localSlots() const {
+  const uint8_t playing = agreed.doubles ? kAllSlotsMask : 0x3;
+  return static_cast<uint8_t>(playing & (isHost ? ~agreed.joinerSlots : agreed.joinerSlots));
+}
+
+uint8_t NetSession::remoteSlots() const {
+  const uint8_t playing = agreed.doubles ? kAllSlotsMask : 0x3;
+  return static_cast<uint8_t>(playing & ~localSlots());
+}
+
+void NetSession::pump(uint32_t waitMs) {
+  flushCommands();
+  for (NetEvent event = link->poll(waitMs); event.kind != NetEventKind::None; event = link->poll(0)) {
+    handle(event);
+    if (linkGone) break;
+  }
+  flushCommands();
+}
+
+void NetSession::handle(const NetEvent& event) {
+  switch (event.kind) {
+    case NetEventKind::Connected:
+      state = NetPhase::Greeting;
+      sendMessage(NetHello{kNetProtocolVersion, ZUMBOLO_VERSION});
+      break;
+    case NetEventKind::Disconnected:
+      linkGone = true;
+      if (state == NetPhase::Ended || finished) break;
+      fail(NetByeReason::Stalled, consumed,
+           state == NetPhase::Waiting && !isHost ? "No hay respuesta del otro juego: no se pudo conectar\n"
+                                                 : "Se ha perdido la conexion con el otro juego\n",
+           false);
+      break;
+    case NetEventKind::Received: {
+      if (state == NetPhase::Ended) break;
+      std::string why;
+      const std::optional<NetMessage> message = decodeNetMessage(event.bytes, why);
+      if (!message) {
+        fail(NetByeReason::BadPacket, consumed,
+             "Paquete de red no valido (" + std::to_string(event.bytes.size()) + " bytes: " + why +
+                 "): se cierra la conexion\n");
+        break;
+      }
+      handleMessage(*message);
+      break;
+    }
+    case NetEventKind::None: break;
+  }
+}
+
+void NetSession::handleMessage(const NetMessage& message) {
+  // The handshake comes first, and in its order: anything else then is a
+  // game that does not follow the protocol.
+  const bool greeting = std::holds_alternative<NetHello>(message);
+  if (!helloChecked && !greeting) {
+    fail(NetByeReason::BadPacket, consumed, "El otro juego no ha saludado como se espera: se cierra la conexion\n");
+    return;
+  }
+  if (const auto* hello = std::get_if<NetHello>(&message)) return onHello(*hello);
+  if (const auto* ping = std::get_if<NetPing>(&message)) return sendMessage(NetPong{ping->stamp});
+  if (const auto* pong = std::get_if<NetPong>(&message)) return onPong(*pong);
+  if (const auto* setup = std::get_if<NetSetup>(&message)) return onSetup(*setup);
+  if (const auto* commands = std::get_if<NetCommands>(&message)) return onCommands(*commands);
+  if (const auto* hash = std::get_if<NetStateHash>(&message)) return onStateHash(*hash);
+  if (const auto* bye = std::get_if<NetBye>(&message)) return onBye(*bye);
+}
+
+void NetSession::onHello(const NetHello& hello) {
+  if (helloChecked) {
+    fail(NetByeReason::BadPacket, consumed, "El otro juego ha saludado dos veces: se cierra la conexion\n");
+    return;
+  }
+  helloChecked = true;
+  if (hello.protocol != kNetProtocolVersion || hello.version != ZUMBOLO_VERSION) {
+    fail(NetByeReason::Refused, 0,
+         "El otro juego es la version " + hello.version + " (protocolo " + std::to_string(hello.protocol) +
+             ") y este la " ZUMBOLO_VERSION " (protocolo " + std::to_string(kNetProtocolVersion) +
+             "): no pueden jugar juntos\n",
+         false);
+    return;
+  }
+  if (isHost) {
+    sendPing();
+  } else {
+    state = NetPhase::Greeted;
+  }
+}
+
+void NetSession::sendPing() { sendMessage(NetPing{now()}); }
+
+void NetSession::onPong(const NetPong& pong) {
+  if (!isHost || state != NetPhase::Greeting) {
+    fail(NetByeReason::BadPacket, consumed, "Respuesta de red que nadie ha pedido: se cierra la conexion\n");
+    return;
+  }
+  roundTrips.push_back(static_cast<int32_t>(std::min<uint32_t>(now() - pong.stamp, kMaxRoundTripMs)));
+  if (static_cast<int32_t>(roundTrips.size()) < kRoundTripSamples) return sendPing();
+  std::sort(roundTrips.begin(), roundTrips.end());
+  agreed.roundTripMs = roundTrips[roundTrips.size() / 2];
+  state = NetPhase::Greeted;
+}
+
+void NetSession::offer(const NetSetup& wanted, int32_t forcedDelay) {
+  if (!isHost || state != NetPhase::Greeted) return;
+  const int32_t roundTrip = agreed.roundTripMs;
+  agreed = wanted;
+  agreed.roundTripMs = roundTrip;
+  agreed.inputDelay = forcedDelay > 0 ? std::min(forcedDelay, kMaxInputDelay) : chooseInputDelay(roundTrip);
+  agreed.joinerSlots &= agreed.doubles ? kAllSlotsMask : 0x3;
+  sendMessage(agreed);
+  localBase = remoteBase = agreed.inputDelay;
+  state = NetPhase::Ready;
+}
+
+void NetSession::onSetup(const NetSetup& setup) {
+  if (isHost || state != NetPhase::Greeted) {
+    fail(NetByeReason::BadPacket, consumed, "Eleccion de partido fuera de lugar: se cierra la conexion\n");
+    return;
+  }
+  agreed = setup;
+  localBase = remoteBase = agreed.inputDelay;
+  state = NetPhase::Ready;
+}
+
+void NetSession::onCommands(const NetCommands& commands) {
+  const int64_t first = commands.firstStep;
+  const int64_t expected = remoteBase + static_cast<int64_t>(remote.size());
+  // The other game can be at most one delay ahead of the commands it holds
+  // from this one, which run one delay ahead of the step played here.
+  const int64_t latest = consumed + 2 * static_cast<int64_t>(agreed.inputDelay) + kMaxStepsPerPacket;
+  const int64_t last = first + static_cast<int64_t>(commands.steps.size());
+  if (state != NetPhase::Ready || commands.slots != remoteSlots() || first != expected || last > latest) {
+    fail(NetByeReason::BadPacket, consumed,
+         "Ordenes de red fuera de lugar (paso " + std::to_string(first) + "): se cierra la conexion\n");
+    return;
+  }
+  for (const StepInput& step : commands.steps) remote.push_back(step);
+}
+
+void NetSession::onStateHash(const NetStateHash& stateHash) {
+  if (state != NetPhase::Ready || remoteHashes.size() >= kMaxWaitingHashes) {
+    fail(NetByeReason::BadPacket, consumed, "Resumen de partido fuera de lugar: se cierra la conexion\n");
+    return;
+  }
+  remoteHashes[stateHash.step] = stateHash.hash;
+  compareHashes(stateHash.step);
+}
+
+void NetSession::onBye(const NetBye& bye) {
+  const std::string step = std::to_string(bye.step);
+  switch (bye.reason) {
+    case NetByeReason::Finished:
+      otherFinished = true;
+      if (finished) link->close();
+      break;
+    case NetByeReason::Left: fail(bye.reason, bye.step, "El otro jugador ha dejado el partido\n", false); break;
+    case NetByeReason::Stalled:
+      fail(bye.reason, bye.step, "El otro juego dejo de recibir ordenes en el paso " + step + ": la partida termina\n",
+           false);
+      break;
+    case NetByeReason::Desync:
+      fail(bye.reason, bye.step,
+           "Los dos juegos ya no juegan el mismo partido desde el paso " + step + ": la partida termina\n", false);
+      break;
+    case NetByeReason::BadPacket:
+      fail(bye.reason, bye.step, "El otro juego recibio un paquete no valido: se cierra la conexion\n", false);
+      break;
+    case NetByeReason::Refused:
+      fail(bye.reason, bye.step, "El otro juego no acepta esta version\n", false);
+      break;
+  }
+}
+
+void NetSession::compareHashes(int64_t step) {
+  const auto mine = localHashes.find(step);
+  const auto theirs = remoteHashes.find(step);
+  if (mine == localHashes.end() || theirs == remoteHashes.end()) return;
+  const bool same = mine->second == theirs->second;
+  localHashes.erase(mine);
+  remoteHashes.erase(theirs);
+  if (!same) {
+    fail(NetByeReason::Desync, step,
+         "Los dos juegos ya no juegan el mismo partido desde el paso " + std::to_string(step) +
+             ": la partida termina\n");
+  }
+}
+
+void NetSession::sendLocal(const StepInput& input) {
+  if (state != NetPhase::Ready || finished) return;
+  StepInput own;
+  own.matchKeys = input.matchKeys;
+  const uint8_t slots = localSlots();
+  for (int32_t slot = 0; slot < kPlayerSlotCount; ++slot) {
+    if (slots >> slot & 1u) own.slots[slot] = input.slots[slot];
+  }
+  if (outgoing.steps.empty()) outgoing.firstStep = static_cast<uint32_t>(nextLocalStep());
+  outgoing.slots = slots;
+  outgoing.steps.push_back(own);
+  local.push_back(own);
+  if (static_cast<int32_t>(outgoing.steps.size()) >= kMaxStepsPerPacket) flushCommands();
+}
+
+void NetSession::flushCommands() {
+  if (outgoing.steps.empty() || state != NetPhase::Ready) return;
+  sendMessage(outgoing);
+  outgoing.steps.clear();
+}
+
+bool NetSession::inputFor(int64_t step, StepInput& input) {
+  if (state != NetPhase::Ready) return false;
+  input = StepInput{};
+  const bool early = step < agreed.inputDelay;
+  const bool held = early || (step >= localBase && step < nextLocalStep() && step >= remoteBase &&
+                              step < remoteBase + static_cast<int64_t>(remote.size()));
+  if (!held) {
+    const uint32_t at = now();
+    if (!waiting) {
+      waiting = true;
+      waitingSince = at;
+    } else if (at - waitingSince > kStallMs) {
+      fail(NetByeReason::Stalled, step,
+           "Las ordenes del otro juego no llegan desde hace " + std::to_string(kStallMs / 1000) +
+               " segundos (paso " + std::to_string(step) + "): la partida termina\n");
+    }
+    return false;
+  }
+  waiting = false;
+  if (!early) {
+    const StepInput& mine = local[static_cast<size_t>(step - localBase)];
+    const StepInput& theirs = remote[static_cast<size_t>(step - remoteBase)];
+    const uint8_t own = localSlots();
+    for (int32_t slot = 0; slot < kPlayerSlotCount; ++slot) {
+      input.slots[slot] = (own >> slot & 1u) ? mine.slots[slot] : theirs.slots[slot];
+    }
+    input.matchKeys = mine.matchKeys | theirs.matchKeys;
+  }
+  consumed = std::max(consumed, step + 1);
+  while (!local.empty() && localBase < consumed) local.pop_front(), ++localBase;
+  while (!remote.empty() && remoteBase < consumed) remote.pop_front(), ++remoteBase;
+  return true;
+}
+
+void NetSession::checkState(int64_t step, uint64_t hash) {
+  if (state != NetPhase::Ready) return;
+  localHashes[step] = hash;
+  sendMessage(NetStateHash{static_cast<uint32_t>(step), hash});
+  compareHashes(step);
+  // A hash the other game never pairs (it ended first) is not kept forever.
+  while (localHashes.size() > kMaxWaitingHashes) localHashes.erase(localHashes.begin());
+}
+
+void NetSession::finish(NetByeReason reason, int64_t step) {
+  if (state == NetPhase::Ended || finished) return;
+  flushCommands();
+  finished = true;
+  finishedAt = now();
+  sendMessage(NetBye{reason, static_cast<uint32_t>(step)});
+  if (reason != NetByeReason::Finished || otherFinished) {
+    link->close();
+  }
+  link->flush();
+}
+
+bool NetSession::closed() const {
+  if (linkGone) return true;
+  return (finished || state == NetPhase::Ended) && now() - finishedAt > kLingerMs;
+}
+
+void NetSession::sendMessage(const NetMessage& message) { link->send(encodeNetMessage(message)); }
+
+void NetSession::fail(NetByeReason reason, int64_t step, const std::string& message, bool tellOther) {
+  if (state == NetPhase::Ended) return;
+  state = NetPhase::Ended;
+  ended = message;
+  whyEnded = reason;
+  printMessage("%s", message.c_str());
+  if (!finished) finishedAt = now();
+  if (tellOther) sendMessage(NetBye{reason, static_cast<uint32_t>(step)});
+  link->close();
+  link->flush();
+}
