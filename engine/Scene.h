@@ -109,6 +109,8 @@ class Scene {
   const std::shared_ptr<Camera>& camera() const { return activeCamera; }
   const std::vector<std::shared_ptr<Model>>& effectTemplates() const { return templates; }
   const std::list<EffectInstance>& effects() const { return effectList; }
+  // The draw calls of the frame rendered last (overlays included).
+  uint32_t drawCallsLastFrame() const { return callsLastFrame; }
 
  private:
   // The material passes: apply and draw each material of [begin, end).
@@ -137,4 +139,5 @@ class Scene {
   Matrix rootMatrix;
   std::vector<std::shared_ptr<Model>> templates;
   std::list<EffectInstance> effectList;
+  uint32_t callsLastFrame = 0;
 };
