@@ -89,11 +89,11 @@ std::string FrameStats::loadsLine() const {
   auto ms = [](const std::optional<Load>& load) {
     return load && load->toFirstFrameMs ? static_cast<double>(*load->toFirstFrameMs) : -1.0;
   };
-  const float longest = std::max(launch.longestGapMs, matchLoad ? matchLoad->longestGapMs : 0.0f);
+  auto longest = [](const std::optional<Load>& load) { return load ? static_cast<double>(load->longestGapMs) : -1.0; };
   char line[240];
   std::snprintf(line, sizeof line,
-                "Cargas: del arranque al primer fotograma de los menus %.0f ms, de SIGUIENTE al primer fotograma "
-                "del partido %.0f ms; el hueco mas largo entre fotogramas al cargar %.0f ms",
-                ms(launch), ms(matchLoad), static_cast<double>(longest));
+                "Cargas: del arranque al primer fotograma de los menus %.0f ms (el hueco mas largo %.0f ms), de "
+                "SIGUIENTE al primer fotograma del partido %.0f ms (el hueco mas largo %.0f ms)",
+                ms(launch), longest(launch), ms(matchLoad), longest(matchLoad));
   return line;
 }

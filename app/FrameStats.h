@@ -9,10 +9,10 @@
 //     frame, every frame counts;
 //   - the draw calls of a frame: the median and the most of a match frame,
 //     and the most of a menu frame;
-//   - the loads: from the launch to the first frame of the menus, from the
-//     frame that started a match (the last one) to the first frame of the
-//     match, and the longest time without a new frame while a load went on,
-//     a match's first frames included (a late hitch shows there; the quiet
+//   - the loads: from the launch to the first frame of the menus, and from
+//     the frame that started a match (the last one) to the first frame of
+//     the match, each with the longest time without a new frame while it
+//     went on, a match's first frames included (a late hitch shows there; the quiet
 //     title draws again only when the menu changes, which is no hitch).
 
 #include <chrono>

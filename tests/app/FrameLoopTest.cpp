@@ -158,8 +158,8 @@ TEST(FrameStatsTest, MatchFramesDrawCallsAndLoads) {
             "Fotogramas mostrados en partido: 12 en 0.3 s, 39.3 por segundo; entre uno y otro: 50% 16.0 ms, "
             "99% 120.0 ms, el mas largo 120.0 ms\n"
             "Llamadas de dibujo por fotograma: partido 50% 90, el mas alto 100; menus 20\n"
-            "Cargas: del arranque al primer fotograma de los menus 90 ms, de SIGUIENTE al primer fotograma del "
-            "partido 190 ms; el hueco mas largo entre fotogramas al cargar 120 ms");
+            "Cargas: del arranque al primer fotograma de los menus 90 ms (el hueco mas largo 90 ms), de SIGUIENTE "
+            "al primer fotograma del partido 190 ms (el hueco mas largo 120 ms)");
 }
 
 TEST(WindowTest, GameModeStringFromTheResolution) { EXPECT_EQ(gameModeString({1024, 768, 32, 60}), "1024x768:32@60"); }
