@@ -140,8 +140,18 @@ bool Application::frame() {
   } else if (stepped) {
     scene->dropFinishedEffects();
   }
+  if (!draws) readStadiumAhead();
   carryOutPhaseRequests();
   return draws;
+}
+
+void Application::readStadiumAhead() {
+  // The menus are still while the players are set up: a frame that showed
+  // nothing has time to spare, and the match then starts that much sooner.
+  const bool settingUp = phase == InMenus && (menu->screen() == PlayerSelect || menu->screen() == PlayerSetup);
+  if (settingUp && !stadiumAhead && display == SceneDisplay::Window) {
+    stadiumAhead = readModel(kStadiumFile, matchTextureFactory());
+  }
 }
 
 bool Application::menuChangedSinceDrawn() const {
@@ -466,7 +476,8 @@ void Application::startMatch(bool doubles) {
   scene->addObject(freeCamera);
   scene->setCamera(freeCamera->name());
 
-  const std::shared_ptr<Model> stadium = readModel(kStadiumFile, textures);
+  const std::shared_ptr<Model> stadium = stadiumAhead ? stadiumAhead : readModel(kStadiumFile, textures);
+  stadiumAhead.reset();  // a scene takes a model's tree for its own: the next match reads its own
   scene->addModel(stadium);
 
   const auto ballModel = std::make_shared<BallModel>(scene, textures);

@@ -169,8 +169,12 @@ class Application {
   void watchLastPointAgain();
   void resumeLiveMatch();
   void startMatch(bool doubles);
+  // Reads the stadium of the next match in a frame of the player set-up
+  // that drew nothing.
+  void readStadiumAhead();
 
   std::shared_ptr<Scene> scene;
+  std::shared_ptr<Model> stadiumAhead;
   std::shared_ptr<GameState> match;
   std::shared_ptr<Menu> menu;
   std::shared_ptr<FrameTimer> timer;

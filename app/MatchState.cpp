@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "app/Language.h"
-#include "engine/ImageTextureFactory.h"
+#include "engine/CachingTextureFactory.h"
 #include "engine/BroadcastCamera.h"
 #include "engine/Random.h"
 #include "engine/Sound.h"
@@ -24,7 +24,7 @@ void setMatchTextureFactory(std::shared_ptr<TextureFactory> textures) { matchTex
 
 std::shared_ptr<TextureFactory> matchTextureFactory() {
   if (matchTextures) return matchTextures;
-  return std::make_shared<ImageTextureFactory>();
+  return gameTextures();
 }
 
 TimedMessage::TimedMessage(std::shared_ptr<TextureFactory> textures)

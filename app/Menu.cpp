@@ -9,6 +9,7 @@
 
 #include "app/Keyboard.h"
 #include "app/Language.h"
+#include "engine/CachingTextureFactory.h"
 #include "engine/ImageTextureFactory.h"
 #include "engine/Log.h"
 
@@ -124,7 +125,7 @@ void setMenuTextureFactory(std::shared_ptr<TextureFactory> textures) { menuTextu
 
 Menu::Menu(bool inGame, std::shared_ptr<TextureFactory> textures) : textureFactory(std::move(textures)) {
   if (!textureFactory) textureFactory = menuTextures;
-  if (!textureFactory) textureFactory = std::make_shared<ImageTextureFactory>();
+  if (!textureFactory) textureFactory = gameTextures();
   normalFont = std::make_shared<Font>(kMenuFontPath, kMenuFontSpacing, textureFactory);
   highlightedFont = std::make_shared<Font>(kMenuSelectedFontPath, kMenuFontSpacing, textureFactory);
   if (inGame) {

@@ -40,6 +40,7 @@
 #include "app/Settings.h"
 #include "app/Window.h"
 #include "assets/ShaderProgram.h"
+#include "engine/CachingTextureFactory.h"
 #include "engine/Log.h"
 #include "engine/ShaderSupport.h"
 
@@ -47,6 +48,7 @@ namespace {
 
 std::unique_ptr<PadScript> padScript;
 std::unique_ptr<FrameStats> frameStats;  // with --stats
+FrameStats::Clock::time_point launchedAt;
 
 void onKeyboard(unsigned char key, int, int) { pressCharacterKey(key); }
 void onSpecial(int key, int, int) { pressSpecialKey(key); }
@@ -61,6 +63,7 @@ void releaseGame() {
   application.reset();
   padScript.reset();
   releaseShaderPrograms();
+  releaseGameTextures();
 }
 
 // Display and idle alike. Only a frame that drew is shown: swapping an undrawn back buffer would
@@ -71,7 +74,13 @@ void onDisplay() {
   // GLUT may still call in while its loop winds down after the game ended.
   if (!application) return;
   if (padScript) padScript->follow();
+  // A frame draws the phase it began in; a match it starts is built after the drawing.
+  const AppPhase drawnPhase = application->currentPhase();
+  const FrameStats::Clock::time_point frameStart = FrameStats::Clock::now();
   const bool drawn = application->frame();
+  if (frameStats && drawnPhase == InMenus && application->currentPhase() != InMenus) {
+    frameStats->matchRequested(frameStart);
+  }
   if (application->quitRequested()) {
     releaseGame();
     glutLeaveMainLoop();
@@ -80,7 +89,10 @@ void onDisplay() {
   if (drawn) {
     glutSwapBuffers();
     glFlush();
-    if (frameStats) frameStats->frameShown(std::chrono::steady_clock::now());
+    if (frameStats) {
+      frameStats->frameShown(FrameStats::Clock::now(), drawnPhase == InMenus ? ShownScene::Menus : ShownScene::Match,
+                             application->currentScene()->drawCallsLastFrame());
+    }
   }
   std::this_thread::sleep_for(std::chrono::milliseconds(application->msUntilNextStep()));
 }
@@ -124,6 +136,7 @@ void startLibraries() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  launchedAt = FrameStats::Clock::now();
   const std::optional<GameOptions> options = parseGameOptions(argc, argv);
   if (!options) return 2;
   if (options->help || options->version) {
@@ -174,7 +187,7 @@ int main(int argc, char** argv) {
   application->setRecordingFolder(replayFolder());
   application->setGamepads(std::make_shared<Gamepads>(settings.padKeySets, settings.padSwapHitAndDive));
   if (!padScriptPath.empty()) padScript = std::make_unique<PadScript>(padScriptPath.string());
-  if (options->stats) frameStats = std::make_unique<FrameStats>();
+  if (options->stats) frameStats = std::make_unique<FrameStats>(launchedAt);
   if (replay) application->startReplay(std::move(*replay));
   if (session) application->awaitNetMatch(std::move(session));
   glutMainLoop();

@@ -4,6 +4,8 @@
 
 #include <cmath>
 
+#include "engine/DrawCalls.h"
+
 Glyph::Glyph(float leftEdge, float topEdge, float rightEdge, float bottomEdge, float descent, int textureWidth,
              int textureHeight)
     : left(leftEdge / static_cast<float>(textureWidth + 1)),
@@ -24,6 +26,7 @@ GlyphQuad Glyph::quad(float x, float y, float scale) const {
 float Glyph::draw(float x, float y, float scale) const {
   const GlyphQuad q = quad(x, y, scale);
   glColor3f(1.0f, 1.0f, 1.0f);
+  countDrawCall();
   glBegin(GL_TRIANGLE_STRIP);
   glTexCoord2f(right, top);
   glVertex2f(q.right, q.top);

@@ -5,7 +5,9 @@
 
 #include <algorithm>
 
+#include "engine/DrawCalls.h"
 #include "engine/Log.h"
+#include "engine/ShaderSupport.h"
 
 namespace {
 
@@ -157,6 +159,7 @@ void Scene::draw() {
 }
 
 void Scene::render(const Matrix& view) {
+  const uint64_t callsBefore = drawCallsIssued;
   glDepthFunc(GL_LESS);
   glDisable(GL_TEXTURE_2D);
   glDisableClientState(GL_TEXTURE_COORD_ARRAY);
@@ -181,10 +184,13 @@ void Scene::render(const Matrix& view) {
   glEnable(GL_TEXTURE_2D);
   glDepthFunc(GL_LEQUAL);
   drawTransparentObjects(view);
+  // A blended material's program ends with its pass: effects and overlays are fixed function.
+  useProgram(0);
   glDepthRange(0.0, 1.0);
 
   drawEffects(view);
   drawOverlays();
+  callsLastFrame = static_cast<uint32_t>(drawCallsIssued - callsBefore);
 }
 
 void Scene::drawMaterials(MaterialList::iterator begin, MaterialList::iterator end, const Matrix& view) {

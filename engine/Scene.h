@@ -113,6 +113,8 @@ class Scene {
   const std::shared_ptr<Camera>& camera() const { return activeCamera; }
   const std::vector<std::shared_ptr<Model>>& effectTemplates() const { return templates; }
   const std::list<EffectInstance>& effects() const { return effectList; }
+  // The draw calls of the frame rendered last (overlays included).
+  uint32_t drawCallsLastFrame() const { return callsLastFrame; }
 
  private:
   // The material passes: apply and draw each material of [begin, end).
@@ -142,4 +144,5 @@ class Scene {
   SceneDisplay sceneDisplay;
   std::vector<std::shared_ptr<Model>> templates;
   std::list<EffectInstance> effectList;
+  uint32_t callsLastFrame = 0;
 };

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <typeinfo>
 
+#include "engine/DrawCalls.h"
 #include "engine/Log.h"
 
 namespace {
@@ -184,6 +185,7 @@ void SceneObject::drawArrays(const Matrix& modelView, const std::vector<Vector3>
   glVertexPointer(3, GL_FLOAT, 0, positions.data());
   glNormalPointer(GL_FLOAT, 0, normals.data());
   if (!meshTexCoords.empty() && coordinatesFit) glTexCoordPointer(3, GL_FLOAT, 0, meshTexCoords.data());
+  countDrawCall();
   glDrawElements(GL_TRIANGLES, GLsizei(meshFaces.size() * 3), GL_UNSIGNED_INT, meshFaces.data());
   if (withoutCoordinates) glEnableClientState(GL_TEXTURE_COORD_ARRAY);
 }

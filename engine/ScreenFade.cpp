@@ -4,10 +4,13 @@
 
 #include <cmath>
 
+#include "engine/DrawCalls.h"
+
 void ScreenFade::draw2D() {
   glEnable(GL_BLEND);
   glDisable(GL_TEXTURE_2D);
   glColor4f(r, g, b, opacity);
+  countDrawCall();
   glBegin(GL_TRIANGLE_STRIP);
   glVertex2d(kOverlayWidth, kOverlayHeight);
   glVertex2d(0.0, kOverlayHeight);

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "engine/DrawCalls.h"
 #include "engine/Log.h"
 
 namespace {
@@ -126,6 +127,7 @@ void Texture::drawCentered(int x, int y, float scale) {
   const CenteredQuad quad = centeredQuad(imageWidth, imageHeight, x, y, scale);
   const float left = static_cast<float>(quad.x0);
   const float bottom = static_cast<float>(quad.y0);
+  countDrawCall();
   glBegin(GL_TRIANGLE_STRIP);
   glTexCoord2f(quad.uMax, quad.vMax);
   glVertex2f(left + quad.width, bottom + quad.height);

@@ -6,6 +6,8 @@
 #include <cmath>
 #include <numbers>
 
+#include "engine/DrawCalls.h"
+
 namespace {
 
 void addRectangle(std::vector<PanelPoint>& out, float x0, float y0, float x1, float y1) {
@@ -74,6 +76,7 @@ void RoundedPanel::draw() const {
   glPushMatrix();
   glTranslatef(x, y, 0.0f);
   glColor4f(r, g, b, a);
+  countDrawCall();
   glBegin(GL_TRIANGLES);
   for (const PanelPoint& p : points) glVertex2f(p.x, p.y);
   glEnd();

@@ -381,6 +381,30 @@ void CharacterBuilder::racketAndBall(uint32_t frameRgb, uint32_t handleRgb) {
   state->textures.push_back({.file = "cuerdas.tga", .pixels = stringsPicture(), .alpha = false});
 }
 
+// A rigid part that the game never looks up by name joins the skin piece of
+// its material, wholly held by its bone: it moves exactly as it did as a node
+// of its own, and the player costs one mesh (one draw, one outline) a
+// material instead of one a part. Parts with a picture keep their nodes: the
+// skin has no texture coordinates.
+void CharacterBuilder::foldRigidPartsIntoSkin() {
+  const CharacterProportions& b = body();
+  std::vector<RigidPart> kept;
+  for (RigidPart& part : state->parts) {
+    const bool lookedUp = part.name == kRacketPointName || part.name == kHeldBallName;
+    if (lookedUp || !part.mesh.texCoords.empty()) {
+      kept.push_back(std::move(part));
+      continue;
+    }
+    // The bone's space is the rest pose's moved to the joint.
+    const Vector3 shift = part.origin + zeroJoint(b, part.bone);
+    for (Vector3& p : part.mesh.positions) p = p + shift;
+    SkinPiece& piece = state->skin[part.material];
+    piece.mesh.append(part.mesh);
+    piece.weighting.insert(piece.weighting.end(), part.mesh.positions.size(), single(part.bone));
+  }
+  state->parts = std::move(kept);
+}
+
 ModelAsset CharacterBuilder::finish() {
   const CharacterProportions& b = body();
   const CharacterMotion& motion = *state->motion;
@@ -403,6 +427,8 @@ ModelAsset CharacterBuilder::finish() {
     node.motion = [shared, bone](size_t clip, uint32_t timeMs) { return shared->local(bone, clip, timeMs); };
     boneNode[static_cast<size_t>(bone)] = scene.addNode(std::move(node));
   }
+
+  foldRigidPartsIntoSkin();
 
   // The skin in the bind pose (the idle clip's first frame).
   const BoneMatrices bind = motion.worlds(ClipStanding, 0);

@@ -77,6 +77,7 @@ class CharacterBuilder {
 
  private:
   struct State;
+  void foldRigidPartsIntoSkin();
   std::unique_ptr<State> state;
 };
 

@@ -4,6 +4,8 @@
 // game never clears its picture, so every view must land on something) and
 // the broadcast camera "Camera01" behind and above the +x baseline.
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 
@@ -49,6 +51,12 @@ constexpr float kEndStandX = 1950.0f;
 constexpr float kEndStandHalfWidth = 1050.0f;
 constexpr float kCrowdCard = 120.0f;
 constexpr float kCrowdSpacing = 125.0f;
+// Each stand's crowd is this many meshes along its length.
+constexpr int kCrowdLengths = 3;
+// The third texture coordinate of a crowd card's corner is this times the
+// card's half size plus the corner (0 to 3: +x is 1, +y is 2); the crowd's
+// vertex shader (shaders/publico.vs) reads it back the same way.
+constexpr float kCrowdCornerCode = 4.0f;
 
 // The broadcast view.
 const Vector3 kCameraEye(2300.0f, 950.0f, 0.0f);
@@ -183,8 +191,45 @@ AseMesh standBox(const Stand& stand, float a0, float a1, float d0, float d1, flo
   return boxMesh({std::min(p0.x, p1.x), y0, std::min(p0.z, p1.z)}, {std::max(p0.x, p1.x), y1, std::max(p0.z, p1.z)});
 }
 
-void addStand(AseScene& scene, const Stand& stand, int crowd, ContentRandom& random, int& crowdCount,
-              AseMesh& concreteMesh, AseMesh& seatMesh) {
+// One spectator card of the crowd mesh, centred on `spot` and turned to the
+// court. Its four corners carry, in the third texture coordinate, the card's
+// half size and which corner each is (kCrowdCornerCode): the crowd's shader
+// turns every card to the viewer from that, as a billboard of its own would
+// be, while the whole crowd is one mesh. Without shaders the cards simply
+// face the court.
+AseMesh crowdCard(const Stand& stand, const Vector3& spot, int cell) {
+  const int column = cell % kCrowdColumns;
+  const int row = cell / kCrowdColumns;
+  const float uMin = static_cast<float>(column) / kCrowdColumns;
+  const float uMax = static_cast<float>(column + 1) / kCrowdColumns;
+  const float vMin = 1.0f - static_cast<float>(row + 1) / kCrowdRows;
+  const float vMax = 1.0f - static_cast<float>(row) / kCrowdRows;
+  const float half = kCrowdCard / 2;
+  const Vector3 facing = stand.out * -1.0f;
+  const Vector3 right = cross(Vector3(0, 1, 0), facing);
+  AseMesh card;
+  for (int corner = 0; corner < 4; ++corner) {
+    const float sideX = (corner & 1) ? 1.0f : -1.0f;
+    const float sideY = (corner & 2) ? 1.0f : -1.0f;
+    card.positions.push_back(spot + right * (sideX * half) + Vector3(0, sideY * half, 0));
+    card.normals.push_back(facing);
+    card.texCoords.emplace_back(sideX > 0 ? uMax : uMin, sideY > 0 ? vMax : vMin,
+                                kCrowdCornerCode * half + static_cast<float>(corner));
+  }
+  card.faces = {Face(0, 1, 3), Face(0, 3, 2)};
+  return card;
+}
+
+// The crowd of a stand in a few lengths, each one mesh round its middle (the
+// blended pass sorts whole meshes by where they are). Within a length the
+// back tier comes first, so that nearer spectators blend over farther ones
+// from anywhere in front of the stand.
+struct CrowdLengths {
+  std::array<std::array<AseMesh, kTiers>, kCrowdLengths> tiers;
+};
+
+void addStand(const Stand& stand, ContentRandom& random, CrowdLengths& crowd, AseMesh& concreteMesh,
+              AseMesh& seatMesh) {
   for (int tier = 0; tier < kTiers; ++tier) {
     const float front = stand.start + kTierDepth * static_cast<float>(tier);
     const float top = kFirstTierHeight + kTierRise * static_cast<float>(tier);
@@ -197,17 +242,10 @@ void addStand(AseScene& scene, const Stand& stand, int crowd, ContentRandom& ran
       const Vector3 spot = stand.across * along + stand.out * (front + kTierDepth * 0.55f) +
                            Vector3(0, top + kCrowdCard * 0.5f - 14.0f, 0);
       const int cell = random.below(kCrowdColumns * kCrowdRows);
-      const int column = cell % kCrowdColumns;
-      const int row = cell / kCrowdColumns;
-      const float half = kCrowdCard / 2;
-      const Vector3 uvMin(static_cast<float>(column) / kCrowdColumns, 1.0f - static_cast<float>(row + 1) / kCrowdRows,
-                          0);
-      const Vector3 uvMax(static_cast<float>(column + 1) / kCrowdColumns, 1.0f - static_cast<float>(row) / kCrowdRows,
-                          0);
-      char name[32];
-      std::snprintf(name, sizeof name, "&Publico%03d", ++crowdCount);
-      addMesh(scene, name, crowd, quadMesh({-half, -half, 0}, {kCrowdCard, 0, 0}, {0, kCrowdCard, 0}, uvMin, uvMax),
-              at(spot));
+      const int length = std::clamp(static_cast<int>((along + stand.halfLength) / (2 * stand.halfLength) *
+                                                     kCrowdLengths),
+                                    0, kCrowdLengths - 1);
+      crowd.tiers[static_cast<size_t>(length)][static_cast<size_t>(tier)].append(crowdCard(stand, spot, cell));
     }
   }
   // The back wall closes the stand behind its top tier.
@@ -242,7 +280,7 @@ ModelAsset stadiumModel() {
   const int boards = scene.addMaterial(pictureMaterial("Publicidad", "publicidad.tga"));
   const int concrete = scene.addMaterial(colourMaterial("Gradas", 0xC4C8CF));
   const int seats = scene.addMaterial(colourMaterial("Asientos", 0xD94A3D));
-  const int crowd = scene.addMaterial(pictureMaterial("Publico", "publico.tga"));
+  const int crowd = scene.addMaterial(pictureMaterial("Publico [publico]", "publico.tga"));
 
   addMesh(scene, "Cielo", sky, sphereMesh(kSkyRadius, 32, 16, true));
   addMesh(scene, "Cesped", ground, solid(flatRect(-kGroundHalf, kGroundHalf, -kGroundHalf, kGroundHalf, kGroundY)));
@@ -281,7 +319,21 @@ ModelAsset stadiumModel() {
       {.out = {1, 0, 0}, .across = {0, 0, 1}, .start = kEndStandX, .halfLength = kEndStandHalfWidth},
   };
   for (const Stand& stand : stands) {
-    addStand(scene, stand, crowd, random, crowdCount, concreteMesh, seatMesh);
+    CrowdLengths lengths;
+    addStand(stand, random, lengths, concreteMesh, seatMesh);
+    for (auto& tiers : lengths.tiers) {
+      AseMesh people;
+      for (auto tier = tiers.rbegin(); tier != tiers.rend(); ++tier) people.append(*tier);
+      if (people.faces.empty()) continue;
+      // The mesh round its own middle, so that it sorts where it stands.
+      Vector3 middle;
+      for (const Vector3& p : people.positions) middle = middle + p;
+      middle = middle * (1.0f / static_cast<float>(people.positions.size()));
+      for (Vector3& p : people.positions) p = p - middle;
+      char name[32];
+      std::snprintf(name, sizeof name, "Publico%02d", ++crowdCount);
+      addMesh(scene, name, crowd, people, at(middle));
+    }
   }
   addMesh(scene, "Gradas", concrete, solid(concreteMesh));
   addMesh(scene, "Asientos", seats, solid(seatMesh));

@@ -136,18 +136,30 @@ TEST(FrameTimerTest, TicksMeasureTheTimeBetweenThemAcrossTheWrapAtMostOneSecondA
   EXPECT_EQ(timer.tick(), 3u);
 }
 
-// Eleven gaps between twelve frames: ten of 16 ms and one of 100 ms.
-TEST(FrameStatsTest, FramesASecondThePercentilesOfTheGapsAndTheLongest) {
-  FrameStats stats;
-  EXPECT_EQ(stats.summary(), "Fotogramas mostrados: menos de dos, sin tiempos que medir");
-  FrameStats::Clock::time_point at{};
+// Launched at 0, the title at 90 ms (a quiet title draws again only much
+// later, which is no load's), a menu frame whose frame started a match at
+// 990 ms and built it until 1100 ms, then twelve match frames: eleven gaps,
+// ten of 16 ms and one of 120 ms, a hitch within the frames that still count
+// as the load's.
+TEST(FrameStatsTest, MatchFramesDrawCallsAndLoads) {
+  using std::chrono::milliseconds;
+  const FrameStats::Clock::time_point launched{};
+  FrameStats stats(launched);
+  EXPECT_EQ(stats.summary().substr(0, 57), "Fotogramas mostrados: menos de dos, sin tiempos que medir");
+  stats.frameShown(launched + milliseconds(90), ShownScene::Menus, 16);
+  stats.matchRequested(launched + milliseconds(990));
+  stats.frameShown(launched + milliseconds(1100), ShownScene::Menus, 20);
+  FrameStats::Clock::time_point at = launched + milliseconds(1180);
   for (int frame = 0; frame < 12; ++frame) {
-    stats.frameShown(at);
-    at += std::chrono::milliseconds(frame == 5 ? 100 : 16);
+    stats.frameShown(at, ShownScene::Match, frame == 0 ? 100u : 90u);
+    at += milliseconds(frame == 5 ? 120 : 16);
   }
   EXPECT_EQ(stats.summary(),
-            "Fotogramas mostrados: 12 en 0.3 s, 42.3 por segundo; entre uno y otro: 50% 16.0 ms, 99% 100.0 ms, "
-            "el mas largo 100.0 ms");
+            "Fotogramas mostrados en partido: 12 en 0.3 s, 39.3 por segundo; entre uno y otro: 50% 16.0 ms, "
+            "99% 120.0 ms, el mas largo 120.0 ms\n"
+            "Llamadas de dibujo por fotograma: partido 50% 90, el mas alto 100; menus 20\n"
+            "Cargas: del arranque al primer fotograma de los menus 90 ms (el hueco mas largo 90 ms), de SIGUIENTE "
+            "al primer fotograma del partido 190 ms (el hueco mas largo 120 ms)");
 }
 
 TEST(WindowTest, GameModeStringFromTheResolution) { EXPECT_EQ(gameModeString({1024, 768, 32, 60}), "1024x768:32@60"); }

@@ -110,6 +110,35 @@ TEST(WorldModels, LinesNetBallAndShadowLieWhereTheGameJudgesAndExpectsThem) {
   }
 }
 
+// The crowd's shader turns each card to the viewer from its corners alone:
+// the third texture coordinate is 4 x the half size + the corner (+x 1, +y
+// 2), and the four corners lie round one centre along up x facing and up.
+TEST(WorldModels, CrowdCardsCarryTheirCornersForTheCrowdShader) {
+  LoadedModel& stadium = runModel("models/stadium/pista.ASZ");
+  size_t cards = 0;
+  for (const auto& material : stadium.model->materials) {
+    if (material->name().find("[publico]") == std::string::npos) continue;
+    const auto objects = material->objects();
+    for (const auto& object : *objects) {
+      const auto& p = object->vertices();
+      const auto& uvw = object->texCoords();
+      ASSERT_TRUE(p.size() % 4 == 0 && uvw.size() == p.size() && object->normals().size() == p.size());
+      for (size_t v = 0; v < p.size(); ++v) {
+        const float corner = std::fmod(uvw[v].z, 4.0f);
+        const float half = (uvw[v].z - corner) / 4.0f;
+        ASSERT_EQ(corner, static_cast<float>(v % 4)) << object->name() << " " << v;
+        const Vector3 right = normalise(cross(Vector3(0, 1, 0), object->normals()[v]));
+        const Vector3 side((v & 1) ? 1.0f : -1.0f, (v & 2) ? 1.0f : -1.0f, 0);
+        const Vector3 centre = p[v] - (right * side.x + Vector3(0, side.y, 0)) * half;
+        const Vector3 first = p[v - v % 4] + (right + Vector3(0, 1, 0)) * half;  // from corner 0
+        EXPECT_LT(length(centre - first), 0.01f) << object->name() << " " << v;
+      }
+      cards += p.size() / 4;
+    }
+  }
+  EXPECT_GT(cards, 300u);
+}
+
 // Where the match puts player i for the first serve (player 0 serves from
 // the -z court) and the way it faces there.
 const std::pair<Vector3, Vector3> kPlaces[] = {{{kBaselineX, 0, -200}, {-1, 0, 0}},
