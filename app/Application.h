@@ -36,6 +36,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <memory>
 
@@ -93,6 +94,11 @@ class Application {
   bool replaying() const { return replay.has_value(); }
   // The match set aside while its last point is shown again.
   bool showingPointAgain() const { return suspended.has_value(); }
+  // Heard at the start of every step of a match, before the keys are
+  // sampled: a tool that presses keys for a modelled person does it here.
+  void setBeforeStep(std::function<void()> listener) { beforeStep = std::move(listener); }
+  // The player of a slot in the match being played; null outside one.
+  std::shared_ptr<TennisPlayer> slotPlayer(int32_t slot) const;
 
   const std::shared_ptr<Scene>& currentScene() const { return scene; }
   const std::shared_ptr<Menu>& currentMenu() const { return menu; }
@@ -132,6 +138,8 @@ class Application {
   std::array<bool, kPlayerSlotCount> swingStruck{};
   SlotKeySets slotKeySets{kNoKeySet, kNoKeySet, kNoKeySet, kNoKeySet};
   std::array<std::weak_ptr<HumanPlayer>, kPlayerSlotCount> people;
+  std::array<std::weak_ptr<TennisPlayer>, kPlayerSlotCount> slotPlayers;
+  std::function<void()> beforeStep;
   AppPhase phase = InMenus;
   SceneDisplay display;
   bool quitting = false;
@@ -170,6 +178,7 @@ class Application {
     std::shared_ptr<GameState> match;
     std::shared_ptr<Menu> menu;
     std::array<std::weak_ptr<HumanPlayer>, kPlayerSlotCount> people;
+    std::array<std::weak_ptr<TennisPlayer>, kPlayerSlotCount> slotPlayers;
     SlotKeySets slotKeySets;
     std::optional<MatchRecording> recording;
     PointMarks points;
