@@ -187,11 +187,16 @@ int Application::runFixedSteps() {
   return steps;
 }
 
+std::shared_ptr<TennisPlayer> Application::slotPlayer(int32_t slot) const {
+  return match && slot >= 0 && slot < kPlayerSlotCount ? slotPlayers[slot].lock() : nullptr;
+}
+
 bool Application::runStep() {
   StepInput input;
   if (match && net) {
     if (!takeNetInput(input)) return false;
   } else if (match) {
+    if (beforeStep) beforeStep();
     if (replay && !replay->next(input)) {
       // The recording ends here: the picture stays until the menus take over.
       replayOver = true;
@@ -490,9 +495,11 @@ void Application::startMatch(bool doubles) {
   const std::vector<int32_t> order = doubles ? std::vector<int32_t>{2, 0, 1, 3} : std::vector<int32_t>{0, 1};
   slotKeySets.fill(kNoKeySet);
   people = {};
+  slotPlayers = {};
   points = PointMarks{};
   for (const int32_t slot : order) {
     players[slot] = createPlayer(slot, ball, scene, textures);
+    slotPlayers[slot] = players[slot];
     people[slot] = std::dynamic_pointer_cast<HumanPlayer>(players[slot]);
     const int32_t controller = matchSetup.slots[slot].controller;
     if (people[slot].lock()) slotKeySets[slot] = std::max(controller, 0);
@@ -560,7 +567,7 @@ void Application::watchLastPointAgain() {
     stepsLeft -= std::min(run.steps, stepsLeft);
   }
   const int64_t firstServe = points.lastStart;
-  suspended = SuspendedMatch{scene, match, menu, people, slotKeySets, std::move(recording), points, randomState()};
+  suspended = SuspendedMatch{scene, match, menu, people, slotPlayers, slotKeySets, std::move(recording), points, randomState()};
   startReplay(std::move(upToTheCall));
   // Unseen and unheard up to the first serve of the point.
   const std::shared_ptr<SoundOutput> heard = setSoundOutput(nullptr);
@@ -577,6 +584,7 @@ void Application::resumeLiveMatch() {
   match = suspended->match;
   menu = suspended->menu;
   people = suspended->people;
+  slotPlayers = suspended->slotPlayers;
   slotKeySets = suspended->slotKeySets;
   recording = std::move(suspended->recording);
   points = suspended->points;

@@ -44,6 +44,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <memory>
 
@@ -128,6 +129,11 @@ class Application {
   void setForcedInputDelay(int32_t steps) { forcedInputDelay = steps; }
   // The hash of the match being played, as the games compare it.
   std::optional<uint64_t> matchHash() const;
+  // Heard at the start of every step of a match, before the keys are
+  // sampled: a tool that presses keys for a modelled person does it here.
+  void setBeforeStep(std::function<void()> listener) { beforeStep = std::move(listener); }
+  // The player of a slot in the match being played; null outside one.
+  std::shared_ptr<TennisPlayer> slotPlayer(int32_t slot) const;
 
   const std::shared_ptr<Scene>& currentScene() const { return scene; }
   const std::shared_ptr<Menu>& currentMenu() const { return menu; }
@@ -184,6 +190,8 @@ class Application {
   std::array<bool, kPlayerSlotCount> swingStruck{};
   SlotKeySets slotKeySets{kNoKeySet, kNoKeySet, kNoKeySet, kNoKeySet};
   std::array<std::weak_ptr<HumanPlayer>, kPlayerSlotCount> people;
+  std::array<std::weak_ptr<TennisPlayer>, kPlayerSlotCount> slotPlayers;
+  std::function<void()> beforeStep;
   AppPhase phase = InMenus;
   SceneDisplay display;
   bool quitting = false;
@@ -222,6 +230,7 @@ class Application {
     std::shared_ptr<GameState> match;
     std::shared_ptr<Menu> menu;
     std::array<std::weak_ptr<HumanPlayer>, kPlayerSlotCount> people;
+    std::array<std::weak_ptr<TennisPlayer>, kPlayerSlotCount> slotPlayers;
     SlotKeySets slotKeySets;
     std::optional<MatchRecording> recording;
     PointMarks points;

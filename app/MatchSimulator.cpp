@@ -1,10 +1,12 @@
 #include "app/MatchSimulator.h"
 
 #include <chrono>
+#include <cmath>
 #include <memory>
 #include <thread>
 
 #include "app/Keyboard.h"
+#include "app/Settings.h"
 #include "engine/Random.h"
 #include "engine/Sound.h"
 #include "engine/TextureFactory.h"
@@ -25,6 +27,23 @@ void holdEnterWhereAsked(const Application& app) {
   }
 }
 
+void pressKey(int code, bool down) {
+  if (code < 0 || code >= kKeyCodeCount) return;
+  if (code >= kSpecialKeyBase) {
+    down ? pressSpecialKey(code - kSpecialKeyBase) : releaseSpecialKey(code - kSpecialKeyBase);
+  } else {
+    down ? pressCharacterKey(static_cast<unsigned char>(code)) : releaseCharacterKey(static_cast<unsigned char>(code));
+  }
+}
+
+LastShot shotOf(const TennisPlayer& hitter) {
+  switch (hitter.state()) {
+    case PlayerState::ServeSwing: return LastShot::Serve;
+    case PlayerState::Diving: return LastShot::Dive;
+    default: return std::fabs(hitter.position().x) < kServiceLineX ? LastShot::Net : LastShot::Baseline;
+  }
+}
+
 class Simulation {
  public:
   Simulation(const SimulatedMatch& wanted, const std::function<void(const SimulatedRally&)>& onRally,
@@ -38,6 +57,7 @@ class Simulation {
     stepAccumulator = 0;
     app = std::make_unique<Application>(clock, wanted.poseEverything ? SceneDisplay::PosingAll : SceneDisplay::None);
     app->setRecordingFolder(wanted.recordingFolder);
+    app->setBeforeStep([this] { beforeStep(); });
     const std::shared_ptr<SoundOutput> heard = setSoundOutput(nullptr);
     const bool networked = session != nullptr;
     startMatch();
@@ -107,6 +127,12 @@ class Simulation {
   void chooseMatch() {
     // The main menu resets the slots: they are chosen after it is built.
     matchSetup.slots = wanted.slots;
+    for (int32_t slot = 0; slot < kPlayerSlotCount; ++slot) {
+      if (!wanted.people[slot]) continue;
+      matchSetup.slots[slot].controller = slot;
+      // Each person's own chance, from the match's seed and the slot.
+      models[slot].emplace(*wanted.people[slot], wanted.seed * kPlayerSlotCount + uint32_t(slot));
+    }
     matchSetup.doublesFlag = wanted.doubles ? 1 : 0;
     matchSetup.setsToPlay = wanted.setsToPlay;
     matchSetup.gamesPerSet = wanted.gamesPerSet;
@@ -115,7 +141,43 @@ class Simulation {
     app->frame();
   }
 
+  // Before every step of the match: the modelled people press their keys,
+  // and the hits of the step before are noted.
+  void beforeStep() {
+    watchHits();
+    for (int32_t slot = 0; slot < kPlayerSlotCount; ++slot) {
+      const std::shared_ptr<TennisPlayer> player = app->slotPlayer(slot);
+      if (!models[slot] || !player) continue;
+      const PlayerCommand command = models[slot]->next(*player, kFixedStepMs);
+      for (int key = 0; key < kPlayerKeyCount; ++key) {
+        pressKey(settings.keySets[slot][key], command.isHeld(static_cast<PlayerKey>(key)));
+      }
+    }
+  }
+
+  void watchHits() {
+    if (!ball) return;
+    const int32_t hits = ball->hitCount();
+    if (hits < hitsSeen) lastShot = LastShot::None;
+    for (int32_t slot = 0; slot < kPlayerSlotCount; ++slot) {
+      const std::shared_ptr<TennisPlayer> player = app->slotPlayer(slot);
+      const bool struck = player && player->swingHasHit();
+      if (struck && !swingStruck[slot] && hits > hitsSeen) lastShot = shotOf(*player);
+      swingStruck[slot] = struck;
+    }
+    hitsSeen = hits;
+  }
+
+  int32_t teamOfSide(int32_t side) const {
+    const std::shared_ptr<TennisPlayer> first = app->slotPlayer(0);
+    if (side < 0 || !first) return -1;
+    return first->courtSide() == side ? 0 : 1;
+  }
+
   void record(const MatchState& match, const RallyReport& rally) {
+    watchHits();
+    const int32_t team = teamOfSide(rally.winner);
+    if (team >= 0) ++result.pointsWonByTeam[team];
     if (rally.call == RefereeCall::Fault) ++result.faults;
     if (rally.call == RefereeCall::DoubleFault) ++result.doubleFaults;
     if (rally.winner >= 0) {
@@ -124,10 +186,14 @@ class Simulation {
     }
     if (rally.kind == kMatchWon) {
       result.winner = rally.winner;
+      result.winnerTeam = team;
       result.winnerName = rally.winnerName;
       result.loserName = match.playerName(1 - rally.winner);
     }
-    if (onRally) onRally(SimulatedRally{rally, describeScore(*match.shared().scoreboard), app->stepsTaken() - firstStep});
+    if (onRally) {
+      onRally(SimulatedRally{rally, team, lastShot, describeScore(*match.shared().scoreboard),
+                             app->stepsTaken() - firstStep});
+    }
   }
 
   const SimulatedMatch& wanted;
@@ -140,9 +206,23 @@ class Simulation {
   std::shared_ptr<MatchState> match;
   int64_t firstStep = 0;
   SimulationResult result;
+  std::array<std::optional<HumanModel>, kPlayerSlotCount> models;
+  std::array<bool, kPlayerSlotCount> swingStruck{};
+  int32_t hitsSeen = 0;
+  LastShot lastShot = LastShot::None;
 };
 
 }  // namespace
+
+const char* lastShotName(LastShot shot) {
+  switch (shot) {
+    case LastShot::Serve: return "serve";
+    case LastShot::Baseline: return "baseline";
+    case LastShot::Net: return "net";
+    case LastShot::Dive: return "dive";
+    default: return "none";
+  }
+}
 
 SimulationResult simulateMatch(const SimulatedMatch& match, const std::function<void(const SimulatedRally&)>& onRally) {
   return Simulation(match, onRally).run();

@@ -22,6 +22,7 @@
 #include "app/MatchSetup.h"
 #include "app/MatchState.h"
 #include "engine/Vector3.h"
+#include "tennis/HumanModel.h"
 
 struct SimulatedMatch {
   std::array<PlayerSlot, kPlayerSlotCount> slots{};
@@ -34,6 +35,11 @@ struct SimulatedMatch {
   int64_t stepLimit = 2'000'000;
   // Real time between two displayed frames, in milliseconds, taken in turn.
   std::vector<uint32_t> frameMs{kFixedStepMs};
+  // Slots played by a modelled person (HumanModel) of this skill: the slot
+  // plays on the key set of its own number, whatever its controller says,
+  // and the model presses that key set's keys before every step, as a person
+  // at the keyboard would.
+  std::array<const HumanSkill*, kPlayerSlotCount> people{};
   // A recorded match to play again: it brings its own set-up and random
   // state, and its people's input; the fields above are then not used.
   std::optional<MatchRecording> replay;
@@ -47,9 +53,19 @@ struct SimulatedMatch {
   bool realTime = false;
 };
 
+// Who made the last hit of a rally, and from where.
+enum class LastShot : int32_t { None, Serve, Baseline, Net, Dive };
+// Behind the service line is the baseline; a stroke from inside it is at the net.
+const char* lastShotName(LastShot shot);
+
 // A rally's end with the score that followed it.
 struct SimulatedRally {
   RallyReport rally;
+  // The team that won the point: 0 for slot 0's (and slot 2's), 1 for slot
+  // 1's (and 3's); -1 after a first fault. The rally's `winner` is a side of
+  // the court, and the teams change ends.
+  int32_t winnerTeam = -1;
+  LastShot lastShot = LastShot::None;
   std::string score;
   // The fixed step of the match (from 1) in which the call was made.
   int64_t step = 0;
@@ -63,6 +79,9 @@ struct SimulationResult {
   int64_t steps = 0;
   // Side and names of the match's winner (empty when unfinished).
   int32_t winner = -1;
+  // The winner as a team of slots (see SimulatedRally).
+  int32_t winnerTeam = -1;
+  std::array<int32_t, 2> pointsWonByTeam{};
   std::string winnerName;
   std::string loserName;
   int32_t points = 0;

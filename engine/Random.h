@@ -23,3 +23,18 @@ int32_t randomInt(int32_t n);
 uint32_t randomState();
 void setRandomState(uint32_t state);
 constexpr uint32_t kUnseededRandomState = 1;
+
+// The same rule with a state of its own, for chance that must leave the
+// game's sequence alone: a modelled person's, whose keys a recording of the
+// match holds, so that the recording replays without the model.
+class RandomSequence {
+ public:
+  explicit RandomSequence(uint32_t state) : state(state) {}
+  // As nextRandom, randomFloat and randomInt.
+  int32_t next();
+  float nextFloat(float max);
+  int32_t nextInt(int32_t n);
+
+ private:
+  uint32_t state;
+};

@@ -153,5 +153,9 @@ constexpr int kCpuMaxLevel = 5;
 // aims at, across the court and up or down, by level. Higher means longer and
 // lower means into the net, so a stray is a miss of any kind.
 constexpr float kCpuAimScatter[kCpuMaxLevel + 1] = {90.0f, 75.0f, 60.0f, 45.0f, 35.0f, 25.0f};
+// A trial shot counts as landing in only this far (units) inside the side
+// lines, by level: it starts from where the ball is, not from where it will
+// be met, and the real shot lands wider, out from the corners.
+constexpr float kCpuAimInside[kCpuMaxLevel + 1] = {0.0f, 0.0f, 120.0f, 120.0f, 120.0f, 120.0f};
 // The scatter grows by its own width every this many shots of a rally.
 constexpr float kCpuPressureShots = 6.0f;

@@ -40,6 +40,7 @@ void CpuPlayer::setLevel(int32_t level) {
   recovery = row[4];
   serveChoice = row[5];
   aimScatter = kCpuAimScatter[level];
+  aimInside = kCpuAimInside[level];
 }
 
 void CpuPlayer::setState(PlayerState s) {
@@ -97,6 +98,9 @@ std::vector<HitCandidate> CpuPlayer::candidates() const {
     for (int i = 0; i < count && i < 3; ++i) {
       // A rebound that never reaches the hitting height gives no point to go to.
       if (!finitePoint(points[i]) || !std::isfinite(times[i])) continue;
+      // Nor does a point beyond where a player may stand: walking there
+      // ends at the limit, with the ball going by.
+      if (std::fabs(points[i].x) > kPlayerLimitX || std::fabs(points[i].z) > kPlayerLimitZ) continue;
       if (sideStep == 0) {
         list.push_back({points[i], times[i], kCpuUnscored});
       } else {
@@ -253,7 +257,7 @@ void CpuPlayer::chooseAim() {
     shots.push_back({k, landing, nearest});
     b->restoreFlight(saved);
   }
-  const float sideZ = others.size() >= 2 ? kDoublesSideZ : kSinglesSideZ;
+  const float sideZ = (others.size() >= 2 ? kDoublesSideZ : kSinglesSideZ) - aimInside;
   std::vector<TrialShot> inCourt;
   for (const auto& s : shots)
     if (std::fabs(s.landing.x) <= kBaselineX && std::fabs(s.landing.z) <= sideZ) inCourt.push_back(s);

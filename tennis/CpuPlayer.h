@@ -76,4 +76,5 @@ class CpuPlayer : public TennisPlayer {
   int32_t recovery = 0;
   int32_t serveChoice = 0;
   float aimScatter = 0.0f;
+  float aimInside = 0.0f;
 };

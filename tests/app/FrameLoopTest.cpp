@@ -562,4 +562,42 @@ TEST(MatchSimulatorTest, ARecordingPlaysBackTheSameAtAnyPacing) {
   }
 }
 
+
+// A modelled beginner plays the computer at level 0 with the keys of its key
+// set, sampled as a person's are: it presses them, wins points with its own
+// strokes, and the match's recording replays to the same end without it.
+TEST(MatchSimulatorTest, AModelledBeginnerWinsRalliesAgainstLevelZeroWithItsKeys) {
+  const char* run = builtRunFolder();
+  if (!run) GTEST_SKIP() << "the game's data is not built";
+  const ScopedWorkingDirectory inside(run);
+  settings = Settings::defaults();
+  SimulatedMatch match;
+  match.gamesPerSet = 2;
+  match.stepLimit = 200'000;
+  match.seed = 3;
+  match.slots = {{{1, kKeySetCount + 5}, {4, kKeySetCount + 0}}};
+  match.people[0] = findHumanSkill("beginner");
+  ASSERT_NE(match.people[0], nullptr);
+  const std::filesystem::path folder = std::filesystem::temp_directory_path() / "zumbolo-model-recording";
+  std::filesystem::remove_all(folder);
+  match.recordingFolder = folder.string();
+  const uint32_t hitPresses = keyPressCount(settings.keySets[0][KeyHit]);
+  int32_t ralliesWon = 0;
+  const SimulationResult result = simulateMatch(match, [&](const SimulatedRally& ended) {
+    if (ended.winnerTeam == 0 && ended.lastShot != LastShot::Serve) ++ralliesWon;
+  });
+  ASSERT_TRUE(result.finished);
+  EXPECT_GT(keyPressCount(settings.keySets[0][KeyHit]), hitPresses + 4);
+  EXPECT_GE(ralliesWon, 2);
+  EXPECT_EQ(result.pointsWonByTeam[0] + result.pointsWonByTeam[1], result.points);
+
+  SimulatedMatch again;
+  for (const auto& file : std::filesystem::directory_iterator(folder)) again.replay = loadRecording(file.path());
+  std::filesystem::remove_all(folder);
+  ASSERT_TRUE(again.replay.has_value());
+  const SimulationResult replayed = simulateMatch(again);
+  EXPECT_EQ(replayed.finalScore, result.finalScore);
+  EXPECT_EQ(replayed.steps, result.steps);
+}
+
 }  // namespace

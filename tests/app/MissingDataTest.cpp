@@ -75,7 +75,11 @@ std::vector<std::string> messageLines(std::string text) {
   for (size_t at; (at = text.find(noWindow)) != std::string::npos;) text.erase(at, noWindow.size());
   std::vector<std::string> lines;
   std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  // The ball's own warning about a hit from above its aim is play, not data.
+  const std::string steepHit = "Pelota.cpp Golpear Hacia";
+  for (std::string line; std::getline(in, line);) {
+    if (line.rfind(steepHit, 0) != 0) lines.push_back(line);
+  }
   return lines;
 }
 

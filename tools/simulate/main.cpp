@@ -1,10 +1,13 @@
-// simulate: whole matches between computer players on the game's own code
-// and data, without a window, a sound card or a person, as fast as the
-// processor allows. One JSON line per point, then one summary line per
-// match. Run with --help for the command line.
+// simulate: whole matches between computer players and modelled people on
+// the game's own code and data, without a window, a sound card or a person,
+// as fast as the processor allows. One JSON line per point, then one summary
+// line per match, or tables of many matches (the ladder of the computer
+// levels, the difficulty curve of each skill against each level). Run with
+// --help for the command line.
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <charconv>
 #include <chrono>
 #include <cstdio>
@@ -12,6 +15,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -24,20 +28,25 @@
 #include "engine/Log.h"
 #include "tennis/Character.h"
 #include "tools/JsonWriter.h"
+#include "tools/simulate/MatchTables.h"
 
 namespace {
 
 constexpr const char* kUsage = R"(usage: simulate [options] [PLAYER...]
 
-Plays whole matches between computer players on the game's own code and data
-(the real Application, match set-up, referee and phase machine) with a manual
+Plays whole matches between computer players and modelled people on the
+game's own code and data (the real Application, match set-up, referee and
+phase machine) with a manual
 clock, one 16 ms step a frame, nothing drawn and nothing heard. Needs no
 display: textures are named, never decoded or uploaded.
 
-PLAYER is CHARACTER:LEVEL for slots 0, 1 (and 2, 3 in doubles), in the
-order of the player set-up screen. CHARACTER is a name (Vazuvodod, Roveriru,
-Revirade, Doredu) or its set-up index 1..4; LEVEL is the computer level 0..5.
-Slots not given play Vazuvodod:5, Doredu:5, Roveriru:5, Revirade:5.
+PLAYER is CHARACTER:LEVEL or CHARACTER:SKILL for slots 0, 1 (and 2, 3 in
+doubles), in the order of the player set-up screen. CHARACTER is a name
+(Vazuvodod, Roveriru, Revirade, Doredu) or its set-up index 1..4; LEVEL is
+the computer level 0..5; SKILL is beginner, regular or expert: a modelled
+person who plays with the keys of the slot's own key set (reaction time,
+misjudgement and timing error of a person of that skill). Slots not given
+play Vazuvodod:5, Doredu:5, Roveriru:5, Revirade:5.
 
 options:
   --doubles        a doubles match (slots 0 and 2 against 1 and 3)
@@ -46,9 +55,19 @@ options:
   --seed N         the random generator's state at the start (default 1);
                    the same players, options and seed give the same match
   --matches N      play N matches in a row, the seed growing by one each
-  --ladder         play every pairing of levels 0..5 (slot 0's level against
-                   slot 1's; in doubles each team's two players share it),
-                   --matches each, and print only the summaries
+  --ladder         play every pairing of two different levels 0..5 (slot 0's
+                   level against slot 1's; in doubles each team's two players
+                   share it), --matches each, so each two levels meet in both
+                   orders, and print the table of how often the higher level
+                   won, with the count of matches and the 95% interval
+  --curve          play each skill (beginner, regular, expert; slot 0, and
+                   slot 2 in doubles) against each computer level until
+                   --points points are played, and print the table of the
+                   share of points the person won, with its 95% interval
+  --points N       points a cell of --curve plays at least (default 400,
+                   about +-5 in the interval at worst)
+  --jobs N         play the tables' matches in N processes (default 1); the
+                   tables are the same for any N
   --step-limit N   give a match up after N steps of 16 ms (default 2000000,
                    about nine hours of play); it then counts as unfinished
   --quiet          print only the summaries
@@ -78,13 +97,19 @@ options:
 
 One JSON object per line on standard output:
   a point:   {"point", "server", "winner", "end" ("out", "net",
-              "second_bounce", "double_fault"), "faults" (first faults
+              "second_bounce", "double_fault"), "lastShot" (how the last
+              hit was made: "serve", "baseline", "net" for a stroke from
+              inside the service line, "dive"), "faults" (first faults
               before it), "shots" (hits, serve included), "score"}
              "score" reads "NAME SETS [GAMES OF EACH SET] POINTS - ..." with
              the scoreboard's left side first; points count 0 15 30 40 50
              (advantage), or 0..5 and 40 (the sixth point) in a tie-break.
-  a match:   {"summary", "levels" (null for a person), "seed", "finished", "winner", "loser",
-              "points", "meanRally", "faults", "doubleFaults", "gameMinutes",
+  a match:   {"summary", "levels" (a modelled person's skill by name),
+              "seed", "finished", "winner", "loser", "points", "pointsWon"
+              (by slot 0's team and by slot 1's), "ends" (points by end and
+              last shot: "second_bounce_dive" counts the points won by a
+              dive volley the other side did not reach), "meanRally",
+              "faults", "doubleFaults", "gameMinutes",
               "steps", "score" (as in a point's line, where the match ended
               or was given up), "residentKb" (the process's resident memory
               after the match, to watch for growth over --matches)}
@@ -94,6 +119,7 @@ One JSON object per line on standard output:
              "seconds" (real time of play) and "netEnd" (the line that
              ended the match early, else empty)
 The game's own messages (Spanish, one line each) go to standard error.
+With --ladder or --curve only the table is printed, as Markdown.
 
 Exit status: 0 when every match finished (with --replay: when the replay
 ends at the score the game recorded, finished or not), 1 when one was given
@@ -105,6 +131,9 @@ struct Options {
   SimulatedMatch match;
   int32_t matches = 1;
   bool ladder = false;
+  bool curve = false;
+  int32_t points = 400;
+  int32_t jobs = 1;
   bool quiet = false;
   std::filesystem::path data;
   std::filesystem::path replay;
@@ -127,13 +156,21 @@ int32_t characterIndex(const std::string& text) {
   return -1;
 }
 
-bool parsePlayer(const char* text, PlayerSlot& slot) {
+// CHARACTER:LEVEL for the computer, CHARACTER:SKILL for a modelled person.
+bool parsePlayer(const char* text, int32_t slot, SimulatedMatch& match) {
   const char* colon = std::strchr(text, ':');
   if (!colon) return false;
   int64_t level = 0;
-  slot.character = characterIndex(std::string(text, colon));
-  if (slot.character <= 0 || !parseNumber(colon + 1, 0, kComputerLevelCount - 1, level)) return false;
-  slot.controller = kKeySetCount + static_cast<int32_t>(level);
+  PlayerSlot& chosen = match.slots[slot];
+  chosen.character = characterIndex(std::string(text, colon));
+  if (chosen.character <= 0) return false;
+  match.people[slot] = findHumanSkill(colon + 1);
+  if (match.people[slot]) {
+    chosen.controller = slot;
+    return true;
+  }
+  if (!parseNumber(colon + 1, 0, kComputerLevelCount - 1, level)) return false;
+  chosen.controller = kKeySetCount + static_cast<int32_t>(level);
   return true;
 }
 
@@ -148,6 +185,12 @@ bool parseOptions(int argc, char** argv, Options& options) {
       options.match.doubles = true;
     } else if (arg == "--ladder") {
       options.ladder = true;
+    } else if (arg == "--curve") {
+      options.curve = true;
+    } else if (arg == "--points" && hasValue && parseNumber(argv[++i], 1, 1'000'000, value)) {
+      options.points = static_cast<int32_t>(value);
+    } else if (arg == "--jobs" && hasValue && parseNumber(argv[++i], 1, 64, value)) {
+      options.jobs = static_cast<int32_t>(value);
     } else if (arg == "--quiet") {
       options.quiet = true;
     } else if (arg == "--pose-all") {
@@ -178,7 +221,7 @@ bool parseOptions(int argc, char** argv, Options& options) {
       options.match.realTime = true;
     } else if (arg == "--record-to" && hasValue) {
       options.match.recordingFolder = std::filesystem::absolute(argv[++i]).string();
-    } else if (arg[0] != '-' && players < kPlayerSlotCount && parsePlayer(argv[i], options.match.slots[players])) {
+    } else if (arg[0] != '-' && players < kPlayerSlotCount && parsePlayer(argv[i], players, options.match)) {
       ++players;
     } else {
       std::fprintf(stderr, "simulate: bad argument \"%s\" (see --help)\n", argv[i]);
@@ -216,12 +259,14 @@ class Printer {
       return;
     }
     ++points;
+    ++ends[std::string(endName(rally)) + "_" + lastShotName(ended.lastShot)];
     if (!quiet) {
       json.raw("{");
       json.key("point"), json.integer(points), json.raw(", ");
       json.key("server"), json.string(rally.serverName), json.raw(", ");
       json.key("winner"), json.string(rally.winnerName), json.raw(", ");
       json.key("end"), json.string(endName(rally)), json.raw(", ");
+      json.key("lastShot"), json.string(lastShotName(ended.lastShot)), json.raw(", ");
       json.key("faults"), json.integer(faultsInPoint), json.raw(", ");
       json.key("shots"), json.integer(rally.shots), json.raw(", ");
       json.key("score"), json.string(ended.score), json.raw("}\n");
@@ -238,7 +283,11 @@ class Printer {
     for (int32_t slot = 0; slot < slots; ++slot) {
       const int32_t controller = match.slots[slot].controller;
       json.raw(slot ? ", " : "");
-      controller < kKeySetCount ? json.raw("null") : json.integer(controller - kKeySetCount);
+      if (match.people[slot]) {
+        json.string(match.people[slot]->name);
+      } else {
+        controller < kKeySetCount ? json.raw("null") : json.integer(controller - kKeySetCount);
+      }
     }
     json.raw("], ");
     json.key("seed"), json.integer(match.seed), json.raw(", ");
@@ -246,6 +295,15 @@ class Printer {
     json.key("winner"), json.string(result.winnerName), json.raw(", ");
     json.key("loser"), json.string(result.loserName), json.raw(", ");
     json.key("points"), json.integer(result.points), json.raw(", ");
+    json.key("pointsWon"), json.raw("["), json.integer(result.pointsWonByTeam[0]), json.raw(", ");
+    json.integer(result.pointsWonByTeam[1]), json.raw("], ");
+    json.key("ends"), json.raw("{");
+    const char* comma = "";
+    for (const auto& [end, count] : ends) {
+      json.raw(comma), json.key(end.c_str()), json.integer(count);
+      comma = ", ";
+    }
+    json.raw("}, ");
     json.key("meanRally"), json.number(result.points ? double(result.shots) / result.points : 0.0), json.raw(", ");
     json.key("faults"), json.integer(result.faults), json.raw(", ");
     json.key("doubleFaults"), json.integer(result.doubleFaults), json.raw(", ");
@@ -268,6 +326,7 @@ class Printer {
     std::fflush(out);
     points = 0;
     faultsInPoint = 0;
+    ends.clear();
   }
 
  private:
@@ -276,6 +335,7 @@ class Printer {
   bool quiet;
   int32_t points = 0;
   int32_t faultsInPoint = 0;
+  std::map<std::string, int32_t> ends;
 };
 
 bool playMatches(SimulatedMatch match, int32_t count, Printer& printer) {
@@ -303,15 +363,123 @@ bool replayMatch(const SimulatedMatch& match, Printer& printer) {
   return false;
 }
 
-bool playLadder(SimulatedMatch match, int32_t count, Printer& printer) {
+MatchTally tallyOf(const SimulationResult& result) {
+  MatchTally tally;
+  tally.matches = 1;
+  if (!result.finished || result.winnerTeam < 0) tally.unfinished = 1;
+  else ++tally.matchesWon[result.winnerTeam];
+  tally.pointsWon[0] = result.pointsWonByTeam[0];
+  tally.pointsWon[1] = result.pointsWonByTeam[1];
+  return tally;
+}
+
+void setLevel(SimulatedMatch& match, int32_t team, int32_t level) {
+  // Teams: slots 0 and 2 against 1 and 3.
+  for (int32_t slot = team; slot < kPlayerSlotCount; slot += 2) {
+    match.slots[slot].controller = kKeySetCount + level;
+    match.people[slot] = nullptr;
+  }
+}
+
+std::string cellText(const Share& s, int32_t trials) {
+  char text[96];
+  std::snprintf(text, sizeof text, "%.0f%% (%.0f-%.0f) n=%d", s.percent, s.low, s.high, trials);
+  return text;
+}
+
+// Each two different levels meet `count` times in each order; the table
+// says how often the higher level won.
+bool playLadder(SimulatedMatch match, int32_t count, int32_t jobs, std::FILE* out) {
+  const int32_t levels = kComputerLevelCount;
+  const int32_t pairings = levels * (levels - 1);
+  const auto pairing = [levels](int32_t index, int32_t& a, int32_t& b) {
+    a = index / (levels - 1);
+    b = index % (levels - 1);
+    if (b >= a) ++b;
+  };
+  const std::vector<MatchTally> tallies = playItems(pairings * count, jobs, [&](int32_t item) {
+    SimulatedMatch played = match;
+    int32_t a = 0;
+    int32_t b = 0;
+    pairing(item / count, a, b);
+    setLevel(played, 0, a);
+    setLevel(played, 1, b);
+    played.seed = match.seed + static_cast<uint32_t>(item % count);
+    return tallyOf(simulateMatch(played));
+  });
+  if (tallies.empty()) return false;
+  // won[h][l]: matches the higher level h won against l, of played[h][l].
+  std::vector<std::vector<int32_t>> won(levels, std::vector<int32_t>(levels, 0));
+  std::vector<std::vector<int32_t>> played(levels, std::vector<int32_t>(levels, 0));
   bool allFinished = true;
-  for (int32_t a = 0; a < kComputerLevelCount; ++a) {
-    for (int32_t b = 0; b < kComputerLevelCount; ++b) {
-      // Teams: slots 0 and 2 against 1 and 3.
-      match.slots[0].controller = match.slots[2].controller = kKeySetCount + a;
-      match.slots[1].controller = match.slots[3].controller = kKeySetCount + b;
-      allFinished = playMatches(match, count, printer) && allFinished;
+  for (int32_t item = 0; item < pairings * count; ++item) {
+    int32_t a = 0;
+    int32_t b = 0;
+    pairing(item / count, a, b);
+    const MatchTally& t = tallies[item];
+    allFinished = allFinished && t.unfinished == 0;
+    const int32_t high = std::max(a, b);
+    const int32_t low = std::min(a, b);
+    played[high][low] += t.matches - t.unfinished;
+    won[high][low] += t.matchesWon[a > b ? 0 : 1];
+  }
+  std::fprintf(out, "%s ladder: share of matches the higher level won, both orders, 95%% interval, matches\n\n",
+               match.doubles ? "Doubles" : "Singles");
+  std::fprintf(out, "| level |");
+  for (int32_t low = 0; low < levels - 1; ++low) std::fprintf(out, " against %d |", low);
+  std::fprintf(out, "\n|---|");
+  for (int32_t low = 0; low < levels - 1; ++low) std::fprintf(out, "---|");
+  std::fprintf(out, "\n");
+  for (int32_t high = 1; high < levels; ++high) {
+    std::fprintf(out, "| %d |", high);
+    for (int32_t low = 0; low < levels - 1; ++low) {
+      const bool shown = low < high;
+      std::fprintf(out, " %s |",
+                   shown ? cellText(shareOf(won[high][low], played[high][low]), played[high][low]).c_str() : "");
     }
+    std::fprintf(out, "\n");
+  }
+  return allFinished;
+}
+
+// Each skill against each level, until the cell has played `points` points.
+bool playCurve(SimulatedMatch match, int32_t points, int32_t jobs, std::FILE* out) {
+  const int32_t skills = static_cast<int32_t>(kHumanSkills.size());
+  const std::vector<MatchTally> tallies = playItems(skills * kComputerLevelCount, jobs, [&](int32_t item) {
+    SimulatedMatch played = match;
+    setLevel(played, 1, item % kComputerLevelCount);
+    for (int32_t slot = 0; slot < kPlayerSlotCount; slot += 2) {
+      played.people[slot] = &kHumanSkills[item / kComputerLevelCount];
+      played.slots[slot].controller = slot;
+    }
+    MatchTally cell;
+    for (uint32_t i = 0; cell.pointsWon[0] + cell.pointsWon[1] < points; ++i) {
+      played.seed = match.seed + i;
+      const MatchTally one = tallyOf(simulateMatch(played));
+      cell += one;
+      // A match without a point (no data to play on) would never fill the cell.
+      if (one.pointsWon[0] + one.pointsWon[1] == 0) break;
+    }
+    return cell;
+  });
+  if (tallies.empty()) return false;
+  std::fprintf(out, "%s difficulty: share of points the person won, 95%% interval, points played\n\n",
+               match.doubles ? "Doubles" : "Singles");
+  std::fprintf(out, "| skill |");
+  for (int32_t level = 0; level < kComputerLevelCount; ++level) std::fprintf(out, " level %d |", level);
+  std::fprintf(out, "\n|---|");
+  for (int32_t level = 0; level < kComputerLevelCount; ++level) std::fprintf(out, "---|");
+  std::fprintf(out, "\n");
+  bool allFinished = true;
+  for (int32_t skill = 0; skill < skills; ++skill) {
+    std::fprintf(out, "| %s |", kHumanSkills[skill].name);
+    for (int32_t level = 0; level < kComputerLevelCount; ++level) {
+      const MatchTally& t = tallies[skill * kComputerLevelCount + level];
+      allFinished = allFinished && t.unfinished == 0;
+      const int32_t total = t.pointsWon[0] + t.pointsWon[1];
+      std::fprintf(out, " %s |", cellText(shareOf(t.pointsWon[0], total), total).c_str());
+    }
+    std::fprintf(out, "\n");
   }
   return allFinished;
 }
@@ -388,7 +556,7 @@ int main(int argc, char** argv) {
     options.match.doubles = recorded.doubles;
     options.match.seed = recorded.randomState;
   }
-  Printer printer(json, options.quiet || options.ladder);
+  Printer printer(json, options.quiet);
   bool finished = false;
   if (options.host || options.join) {
     std::unique_ptr<NetSession> session = agreeNetMatch(options);
@@ -404,7 +572,9 @@ int main(int argc, char** argv) {
   } else if (options.match.replay) {
     finished = replayMatch(options.match, printer);
   } else if (options.ladder) {
-    finished = playLadder(options.match, options.matches, printer);
+    finished = playLadder(options.match, options.matches, options.jobs, json);
+  } else if (options.curve) {
+    finished = playCurve(options.match, options.points, options.jobs, json);
   } else {
     finished = playMatches(options.match, options.matches, printer);
   }
