@@ -12,7 +12,9 @@ the game's --stats lines say where each person's player stands, and the
 drive fails unless its own person's player moved. The pictures of each
 stage are kept in SHOTS_FOLDER. Run by hand (it needs two displays).
 
-Usage: net_play.py host|join RUN_FOLDER SHOTS_FOLDER
+Usage: net_play.py host|join RUN_FOLDER SHOTS_FOLDER [ADDRESS]
+(ADDRESS, for the joiner: where to find the host, 127.0.0.1 unless given,
+such as a relay's 127.0.0.1:PORT; the host prints the round trip it measured.)
 """
 
 import os
@@ -88,11 +90,11 @@ def wait_for_next(game, timeout=90):
     raise gamedrive.DriveError("no next item on the host's set-up picture within %d s" % timeout)
 
 
-def join_menus(game, record):
+def join_menus(game, record, address):
     network_menu(game, record)
     record("network", gamedrive.move(game, "Down", NETWORK, "join"))
     gamedrive.enter(game, JOIN_ADDRESS, "join", "the address screen")
-    game.xdotool("type", "--delay", "150", "127.0.0.1")
+    game.xdotool("type", "--delay", "150", address)
     time.sleep(1)
     record("address", game.shot())
     # Connected, the joiner waits for the host, or is already on its set-up
@@ -160,8 +162,10 @@ def main():
         if role == "host":
             host_menus(game, record)
         else:
-            join_menus(game, record)
+            join_menus(game, record, sys.argv[4] if len(sys.argv) > 4 else "127.0.0.1")
         record("court", game.wait_for("the court", lambda p: p.shows_court(), MATCH_TIMEOUT))
+        for line in re.findall(rb"Ida y vuelta[^\n]*", game.read_log("stdout.txt")):
+            print("%s: %s" % (role, line.decode()), flush=True)
         if role == "host":
             # Enter skips the introduction on both games.
             time.sleep(1)
