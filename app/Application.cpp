@@ -114,6 +114,7 @@ bool Application::frame() {
   stepAccumulator += elapsed;
   if (pads) pads->poll();
   followNetSessions();
+  shareNetChoice();
   const bool stepped = runFixedSteps() > 0;
 
   menu->update(1);
@@ -282,16 +283,29 @@ void Application::followNetSessions() {
     noteNetReport(*lingeringNet);
     if (lingeringNet->closed()) lingeringNet.reset();
   }
-  if (!pendingNet) return;
-  const NetPhase before = pendingNet->phase();
+  if (!pendingNet) {
+    pendingSeen = nullptr;
+    return;
+  }
+  // The phase may also have moved on while the loop waited for the network.
+  const NetPhase before = pendingNet.get() == pendingSeen ? pendingSeenPhase : NetPhase::Waiting;
   pendingNet->pump();
+  pendingSeen = pendingNet.get();
+  pendingSeenPhase = pendingNet->phase();
   const bool waitingScreen = menu && (menu->screen() == HostWaiting || menu->screen() == JoinWaiting);
   if (pendingNet->phase() == NetPhase::Ended) {
     showNotice(noticeFor(pendingNet->endReason()), kNetNoticeMs);
     pendingNet.reset();
     if (waitingScreen) menu->goToScreen(NetworkMenu);
   } else if (pendingNet->phase() == NetPhase::Greeted && before != NetPhase::Greeted) {
-    // The other game is there: the host chooses the match; the joiner waits.
+    // The other game is there: the host chooses the match; the joiner its
+    // people, first each on its own keys.
+    if (!pendingNet->hosting()) {
+      int32_t keySet = 0;
+      for (int32_t slot = 0; slot < kPlayerSlotCount; ++slot) {
+        if (kJoinerSlots >> slot & 1u) matchSetup.slots[slot].controller = keySet++;
+      }
+    }
     if (pendingNet->hosting() && waitingScreen) {
       menu->goToScreen(MatchOptions);
       showNotice(kTextNetChoose, kNetNoticeMs);
@@ -301,6 +315,40 @@ void Application::followNetSessions() {
   } else if (pendingNet->phase() == NetPhase::Ready && phase == InMenus) {
     startNetMatch(std::move(pendingNet));
   }
+}
+
+void Application::shareNetChoice() {
+  const bool choosing = pendingNet && pendingNet->phase() == NetPhase::Greeted && phase == InMenus && menu;
+  if (!choosing) {
+    if (menu) menu->setNetworkPlay(0, false, true);
+    return;
+  }
+  const bool hosting = pendingNet->hosting();
+  const uint8_t others = hosting ? kJoinerSlots : static_cast<uint8_t>(kAllSlotsMask & ~kJoinerSlots);
+  bool changed = false;
+  if (const std::optional<NetChoice> theirs = pendingNet->takeOtherChoice()) {
+    if (!hosting) {
+      changed = matchSetup.doublesFlag != (theirs->doubles ? 1 : 0) || matchSetup.setsToPlay != theirs->setsToPlay ||
+                matchSetup.gamesPerSet != theirs->gamesPerSet;
+      matchSetup.doublesFlag = theirs->doubles ? 1 : 0;
+      matchSetup.setsToPlay = theirs->setsToPlay;
+      matchSetup.gamesPerSet = theirs->gamesPerSet;
+    }
+    for (int32_t slot = 0; slot < kPlayerSlotCount; ++slot) {
+      if ((others >> slot & 1u) == 0 || matchSetup.slots[slot] == theirs->slots[slot]) continue;
+      matchSetup.slots[slot] = theirs->slots[slot];
+      changed = true;
+    }
+    // The joiner's picture opens once it knows the host's mode.
+    if (!hosting && menu->screen() != PlayerSelect && menu->screen() != PlayerSetup) {
+      menu->setNetworkPlay(others, true, false);
+      menu->goToScreen(PlayerSelect);
+    }
+  }
+  pendingNet->shareChoice(NetChoice{0, 0, matchSetup.doublesFlag != 0, matchSetup.setsToPlay, matchSetup.gamesPerSet,
+                                    matchSetup.slots});
+  menu->setNetworkPlay(others, !hosting, hosting && pendingNet->otherSeesMyChoice());
+  if (changed) menu->refreshPlayerSelect();
 }
 
 void Application::startNetMatch(std::unique_ptr<NetSession> session) {
@@ -418,7 +466,7 @@ void Application::carryOutPhaseRequests() {
       // A network match starts when the other game is there, as the host
       // chose it; a joiner waits for the host's choice.
       const bool doubles = menu->screen() == StartDoubles;
-      if (pendingNet->hosting() && pendingNet->phase() == NetPhase::Greeted) {
+      if (pendingNet->hosting() && pendingNet->phase() == NetPhase::Greeted && pendingNet->otherSeesMyChoice()) {
         NetSetup offered{doubles, matchSetup.setsToPlay, matchSetup.gamesPerSet, matchSetup.slots,
                          randomState(), 0, kJoinerSlots, 0};
         pendingNet->offer(offered, forcedInputDelay);

@@ -139,6 +139,8 @@ class Application {
   const std::shared_ptr<Menu>& currentMenu() const { return menu; }
   const std::shared_ptr<GameState>& currentMatch() const { return match; }
   AppPhase currentPhase() const { return phase; }
+  // The players the people play, by slot (empty for a computer's slot).
+  const std::array<std::weak_ptr<HumanPlayer>, kPlayerSlotCount>& currentPeople() const { return people; }
   // Steps that moved the scene since the Application began.
   int64_t stepsTaken() const { return steps; }
   // True once the main menu's quit item was picked; the loop then stops.
@@ -155,6 +157,9 @@ class Application {
   // A waiting session whose match is agreed starts it; a host's menus that
   // ask for a match offer it.
   void followNetSessions();
+  // While both games are on the menus, each sends its choice of the match
+  // and takes the other's part of the other's; the menus show both.
+  void shareNetChoice();
   // The network screens' requests: host, join, give up.
   void followNetworkMenus();
   // Tells the other game the match is over, unless the session ended it;
@@ -241,6 +246,9 @@ class Application {
   std::unique_ptr<NetSession> net;
   std::unique_ptr<NetSession> pendingNet;
   std::unique_ptr<NetSession> lingeringNet;
+  // The waiting session as followNetSessions last saw it.
+  const NetSession* pendingSeen = nullptr;
+  NetPhase pendingSeenPhase = NetPhase::Waiting;
   int64_t netStep = 0;
   std::optional<NetReport> netReport;
   int32_t forcedInputDelay = 0;

@@ -62,6 +62,8 @@ constexpr size_t kMaxAddressLength = 40;
 // What a pad's up and down step the last character of an address through.
 constexpr std::string_view kPadAddressCharacters = "0123456789.:";
 constexpr int kKeyBackspace = 8;
+constexpr int32_t kTextNetHostChoosing = 43;
+constexpr Spot kJoinerWaits{512, 40};
 
 constexpr Spot kMainPlay{200, 380};
 constexpr Spot kMainCredits{200, 340};
@@ -335,8 +337,25 @@ bool Menu::everyPlayingSlotHasCharacter() const {
   return true;
 }
 
+void Menu::setNetworkPlay(uint8_t otherSlots, bool joiner, bool mayStart) {
+  if (otherSlots == otherGameSlots && joiner == joining && mayStart == startAllowed) return;
+  otherGameSlots = otherSlots;
+  joining = joiner;
+  startAllowed = mayStart;
+  refreshPlayerSelect();
+}
+
+void Menu::refreshPlayerSelect() {
+  if (currentScreen != PlayerSelect) return;
+  const MenuAction highlighted = selectedItem ? selectedItem->action() : StartMatch;
+  goToScreen(PlayerSelect);
+  if (std::shared_ptr<MenuItem> kept = findItem(highlighted)) selectedItem = std::move(kept);
+}
+
 void Menu::buildPlayerSelect() {
   const auto slotItem = [this](int32_t index, MenuAction action) {
+    // The other game's slots are shown (drawExtras), not edited here.
+    if (otherGameSlots >> index & 1u) return;
     const Spot at = kSlotSpots[index];
     addItem(makeItem(characterLabel(matchSetup.slots[index].character), action, at.x, at.y));
   };
@@ -347,7 +366,7 @@ void Menu::buildPlayerSelect() {
     slotItem(2, EditSlot2);
   }
   slotItem(0, EditSlot0);
-  if (everyPlayingSlotHasCharacter()) {
+  if (everyPlayingSlotHasCharacter() && startAllowed && !joining) {
     const auto next = makeItem(kTextNext, StartMatch, kFootNext.x, kFootNext.y);
     addNextAndBack(next, makeItem(kTextBack, PlayerSelectBack, kFootBack.x, kFootBack.y), next);
   } else {
@@ -415,8 +434,11 @@ void Menu::select() {
   PlayerSlot& edited = matchSetup.slots[slot];
   switch (action) {
     case OpenOptions:
-    case PlayerSelectBack:
       goToScreen(MatchOptions);
+      break;
+    case PlayerSelectBack:
+      // The host chooses the options; a joiner going back leaves.
+      goToScreen(joining ? NetCancel : MatchOptions);
       break;
     case OpenCredits:
       goToScreen(Credits);
@@ -510,6 +532,13 @@ void Menu::drawExtras() const {
       drawLabel(std::to_string(matchSetup.gamesPerSet), kOptionsGamesValue.x, kOptionsGamesValue.y);
       drawLabel(text(matchSetup.doublesFlag == 0 ? kTextSingles : kTextDoubles), kOptionsModeValue.x,
                 kOptionsModeValue.y);
+      break;
+    case PlayerSelect:
+      for (int32_t index = 0; index < playingSlotCount(); ++index) {
+        if ((otherGameSlots >> index & 1u) == 0) continue;
+        drawLabel(characterLabel(matchSetup.slots[index].character), kSlotSpots[index].x, kSlotSpots[index].y);
+      }
+      if (joining) drawLabel(text(kTextNetHostChoosing), kJoinerWaits.x, kJoinerWaits.y);
       break;
     case PlayerSetup: {
       const PlayerSlot& edited = matchSetup.slots[slot];

@@ -23,6 +23,11 @@
 // pad (up and down change the last character, right adds one, left takes
 // one away, and on an empty address goes back). The Application carries out
 // the requests and tells the menu what to show (setNetworkLines).
+//
+// Once two games are connected, the player set-up picture is shared: each
+// game edits only its own slots and shows the other game's as they come
+// (setNetworkPlay); only the host has the next item, and only while the
+// other game has seen everything the host chose.
 
 #include <array>
 #include <cstdint>
@@ -106,6 +111,13 @@ class Menu : public Overlay {
     networkLines = std::move(lines);
     ++changes;
   }
+  // The slots the other game chooses (a bit a slot), whether this game
+  // joined, and whether the host may start the match now. The player
+  // set-up picture showing is built again, its highlight kept.
+  void setNetworkPlay(uint8_t otherSlots, bool joiner, bool mayStart);
+  // Builds the player set-up picture again after the other game changed
+  // something on it.
+  void refreshPlayerSelect();
   // The address typed on the join screen.
   const std::string& typedAddress() const { return address; }
   // The match's scoreboard, shown on the pause screen while it lives.
@@ -171,6 +183,9 @@ class Menu : public Overlay {
   uint64_t changes = 0;
   std::vector<std::string> networkLines;
   std::string address;
+  uint8_t otherGameSlots = 0;
+  bool joining = false;
+  bool startAllowed = true;
   // The keys' press counts when last typed: a tap shorter than a frame
   // still types its character.
   std::array<uint32_t, kSpecialKeyBase> typedPresses{};

@@ -91,15 +91,18 @@ struct Encoder {
     out.byte(static_cast<uint8_t>(NetKind::Pong));
     out.word(pong.stamp);
   }
-  void operator()(const NetSetup& setup) const {
-    out.byte(static_cast<uint8_t>(NetKind::Setup));
-    out.byte(setup.doubles ? 1 : 0);
-    out.byte(static_cast<uint8_t>(setup.setsToPlay));
-    out.byte(static_cast<uint8_t>(setup.gamesPerSet));
-    for (const PlayerSlot& slot : setup.slots) {
+  void match(bool doubles, int32_t sets, int32_t games, const std::array<PlayerSlot, kPlayerSlotCount>& slots) const {
+    out.byte(doubles ? 1 : 0);
+    out.byte(static_cast<uint8_t>(sets));
+    out.byte(static_cast<uint8_t>(games));
+    for (const PlayerSlot& slot : slots) {
       out.byte(static_cast<uint8_t>(slot.character));
       out.byte(static_cast<uint8_t>(slot.controller));
     }
+  }
+  void operator()(const NetSetup& setup) const {
+    out.byte(static_cast<uint8_t>(NetKind::Setup));
+    match(setup.doubles, setup.setsToPlay, setup.gamesPerSet, setup.slots);
     out.word(setup.seed);
     out.byte(static_cast<uint8_t>(setup.inputDelay));
     out.byte(setup.joinerSlots);
@@ -125,6 +128,12 @@ struct Encoder {
     out.word(state.step);
     out.wide(state.hash);
   }
+  void operator()(const NetChoice& choice) const {
+    out.byte(static_cast<uint8_t>(NetKind::Choice));
+    out.word(choice.revision);
+    out.word(choice.seen);
+    match(choice.doubles, choice.setsToPlay, choice.gamesPerSet, choice.slots);
+  }
   void operator()(const NetBye& bye) const {
     out.byte(static_cast<uint8_t>(NetKind::Bye));
     out.byte(static_cast<uint8_t>(bye.reason));
@@ -142,15 +151,29 @@ NetMessage readHello(Reader& in) {
   return hello;
 }
 
-NetMessage readSetup(Reader& in) {
-  NetSetup setup;
-  setup.doubles = in.byteIn(0, 1) == 1;
-  setup.setsToPlay = in.byteIn(1, kMaxSets);
-  setup.gamesPerSet = in.byteIn(1, kMaxGamesPerSet);
-  for (PlayerSlot& slot : setup.slots) {
+// The mode, the length and the four slots, as Setup and Choice carry them.
+template <typename Match>
+void readMatch(Reader& in, Match& match) {
+  match.doubles = in.byteIn(0, 1) == 1;
+  match.setsToPlay = in.byteIn(1, kMaxSets);
+  match.gamesPerSet = in.byteIn(1, kMaxGamesPerSet);
+  for (PlayerSlot& slot : match.slots) {
     slot.character = in.byteIn(0, kCharacterCount);
     slot.controller = in.byteIn(0, kControllerCount - 1);
   }
+}
+
+NetMessage readChoice(Reader& in) {
+  NetChoice choice;
+  choice.revision = in.word();
+  choice.seen = in.word();
+  readMatch(in, choice);
+  return choice;
+}
+
+NetMessage readSetup(Reader& in) {
+  NetSetup setup;
+  readMatch(in, setup);
   setup.seed = in.word();
   setup.inputDelay = in.byteIn(1, kMaxInputDelay);
   setup.joinerSlots = in.byteIn(0, kAllSlotsMask);
@@ -199,6 +222,7 @@ std::optional<NetMessage> decodeNetMessage(std::string_view bytes, std::string& 
     case NetKind::Pong: message = NetPong{in.word()}; break;
     case NetKind::Setup: message = readSetup(in); break;
     case NetKind::Commands: message = readCommands(in); break;
+    case NetKind::Choice: message = readChoice(in); break;
     case NetKind::StateHash: {
       NetStateHash state;
       state.step = in.word();

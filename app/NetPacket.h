@@ -20,6 +20,12 @@
 //              in slot order, the held and the pressed controls.
 //   StateHash  a step (4 bytes) and the hash of the match after it (8 bytes).
 //   Bye        why the sender ends the match (NetByeReason) and a step.
+//   Choice     either side's match as its menus show it, before the host
+//              offers it: a revision (4 bytes) that grows with every change,
+//              the other side's last revision seen here (4 bytes), 1 for
+//              doubles, sets, games per set and the four slots (character,
+//              controller). The other side takes only what the sender
+//              chooses: the host's mode, length and slots, the joiner's slots.
 //
 // A packet is at most kMaxPacketBytes long; anything else about it that is
 // out of range (an unknown kind, a value beyond its field, bytes missing or
@@ -36,14 +42,23 @@
 #include "app/KeySampler.h"
 #include "app/MatchSetup.h"
 
-constexpr uint8_t kNetProtocolVersion = 1;
+constexpr uint8_t kNetProtocolVersion = 2;
 constexpr size_t kMaxVersionBytes = 16;
 constexpr size_t kMaxPacketBytes = 512;
 constexpr int32_t kMaxStepsPerPacket = 32;
 // Steps between a command's sampling and its step: at most this many.
 constexpr int32_t kMaxInputDelay = 120;
 
-enum class NetKind : uint8_t { Hello = 1, Ping = 2, Pong = 3, Setup = 4, Commands = 5, StateHash = 6, Bye = 7 };
+enum class NetKind : uint8_t {
+  Hello = 1,
+  Ping = 2,
+  Pong = 3,
+  Setup = 4,
+  Commands = 5,
+  StateHash = 6,
+  Bye = 7,
+  Choice = 8,
+};
 
 enum class NetByeReason : uint8_t {
   Finished = 0,  // the match was played to its end
@@ -104,7 +119,19 @@ struct NetBye {
   bool operator==(const NetBye&) const = default;
 };
 
-using NetMessage = std::variant<NetHello, NetPing, NetPong, NetSetup, NetCommands, NetStateHash, NetBye>;
+// One side's choice of the match on its menus, before the host offers it.
+struct NetChoice {
+  uint32_t revision = 0;
+  uint32_t seen = 0;  // the other side's revision this side has taken in
+  bool doubles = false;
+  int32_t setsToPlay = 1;
+  int32_t gamesPerSet = 2;
+  std::array<PlayerSlot, kPlayerSlotCount> slots{};
+  bool operator==(const NetChoice&) const = default;
+};
+
+using NetMessage =
+    std::variant<NetHello, NetPing, NetPong, NetSetup, NetCommands, NetStateHash, NetBye, NetChoice>;
 
 constexpr uint8_t kAllSlotsMask = (1u << kPlayerSlotCount) - 1;
 

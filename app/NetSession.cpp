@@ -106,6 +106,39 @@ void NetSession::handleMessage(const NetMessage& message) {
   if (const auto* commands = std::get_if<NetCommands>(&message)) return onCommands(*commands);
   if (const auto* hash = std::get_if<NetStateHash>(&message)) return onStateHash(*hash);
   if (const auto* bye = std::get_if<NetBye>(&message)) return onBye(*bye);
+  if (const auto* choice = std::get_if<NetChoice>(&message)) return onChoice(*choice);
+}
+
+void NetSession::onChoice(const NetChoice& choice) {
+  // A choice overtaken by the host's offer is of no more use.
+  if (state == NetPhase::Ready) return;
+  if (choice.revision < otherRevision || choice.seen > sentChoice.revision) {
+    fail(NetByeReason::BadPacket, consumed, "Eleccion de partido fuera de orden: se cierra la conexion\n");
+    return;
+  }
+  otherRevision = choice.revision;
+  otherSeen = choice.seen;
+  otherChoice = choice;
+}
+
+void NetSession::shareChoice(const NetChoice& mine) {
+  if (state != NetPhase::Greeted) return;
+  NetChoice next = mine;
+  next.revision = sentChoice.revision;
+  next.seen = otherRevision;
+  const bool changed = !shared || next.doubles != sentChoice.doubles || next.setsToPlay != sentChoice.setsToPlay ||
+                       next.gamesPerSet != sentChoice.gamesPerSet || next.slots != sentChoice.slots;
+  if (changed) ++next.revision;
+  if (!changed && next.seen == sentChoice.seen) return;
+  sentChoice = next;
+  shared = true;
+  sendMessage(next);
+}
+
+std::optional<NetChoice> NetSession::takeOtherChoice() {
+  std::optional<NetChoice> taken = std::move(otherChoice);
+  otherChoice.reset();
+  return taken;
 }
 
 void NetSession::onHello(const NetHello& hello) {

@@ -27,6 +27,7 @@
 #include <deque>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -68,6 +69,14 @@ class NetSession {
   // The host's match for both, once Greeted; its input delay is chosen
   // from the round trip unless `forcedDelay` is above 0.
   void offer(const NetSetup& wanted, int32_t forcedDelay = 0);
+  // This game's choice of the match on its menus, before the host offers
+  // it: sent whenever it changes (its revision and the other side's last
+  // one seen here are the session's to fill in).
+  void shareChoice(const NetChoice& mine);
+  // The other game's choice that arrived since the last call, if any.
+  std::optional<NetChoice> takeOtherChoice();
+  // The other game has taken in this game's latest choice.
+  bool otherSeesMyChoice() const { return shared && otherSeen == sentChoice.revision; }
   // The match, once Ready.
   const NetSetup& setup() const { return agreed; }
   // The slots this game's people play (a bit a slot).
@@ -109,6 +118,7 @@ class NetSession {
   void onCommands(const NetCommands& commands);
   void onStateHash(const NetStateHash& state);
   void onBye(const NetBye& bye);
+  void onChoice(const NetChoice& choice);
   void compareHashes(int64_t step);
   void sendMessage(const NetMessage& message);
   void flushCommands();
@@ -124,6 +134,13 @@ class NetSession {
   NetSetup agreed;
   bool helloChecked = false;
   std::vector<int32_t> roundTrips;
+
+  // The menus' choices: the last sent from here, the other's newest.
+  NetChoice sentChoice;
+  bool shared = false;
+  uint32_t otherSeen = 0;
+  uint32_t otherRevision = 0;
+  std::optional<NetChoice> otherChoice;
 
   // Commands from step localBase (this game's) and remoteBase (the other's).
   std::deque<StepInput> local;

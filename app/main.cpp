@@ -66,6 +66,40 @@ void releaseGame() {
   releaseGameTextures();
 }
 
+// With --stats, where each person's player stands, once a second of a
+// match: what a drive of two games reads to see its people move.
+void printPeoplePositions() {
+  static std::chrono::steady_clock::time_point due;
+  const auto now = std::chrono::steady_clock::now();
+  if (!frameStats || application->currentPhase() != InMatch || now < due) return;
+  due = now + std::chrono::seconds(1);
+  std::string line;
+  const auto& people = application->currentPeople();
+  for (size_t slot = 0; slot < people.size(); ++slot) {
+    const std::shared_ptr<HumanPlayer> person = people[slot].lock();
+    if (!person) continue;
+    char place[64];
+    std::snprintf(place, sizeof place, " %zu %.0f %.0f", slot, person->position().x, person->position().z);
+    line += place;
+  }
+  if (!line.empty()) {
+    printMessage("Paso %lld, jugadores (hueco x z):%s\n", static_cast<long long>(application->stepsTaken()),
+                 line.c_str());
+  }
+}
+
+// With --stats, the round trip a host measured to the other game and the
+// input delay it gives, once.
+void printRoundTrip() {
+  static bool printed = false;
+  const NetSession* session = application->netSession();
+  if (!frameStats || printed || !session || !session->hosting()) return;
+  if (session->phase() != NetPhase::Greeted && session->phase() != NetPhase::Ready) return;
+  printed = true;
+  printMessage("Ida y vuelta medida: %d ms, retardo de %d pasos\n", session->roundTripMs(),
+               chooseInputDelay(session->roundTripMs()));
+}
+
 // Display and idle alike. Only a frame that drew is shown: swapping an undrawn back buffer would
 // show the frame before last where the driver flips buffers. Nothing moves
 // before the next fixed step, so the loop sleeps until then instead of
@@ -94,7 +128,16 @@ void onDisplay() {
                              application->currentScene()->drawCallsLastFrame());
     }
   }
-  std::this_thread::sleep_for(std::chrono::milliseconds(application->msUntilNextStep()));
+  printPeoplePositions();
+  printRoundTrip();
+  // The other game's packets (a ping above all) are answered while the
+  // loop waits, not a frame later.
+  const uint32_t waitMs = application->msUntilNextStep();
+  if (application->netSession()) {
+    application->waitForNetwork(waitMs);
+  } else {
+    std::this_thread::sleep_for(std::chrono::milliseconds(waitMs));
+  }
 }
 
 // GLUT's display callback: the window was uncovered or resized.

@@ -152,6 +152,28 @@ TEST_F(MenuTest, ArrowsFollowTheLinksAndEnterRunsTheHighlightedItem) {
   EXPECT_EQ(highlighted(*menu), label(1));
 }
 
+TEST_F(MenuTest, OverTheNetworkEachGameEditsOnlyItsOwnSlotsAndOnlyTheHostStarts) {
+  const auto joiner = menuOn(PlayerSelect);
+  const auto host = menuOn(PlayerSelect);
+  // Each main menu starts the slots afresh: the players choose after.
+  matchSetup.slots[0].character = 1;
+  matchSetup.slots[1].character = 2;
+  const uint8_t joinerSlots = 0x2 | 0x8;
+  joiner->setNetworkPlay(0x1 | 0x4, true, true);  // the host's slots
+  EXPECT_EQ(texts(*joiner), (std::vector<std::string>{"ROVERIRU", label(10)}));
+  press(*joiner, "e");
+  EXPECT_EQ(joiner->selectedSlot(), 1);
+  joiner->goToScreen(PlayerSelect);
+  press(*joiner, "de");
+  EXPECT_EQ(joiner->screen(), NetCancel);  // a joiner going back leaves
+
+  host->setNetworkPlay(joinerSlots, false, false);
+  EXPECT_EQ(texts(*host), (std::vector<std::string>{"VAZUVODOD", label(10)}));
+  host->setNetworkPlay(joinerSlots, false, true);  // the joiner has seen the host's choice
+  EXPECT_EQ(texts(*host), (std::vector<std::string>{"VAZUVODOD", label(9), label(10)}));
+  EXPECT_EQ(highlighted(*host), "VAZUVODOD");
+}
+
 TEST_F(MenuTest, TheHostsAddressIsTypedByKeysAndByAPad) {
   const auto menu = menuOn(JoinAddress);
   for (const unsigned char key : std::string("127.0.0.9\b1:x!7")) {

@@ -27,7 +27,8 @@ TEST(NetPacketTest, EveryMessageReadsBackAsWritten) {
   const std::vector<NetMessage> messages{
       NetHello{kNetProtocolVersion, "1.0.0"}, NetPing{0x01020304}, NetPong{7}, setup,
       NetCommands{0x5, 1234, {withSlot(0, 0x3f, 0x10, kMatchKeyEnter), withSlot(2, 1, 0)}},
-      NetStateHash{61, 0x845bed3dee1cc9f2ull}, NetBye{NetByeReason::Desync, 4321}};
+      NetStateHash{61, 0x845bed3dee1cc9f2ull}, NetBye{NetByeReason::Desync, 4321},
+      NetChoice{0x01020304, 70000, true, 3, 2, {{{0, 0}, {4, 9}, {1, 3}, {2, 4}}}}};
   for (const NetMessage& message : messages) {
     std::string why;
     const std::optional<NetMessage> read = decodeNetMessage(encodeNetMessage(message), why);
@@ -39,6 +40,7 @@ TEST(NetPacketTest, EveryMessageReadsBackAsWritten) {
 TEST(NetPacketTest, EveryBrokenPacketIsNoMessageAndSaysWhy) {
   const std::string commands = encodeNetMessage(NetCommands{0x1, 9, {withSlot(0, 1, 0)}});
   const std::string setup = encodeNetMessage(NetSetup{});
+  const std::string choice = encodeNetMessage(NetChoice{});
   const std::vector<std::string> broken{
       "",
       std::string(kMaxPacketBytes + 1, '\x02'),
@@ -53,6 +55,7 @@ TEST(NetPacketTest, EveryBrokenPacketIsNoMessageAndSaysWhy) {
       std::string("\x05\x01\x09\0\0\0\x01\x04\0\0", 10), // an unknown match key
       setup.substr(0, 2) + '\x06' + setup.substr(3),     // six sets
       std::string("\x07\x06\0\0\0\0", 6),                // an unknown reason
+      choice.substr(0, 13) + '\x0a' + choice.substr(14),  // a slot's eleventh controller
   };
   for (const std::string& bytes : broken) {
     std::string why;
@@ -85,6 +88,20 @@ TEST(NetPlayTest, TwoSessionsAgreeCombineTheirSlotsAndEndOnADifferentHash) {
   std::unique_ptr<NetSession> joiner = NetSession::join(loopback(host->localPort()));
   ASSERT_TRUE(joiner);
   ASSERT_TRUE(pumpUntil({host.get(), joiner.get()}, [&] { return host->phase() == NetPhase::Greeted; }));
+  // The menus' choices cross until each side has seen the other's latest.
+  const NetChoice hostChoice{0, 0, false, 1, 2, {{{1, 0}, {0, 1}, {0, 2}, {0, 3}}}};
+  const NetChoice joinerChoice{0, 0, false, 3, 2, {{{0, 0}, {4, 0}, {0, 2}, {0, 1}}}};
+  std::optional<NetChoice> seenByHost;
+  ASSERT_TRUE(pumpUntil({host.get(), joiner.get()}, [&] {
+    host->shareChoice(hostChoice);
+    joiner->shareChoice(joinerChoice);
+    if (std::optional<NetChoice> taken = host->takeOtherChoice()) seenByHost = taken;
+    return host->otherSeesMyChoice() && joiner->otherSeesMyChoice();
+  }));
+  ASSERT_TRUE(seenByHost);
+  EXPECT_EQ(seenByHost->slots, joinerChoice.slots);
+  host->shareChoice(NetChoice{0, 0, true, 1, 2, hostChoice.slots});
+  EXPECT_FALSE(host->otherSeesMyChoice());
   NetSetup offered{false, 1, 2, {{{1, 0}, {4, 0}, {0, 2}, {0, 3}}}, 99, 0, 0x2 | 0x8, 0};
   host->offer(offered, 3);
   ASSERT_TRUE(pumpUntil({host.get(), joiner.get()}, [&] { return joiner->phase() == NetPhase::Ready; }));

@@ -3,16 +3,22 @@
 display, driven with real key presses: run it twice at once, once as the
 host and once as the joiner, each with DISPLAY set to its own display.
 Both go through the menus: PLAY, then the network item; the host hosts
-(on port 7777) and the joiner types 127.0.0.1 and joins. The host then
-chooses a one-set match of two games, a person on "P1 KEYS" at the near
-end; the joiner's person plays the far end on "P2 KEYS". Once the match
-shows, each person walks and swings; the pictures of each stage are kept in
-SHOTS_FOLDER. Run by hand (it needs two displays).
+(on port 7777) and the joiner types 127.0.0.1 and joins. The host chooses
+a one-set match of two games and its near player, a person on "P1 KEYS";
+the joiner chooses the far player on its own set-up picture, its person
+also on "P1 KEYS" (its own keyboard), and the host starts once it sees the
+joiner's choice. Once the match plays, each person walks left and swings;
+the game's --stats lines say where each person's player stands, and the
+drive fails unless its own person's player moved. The pictures of each
+stage are kept in SHOTS_FOLDER. Run by hand (it needs two displays).
 
-Usage: net_play.py host|join RUN_FOLDER SHOTS_FOLDER
+Usage: net_play.py host|join RUN_FOLDER SHOTS_FOLDER [ADDRESS]
+(ADDRESS, for the joiner: where to find the host, 127.0.0.1 unless given,
+such as a relay's 127.0.0.1:PORT; the host prints the round trip it measured.)
 """
 
 import os
+import re
 import sys
 import time
 
@@ -20,11 +26,18 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 sys.dont_write_bytecode = True
 import gamedrive  # noqa: E402
 
-# One set (3 -> 5 -> 1), two games, singles; the far player Roveriru for the
-# joiner on "P2 KEYS", the near one Doredu for the host on "P1 KEYS".
-HOST_PLAN = gamedrive.Plan(2, 0, 0, False, gamedrive.Slot(1, 0), gamedrive.Slot(3, 0), False, ())
-# Each person's keys: left, then a swing.
-PERSON_KEYS = {"host": ("Left", "m"), "join": ("s", "a")}
+# One set (3 -> 5 -> 1), two games, singles; the near player Doredu for the
+# host's person, the far one Roveriru for the joiner's, each on "P1 KEYS".
+HOST_PLAN = gamedrive.Plan(2, 0, 0, False, None, gamedrive.Slot(1, 0), False, ())
+JOINER_SLOT = gamedrive.Slot(3, 0)
+# Each person's keys ("P1 KEYS"): left, then a swing.
+PERSON_KEYS = ("Left", "m")
+# The slot each game's person plays.
+OWN_SLOT = {"host": 0, "join": 1}
+# How far (scene units) a walk of KEY_HOLD_SECONDS must take the player.
+MIN_WALK = 20
+# The --stats line with the people's places: slot, x, z for each.
+PLACES = re.compile(rb"jugadores \(hueco x z\):((?: -?\d+ -?\d+ -?\d+)+)")
 MATCH_TIMEOUT = 120
 # Long enough for a walk to show in the picture.
 KEY_HOLD_SECONDS = 1.5
@@ -53,31 +66,91 @@ def host_menus(game, record):
     options = gamedrive.set_options(game, options, HOST_PLAN)
     record("options", options)
     gamedrive.move(game, "Down", gamedrive.OPTIONS, "next")
-    gamedrive.enter(game, gamedrive.PLAYER_SELECT_NEW, "far", "the player set-up picture")
-    gamedrive.set_up_slot(game, HOST_PLAN.far, record, "far")
-    gamedrive.enter(game, gamedrive.PLAYER_SELECT_NEW, "far", "the player set-up picture after the far slot")
-    gamedrive.move(game, "Down", gamedrive.PLAYER_SELECT_NEW, "near")
+    gamedrive.enter(game, gamedrive.PLAYER_SELECT_NEW, "near", "the player set-up picture, the near slot ours")
     gamedrive.set_up_slot(game, HOST_PLAN.near, record, "near")
-    ready = gamedrive.enter(game, gamedrive.PLAYER_SELECT, "far", "the player set-up with both players")
-    gamedrive.move(game, "Down", gamedrive.PLAYER_SELECT, "near")
-    ready = gamedrive.move(game, "Down", gamedrive.PLAYER_SELECT, "next")
+    chosen = gamedrive.enter(game, gamedrive.PLAYER_SELECT_NEW, "near", "the set-up picture with our player")
+    record("player-select-near-done", chosen)
+    ready = wait_for_next(game)
     record("player-select", ready)
     record("intro", gamedrive.start_match(game, ready))
 
 
-def join_menus(game, record):
+def wait_for_next(game, timeout=90):
+    """The host's next item comes once the joiner has chosen its player and
+    seen the host's choice: down from the near slot (or up from back) until
+    it is highlighted."""
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        picture = game.shot()
+        highlighted = picture.highlighted_item(gamedrive.PLAYER_SELECT)
+        if highlighted == "next":
+            return picture
+        game.press("Down" if highlighted == "near" else "Up")
+        time.sleep(1)
+    raise gamedrive.DriveError("no next item on the host's set-up picture within %d s" % timeout)
+
+
+def join_menus(game, record, address):
     network_menu(game, record)
     record("network", gamedrive.move(game, "Down", NETWORK, "join"))
     gamedrive.enter(game, JOIN_ADDRESS, "join", "the address screen")
-    game.xdotool("type", "--delay", "150", "127.0.0.1")
+    game.xdotool("type", "--delay", "150", address)
     time.sleep(1)
     record("address", game.shot())
-    record("joined", gamedrive.enter(game, WAITING, "back", "waiting for the host"))
+    # Connected, the joiner waits for the host, or is already on its set-up
+    # picture once the host is there.
+    record("joined", game.press_until(
+        "Return", "waiting for the host", lambda p: p.highlighted_item(WAITING) == "back" or p.highlighted_item(
+            gamedrive.PLAYER_SELECT_NEW) == "far", gamedrive.MENU_TIMEOUT))
+    picture = game.wait_for("the joiner's set-up picture, the far slot ours",
+                            lambda p: p.highlighted_item(gamedrive.PLAYER_SELECT_NEW) == "far", 90)
+    record("player-select-host-choosing", picture)
+    first = picture
+    gamedrive.set_up_slot(game, JOINER_SLOT, record, "far")
+    picture = gamedrive.enter(game, gamedrive.PLAYER_SELECT_NEW, "far", "the set-up picture with our player")
+    record("player-select", picture)
+    # The host's near player shows here once the host has chosen it.
+    near = picture.box(gamedrive.PLAYER_SELECT["near"], gamedrive.VALUE_HALF_WIDTH, gamedrive.VALUE_HALF_HEIGHT)
+    try:
+        record("player-select-both", game.wait_for(
+            "the host's player on the joiner's picture", lambda p: p.difference(first, near) > gamedrive.VALUE_CHANGED,
+            30))
+    except gamedrive.DriveError:
+        pass  # chosen before the joiner's first picture, or the match began
+
+
+def places(game):
+    """The last --stats line's places: {slot: (x, z)}."""
+    found = PLACES.findall(game.read_log("stdout.txt"))
+    if not found:
+        raise gamedrive.DriveError("the game has said nothing of its players' places")
+    numbers = [int(value) for value in found[-1].split()]
+    return {numbers[i]: (numbers[i + 1], numbers[i + 2]) for i in range(0, len(numbers), 3)}
+
+
+def walk_and_swing(game, role, record):
+    """The person's left walk moves its own player; returns the distance."""
+    # A line a second: the one after this wait is from after the keys.
+    time.sleep(1.5)
+    before = places(game)
+    record("before-keys", game.shot())
+    game.press(PERSON_KEYS[0], hold=KEY_HOLD_SECONDS)
+    record("after-" + PERSON_KEYS[0], game.shot())
+    time.sleep(1.5)
+    after = places(game)
+    slot = OWN_SLOT[role]
+    walked = max(abs(after[slot][0] - before[slot][0]), abs(after[slot][1] - before[slot][1]))
+    print("%s: slot %d from %s to %s; every slot before %s, after %s" % (role, slot, before[slot], after[slot],
+                                                                      before, after), flush=True)
+    game.press(PERSON_KEYS[1], hold=0.3)
+    record("after-" + PERSON_KEYS[1], game.shot())
+    if walked < MIN_WALK:
+        raise gamedrive.DriveError("slot %d did not walk: %s then %s" % (slot, before[slot], after[slot]))
 
 
 def main():
     role, run_dir, shots = sys.argv[1], sys.argv[2], sys.argv[3]
-    game = gamedrive.Game(run_dir, shots, arguments=["--windowed"])
+    game = gamedrive.Game(run_dir, shots, arguments=["--windowed", "--stats"])
     started = time.monotonic()
 
     def record(stage, picture):
@@ -89,14 +162,18 @@ def main():
         if role == "host":
             host_menus(game, record)
         else:
-            join_menus(game, record)
+            join_menus(game, record, sys.argv[4] if len(sys.argv) > 4 else "127.0.0.1")
         record("court", game.wait_for("the court", lambda p: p.shows_court(), MATCH_TIMEOUT))
-        # The introduction's white fade, then play.
-        time.sleep(4)
-        record("before-keys", game.shot())
-        for key in PERSON_KEYS[role]:
-            game.press(key, hold=KEY_HOLD_SECONDS)
-            record("after-" + key, game.shot())
+        for line in re.findall(rb"Ida y vuelta[^\n]*", game.read_log("stdout.txt")):
+            print("%s: %s" % (role, line.decode()), flush=True)
+        if role == "host":
+            # Enter skips the introduction on both games.
+            time.sleep(1)
+            game.press("Return")
+        # The fade to white and back, then the first serve waits.
+        time.sleep(5)
+        record("serve", game.shot())
+        walk_and_swing(game, role, record)
         time.sleep(2)
         record("play", game.shot())
     except gamedrive.DriveError as error:
