@@ -5,7 +5,9 @@ void AnimatedGroup::update(uint32_t, const Matrix&, uint32_t*) {}
 void AnimatedGroup::updateTree(uint32_t dtMs, const Matrix& parentWorld, uint32_t animationIndex) {
   clock += dtMs;
   update(dtMs, parentWorld, &animationIndex);
-  for (SceneEntity* entity : entityChildren()) {
+  // By index: a child's update may add to this node's children.
+  for (size_t i = 0; i < entityChildren().size(); ++i) {
+    SceneEntity* entity = entityChildren()[i];
     if (!entity->posingSkipped()) entity->updateTree(clock, transformMatrix, currentClip);
   }
 }

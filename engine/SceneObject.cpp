@@ -28,7 +28,9 @@ void SceneObject::update(uint32_t timeMs, const Matrix& parentWorld, uint32_t* a
 
 void SceneObject::updateTree(uint32_t timeMs, const Matrix& parentWorld, uint32_t animationIndex) {
   update(timeMs, parentWorld, &animationIndex);
-  for (SceneEntity* entity : entityChildren()) {
+  // By index: a child's update may add to this node's children.
+  for (size_t i = 0; i < entityChildren().size(); ++i) {
+    SceneEntity* entity = entityChildren()[i];
     if (!entity->posingSkipped()) entity->updateTree(timeMs, world, animationIndex);
   }
 }
