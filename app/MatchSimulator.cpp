@@ -98,13 +98,7 @@ class Simulation {
     // The goodbye, bounded by the session's own patience.
     for (int wait = 0; app->netSession() && wait < kGoodbyeWaits; ++wait) app->waitForNetwork(kGoodbyeWaitMs);
     SimulationResult::Network network;
-    if (const auto& report = app->lastNetReport()) {
-      network.inputDelay = report->inputDelay;
-      network.roundTripMs = report->roundTripMs;
-      network.bytesSent = report->bytesSent;
-      network.bytesReceived = report->bytesReceived;
-      network.ended = report->ended;
-    }
+    if (const auto& report = app->lastNetReport()) static_cast<Application::NetReport&>(network) = *report;
     network.seconds = std::chrono::duration<double>(played).count();
     result.network = network;
   }

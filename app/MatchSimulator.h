@@ -97,16 +97,10 @@ struct SimulationResult {
   // The hash of the match where it ended (MatchState::stateHash).
   uint64_t stateHash = 0;
 
-  // A network match: how it went on the wire.
-  struct Network {
-    int32_t inputDelay = 0;
-    int32_t roundTripMs = 0;
-    uint64_t bytesSent = 0;
-    uint64_t bytesReceived = 0;
+  // A network match: how it went on the wire, as the game reports it.
+  struct Network : Application::NetReport {
     // Real time from the first step to the last.
     double seconds = 0.0;
-    // The line the session printed when it ended the match badly.
-    std::string ended;
   };
   std::optional<Network> network;
 };
