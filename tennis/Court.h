@@ -158,4 +158,16 @@ constexpr float kCpuAimScatter[kCpuMaxLevel + 1] = {90.0f, 75.0f, 60.0f, 45.0f, 
 // be met, and the real shot lands wider, out from the corners.
 constexpr float kCpuAimInside[kCpuMaxLevel + 1] = {0.0f, 0.0f, 120.0f, 120.0f, 120.0f, 120.0f};
 // The scatter grows by its own width every this many shots of a rally.
-constexpr float kCpuPressureShots = 6.0f;
+constexpr float kCpuPressureShots = 4.0f;
+// The serve swing starts as the toss falls past its height, give or take up
+// to this many units, drawn each serve: now and then a computer mistimes a
+// serve, and once in a while both.
+constexpr float kCpuServeSwingStray = 8.0f;
+// A level that chooses among trial shots knows how far its stroke strays now
+// and counts a trial shot as in only when it lands this many strays inside
+// the baseline; one that aims away from the opponents also keeps this many
+// strays inside the side lines (on top of kCpuAimInside). Without them the
+// chosen corners and deep shots go out as soon as a rally grows, and a level
+// loses to the ones below it that only aim at the middle.
+constexpr float kCpuStraysInsideBaseline = 3.0f;
+constexpr float kCpuStraysInsideSideLines = 2.0f;

@@ -207,6 +207,7 @@ void CpuPlayer::positionForServe(uint32_t dtMs) {
     if (serveChoice == 0) serveAim = 4;
     else if (serveChoice == 1) serveAim = std::clamp(randomInt(8), 0, 8);
     else serveAim = (onPlusSide() ? 0 : 6) + std::clamp(randomInt(2), 0, 2);
+    serveSwingStray = randomFloat(2.0f * kCpuServeSwingStray) - kCpuServeSwingStray;
   }
 }
 
@@ -221,7 +222,7 @@ void CpuPlayer::awaitServeSwing(uint32_t) {
     return;
   }
   const std::shared_ptr<Pelota> b = ball.lock();
-  if (b && b->position().y < swingHeight && b->descending() == 1) {
+  if (b && b->position().y < swingHeight + serveSwingStray && b->descending() == 1) {
     setState(PlayerState::ServeSwing);
     phase = 0;
     resetClock();
@@ -257,10 +258,12 @@ void CpuPlayer::chooseAim() {
     shots.push_back({k, landing, nearest});
     b->restoreFlight(saved);
   }
-  const float sideZ = (others.size() >= 2 ? kDoublesSideZ : kSinglesSideZ) - aimInside;
+  const float sideStrays = aimChoice >= 2 ? kCpuStraysInsideSideLines : 0.0f;
+  const float sideZ = (others.size() >= 2 ? kDoublesSideZ : kSinglesSideZ) - aimInside - sideStrays * currentStray;
+  const float deepX = kBaselineX - kCpuStraysInsideBaseline * currentStray;
   std::vector<TrialShot> inCourt;
   for (const auto& s : shots)
-    if (std::fabs(s.landing.x) <= kBaselineX && std::fabs(s.landing.z) <= sideZ) inCourt.push_back(s);
+    if (std::fabs(s.landing.x) <= deepX && std::fabs(s.landing.z) <= sideZ) inCourt.push_back(s);
   if (inCourt.empty()) inCourt.push_back(shots[shots.size() / 2]);
   if (aimChoice == 1) {
     const int32_t last = static_cast<int32_t>(inCourt.size()) - 1;
@@ -277,6 +280,7 @@ void CpuPlayer::drawAimScatter() {
   const std::shared_ptr<Pelota> b = ball.lock();
   const float shots = b ? static_cast<float>(b->hitCount()) : 0.0f;
   const float spread = aimScatter * (1.0f + shots / kCpuPressureShots);
+  currentStray = spread;
   const float dz = randomFloat(2.0f * spread) - spread;
   // Never below the ground at the aim point: a ball aimed into the ground
   // would not fly at all.

@@ -76,5 +76,9 @@ class CpuPlayer : public TennisPlayer {
   int32_t recovery = 0;
   int32_t serveChoice = 0;
   float aimScatter = 0.0f;
+  // How far (units, either way) the stroke being chosen may stray.
+  float currentStray = 0.0f;
+  // Added to the serve's swing height (units) for the serve being played.
+  float serveSwingStray = 0.0f;
   float aimInside = 0.0f;
 };

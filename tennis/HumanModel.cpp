@@ -253,14 +253,14 @@ uint8_t HumanModel::strokeAimKeys(const TennisPlayer& me) {
     opponentZ += o->position().z / static_cast<float>(opponents.size());
     opponentDepth = std::min(opponentDepth, std::fabs(o->position().x));
   }
-  // The three columns (left key, none, right key) and where each lands.
+  // The three columns (left key, none, right key) and their aim points.
   const PlayerKey keys[3] = {KeyLeft, KeyDown, KeyRight};
-  const float landing[3] = {myZ + kStrokeColumnZ * kHumanSideAimSpread, std::clamp(myZ, -sideZ, sideZ),
-                            myZ - kStrokeColumnZ * kHumanSideAimSpread};
+  const float aimZ[3] = {myZ + kStrokeColumnZ, std::clamp(myZ, -sideZ, sideZ), myZ - kStrokeColumnZ};
   int32_t column = 1;
   for (int32_t c = 0; c < 3; c += 2) {
-    const bool safe = std::fabs(landing[c]) <= sideZ - kHumanSideAimMargin;
-    if (safe && std::fabs(landing[c] - opponentZ) > std::fabs(landing[column] - opponentZ)) column = c;
+    const float judgedZ = aimZ[c] + normal(skill.timingErrorMs) * kHumanReferenceSpeed;
+    const bool judgedIn = std::fabs(judgedZ) <= sideZ;
+    if (judgedIn && std::fabs(aimZ[c] - opponentZ) > std::fabs(aimZ[column] - opponentZ)) column = c;
   }
   uint8_t chosen = column == 1 ? 0 : bit(keys[column]);
   if (skill.aim == AimHabit::AwayAndDrive) {

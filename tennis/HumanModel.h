@@ -38,8 +38,14 @@
 //   Where to stand comes from the same misjudgement: the ball is expected as
 //   far along its path, and as far off its line across the court, as it
 //   flies in the skill's timing error, so that error in units grows with the
-//   ball's speed too. The error is that of a person who watches the ball all the way in (the
-//   task those figures measure), so watching longer does not shrink it.
+//   ball's speed too. The error is that of a person who watches the ball all
+//   the way in (the task those figures measure), so watching longer does not
+//   shrink it.
+// - Aim slips: a side aim is taken when the aim point, as the person judges
+//   it against the side line, is in. The judgement errs as that of a ball
+//   flying at a plain stroke's speed, and the person goes by the aim point,
+//   not by how much farther across the ball then carries: from near a side
+//   line a shot to that side goes out now and then, as people's do.
 // The keys add their own limits: one direction per axis at a time, a held
 // key is one press, and a tap lasts at least one 16 ms step.
 
@@ -103,10 +109,6 @@ constexpr int32_t kHumanTapSteps = 12;
 constexpr float kHumanServeReadyMinMs = 400.0f;
 constexpr float kHumanServeReadyMaxMs = 1200.0f;
 constexpr float kHumanServeSwingMs = 580.0f;
-// A side aim is taken when the ball, landing about this much farther across
-// than the aim point, stays this far inside the side line.
-constexpr float kHumanSideAimSpread = 1.4f;
-constexpr float kHumanSideAimMargin = 30.0f;
 // The beginner aims at a side this often (once in so many strokes).
 constexpr int32_t kHumanBeginnerSideAimEvery = 4;
 // Where a person goes back to between shots: this far inside the baseline
