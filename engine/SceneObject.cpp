@@ -44,6 +44,7 @@ void SceneObject::setNormals(std::vector<Vector3> normals) { meshNormals = std::
 void SceneObject::setFaces(std::vector<Face> faces) {
   meshFaces = std::move(faces);
   faceIndexLimit = indexLimit(meshFaces);
+  outlineStale = true;
 }
 
 std::vector<SplitRecord> splitVertices(std::vector<Face>& faces, const std::vector<Face>& texFaces,
@@ -108,6 +109,7 @@ std::vector<SplitRecord> SceneObject::splitMesh() {
   meshNormals = std::move(normals);
   meshTexFaces.clear();
   faceIndexLimit = indexLimit(meshFaces);
+  outlineStale = true;
   return records;
 }
 
@@ -165,6 +167,28 @@ bool SceneObject::isFartherThan(const SceneObject& other) const { return world.m
 void SceneObject::draw(const Matrix& view) {
   if (!isVisible) return;
   drawArrays(multiply(world, view), meshVertices, meshNormals);
+}
+
+void SceneObject::drawOutline(const Matrix& view) {
+  if (!isVisible) return;
+  drawOutlineOf(multiply(world, view), meshVertices);
+}
+
+void SceneObject::drawOutlineOf(const Matrix& modelView, const std::vector<Vector3>& positions) {
+  if (outlineStale) {
+    outline.build(meshFaces);
+    outlineStale = false;
+  }
+  // The viewer stands at the eye space's origin; a transform that mirrors
+  // turns the winding the other way.
+  const Vector3 eye = transformPoint(Vector3(), inverse(modelView));
+  const std::vector<uint32_t>& lines = outline.silhouette(positions, eye, determinant3(modelView) < 0.0f);
+  if (lines.empty()) return;
+  glMatrixMode(GL_MODELVIEW);
+  glLoadMatrixf(modelView.data());
+  glVertexPointer(3, GL_FLOAT, 0, positions.data());
+  countDrawCall();
+  glDrawElements(GL_LINES, GLsizei(lines.size()), GL_UNSIGNED_INT, lines.data());
 }
 
 void SceneObject::drawArrays(const Matrix& modelView, const std::vector<Vector3>& positions,

@@ -15,6 +15,7 @@
 #include "engine/AnimationPlayer.h"
 #include "engine/Face.h"
 #include "engine/Matrix.h"
+#include "engine/OutlineEdges.h"
 #include "engine/SceneEntity.h"
 #include "engine/Vector3.h"
 
@@ -52,6 +53,10 @@ class SceneObject : public SceneEntity {
   virtual void buildMesh();
   // Draws the mesh with model-view world * view (OpenGL; a no-op when hidden).
   virtual void draw(const Matrix& view);
+  // Draws the edges of the mesh's silhouette as seen through world * view,
+  // as lines with the current line state (OpenGL; a no-op when hidden).
+  // Called after draw in the same frame, with the same view.
+  virtual void drawOutline(const Matrix& view);
 
   void setTexCoords(std::vector<Vector3> texCoords) { meshTexCoords = std::move(texCoords); }
   void setFaces(std::vector<Face> faces);
@@ -94,6 +99,9 @@ class SceneObject : public SceneEntity {
   // buildMesh's work on the arrays of every mesh kind; returns the split
   // records so that a kind with more per-vertex data can copy it along.
   std::vector<SplitRecord> splitMesh();
+  // The lines of `outline` for these positions, drawn with the given
+  // model-view (OpenGL).
+  void drawOutlineOf(const Matrix& modelView, const std::vector<Vector3>& positions);
 
   std::vector<Vector3> meshVertices;
   std::vector<Vector3> meshTexCoords;
@@ -108,6 +116,9 @@ class SceneObject : public SceneEntity {
   // 1 + the largest vertex index of `faces`: arrays shorter than that are
   // never handed to OpenGL.
   size_t faceIndexLimit = 0;
+  OutlineEdges outline;
+  // The faces changed since `outline` was built.
+  bool outlineStale = true;
 };
 
 // The split list of buildMesh for the given faces (rewritten in place to the
