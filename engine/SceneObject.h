@@ -96,12 +96,16 @@ class SceneObject : public SceneEntity {
   // arrays (OpenGL). Shared by the mesh kinds that draw other arrays.
   void drawArrays(const Matrix& modelView, const std::vector<Vector3>& positions,
                   const std::vector<Vector3>& normals) const;
+  // drawArrays's work for any primitive (a GLenum) and indices into the arrays.
+  void drawElements(const Matrix& modelView, const std::vector<Vector3>& positions,
+                    const std::vector<Vector3>& normals, unsigned mode, const uint32_t* indices, size_t count) const;
   // buildMesh's work on the arrays of every mesh kind; returns the split
   // records so that a kind with more per-vertex data can copy it along.
   std::vector<SplitRecord> splitMesh();
   // The lines of `outline` for these positions, drawn with the given
   // model-view (OpenGL).
-  void drawOutlineOf(const Matrix& modelView, const std::vector<Vector3>& positions);
+  void drawOutlineOf(const Matrix& modelView, const std::vector<Vector3>& positions,
+                     const std::vector<Vector3>& normals);
 
   std::vector<Vector3> meshVertices;
   std::vector<Vector3> meshTexCoords;

@@ -183,7 +183,7 @@ void SkinnedObject::draw(const Matrix& view) {
 }
 
 void SkinnedObject::drawOutline(const Matrix& view) {
-  if (isVisible) drawOutlineOf(view, skinnedPositions);
+  if (isVisible) drawOutlineOf(view, skinnedPositions, skinnedNormalList);
 }
 
 bool SkinnedObject::updateOnlyPoses() const { return typeid(*this) == typeid(SkinnedObject); }

@@ -25,18 +25,11 @@ void ToonMaterial::drawObjects(const Matrix& view) {
   glDepthRange(kOutlineDepthNear, 1.0);
   glColor4f(0.0f, 0.0f, 0.0f, 1.0f);
   useProgram(0);
-  // The lines give positions alone: the other arrays still point at the last
-  // mesh drawn, which may be shorter.
-  const bool coordinateArrayOn = glIsEnabled(GL_TEXTURE_COORD_ARRAY);
-  glDisableClientState(GL_TEXTURE_COORD_ARRAY);
-  glDisableClientState(GL_NORMAL_ARRAY);
 
   for (const auto& entry : objectList) {
     if (auto object = entry.lock()) object->drawOutline(view);
   }
 
-  glEnableClientState(GL_NORMAL_ARRAY);
-  if (coordinateArrayOn) glEnableClientState(GL_TEXTURE_COORD_ARRAY);
   glEnable(GL_LIGHTING);
   glDepthRange(0.0, 1.0);
 }
