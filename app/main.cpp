@@ -42,6 +42,7 @@
 #include "app/NetSession.h"
 #include "app/PadScript.h"
 #include "app/Settings.h"
+#include "app/SoundSystem.h"
 #include "app/Window.h"
 #include "assets/ShaderProgram.h"
 #include "engine/CachingTextureFactory.h"
@@ -178,11 +179,12 @@ void showLoadingFrame(Scene& loadingScene) {
   }
 }
 
-// The title's pictures are read one to a frame behind the loading picture,
-// so that the window shows something from its first moments on and never
-// stands still for long: a picture and its smaller copies take tens of
-// milliseconds each on a slow machine. The texture cache keeps them for the
-// title, which then finds them ready.
+// The title's pictures are read, and the sound device opened, one to a
+// frame behind the loading picture, so that the window shows something from
+// its first moments on and never stands still for long: a picture and its
+// smaller copies take tens of milliseconds each on a slow machine, and so may
+// the device. The texture cache keeps the pictures for the title, which then
+// finds them ready.
 void loadTitle() {
   const auto picture = std::make_shared<LoadingPicture>();
   Scene loadingScene;
@@ -192,6 +194,7 @@ void loadTitle() {
       [&] { picture->setBackground(textures->create(kMainMenuBackground)); },
       [&] { picture->addFont(std::make_shared<Font>(kMenuFontPath, kMenuFontSpacing, textures)); },
       [&] { picture->addFont(std::make_shared<Font>(kMenuSelectedFontPath, kMenuFontSpacing, textures)); },
+      [] { initSound(); },
   };
   showLoadingFrame(loadingScene);
   for (size_t done = 0; done < std::size(steps); ++done) {
