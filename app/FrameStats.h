@@ -14,6 +14,9 @@
 //     the match, each with the longest time without a new frame while it
 //     went on, a match's first frames included (a late hitch shows there; the quiet
 //     title draws again only when the menu changes, which is no hitch).
+//     Frames of the loading picture end a wait but not a load. The launch
+//     also says when the window opened, and its longest wait counts from
+//     there: nothing can be shown before.
 
 #include <chrono>
 #include <cstdint>
@@ -33,6 +36,9 @@ class FrameStats {
 
   explicit FrameStats(Clock::time_point launched);
 
+  // The window exists from `at` on: the launch's longest wait for a frame is
+  // counted from there, nothing can be shown before.
+  void windowOpened(Clock::time_point at);
   // A match is being built from `at` on (the start of the frame that asked for it).
   void matchRequested(Clock::time_point at);
   void frameShown(Clock::time_point at, ShownScene scene = ShownScene::Match, uint32_t drawCalls = 0);
@@ -45,6 +51,8 @@ class FrameStats {
     std::optional<float> toFirstFrameMs;
     float longestGapMs = 0;
     int framesAfter = 0;
+    // Where the first gap starts when not at `began`.
+    std::optional<Clock::time_point> gapsFrom;
   };
   std::string framesLine() const;
   std::string drawCallsLine() const;

@@ -514,12 +514,20 @@ void Menu::drawLabel(const std::string& label, float x, float y) const {
   normalFont->drawText(label, x, y, kMenuScale);
 }
 
+void Menu::drawBackground(Texture& picture) {
+  glEnable(GL_BLEND);
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  glEnable(GL_TEXTURE_2D);
+  glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+  picture.drawCentered(kBackgroundX, kBackgroundY, kMenuScale);
+}
+
 void Menu::draw2D() {
   glEnable(GL_BLEND);
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
   glEnable(GL_TEXTURE_2D);
   glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-  if (backgroundImage) backgroundImage->drawCentered(kBackgroundX, kBackgroundY, kMenuScale);
+  if (backgroundImage) drawBackground(*backgroundImage);
   for (const auto& item : itemList) item->draw(item == selectedItem);
   drawExtras();
   glDisable(GL_BLEND);

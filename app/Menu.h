@@ -132,6 +132,9 @@ class Menu : public Overlay {
   // The first item of this screen with this action, or empty.
   std::shared_ptr<MenuItem> findItem(MenuAction action) const;
   const std::shared_ptr<Texture>& background() const { return backgroundImage; }
+  // A background picture where the menus place theirs, blended (OpenGL); the
+  // loading picture shows the title's there too.
+  static void drawBackground(Texture& picture);
   int32_t selectedSlot() const { return slot; }
   // The labels as shown; an index outside the table shows an empty label.
   const std::string& characterLabel(int32_t character) const;

@@ -135,7 +135,15 @@ std::shared_ptr<SoundSystem>& installedSystem() {
   return system;
 }
 
+// Set when a device could not be opened: the game stays silent until
+// shutdownSound rather than trying again (and saying so again).
+bool& deviceMissing() {
+  static bool missing = false;
+  return missing;
+}
+
 void reportNoDevice(const char* reason) {
+  deviceMissing() = true;
   printMessage("No se pudo abrir el dispositivo de sonido: %s; el juego sigue sin sonido\n", reason);
 }
 
@@ -143,7 +151,7 @@ void reportNoDevice(const char* reason) {
 
 void initSound() {
   std::shared_ptr<SoundSystem>& system = installedSystem();
-  if (system) return;
+  if (system || deviceMissing()) return;
   // SDL would otherwise take over SIGINT and SIGTERM and turn them into quit
   // events that nobody reads: Ctrl+C and kill would no longer end the game.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
@@ -166,6 +174,7 @@ void initSound() {
 }
 
 void shutdownSound() {
+  deviceMissing() = false;
   std::shared_ptr<SoundSystem>& system = installedSystem();
   if (!system) return;
   system->release();

@@ -11,6 +11,8 @@
 
 // Opens the audio device (32 mixing channels) and routes the game's sound
 // calls to it. Without a device it prints one line and leaves the game silent.
+// A second call does nothing (the loading of the title opens the device
+// early; the Application makes sure of it), until shutdownSound.
 void initSound();
 
 // Releases the music and the samples, closes the device and restores the

@@ -24,6 +24,8 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
+#include <iterator>
 #include <memory>
 #include <optional>
 #include <string>
@@ -35,13 +37,18 @@
 #include "app/GameOptions.h"
 #include "app/Gamepads.h"
 #include "app/Keyboard.h"
+#include "app/LoadingPicture.h"
+#include "app/Menu.h"
 #include "app/NetSession.h"
 #include "app/PadScript.h"
 #include "app/Settings.h"
+#include "app/SoundSystem.h"
 #include "app/Window.h"
 #include "assets/ShaderProgram.h"
 #include "engine/CachingTextureFactory.h"
+#include "engine/Font.h"
 #include "engine/Log.h"
+#include "engine/Scene.h"
 #include "engine/ShaderSupport.h"
 
 namespace {
@@ -163,6 +170,40 @@ void registerCallbacks() {
   glutIgnoreKeyRepeat(1);
 }
 
+// One frame of the loading picture, shown at once.
+void showLoadingFrame(Scene& loadingScene) {
+  loadingScene.draw();
+  glutSwapBuffers();
+  if (frameStats) {
+    frameStats->frameShown(FrameStats::Clock::now(), ShownScene::Loading, loadingScene.drawCallsLastFrame());
+  }
+}
+
+// The title's pictures are read, and the sound device opened, one to a
+// frame behind the loading picture, so that the window shows something from
+// its first moments on and never stands still for long: a picture and its
+// smaller copies take tens of milliseconds each on a slow machine, and so may
+// the device. The texture cache keeps the pictures for the title, which then
+// finds them ready.
+void loadTitle() {
+  const auto picture = std::make_shared<LoadingPicture>();
+  Scene loadingScene;
+  loadingScene.addOverlay(picture);
+  const std::shared_ptr<TextureFactory> textures = gameTextures();
+  const std::function<void()> steps[] = {
+      [&] { picture->setBackground(textures->create(kMainMenuBackground)); },
+      [&] { picture->addFont(std::make_shared<Font>(kMenuFontPath, kMenuFontSpacing, textures)); },
+      [&] { picture->addFont(std::make_shared<Font>(kMenuSelectedFontPath, kMenuFontSpacing, textures)); },
+      [] { initSound(); },
+  };
+  showLoadingFrame(loadingScene);
+  for (size_t done = 0; done < std::size(steps); ++done) {
+    steps[done]();
+    picture->setProgress(float(done + 1) / float(std::size(steps)));
+    showLoadingFrame(loadingScene);
+  }
+}
+
 void startLibraries() {
   ilInit();
   iluInit();
@@ -217,20 +258,24 @@ int main(int argc, char** argv) {
   }
   Settings().load(folders->settingsFile);
   if (options->windowed) settings.windowed = true;
+  if (options->stats) frameStats = std::make_unique<FrameStats>(launchedAt);
 
   glutInit(&argc, argv);
   // Closing the window ends the loop instead of calling exit() from inside it.
   glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_GLUTMAINLOOP_RETURNS);
   glutInitDisplayMode(kDisplayMode);
   openWindow(settings);
+  // Nothing can be shown before this: connecting to the display and making
+  // the window and its context take a good part of the launch.
+  if (frameStats) frameStats->windowOpened(FrameStats::Clock::now());
   registerCallbacks();
   setFixedGlState();
   startLibraries();
+  loadTitle();
   application = std::make_shared<Application>();
   application->setRecordingFolder(replayFolder());
   application->setGamepads(std::make_shared<Gamepads>(settings.padKeySets, settings.padSwapHitAndDive));
   if (!padScriptPath.empty()) padScript = std::make_unique<PadScript>(padScriptPath.string());
-  if (options->stats) frameStats = std::make_unique<FrameStats>(launchedAt);
   if (replay) application->startReplay(std::move(*replay));
   if (session) application->awaitNetMatch(std::move(session));
   glutMainLoop();

@@ -44,6 +44,7 @@ void SceneObject::setNormals(std::vector<Vector3> normals) { meshNormals = std::
 void SceneObject::setFaces(std::vector<Face> faces) {
   meshFaces = std::move(faces);
   faceIndexLimit = indexLimit(meshFaces);
+  outlineStale = true;
 }
 
 std::vector<SplitRecord> splitVertices(std::vector<Face>& faces, const std::vector<Face>& texFaces,
@@ -108,6 +109,7 @@ std::vector<SplitRecord> SceneObject::splitMesh() {
   meshNormals = std::move(normals);
   meshTexFaces.clear();
   faceIndexLimit = indexLimit(meshFaces);
+  outlineStale = true;
   return records;
 }
 
@@ -167,8 +169,34 @@ void SceneObject::draw(const Matrix& view) {
   drawArrays(multiply(world, view), meshVertices, meshNormals);
 }
 
+void SceneObject::drawOutline(const Matrix& view) {
+  if (!isVisible) return;
+  drawOutlineOf(multiply(world, view), meshVertices, meshNormals);
+}
+
+void SceneObject::drawOutlineOf(const Matrix& modelView, const std::vector<Vector3>& positions,
+                                const std::vector<Vector3>& normals) {
+  if (outlineStale) {
+    outline.build(meshFaces);
+    outlineStale = false;
+  }
+  // The viewer stands at the eye space's origin; a transform that mirrors
+  // turns the winding the other way.
+  const Vector3 eye = transformPoint(Vector3(), inverse(modelView));
+  const std::vector<uint32_t>& lines = outline.silhouette(positions, eye, determinant3(modelView) < 0.0f);
+  if (!lines.empty()) drawElements(modelView, positions, normals, GL_LINES, lines.data(), lines.size());
+}
+
 void SceneObject::drawArrays(const Matrix& modelView, const std::vector<Vector3>& positions,
                              const std::vector<Vector3>& normals) const {
+  if (!meshFaces.empty()) {
+    drawElements(modelView, positions, normals, GL_TRIANGLES, meshFaces.front().index, meshFaces.size() * 3);
+  }
+}
+
+void SceneObject::drawElements(const Matrix& modelView, const std::vector<Vector3>& positions,
+                               const std::vector<Vector3>& normals, GLenum mode, const uint32_t* indices,
+                               size_t count) const {
   if (meshFaces.empty()) return;
   // Indices beyond the arrays would make OpenGL read past them.
   if (faceIndexLimit > positions.size() || faceIndexLimit > normals.size()) return;
@@ -188,6 +216,6 @@ void SceneObject::drawArrays(const Matrix& modelView, const std::vector<Vector3>
   glNormalPointer(GL_FLOAT, 0, normals.data());
   if (!meshTexCoords.empty() && coordinatesFit) glTexCoordPointer(3, GL_FLOAT, 0, meshTexCoords.data());
   countDrawCall();
-  glDrawElements(GL_TRIANGLES, GLsizei(meshFaces.size() * 3), GL_UNSIGNED_INT, meshFaces.data());
+  glDrawElements(mode, GLsizei(count), GL_UNSIGNED_INT, indices);
   if (withoutCoordinates) glEnableClientState(GL_TEXTURE_COORD_ARRAY);
 }

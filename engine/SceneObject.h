@@ -15,6 +15,7 @@
 #include "engine/AnimationPlayer.h"
 #include "engine/Face.h"
 #include "engine/Matrix.h"
+#include "engine/OutlineEdges.h"
 #include "engine/SceneEntity.h"
 #include "engine/Vector3.h"
 
@@ -52,6 +53,10 @@ class SceneObject : public SceneEntity {
   virtual void buildMesh();
   // Draws the mesh with model-view world * view (OpenGL; a no-op when hidden).
   virtual void draw(const Matrix& view);
+  // Draws the edges of the mesh's silhouette as seen through world * view,
+  // as lines with the current line state (OpenGL; a no-op when hidden).
+  // Called after draw in the same frame, with the same view.
+  virtual void drawOutline(const Matrix& view);
 
   void setTexCoords(std::vector<Vector3> texCoords) { meshTexCoords = std::move(texCoords); }
   void setFaces(std::vector<Face> faces);
@@ -91,9 +96,16 @@ class SceneObject : public SceneEntity {
   // arrays (OpenGL). Shared by the mesh kinds that draw other arrays.
   void drawArrays(const Matrix& modelView, const std::vector<Vector3>& positions,
                   const std::vector<Vector3>& normals) const;
+  // drawArrays's work for any primitive (a GLenum) and indices into the arrays.
+  void drawElements(const Matrix& modelView, const std::vector<Vector3>& positions,
+                    const std::vector<Vector3>& normals, unsigned mode, const uint32_t* indices, size_t count) const;
   // buildMesh's work on the arrays of every mesh kind; returns the split
   // records so that a kind with more per-vertex data can copy it along.
   std::vector<SplitRecord> splitMesh();
+  // The lines of `outline` for these positions, drawn with the given
+  // model-view (OpenGL).
+  void drawOutlineOf(const Matrix& modelView, const std::vector<Vector3>& positions,
+                     const std::vector<Vector3>& normals);
 
   std::vector<Vector3> meshVertices;
   std::vector<Vector3> meshTexCoords;
@@ -108,6 +120,9 @@ class SceneObject : public SceneEntity {
   // 1 + the largest vertex index of `faces`: arrays shorter than that are
   // never handed to OpenGL.
   size_t faceIndexLimit = 0;
+  OutlineEdges outline;
+  // The faces changed since `outline` was built.
+  bool outlineStale = true;
 };
 
 // The split list of buildMesh for the given faces (rewritten in place to the

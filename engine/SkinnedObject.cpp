@@ -182,4 +182,8 @@ void SkinnedObject::draw(const Matrix& view) {
   drawArrays(view, skinnedPositions, skinnedNormalList);
 }
 
+void SkinnedObject::drawOutline(const Matrix& view) {
+  if (isVisible) drawOutlineOf(view, skinnedPositions, skinnedNormalList);
+}
+
 bool SkinnedObject::updateOnlyPoses() const { return typeid(*this) == typeid(SkinnedObject); }

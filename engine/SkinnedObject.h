@@ -33,6 +33,8 @@ class SkinnedObject : public BoneObject {
   // skin(), then (when visible) the skinned arrays with the view alone as
   // model-view.
   void draw(const Matrix& view) override;
+  // The silhouette of the arrays the last draw skinned.
+  void drawOutline(const Matrix& view) override;
 
   // Deforms the bind copies by the bones' current world matrices.
   void skin();

@@ -136,8 +136,9 @@ TEST(FrameTimerTest, TicksMeasureTheTimeBetweenThemAcrossTheWrapAtMostOneSecondA
   EXPECT_EQ(timer.tick(), 3u);
 }
 
-// Launched at 0, the title at 90 ms (a quiet title draws again only much
-// later, which is no load's), a menu frame whose frame started a match at
+// Launched at 0, the window at 50 ms, the loading picture at 60 ms, the
+// title at 90 ms (a quiet title draws again only much later, which is no
+// load's), a menu frame whose frame started a match at
 // 990 ms and built it until 1100 ms, then twelve match frames: eleven gaps,
 // ten of 16 ms and one of 120 ms, a hitch within the frames that still count
 // as the load's.
@@ -146,6 +147,8 @@ TEST(FrameStatsTest, MatchFramesDrawCallsAndLoads) {
   const FrameStats::Clock::time_point launched{};
   FrameStats stats(launched);
   EXPECT_EQ(stats.summary().substr(0, 57), "Fotogramas mostrados: menos de dos, sin tiempos que medir");
+  stats.windowOpened(launched + milliseconds(50));
+  stats.frameShown(launched + milliseconds(60), ShownScene::Loading, 2);
   stats.frameShown(launched + milliseconds(90), ShownScene::Menus, 16);
   stats.matchRequested(launched + milliseconds(990));
   stats.frameShown(launched + milliseconds(1100), ShownScene::Menus, 20);
@@ -158,7 +161,8 @@ TEST(FrameStatsTest, MatchFramesDrawCallsAndLoads) {
             "Fotogramas mostrados en partido: 12 en 0.3 s, 39.3 por segundo; entre uno y otro: 50% 16.0 ms, "
             "99% 120.0 ms, el mas largo 120.0 ms\n"
             "Llamadas de dibujo por fotograma: partido 50% 90, el mas alto 100; menus 20\n"
-            "Cargas: del arranque al primer fotograma de los menus 90 ms (el hueco mas largo 90 ms), de SIGUIENTE "
+            "Cargas: del arranque al primer fotograma de los menus 90 ms (la ventana a los 50 ms, despues el hueco mas "
+            "largo 30 ms), de SIGUIENTE "
             "al primer fotograma del partido 190 ms (el hueco mas largo 120 ms)");
 }
 
