@@ -235,7 +235,7 @@ void CpuPlayer::chooseAim() {
     return;
   }
   phase = 4;
-  drawAimScatter();
+  const float stray = drawAimScatter();
   if (aimChoice == 0) return;
   const std::shared_ptr<Pelota> b = ball.lock();
   if (!b) return;
@@ -259,8 +259,8 @@ void CpuPlayer::chooseAim() {
     b->restoreFlight(saved);
   }
   const float sideStrays = aimChoice >= 2 ? kCpuStraysInsideSideLines : 0.0f;
-  const float sideZ = (others.size() >= 2 ? kDoublesSideZ : kSinglesSideZ) - aimInside - sideStrays * currentStray;
-  const float deepX = kBaselineX - kCpuStraysInsideBaseline * currentStray;
+  const float sideZ = (others.size() >= 2 ? kDoublesSideZ : kSinglesSideZ) - aimInside - sideStrays * stray;
+  const float deepX = kBaselineX - kCpuStraysInsideBaseline * stray;
   std::vector<TrialShot> inCourt;
   for (const auto& s : shots)
     if (std::fabs(s.landing.x) <= deepX && std::fabs(s.landing.z) <= sideZ) inCourt.push_back(s);
@@ -276,16 +276,16 @@ void CpuPlayer::chooseAim() {
   phase = best->aim;
 }
 
-void CpuPlayer::drawAimScatter() {
+float CpuPlayer::drawAimScatter() {
   const std::shared_ptr<Pelota> b = ball.lock();
   const float shots = b ? static_cast<float>(b->hitCount()) : 0.0f;
   const float spread = aimScatter * (1.0f + shots / kCpuPressureShots);
-  currentStray = spread;
   const float dz = randomFloat(2.0f * spread) - spread;
   // Never below the ground at the aim point: a ball aimed into the ground
   // would not fly at all.
   const float dy = std::max(randomFloat(2.0f * spread) - spread, kBallRadius - kLowestStrokeAimY);
   aimOffset = Vector3(0.0f, dy, dz);
+  return spread;
 }
 
 void CpuPlayer::diveHit(uint32_t) {

@@ -61,7 +61,8 @@ class CpuPlayer : public TennisPlayer {
   bool moveToward(uint32_t dtMs);
   // Where this stroke strays from its aim: the level's scatter, widened as
   // the rally grows long, so that two computers never rally for ever.
-  void drawAimScatter();
+  // Returns how far (units, either way) this stroke may stray.
+  float drawAimScatter();
   float horizontalDistance(const Vector3& p) const;
 
   Vector3 moveTarget;
@@ -76,8 +77,6 @@ class CpuPlayer : public TennisPlayer {
   int32_t recovery = 0;
   int32_t serveChoice = 0;
   float aimScatter = 0.0f;
-  // How far (units, either way) the stroke being chosen may stray.
-  float currentStray = 0.0f;
   // Added to the serve's swing height (units) for the serve being played.
   float serveSwingStray = 0.0f;
   float aimInside = 0.0f;

@@ -387,6 +387,16 @@ std::string cellText(const Share& s, int32_t trials) {
   return text;
 }
 
+// A Markdown table's first two lines: the corner's name, then columns
+// named `column` 0 .. columns - 1.
+void printTableHead(std::FILE* out, const char* corner, const char* column, int32_t columns) {
+  std::fprintf(out, "| %s |", corner);
+  for (int32_t c = 0; c < columns; ++c) std::fprintf(out, " %s %d |", column, c);
+  std::fprintf(out, "\n|---|");
+  for (int32_t c = 0; c < columns; ++c) std::fprintf(out, "---|");
+  std::fprintf(out, "\n");
+}
+
 // Each two different levels meet `count` times in each order; the table
 // says how often the higher level won.
 bool playLadder(SimulatedMatch match, int32_t count, int32_t jobs, std::FILE* out) {
@@ -425,11 +435,7 @@ bool playLadder(SimulatedMatch match, int32_t count, int32_t jobs, std::FILE* ou
   }
   std::fprintf(out, "%s ladder: share of matches the higher level won, both orders, 95%% interval, matches\n\n",
                match.doubles ? "Doubles" : "Singles");
-  std::fprintf(out, "| level |");
-  for (int32_t low = 0; low < levels - 1; ++low) std::fprintf(out, " against %d |", low);
-  std::fprintf(out, "\n|---|");
-  for (int32_t low = 0; low < levels - 1; ++low) std::fprintf(out, "---|");
-  std::fprintf(out, "\n");
+  printTableHead(out, "level", "against", levels - 1);
   for (int32_t high = 1; high < levels; ++high) {
     std::fprintf(out, "| %d |", high);
     for (int32_t low = 0; low < levels - 1; ++low) {
@@ -465,11 +471,7 @@ bool playCurve(SimulatedMatch match, int32_t points, int32_t jobs, std::FILE* ou
   if (tallies.empty()) return false;
   std::fprintf(out, "%s difficulty: share of points the person won, 95%% interval, points played\n\n",
                match.doubles ? "Doubles" : "Singles");
-  std::fprintf(out, "| skill |");
-  for (int32_t level = 0; level < kComputerLevelCount; ++level) std::fprintf(out, " level %d |", level);
-  std::fprintf(out, "\n|---|");
-  for (int32_t level = 0; level < kComputerLevelCount; ++level) std::fprintf(out, "---|");
-  std::fprintf(out, "\n");
+  printTableHead(out, "skill", "level", kComputerLevelCount);
   bool allFinished = true;
   for (int32_t skill = 0; skill < skills; ++skill) {
     std::fprintf(out, "| %s |", kHumanSkills[skill].name);
