@@ -35,6 +35,11 @@ class Material {
   virtual void apply();
   // Draws every object with `view` using the material's program (OpenGL).
   virtual void drawObjects(const Matrix& view);
+  // The outlines of the objects, drawn by the scene once a pass's surfaces are
+  // all down, in the state the outline pass sets (see ToonMaterial.h); a
+  // plain material has none.
+  virtual bool hasOutlines() const { return false; }
+  virtual void drawOutlines(const Matrix& /*view*/) {}
 
   // Red, green, blue.
   const Vector3& ambient() const { return ambientColour; }

@@ -8,6 +8,7 @@
 #include "engine/DrawCalls.h"
 #include "engine/Log.h"
 #include "engine/ShaderSupport.h"
+#include "engine/ToonMaterial.h"
 
 namespace {
 
@@ -198,6 +199,16 @@ void Scene::drawMaterials(MaterialList::iterator begin, MaterialList::iterator e
     (*it)->apply();
     (*it)->drawObjects(view);
   }
+  drawOutlines(begin, end, view);
+}
+
+void Scene::drawOutlines(MaterialList::iterator begin, MaterialList::iterator end, const Matrix& view) {
+  if (std::none_of(begin, end, [](const std::shared_ptr<Material>& m) { return m->hasOutlines(); })) return;
+  ToonMaterial::beginOutlinePass();
+  for (auto it = begin; it != end; ++it) {
+    if ((*it)->hasOutlines()) (*it)->drawOutlines(view);
+  }
+  ToonMaterial::endOutlinePass();
 }
 
 void Scene::drawTransparentObjects(const Matrix& view) {

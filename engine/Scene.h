@@ -1,10 +1,10 @@
 #pragma once
 // Everything drawn in 3D, advanced by the fixed game step and drawn once a
 // frame in a fixed order of passes:
-//   1. materials without texture, 2. opaque textured materials (cartoon
-//   materials add their outlines), 3. objects of alpha-textured materials,
-//   farthest first, blended, 4. effect instances, farthest first,
-//   5. the 2D overlays in the 1024 x 768 overlay space.
+//   1. materials without texture, 2. opaque textured materials (each of the
+//   two ends with the outlines of its cartoon materials), 3. objects of
+//   alpha-textured materials, farthest first, blended, 4. effect instances,
+//   farthest first, 5. the 2D overlays in the 1024 x 768 overlay space.
 // The scene owns the roots it is given (model roots, game entities, cameras
 // and other lone objects, overlays, effect templates and instances); parents
 // own the rest of the tree. Materials are kept in draw order: untextured ones,
@@ -119,6 +119,8 @@ class Scene {
  private:
   // The material passes: apply and draw each material of [begin, end).
   void drawMaterials(MaterialList::iterator begin, MaterialList::iterator end, const Matrix& view);
+  // The outlines of the cartoon materials of [begin, end), after all their surfaces.
+  void drawOutlines(MaterialList::iterator begin, MaterialList::iterator end, const Matrix& view);
   void drawTransparentObjects(const Matrix& view);
   void drawEffects(const Matrix& view);
   // The effect's template; nullptr when it has none (or no root to time it).

@@ -14,22 +14,28 @@ constexpr GLdouble kOutlineDepthNear = double(0.005f);
 
 void ToonMaterial::drawObjects(const Matrix& view) {
   glDepthFunc(GL_LESS);
-
   Material::drawObjects(view);
+}
 
+void ToonMaterial::drawOutlines(const Matrix& view) {
   // Each object works out its own silhouette's edges on the processor: the
   // driver would otherwise turn every face turned away into three thick
   // lines, nearly all of them hidden.
+  for (const auto& entry : objectList) {
+    if (auto object = entry.lock()) object->drawOutline(view);
+  }
+}
+
+void ToonMaterial::beginOutlinePass() {
+  glDepthFunc(GL_LESS);
   glDisable(GL_LIGHTING);
   glLineWidth(kOutlineWidth);
   glDepthRange(kOutlineDepthNear, 1.0);
   glColor4f(0.0f, 0.0f, 0.0f, 1.0f);
   useProgram(0);
+}
 
-  for (const auto& entry : objectList) {
-    if (auto object = entry.lock()) object->drawOutline(view);
-  }
-
+void ToonMaterial::endOutlinePass() {
   glEnable(GL_LIGHTING);
   glDepthRange(0.0, 1.0);
 }

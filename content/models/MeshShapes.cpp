@@ -67,9 +67,14 @@ AseMesh cylinderMesh(const Vector3& base, float radius, float height, int segmen
   return mesh;
 }
 
-AseMesh sphereMesh(float radius, int slices, int stacks, bool inside) {
+namespace {
+
+// The stacks of a sphere from `firstStack` (of `stacks` from the bottom pole
+// to the top one) upwards; v runs from the bottom (0) to the top (1) whatever
+// part is built.
+AseMesh sphereBand(float radius, int slices, int stacks, int firstStack, bool inside) {
   AseMesh mesh;
-  for (int j = 0; j <= stacks; ++j) {
+  for (int j = firstStack; j <= stacks; ++j) {
     const double polar = kPi * j / stacks - kPi / 2;  // -90 to 90 degrees
     for (int i = 0; i <= slices; ++i) {
       const double around = kTwoPi * i / slices;
@@ -83,9 +88,9 @@ AseMesh sphereMesh(float radius, int slices, int stacks, bool inside) {
   }
   const auto row = static_cast<uint32_t>(slices + 1);
   std::vector<bool> used(mesh.positions.size(), false);
-  for (int j = 0; j < stacks; ++j) {
+  for (int j = firstStack; j < stacks; ++j) {
     for (int i = 0; i < slices; ++i) {
-      const uint32_t a = static_cast<uint32_t>(j) * row + static_cast<uint32_t>(i);
+      const uint32_t a = static_cast<uint32_t>(j - firstStack) * row + static_cast<uint32_t>(i);
       const uint32_t b = a + 1;
       const uint32_t c = a + row + 1;
       const uint32_t d = a + row;
@@ -123,6 +128,39 @@ AseMesh sphereMesh(float radius, int slices, int stacks, bool inside) {
   }
   for (const Face& f : mesh.faces) compact.faces.emplace_back(renumber[f[0]], renumber[f[1]], renumber[f[2]]);
   return compact;
+}
+
+}  // namespace
+
+AseMesh sphereMesh(float radius, int slices, int stacks, bool inside) {
+  return sphereBand(radius, slices, stacks, 0, inside);
+}
+
+AseMesh skyDomeMesh(float radius, float rimInnerRadius, float rimTexCoordV, int slices, int stacks) {
+  AseMesh dome = sphereBand(radius, slices, 2 * stacks, stacks, true);
+  // The rim: a ring facing up from rimInnerRadius out to the dome's foot,
+  // sharing the foot's positions so that no crack opens between them.
+  AseMesh rim;
+  const float footV = 0.5f;
+  for (int i = 0; i <= slices; ++i) {
+    const double around = kTwoPi * i / slices;
+    const auto c = static_cast<float>(std::cos(around));
+    const auto s = static_cast<float>(-std::sin(around));
+    const float u = static_cast<float>(i) / static_cast<float>(slices);
+    rim.positions.emplace_back(c * rimInnerRadius, 0.0f, s * rimInnerRadius);
+    rim.positions.emplace_back(c * radius, 0.0f, s * radius);
+    rim.normals.insert(rim.normals.end(), 2, Vector3(0, 1, 0));
+    rim.texCoords.emplace_back(u, rimTexCoordV, 0);
+    rim.texCoords.emplace_back(u, footV, 0);
+  }
+  for (int i = 0; i < slices; ++i) {
+    const auto a = static_cast<uint32_t>(2 * i);
+    // Counter-clockwise seen from above: inner, next inner, next outer.
+    rim.faces.emplace_back(a, a + 3, a + 2);
+    rim.faces.emplace_back(a, a + 1, a + 3);
+  }
+  dome.append(rim);
+  return dome;
 }
 
 AseMesh discMesh(float radius, int segments) {

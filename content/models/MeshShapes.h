@@ -20,5 +20,12 @@ AseMesh cylinderMesh(const Vector3& base, float radius, float height, int segmen
 // A sphere around the origin, u around y from +x, v from the bottom (0) to
 // the top (1). `inside` turns the faces and normals inwards (a sky).
 AseMesh sphereMesh(float radius, int slices, int stacks, bool inside = false);
+// A sky seen from inside: the upper half of such a sphere (`stacks` from its
+// foot to the top, mapped as the upper half of the sphere's picture) on a
+// flat rim facing up from rimInnerRadius to its foot, whose inner edge shows
+// the picture's row rimTexCoordV. Under a ground that reaches past the rim's
+// inner edge, it fills every view from inside as the whole sphere would,
+// without drawing the half that the ground hides.
+AseMesh skyDomeMesh(float radius, float rimInnerRadius, float rimTexCoordV, int slices, int stacks);
 // A flat disc facing up, mapped onto the unit square.
 AseMesh discMesh(float radius, int segments);

@@ -30,6 +30,12 @@ constexpr float kRunOffZ = 950.0f;
 constexpr float kGroundHalf = 4200.0f;  // its corners inside the sky
 constexpr float kGroundY = -2.0f;
 constexpr float kSkyRadius = 6000.0f;
+// The sky's foot lies a little under the ground, its rim reaching in under
+// the ground's edge; beyond the edge, the rim shows the picture's green just
+// under the horizon, as the lower half of a whole sky sphere did.
+constexpr float kSkyFootY = kGroundY - 8.0f;
+constexpr float kSkyRimInner = kGroundHalf - 200.0f;
+constexpr float kSkyRimTexCoordV = 0.45f;
 
 constexpr float kNetPostZ = kDoublesSideZ + kNetPostOutside;
 constexpr float kNetTileWidth = 50.0f;
@@ -282,7 +288,9 @@ ModelAsset stadiumModel() {
   const int seats = scene.addMaterial(colourMaterial("Asientos", 0xD94A3D));
   const int crowd = scene.addMaterial(pictureMaterial("Publico [publico]", "publico.tga"));
 
-  addMesh(scene, "Cielo", sky, sphereMesh(kSkyRadius, 32, 16, true));
+  AseMesh skyDome = skyDomeMesh(kSkyRadius, kSkyRimInner, kSkyRimTexCoordV, 32, 8);
+  skyDome.transform(translate(Matrix(), 0, kSkyFootY, 0));
+  addMesh(scene, "Cielo", sky, skyDome);
   addMesh(scene, "Cesped", ground, solid(flatRect(-kGroundHalf, kGroundHalf, -kGroundHalf, kGroundHalf, kGroundY)));
   addMesh(scene, "Pista", court, solid(flatRect(-kBaselineX, kBaselineX, -kDoublesSideZ, kDoublesSideZ, 0)));
   AseMesh around;

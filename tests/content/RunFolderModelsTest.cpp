@@ -18,6 +18,7 @@
 #include "engine/Material.h"
 #include "engine/SkinnedObject.h"
 #include "tennis/Court.h"
+#include "tennis/NodeNames.h"
 #include "tests/content/ModelTestSupport.h"
 
 namespace {
@@ -107,6 +108,63 @@ TEST(WorldModels, LinesNetBallAndShadowLieWhereTheGameJudgesAndExpectsThem) {
   for (const auto& object : {net, shadow}) {
     ASSERT_TRUE(object->material() && object->material()->hasTexture()) << object->name();
     EXPECT_EQ(tgaBits(object->material()->texture()->path()), 32) << object->name();
+  }
+}
+
+// Whether the ray from `eye` along `direction` meets the triangle's front
+// face (counter-clockwise seen from the eye): the back faces are culled.
+bool meetsFrontFace(const Vector3& eye, const Vector3& direction, const Vector3& a, const Vector3& b,
+                    const Vector3& c) {
+  const Vector3 ab = b - a, ac = c - a;
+  const Vector3 p = cross(direction, ac);
+  const float det = dot(ab, p);
+  if (det <= 1e-6f) return false;  // edge-on, or turned away from the eye
+  const Vector3 t = eye - a;
+  const float u = dot(t, p) / det;
+  const Vector3 q = cross(t, ab);
+  const float v = dot(direction, q) / det;
+  // A hair of slack, so that a ray along the edge two faces share meets one.
+  constexpr float kSlack = 1e-5f;
+  return u >= -kSlack && v >= -kSlack && u + v <= 1 + kSlack && dot(ac, q) / det > 0;
+}
+
+// From the broadcast camera and from places round the court, high and low,
+// every way one can look meets the sky or the ground: no hole shows the
+// clear colour, whichever camera looks where.
+TEST(WorldModels, SkyAndGroundCloseEveryViewFromInsideTheStadium) {
+  LoadedModel& stadium = runModel("models/stadium/pista.ASZ");
+  const auto sky = stadium.find("Cielo"), ground = stadium.find("Cesped");
+  const auto camera = stadium.find(kStadiumCameraName);
+  ASSERT_TRUE(sky && ground && camera);
+  poseModel(*stadium.model->root, 0, 0);
+  struct Surface {
+    std::vector<Vector3> points;
+    std::vector<Face> faces;
+  };
+  const Surface surfaces[] = {{modeltest::worldPoints(*sky), sky->faces()},
+                              {modeltest::worldPoints(*ground), ground->faces()}};
+  const Vector3 eyes[] = {transformPoint(Vector3(), camera->worldMatrix()),
+                          {0, 150, 0},
+                          {-kBaselineX - 300, 40, 0},
+                          {kBaselineX, 1500, kDoublesSideZ + 900},
+                          {0, 3000, 0}};
+  for (const Vector3& eye : eyes) {
+    for (int elevation = -80; elevation <= 85; elevation += 5) {
+      for (int heading = 0; heading < 360; heading += 6) {
+        const float up = static_cast<float>(elevation) * 3.14159265f / 180.0f;
+        const float round = static_cast<float>(heading) * 3.14159265f / 180.0f;
+        const Vector3 direction(std::cos(up) * std::cos(round), std::sin(up), std::cos(up) * std::sin(round));
+        bool met = false;
+        for (const Surface& surface : surfaces) {
+          for (const Face& f : surface.faces) {
+            met = met || meetsFrontFace(eye, direction, surface.points[f[0]], surface.points[f[1]],
+                                        surface.points[f[2]]);
+          }
+        }
+        ASSERT_TRUE(met) << "from " << numbersText({eye.x, eye.y, eye.z}) << " at " << elevation << " up, "
+                         << heading << " round";
+      }
+    }
   }
 }
 

@@ -121,6 +121,9 @@ TEST_F(ScenePixelTest, TheOutlinePassLeavesTheStateTheScenesPassesExpect) {
   ToonMaterial empty;
   empty.apply();
   empty.drawObjects(Matrix());
+  ToonMaterial::beginOutlinePass();
+  empty.drawOutlines(Matrix());
+  ToonMaterial::endOutlinePass();
   GLint polygonModes[2] = {0, 0}, depthFunc = 0, cullFaceMode = 0;
   GLfloat depthRange[2] = {0, 0};
   glGetIntegerv(GL_POLYGON_MODE, polygonModes);

@@ -172,10 +172,11 @@ TEST_F(ShaderProgramTest, EachMaterialSwitchesToItsProgramAndTheOutlineToNoneOnl
     shaderSupport = support;
     drawTwice(objects, {shaded, cartoon});
     // The cartoon material is the later untextured one, so it is drawn first:
-    // apply, its shaded pass, its outline; then the plain one: apply, draw;
-    // after the blended pass, fixed function again for effects and overlays.
+    // apply, its shaded pass; then the plain one: apply, draw; then the
+    // pass's outlines; after the blended pass, fixed function again for
+    // effects and overlays.
     EXPECT_EQ(programsUsed,
-              support ? (std::vector<GLhandleARB>{9, 9, 0, 7, 7, 0, 9, 9, 0, 7, 7, 0}) : std::vector<GLhandleARB>{});
+              support ? (std::vector<GLhandleARB>{9, 9, 7, 7, 0, 0, 9, 9, 7, 7, 0, 0}) : std::vector<GLhandleARB>{});
   }
   // Without support the materials still drew, with fixed function.
   EXPECT_TRUE(colourNear(pixel(512 - 278, 384), kRed, 8));
