@@ -139,19 +139,18 @@ AseMesh sphereMesh(float radius, int slices, int stacks, bool inside) {
 AseMesh skyDomeMesh(float radius, float rimInnerRadius, float rimTexCoordV, int slices, int stacks) {
   AseMesh dome = sphereBand(radius, slices, 2 * stacks, stacks, true);
   // The rim: a ring facing up from rimInnerRadius out to the dome's foot,
-  // sharing the foot's positions so that no crack opens between them.
+  // whose positions and u it takes (the foot is the dome's first row, seam
+  // copy included), so that no crack opens between them.
   AseMesh rim;
-  const float footV = 0.5f;
+  const float inward = rimInnerRadius / radius;
   for (int i = 0; i <= slices; ++i) {
-    const double around = kTwoPi * i / slices;
-    const auto c = static_cast<float>(std::cos(around));
-    const auto s = static_cast<float>(-std::sin(around));
-    const float u = static_cast<float>(i) / static_cast<float>(slices);
-    rim.positions.emplace_back(c * rimInnerRadius, 0.0f, s * rimInnerRadius);
-    rim.positions.emplace_back(c * radius, 0.0f, s * radius);
+    const Vector3& foot = dome.positions[static_cast<size_t>(i)];
+    const Vector3& footUv = dome.texCoords[static_cast<size_t>(i)];
+    rim.positions.emplace_back(foot.x * inward, foot.y, foot.z * inward);
+    rim.positions.push_back(foot);
     rim.normals.insert(rim.normals.end(), 2, Vector3(0, 1, 0));
-    rim.texCoords.emplace_back(u, rimTexCoordV, 0);
-    rim.texCoords.emplace_back(u, footV, 0);
+    rim.texCoords.emplace_back(footUv.x, rimTexCoordV, 0);
+    rim.texCoords.push_back(footUv);
   }
   for (int i = 0; i < slices; ++i) {
     const auto a = static_cast<uint32_t>(2 * i);

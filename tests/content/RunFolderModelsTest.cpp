@@ -151,8 +151,8 @@ TEST(WorldModels, SkyAndGroundCloseEveryViewFromInsideTheStadium) {
   for (const Vector3& eye : eyes) {
     for (int elevation = -80; elevation <= 85; elevation += 5) {
       for (int heading = 0; heading < 360; heading += 6) {
-        const float up = static_cast<float>(elevation) * 3.14159265f / 180.0f;
-        const float round = static_cast<float>(heading) * 3.14159265f / 180.0f;
+        const auto up = static_cast<float>(elevation * kDegreesToRadians);
+        const auto round = static_cast<float>(heading * kDegreesToRadians);
         const Vector3 direction(std::cos(up) * std::cos(round), std::sin(up), std::cos(up) * std::sin(round));
         bool met = false;
         for (const Surface& surface : surfaces) {
