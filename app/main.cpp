@@ -32,6 +32,7 @@
 #include <thread>
 
 #include "app/Application.h"
+#include "app/FramePacer.h"
 #include "app/FrameStats.h"
 #include "app/GameFolders.h"
 #include "app/GameOptions.h"
@@ -55,6 +56,9 @@ namespace {
 
 std::unique_ptr<PadScript> padScript;
 std::unique_ptr<FrameStats> frameStats;  // with --stats
+// A frame is held at most until the millisecond before the next step is due:
+// holding it longer would put off the step.
+FramePacer pacer{std::chrono::milliseconds(kFixedStepMs - 1)};
 FrameStats::Clock::time_point launchedAt;
 
 void onKeyboard(unsigned char key, int, int) { pressCharacterKey(key); }
@@ -107,6 +111,14 @@ void printRoundTrip() {
                chooseInputDelay(session->roundTripMs()));
 }
 
+// A match frame's pixels are finished first, so that the pacer knows what the
+// frame cost, and it then waits for its turn to be shown. The menus draw only
+// when they change: they have no pace to keep.
+void holdToPace(FrameStats::Clock::time_point began) {
+  glFinish();
+  std::this_thread::sleep_until(pacer.showAt(began, FramePacer::Clock::now()));
+}
+
 // Display and idle alike. Only a frame that drew is shown: swapping an undrawn back buffer would
 // show the frame before last where the driver flips buffers. Nothing moves
 // before the next fixed step, so the loop sleeps until then instead of
@@ -128,6 +140,7 @@ void onDisplay() {
     return;
   }
   if (drawn) {
+    if (drawnPhase == InMatch) holdToPace(frameStart);
     glutSwapBuffers();
     glFlush();
     if (frameStats) {

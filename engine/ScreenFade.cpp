@@ -7,6 +7,9 @@
 #include "engine/DrawCalls.h"
 
 void ScreenFade::draw2D() {
+  // A clear fade would blend every pixel of the screen for nothing: with a
+  // software renderer that is a good part of a frame.
+  if (opacity <= 0.0f) return;
   glEnable(GL_BLEND);
   glDisable(GL_TEXTURE_2D);
   glColor4f(r, g, b, opacity);

@@ -14,7 +14,8 @@ class ScreenFade : public Overlay {
   ScreenFade() = default;
   ~ScreenFade() override = default;
 
-  // Covers the overlay space with (red, green, blue, alpha), blended.
+  // Covers the overlay space with (red, green, blue, alpha), blended; a
+  // clear one (alpha 0 or less) draws nothing, which shows the same.
   void draw2D() override;
   // Moves alpha by dtMs at the current speed, never past the target; the
   // speed drops to 0 on arrival.

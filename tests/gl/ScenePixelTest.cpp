@@ -163,18 +163,23 @@ TEST_F(ScenePixelTest, OverlaysFillTheViewportWhateverItsSizeInTheOrderAddedAndA
   // The pass leaves depth test and lighting on for the next frame's 3D passes.
   EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST) && glIsEnabled(GL_LIGHTING));
 
-  auto fade = std::make_shared<ScreenFade>();
-  scene->addOverlay(fade);
   const auto yellowQuarter = [this] {
     beginSceneFrame(kBlack);
     scene->draw();
     return pixel(600, 400);
   };
+  yellowQuarter();
+  const uint32_t callsWithoutFade = scene->drawCallsLastFrame();
+  auto fade = std::make_shared<ScreenFade>();
+  scene->addOverlay(fade);
   EXPECT_TRUE(colourNear(yellowQuarter(), kBlack, 4));  // a new fade is opaque black
   fade->startFade(0, 0, 0, 0.5f, 0);  // no time: at once
   EXPECT_TRUE(colourNear(yellowQuarter(), Rgba{128, 128, 0, 255}, 4));
   fade->startFade(0, 0, 1, 1, 0);  // in its own colour
   EXPECT_TRUE(colourNear(yellowQuarter(), kBlue, 4));
+  fade->startFade(1, 1, 1, 0, 0);  // clear: the picture as it is, and nothing drawn for it
+  EXPECT_TRUE(colourNear(yellowQuarter(), kYellow, 4));
+  EXPECT_EQ(scene->drawCallsLastFrame(), callsWithoutFade);
 }
 
 // The box of the window's reshape callback: a point maps to clip x = -1 at 0
