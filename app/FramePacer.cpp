@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "app/Percentile.h"
+
 FramePacer::FramePacer(Clock::duration longestHold) : longestHold(longestHold) { costs.reserve(kPacedFrames); }
 
 FramePacer::Clock::time_point FramePacer::showAt(Clock::time_point began, Clock::time_point finished) {
@@ -16,11 +18,8 @@ FramePacer::Clock::time_point FramePacer::showAt(Clock::time_point began, Clock:
 }
 
 FramePacer::Clock::duration FramePacer::pace() const {
-  // The 95th percentile by nearest rank: the cost that all but one frame in
-  // twenty stay within.
+  // The cost that all but one frame in twenty stay within.
   std::vector<Clock::duration> sorted = costs;
-  const size_t rank = (sorted.size() * 95 + 99) / 100;
-  const auto at = sorted.begin() + static_cast<std::ptrdiff_t>(rank - 1);
-  std::nth_element(sorted.begin(), at, sorted.end());
-  return *at + kPaceMargin;
+  std::sort(sorted.begin(), sorted.end());
+  return percentile(sorted, 0.95) + kPaceMargin;
 }

@@ -1,16 +1,11 @@
 #include "app/FrameStats.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 
-namespace {
+#include "app/Percentile.h"
 
-template <typename T>
-T percentile(const std::vector<T>& sorted, double share) {
-  const size_t rank = static_cast<size_t>(std::ceil(share * static_cast<double>(sorted.size())));
-  return sorted[std::clamp<size_t>(rank, 1, sorted.size()) - 1];
-}
+namespace {
 
 float millisecondsBetween(FrameStats::Clock::time_point from, FrameStats::Clock::time_point to) {
   return std::chrono::duration<float, std::milli>(to - from).count();
