@@ -116,8 +116,8 @@ TEST_F(GamepadsTest, UnpluggedPadsLetGoAtOnceAndPadsPluggedLaterTakeTheFirstFree
 
   // Four pads hold every key set: a fifth only moves the menus.
   testing::internal::CaptureStdout();
-  script.reset();
-  feed("");
+  script.reset();  // its pads unplugged
+  pads->poll();
   script = std::make_unique<PadScript>();
   feed("0 plug\n1 plug\n2 plug\n3 plug\n");
   const std::unique_ptr<PadScript> fifth = std::make_unique<PadScript>();
