@@ -7,12 +7,12 @@
 #include <ctime>
 #include <vector>
 
-#include "app/DoublesMatch.h"
-#include "app/Keyboard.h"
-#include "app/Language.h"
-#include "app/MatchSetup.h"
+#include "app/match/DoublesMatch.h"
+#include "app/input/Keyboard.h"
+#include "app/menus/Language.h"
+#include "app/match/MatchSetup.h"
 #include "app/Settings.h"
-#include "app/SinglesMatch.h"
+#include "app/match/SinglesMatch.h"
 #include "app/SoundSystem.h"
 #include "assets/AseReader.h"
 #include "engine/BroadcastCamera.h"
@@ -573,7 +573,7 @@ void Application::startMatch(bool doubles) {
   scene->addOverlay(message);
   scene->addOverlay(fader);
 
-  MatchParts parts{ball, scoreboard, fader, message, umpire, scene, textures};
+  MatchParts parts{ball, scoreboard, fader, message, umpire, scene, textures, matchTexts()};
   if (doubles) {
     match = std::make_shared<DoublesMatch>(parts, players);
   } else {

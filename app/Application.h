@@ -50,18 +50,17 @@
 
 #include "app/Clock.h"
 #include "app/FrameTimer.h"
-#include "app/GameState.h"
-#include "app/KeySampler.h"
-#include "app/MatchRecording.h"
-#include "app/MatchState.h"
-#include "app/Menu.h"
-#include "app/NetSession.h"
+#include "app/match/GameState.h"
+#include "app/input/KeySampler.h"
+#include "app/match/MatchRecording.h"
+#include "app/match/MatchState.h"
+#include "app/menus/Menu.h"
+#include "app/net/NetSession.h"
 #include "engine/Scene.h"
 #include "tennis/HumanPlayer.h"
 
 enum AppPhase : int32_t { InMenus = 0, InMatch = 2 };
 
-constexpr uint32_t kFixedStepMs = 16;
 constexpr int kMaxStepsPerFrame = 10;
 
 // Real time not yet played as steps, in milliseconds; kept across frames.

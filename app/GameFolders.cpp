@@ -47,3 +47,8 @@ std::filesystem::path xdgFolder(const char* variable, const std::string& underHo
   if (home && *home) return std::filesystem::path(home) / underHome / "zumbolo";
   return {};
 }
+
+std::filesystem::path replayFolder() {
+  const std::filesystem::path data = xdgFolder("XDG_DATA_HOME", ".local/share");
+  return data.empty() ? data : data / "replays";
+}

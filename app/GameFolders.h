@@ -39,3 +39,7 @@ std::optional<GameFolders> findGameFolders(const std::filesystem::path& executab
 // $<variable>/zumbolo when the variable holds an absolute path, else
 // $HOME/<underHome>/zumbolo, else empty (the XDG base directory rules).
 std::filesystem::path xdgFolder(const char* variable, const std::string& underHome);
+
+// $XDG_DATA_HOME/zumbolo/replays, else ~/.local/share/zumbolo/replays; empty
+// when neither variable is set.
+std::filesystem::path replayFolder();

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "app/Menu.h"
+#include "app/menus/Menu.h"
 #include "engine/DrawCalls.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <memory>
 #include <thread>
 
-#include "app/Keyboard.h"
+#include "app/input/Keyboard.h"
 #include "app/Settings.h"
 #include "engine/Random.h"
 #include "engine/Sound.h"

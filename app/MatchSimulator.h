@@ -18,9 +18,9 @@
 #include <vector>
 
 #include "app/Application.h"
-#include "app/MatchRecording.h"
-#include "app/MatchSetup.h"
-#include "app/MatchState.h"
+#include "app/match/MatchRecording.h"
+#include "app/match/MatchSetup.h"
+#include "app/match/MatchState.h"
 #include "engine/Vector3.h"
 #include "tennis/HumanModel.h"
 

@@ -24,11 +24,12 @@
 #include <istream>
 #include <string>
 
+#include "app/match/MatchSetup.h"
+#include "tennis/PlayerCommand.h"
+
 // Which way each of a key set's six codes moves or acts, in file order.
 enum KeyRole { KeyRoleDown, KeyRoleUp, KeyRoleLeft, KeyRoleRight, KeyRoleHit, KeyRoleDive };
-constexpr int kKeysPerSet = 6;
-constexpr int kKeySetCount = 4;
-using KeySet = std::array<int32_t, kKeysPerSet>;
+constexpr int kKeysPerSet = kPlayerKeyCount;
 
 struct Resolution {
   int32_t width = 0;

@@ -9,7 +9,7 @@
 // "zumbolo --replay FILE" first plays a recorded match (Escape leaves it),
 // then goes on to the main menu as usual; a recording that cannot be read is
 // said in one line and the game does not start. "--pad-script FILE" plays
-// virtual pads from a file as it grows (see app/PadScript.h). A command line
+// virtual pads from a file as it grows (see app/input/PadScript.h). A command line
 // it cannot follow ends it with status 2, missing data with status 1.
 // "--host [PORT]" waits for another game to join and plays the match its
 // menus choose with it; "--join ADDRESS[:PORT]" plays the host's match (see
@@ -36,12 +36,12 @@
 #include "app/FrameStats.h"
 #include "app/GameFolders.h"
 #include "app/GameOptions.h"
-#include "app/Gamepads.h"
-#include "app/Keyboard.h"
+#include "app/input/Gamepads.h"
+#include "app/input/Keyboard.h"
 #include "app/LoadingPicture.h"
-#include "app/Menu.h"
-#include "app/NetSession.h"
-#include "app/PadScript.h"
+#include "app/menus/Menu.h"
+#include "app/net/NetSession.h"
+#include "app/input/PadScript.h"
 #include "app/Settings.h"
 #include "app/SoundSystem.h"
 #include "app/Window.h"

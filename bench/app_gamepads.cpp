@@ -10,8 +10,8 @@
 
 #include <array>
 
-#include "app/Gamepads.h"
-#include "app/KeySampler.h"
+#include "app/input/Gamepads.h"
+#include "app/input/KeySampler.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include <array>
 #include <cstdlib>
 
-#include "app/MatchRecording.h"
+#include "app/match/MatchRecording.h"
 #include "app/MatchSimulator.h"
 #include "app/Settings.h"
 #include "engine/Random.h"

@@ -3,7 +3,7 @@
 #include <sstream>
 #include <string>
 
-#include "app/Language.h"
+#include "app/menus/Language.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   // The reader's messages would slow every run down.

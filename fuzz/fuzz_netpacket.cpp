@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/NetPacket.h"
+#include "app/net/NetPacket.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);

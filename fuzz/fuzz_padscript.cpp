@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string_view>
 
-#include "app/PadScript.h"
+#include "app/input/PadScript.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   // The reader's messages would slow every run down.

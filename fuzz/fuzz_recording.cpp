@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/MatchRecording.h"
+#include "app/match/MatchRecording.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   // The reader's messages would slow every run down.

@@ -6,10 +6,15 @@
 // of its set-up, its seed and one command a slot a step: this is the value
 // that recordings store and that a player's controller reads.
 
+#include <array>
 #include <cstdint>
 
 enum PlayerKey : int { KeyDown = 0, KeyUp = 1, KeyLeft = 2, KeyRight = 3, KeyHit = 4, KeyDive = 5 };
 constexpr int kPlayerKeyCount = 6;
+
+// The key codes of one key set, in PlayerKey order: down (+x), up (-x),
+// left (+z), right (-z), hit, dive.
+using KeySet = std::array<int, kPlayerKeyCount>;
 
 struct PlayerCommand {
   uint8_t held = 0;

@@ -34,9 +34,6 @@ class Scene;
 
 enum class PlayerState : int32_t { Serving = 0, Moving = 1, ServeSwing = 2, Stroke = 3, Won = 4, Lost = 5, Diving = 6 };
 
-// Key-set order (PlayerKey): down (+x), up (-x), left (+z), right (-z), hit, dive.
-using KeySet = std::array<int, kPlayerKeyCount>;
-
 class TennisPlayer : public AnimatedGroup, public ScoreboardPlayer {
  public:
   TennisPlayer(float walkSpeed, float hitSpeed, std::weak_ptr<Pelota> ball, std::weak_ptr<Scene> effects);

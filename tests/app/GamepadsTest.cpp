@@ -3,7 +3,7 @@
 // which slot a pad's controls reach, the stick's dead zone, pads unplugged
 // and plugged during play, and the menu pushes a held direction repeats.
 
-#include "app/Gamepads.h"
+#include "app/input/Gamepads.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "app/KeySampler.h"
-#include "app/Keyboard.h"
-#include "app/PadScript.h"
+#include "app/input/KeySampler.h"
+#include "app/input/Keyboard.h"
+#include "app/input/PadScript.h"
 
 namespace {
 

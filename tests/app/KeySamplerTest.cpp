@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/KeySampler.h"
+#include "app/input/KeySampler.h"
 
 namespace {
 

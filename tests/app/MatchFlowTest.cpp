@@ -9,11 +9,11 @@
 #include <sstream>
 #include <vector>
 
-#include "app/DoublesMatch.h"
-#include "app/Keyboard.h"
-#include "app/Language.h"
-#include "app/MatchReferee.h"
-#include "app/SinglesMatch.h"
+#include "app/match/DoublesMatch.h"
+#include "app/input/Keyboard.h"
+#include "app/menus/Language.h"
+#include "app/match/MatchReferee.h"
+#include "app/match/SinglesMatch.h"
 #include "engine/OrbitCamera.h"
 #include "engine/TrackingCamera.h"
 #include "support/TempDirectory.h"
@@ -149,7 +149,7 @@ class MatchFlowTest : public ::testing::Test {
     std::istringstream in(lines + "FALTA\nFUERA\nJUEGO\nDESEMPATE\nSET\nGANA\nGANAN\nY\n");
     readLanguage(in, "XX.data");
     parts = MatchParts{std::make_shared<Pelota>(scene), nullptr, std::make_shared<ScreenFade>(),
-                       std::make_shared<TimedMessage>(textures), nullptr, scene, textures};
+                       std::make_shared<TimedMessage>(textures), nullptr, scene, textures, matchTexts()};
     scene->addObject(std::make_shared<TrackingCamera>(nullptr, "FixedCamera"));
     scene->addObject(std::make_shared<OrbitCamera>(nullptr, "FixedRotateCamera"));
   }

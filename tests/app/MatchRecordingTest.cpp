@@ -6,7 +6,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/MatchRecording.h"
+#include "app/GameFolders.h"
+#include "app/match/MatchRecording.h"
 #include "support/TempDirectory.h"
 
 namespace {

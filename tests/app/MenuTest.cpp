@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "app/Keyboard.h"
-#include "app/Language.h"
-#include "app/MatchSetup.h"
-#include "app/Menu.h"
+#include "app/input/Keyboard.h"
+#include "app/menus/Language.h"
+#include "app/match/MatchSetup.h"
+#include "app/menus/Menu.h"
 #include "engine/TextureFactory.h"
 
 namespace {

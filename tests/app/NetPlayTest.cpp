@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "app/NetPacket.h"
-#include "app/NetSession.h"
+#include "app/net/NetPacket.h"
+#include "app/net/NetSession.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "app/GameFolders.h"
-#include "app/Language.h"
+#include "app/menus/Language.h"
 
 #include "support/TempDirectory.h"
 

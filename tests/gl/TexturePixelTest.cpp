@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "TestImages.h"
-#include "app/MatchState.h"
+#include "app/match/MatchState.h"
 #include "engine/ImageTextureFactory.h"
 
 namespace {

@@ -23,7 +23,7 @@
 #include "app/Application.h"
 #include "app/GameFolders.h"
 #include "app/MatchSimulator.h"
-#include "app/NetSession.h"
+#include "app/net/NetSession.h"
 #include "app/Settings.h"
 #include "engine/Log.h"
 #include "tennis/Character.h"

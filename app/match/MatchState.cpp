@@ -1,4 +1,4 @@
-#include "app/MatchState.h"
+#include "app/match/MatchState.h"
 
 #include <GL/gl.h>
 
@@ -6,7 +6,6 @@
 #include <sstream>
 #include <utility>
 
-#include "app/Language.h"
 #include "engine/CachingTextureFactory.h"
 #include "engine/BroadcastCamera.h"
 #include "engine/Random.h"
@@ -151,7 +150,7 @@ std::string MatchState::playerName(int32_t side) const {
   const std::vector<std::shared_ptr<TennisPlayer>> players = playersOf(side);
   std::string names;
   for (size_t i = 0; i < players.size(); ++i) {
-    if (i > 0) names += " " + text(kTextAnd) + " ";
+    if (i > 0) names += " " + parts.texts.joinNames + " ";
     names += players[i]->name();
   }
   return names;
@@ -180,7 +179,7 @@ void MatchState::aimCameraAt(int32_t side) {
 
 std::string MatchState::winnerText(int32_t side) const {
   const bool onePlayer = playersOf(side).size() == 1;
-  return playerName(side) + " " + text(onePlayer ? kTextWinsSingles : kTextWinDoubles);
+  return playerName(side) + " " + (onePlayer ? parts.texts.winsSingles : parts.texts.winDoubles);
 }
 
 void MatchState::giveServeTo(TennisPlayer& server) {
@@ -190,8 +189,8 @@ void MatchState::giveServeTo(TennisPlayer& server) {
   referee.recomputeBox();
 }
 
-std::string MatchState::withCaption(int32_t side, int32_t textIndex) const {
-  return playerName(side) + " \n " + text(textIndex);
+std::string MatchState::withCaption(int32_t side, const std::string& caption) const {
+  return playerName(side) + " \n " + caption;
 }
 
 void MatchState::onStep(const StepInput& input) {
@@ -232,7 +231,7 @@ void MatchState::onStep(const StepInput& input) {
       break;
     case SetWinnerShown:
       if (animationDone(winner)) {
-        show(withCaption(winner, kTextSet), kMessageMs);
+        show(withCaption(winner, parts.texts.set), kMessageMs);
         scoreDelay = kScoreDisplayMs;
         afterGame();
         referee.phase = ShowingMessage;
@@ -314,11 +313,11 @@ void MatchState::refereeRally() {
   }
   switch (call) {
     case RefereeCall::Fault:
-      show(text(kTextFault), kMessageMs);
+      show(parts.texts.fault, kMessageMs);
       scoreDelay = 0;  // a second serve: no score to show
       break;
-    case RefereeCall::DoubleFault: show(text(kTextFault), kMessageMs); break;
-    case RefereeCall::Out: show(text(kTextOut), kMessageMs); break;
+    case RefereeCall::DoubleFault: show(parts.texts.fault, kMessageMs); break;
+    case RefereeCall::Out: show(parts.texts.out, kMessageMs); break;
     default: break;
   }
 }
@@ -339,7 +338,7 @@ void MatchState::endPoint() {
       referee.phase = ShowingMessage;
       break;
     case kGameWon:
-      show(withCaption(winner, kTextGame), kMessageMs);
+      show(withCaption(winner, parts.texts.game), kMessageMs);
       scoreDelay = kScoreDisplayMs;
       setPlayerState(winner, PlayerState::Won);
       setPlayerState(loser, PlayerState::Lost);
@@ -364,7 +363,7 @@ void MatchState::endPoint() {
       referee.phase = MatchWonMessage;
       break;
     case kTieBreakStarts:
-      show(text(kTextTieBreak), kMessageMs);
+      show(parts.texts.tieBreak, kMessageMs);
       scoreDelay = 0;
       referee.startTieBreak();
       referee.phase = ShowingMessage;

@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/MatchState.h"
+#include "app/match/MatchState.h"
 
 class SinglesMatch : public MatchState {
  public:

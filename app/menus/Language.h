@@ -8,6 +8,8 @@
 #include <istream>
 #include <string>
 
+#include "app/match/MatchTexts.h"
+
 // A line longer than this many characters (without its line end) stops the
 // reading: it and everything after it are left out.
 constexpr size_t kMaxLanguageLineLength = 254;
@@ -25,3 +27,6 @@ void readLanguage(std::istream& in, const std::string& fileName);
 // The text at `index`, or an empty string past the end of the table.
 const std::string& text(int32_t index);
 size_t languageTextCount();
+
+// The match's words from the table.
+MatchTexts matchTexts();

@@ -1,4 +1,4 @@
-#include "app/NetPacket.h"
+#include "app/net/NetPacket.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "app/MenuItem.h"
+#include "app/menus/MenuItem.h"
 
 #include <utility>
 

@@ -1,4 +1,4 @@
-#include "app/Language.h"
+#include "app/menus/Language.h"
 
 #include <fstream>
 #include <vector>
@@ -69,3 +69,22 @@ const std::string& text(int32_t index) {
 }
 
 size_t languageTextCount() { return languageTable.size(); }
+
+namespace {
+
+// Lines of the match's words.
+constexpr int32_t kTextFault = 21;
+constexpr int32_t kTextOut = 22;
+constexpr int32_t kTextGame = 23;
+constexpr int32_t kTextTieBreak = 24;
+constexpr int32_t kTextSet = 25;
+constexpr int32_t kTextWinsSingles = 26;
+constexpr int32_t kTextWinDoubles = 27;
+constexpr int32_t kTextAnd = 28;
+
+}  // namespace
+
+MatchTexts matchTexts() {
+  return MatchTexts{text(kTextFault), text(kTextOut),         text(kTextGame),         text(kTextTieBreak),
+                    text(kTextSet),   text(kTextWinsSingles), text(kTextWinDoubles), text(kTextAnd)};
+}

@@ -1,4 +1,4 @@
-#include "app/Keyboard.h"
+#include "app/input/Keyboard.h"
 
 #include <cctype>
 

@@ -1,4 +1,4 @@
-#include "app/PadScript.h"
+#include "app/input/PadScript.h"
 
 #include <SDL.h>
 

@@ -1,4 +1,4 @@
-#include "app/SinglesMatch.h"
+#include "app/match/SinglesMatch.h"
 
 #include <utility>
 

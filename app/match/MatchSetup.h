@@ -8,18 +8,19 @@
 #include <array>
 #include <cstdint>
 
-#include "app/Settings.h"
 #include "tennis/CharacterRoster.h"
 
 constexpr int32_t kPlayerSlotCount = 4;
+// The keyboard's key sets, P1 KEYS to P4 KEYS.
+constexpr int32_t kKeySetCount = 4;
 
 // Character index 0 means "not chosen yet"; 1..kCharacterCount are the
 // characters of kCharacters in their order.
 constexpr int32_t kNoCharacter = 0;
 constexpr int32_t kCharacterCount = static_cast<int32_t>(kCharacters.size());
 
-// Controllers: first the settings' key sets (0..3), then the computer at
-// levels 0..5 (4..9).
+// Controllers: first the key sets (0..3), then the computer at levels 0..5
+// (4..9).
 constexpr int32_t kComputerLevelCount = 6;
 constexpr int32_t kControllerCount = kKeySetCount + kComputerLevelCount;
 

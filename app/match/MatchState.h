@@ -19,9 +19,10 @@
 #include <string>
 #include <vector>
 
-#include "app/GameState.h"
-#include "app/KeySampler.h"
-#include "app/MatchReferee.h"
+#include "app/match/GameState.h"
+#include "app/match/StepInput.h"
+#include "app/match/MatchReferee.h"
+#include "app/match/MatchTexts.h"
 #include "engine/Font.h"
 #include "engine/Overlay.h"
 #include "engine/Scene.h"
@@ -46,16 +47,6 @@ constexpr int32_t kScoreDisplayMs = 2000;
 constexpr int64_t kIntroTailMs = 2000;
 constexpr float kIntroFadeSeconds = 1.0f;
 constexpr float kPointFadeSeconds = 0.5f;
-
-// Language texts of the match.
-constexpr int32_t kTextFault = 21;
-constexpr int32_t kTextOut = 22;
-constexpr int32_t kTextGame = 23;
-constexpr int32_t kTextTieBreak = 24;
-constexpr int32_t kTextSet = 25;
-constexpr int32_t kTextWinsSingles = 26;
-constexpr int32_t kTextWinDoubles = 27;
-constexpr int32_t kTextAnd = 28;
 
 constexpr const char* kIntroMusic = "sounds/MatchIntro.mp3";
 constexpr const char* kInGameMusic = "sounds/InGame.mp3";
@@ -99,6 +90,7 @@ struct MatchParts {
   std::shared_ptr<Birdy> umpire;
   std::shared_ptr<Scene> scene;
   std::shared_ptr<TextureFactory> textures;
+  MatchTexts texts;
 };
 
 // How a rally ended, told to whoever follows the match without watching it
@@ -188,7 +180,7 @@ class MatchState : public GameState {
   void refereeRally();
   void endPoint();
   void show(const std::string& text, int32_t ms) { parts.message->show(text, ms); }
-  std::string withCaption(int32_t side, int32_t textIndex) const;
+  std::string withCaption(int32_t side, const std::string& caption) const;
   void reportRally(const RallyReport& report) const {
     if (rallyListener) rallyListener(report);
   }

@@ -1,4 +1,4 @@
-#include "app/NetLink.h"
+#include "app/net/NetLink.h"
 
 #include <arpa/inet.h>
 #include <enet/enet.h>
@@ -8,7 +8,7 @@
 
 #include <charconv>
 
-#include "app/NetPacket.h"
+#include "app/net/NetPacket.h"
 #include "engine/Log.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "app/Menu.h"
+#include "app/menus/Menu.h"
 
 #include <GL/gl.h>
 
@@ -7,8 +7,8 @@
 #include <string>
 #include <utility>
 
-#include "app/Keyboard.h"
-#include "app/Language.h"
+#include "app/input/Keyboard.h"
+#include "app/menus/Language.h"
 #include "engine/CachingTextureFactory.h"
 #include "engine/ImageTextureFactory.h"
 #include "engine/Log.h"

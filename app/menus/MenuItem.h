@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "app/input/MenuDirection.h"
 #include "engine/Font.h"
 
 // What Enter does on an item; the Menu carries it out.
@@ -44,8 +45,6 @@ enum MenuAction : int32_t {
 };
 
 // The neighbour links, in the order the items keep them.
-enum MenuDirection : int32_t { Up = 0, Down = 1, Right = 2, Left = 3 };
-constexpr int kMenuDirectionCount = 4;
 
 class MenuItem {
  public:

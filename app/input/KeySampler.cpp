@@ -1,4 +1,4 @@
-#include "app/KeySampler.h"
+#include "app/input/KeySampler.h"
 
 namespace {
 

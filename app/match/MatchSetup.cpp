@@ -1,4 +1,4 @@
-#include "app/MatchSetup.h"
+#include "app/match/MatchSetup.h"
 
 MatchSetup matchSetup;
 

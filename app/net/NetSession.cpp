@@ -1,9 +1,8 @@
-#include "app/NetSession.h"
+#include "app/net/NetSession.h"
 
 #include <algorithm>
 #include <chrono>
 
-#include "app/Application.h"
 #include "engine/Log.h"
 
 #ifndef ZUMBOLO_VERSION

@@ -1,4 +1,4 @@
-#include "app/MatchRecording.h"
+#include "app/match/MatchRecording.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -7,7 +7,6 @@
 #include <sstream>
 #include <system_error>
 
-#include "app/GameFolders.h"
 #include "engine/Log.h"
 
 namespace {
@@ -288,7 +287,3 @@ std::optional<std::filesystem::path> saveRecording(const MatchRecording& recordi
   return file;
 }
 
-std::filesystem::path replayFolder() {
-  const std::filesystem::path data = xdgFolder("XDG_DATA_HOME", ".local/share");
-  return data.empty() ? data : data / "replays";
-}

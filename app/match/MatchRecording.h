@@ -35,8 +35,8 @@
 #include <string_view>
 #include <vector>
 
-#include "app/KeySampler.h"
-#include "app/MatchSetup.h"
+#include "app/match/StepInput.h"
+#include "app/match/MatchSetup.h"
 
 constexpr uint8_t kRecordingVersion = 1;
 constexpr const char* kRecordingExtension = ".zrec";
@@ -89,6 +89,3 @@ std::optional<MatchRecording> loadRecording(const std::filesystem::path& file);
 std::optional<std::filesystem::path> saveRecording(const MatchRecording& recording,
                                                    const std::filesystem::path& folder, const std::string& stamp);
 
-// $XDG_DATA_HOME/zumbolo/replays, else ~/.local/share/zumbolo/replays; empty
-// when neither variable is set.
-std::filesystem::path replayFolder();

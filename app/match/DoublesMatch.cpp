@@ -1,4 +1,4 @@
-#include "app/DoublesMatch.h"
+#include "app/match/DoublesMatch.h"
 
 #include <utility>
 

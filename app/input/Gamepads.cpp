@@ -1,4 +1,4 @@
-#include "app/Gamepads.h"
+#include "app/input/Gamepads.h"
 
 #include <SDL.h>
 

@@ -35,9 +35,9 @@
 #include <string>
 #include <vector>
 
-#include "app/Keyboard.h"
-#include "app/MatchSetup.h"
-#include "app/MenuItem.h"
+#include "app/input/Keyboard.h"
+#include "app/match/MatchSetup.h"
+#include "app/menus/MenuItem.h"
 #include "engine/Font.h"
 #include "engine/Overlay.h"
 #include "engine/Texture.h"

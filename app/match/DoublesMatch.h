@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/MatchState.h"
+#include "app/match/MatchState.h"
 
 struct DoublesSide {
   std::shared_ptr<TennisPlayer> first;

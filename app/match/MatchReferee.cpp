@@ -1,4 +1,4 @@
-#include "app/MatchReferee.h"
+#include "app/match/MatchReferee.h"
 
 #include <cstdlib>
 

@@ -27,8 +27,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/MenuItem.h"
-#include "app/Settings.h"
+#include "app/input/MenuDirection.h"
+#include "app/match/MatchSetup.h"
 #include "tennis/PlayerCommand.h"
 
 // What the pads give one key set: the controls held and how often each went

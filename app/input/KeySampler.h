@@ -14,21 +14,11 @@
 #include <array>
 #include <cstdint>
 
-#include "app/Gamepads.h"
-#include "app/Keyboard.h"
-#include "app/MatchSetup.h"
-#include "app/Settings.h"
+#include "app/input/Gamepads.h"
+#include "app/input/Keyboard.h"
+#include "app/match/MatchSetup.h"
+#include "app/match/StepInput.h"
 #include "tennis/PlayerCommand.h"
-
-enum MatchKey : uint8_t { kMatchKeyEnter = 1, kMatchKeyEscape = 2 };
-
-struct StepInput {
-  std::array<PlayerCommand, kPlayerSlotCount> slots{};
-  uint8_t matchKeys = 0;  // MatchKey bits held when the step began
-
-  bool matchKeyHeld(MatchKey key) const { return (matchKeys & key) != 0; }
-  bool operator==(const StepInput&) const = default;
-};
 
 // The key set each slot plays with; kNoKeySet for the computer.
 constexpr int32_t kNoKeySet = -1;

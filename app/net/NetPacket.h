@@ -39,8 +39,8 @@
 #include <variant>
 #include <vector>
 
-#include "app/KeySampler.h"
-#include "app/MatchSetup.h"
+#include "app/match/StepInput.h"
+#include "app/match/MatchSetup.h"
 
 constexpr uint8_t kNetProtocolVersion = 2;
 constexpr size_t kMaxVersionBytes = 16;

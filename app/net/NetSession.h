@@ -31,9 +31,9 @@
 #include <string>
 #include <vector>
 
-#include "app/KeySampler.h"
-#include "app/NetLink.h"
-#include "app/NetPacket.h"
+#include "app/match/StepInput.h"
+#include "app/net/NetLink.h"
+#include "app/net/NetPacket.h"
 
 // A stall of the match longer than this ends it.
 constexpr uint32_t kStallMs = 5000;
