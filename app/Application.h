@@ -1,6 +1,10 @@
 #pragma once
-// The one Application: it owns the current scene, match, menu and frame timer
-// and runs the frame loop that GLUT calls for every displayed frame.
+// The one Application: it conducts. It owns the current scene and menu, the
+// match being played (a MatchSimulation and the presentation that shows it),
+// the frame timer and the pads, and runs the frame loop that GLUT calls for
+// every displayed frame. The network match flow, the replay player and
+// "watch the point again" each live in their own file pair; the Application
+// decides, once a frame, which of them gives the next step its input.
 //
 // The frame loop advances the game in fixed 16 ms steps from an accumulator of
 // real time, at most ten steps a frame: after a longer stall the backlog is
@@ -8,54 +12,45 @@
 // is drawn only in frames in which a step ran, and in the menus only when the
 // menu changed (nothing else moves there) or a redraw was asked for. While
 // the pause screen shows, steps are counted and their time spent, but the
-// scene does not move.
+// match does not move.
 //
-// In a match every step that moves the scene begins by sampling the keyboard
-// and the gamepads into one command a slot (KeySampler), hands each person's player its
-// command, steps the scene and then lets the match judge what happened. The
-// players never read the keyboard themselves, so the frame rate has no say in
-// how a point goes. The pads are polled once a frame, before the steps; any
-// pad also moves through the menus (its A picks like Enter, its B and Start
-// do what Escape does, except that B dives while play goes on), and the pad
-// of a person whose player strikes the ball rumbles.
-//
-// A match over the network (NetSession) takes each step's input from the
-// session instead: this game's people are sampled as usual and sent one
-// input delay ahead, and a step runs only once the other game's commands for
-// it are here, so a late packet holds the match still. The pause screen then
-// does not stop the match (the other game plays on), and leaving it, or the
-// session ending badly, takes both games back to the menus, the reason shown
-// there for a while.
-//
-// The pause screen can show the last point again: the live match is set
-// aside untouched, its recording so far is played in a fresh scene, silently
-// and undrawn up to that point's first serve, then shown to a little after
-// its call, and the live match takes over again where it paused.
+// In a match every step begins by sampling the keyboard and the gamepads
+// into one command a slot (KeySampler); the simulation steps from those
+// commands alone, and its events (sounds, music, cameras, strikes) are then
+// carried out by the presentation. The pads are polled once a frame, before
+// the steps; any pad also moves through the menus (its A picks like Enter,
+// its B and Start do what Escape does, except that B dives while play goes
+// on), and the pad of a person whose player strikes the ball rumbles.
 //
 // The top-level flow has two phases, the menus and a match. The menu's screen
 // id doubles as a request board: the menus ask for a singles or doubles match
-// or for the end of the game, and the pause screen asks to leave a match; the
-// loop carries the request out once per frame, after everything else. The end
-// of the game is only noted here: the entry point then leaves GLUT's loop and
-// releases the Application while the OpenGL context and the sound device are
-// still there, so nothing is torn down by static destructors in an order
-// nobody chose.
+// or for the end of the game, and the pause screen asks to leave a match or
+// to see the last point again; the loop carries the request out once per
+// frame, after everything else. The end of the game is only noted here: the
+// entry point then leaves GLUT's loop and releases the Application while the
+// OpenGL context and the sound device are still there, so nothing is torn
+// down by static destructors in an order nobody chose.
 
 #include <array>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
-#include <optional>
 #include <memory>
+#include <optional>
 
 #include "app/Clock.h"
 #include "app/FrameTimer.h"
-#include "app/match/GameState.h"
+#include "app/MatchPresentation.h"
+#include "app/NetMatchFlow.h"
+#include "app/PointReplay.h"
+#include "app/ReplayPlayer.h"
 #include "app/input/KeySampler.h"
+#include "app/match/GameState.h"
 #include "app/match/MatchRecording.h"
-#include "app/match/MatchState.h"
+#include "app/match/MatchSimulation.h"
+#include "app/match/PointStarts.h"
+#include "app/match/StepInput.h"
 #include "app/menus/Menu.h"
-#include "app/net/NetSession.h"
 #include "engine/Scene.h"
 #include "tennis/HumanPlayer.h"
 
@@ -66,7 +61,7 @@ constexpr int kMaxStepsPerFrame = 10;
 // Real time not yet played as steps, in milliseconds; kept across frames.
 extern uint32_t stepAccumulator;
 
-class Application {
+class Application : private NetMatchStage {
  public:
   // Loads the language texts, starts the sound and goes to the main menu.
   // Tools that play matches without a window (the simulator) pass
@@ -74,7 +69,7 @@ class Application {
   // off OpenGL; everything else runs as in the game.
   explicit Application(std::shared_ptr<Clock> clock = std::make_shared<SystemClock>(),
                        SceneDisplay display = SceneDisplay::Window);
-  ~Application();
+  ~Application() override;
   Application(const Application&) = delete;
   Application& operator=(const Application&) = delete;
 
@@ -87,8 +82,8 @@ class Application {
   // was uncovered or resized).
   void requestRedraw() { redrawRequested = true; }
   void goToMainMenu();
-  void startSinglesMatch();
-  void startDoublesMatch();
+  void startSinglesMatch() { startMatch(false); }
+  void startDoublesMatch() { startMatch(true); }
   // The pads that play beside the keyboard; none (the default) for tools.
   void setGamepads(std::shared_ptr<Gamepads> connected);
   // Where every match played is recorded when it ends; empty (the default)
@@ -100,32 +95,22 @@ class Application {
   // each step's input in place of the keyboard. When its steps run out, or
   // Escape is pressed, the game goes back to the main menu.
   void startReplay(MatchRecording recorded);
-  bool replaying() const { return replay.has_value(); }
-  // The match set aside while its last point is shown again.
-  bool showingPointAgain() const { return suspended.has_value(); }
+  bool replaying() const { return replay != nullptr; }
+  // The live match is set aside while its last point is shown again.
+  bool showingPointAgain() const { return pointAgain.showing(); }
   // Plays the match a Ready session agreed, with the other game.
-  void startNetMatch(std::unique_ptr<NetSession> session);
+  void startNetMatch(std::unique_ptr<NetSession> session) { net.startMatch(std::move(session)); }
   // A session waiting for its other game: its match starts on its own once
   // agreed (the host offers the match when its menus ask for one).
-  void awaitNetMatch(std::unique_ptr<NetSession> session);
-  // The session of the network match being played, or of the one that has
-  // just ended while it says goodbye, or the one waiting; else none.
-  const NetSession* netSession() const;
-  // How the last network match went on the wire, kept after its session.
-  struct NetReport {
-    int32_t inputDelay = 0;
-    int32_t roundTripMs = 0;
-    uint64_t bytesSent = 0;
-    uint64_t bytesReceived = 0;
-    // The line that ended it early, without its line end; else empty.
-    std::string ended;
-  };
-  const std::optional<NetReport>& lastNetReport() const { return netReport; }
+  void awaitNetMatch(std::unique_ptr<NetSession> session) { net.awaitMatch(std::move(session)); }
+  const NetSession* netSession() const { return net.session(); }
+  using NetReport = NetMatchFlow::Report;
+  const std::optional<NetReport>& lastNetReport() const { return net.lastReport(); }
   // Handles the network, waiting at most `ms` for it (tools without a
   // window call this instead of sleeping).
-  void waitForNetwork(uint32_t ms);
+  void waitForNetwork(uint32_t ms) { net.waitForNetwork(ms); }
   // Forces the input delay the host offers (0: from the round trip).
-  void setForcedInputDelay(int32_t steps) { forcedInputDelay = steps; }
+  void setForcedInputDelay(int32_t steps) { net.setForcedInputDelay(steps); }
   // The hash of the match being played, as the games compare it.
   std::optional<uint64_t> matchHash() const;
   // Heard at the start of every step of a match, before the keys are
@@ -136,46 +121,39 @@ class Application {
 
   const std::shared_ptr<Scene>& currentScene() const { return scene; }
   const std::shared_ptr<Menu>& currentMenu() const { return menu; }
-  const std::shared_ptr<GameState>& currentMatch() const { return match; }
+  // The match's phase machine; empty outside a match.
+  std::shared_ptr<GameState> currentMatch() const;
+  // The match being played, as a steppable simulation; empty outside one.
+  const std::shared_ptr<MatchSimulation>& currentSimulation() const { return simulation; }
   AppPhase currentPhase() const { return phase; }
-  // The players the people play, by slot (empty for a computer's slot).
-  const std::array<std::weak_ptr<HumanPlayer>, kPlayerSlotCount>& currentPeople() const { return people; }
   // Steps that moved the scene since the Application began.
   int64_t stepsTaken() const { return steps; }
   // True once the main menu's quit item was picked; the loop then stops.
   bool quitRequested() const { return quitting; }
 
  private:
+  // NetMatchStage: what the network flow asks of the game.
+  Menu& currentMenus() override { return *menu; }
+  bool playingMatch() const override { return phase == InMatch; }
+  void startAgreedMatch(bool doubles, uint8_t localSlots) override;
+  void showNotice(const std::string& text, int32_t ms) override;
+
   // Runs the due fixed steps and returns how many ran.
   int runFixedSteps();
-  // One step of the scene, with the match's input and judgement around it;
-  // false when a network match must wait for the other game's commands.
+  // One step of the match with its input and events around it; false when
+  // a network match must wait for the other game's commands.
   bool runStep();
-  bool takeNetInput(StepInput& input);
-  void afterNetStep();
-  // A waiting session whose match is agreed starts it; a host's menus that
-  // ask for a match offer it.
-  void followNetSessions();
-  // While both games are on the menus, each sends its choice of the match
-  // and takes the other's part of the other's; the menus show both.
-  void shareNetChoice();
-  // The network screens' requests: host, join, give up.
-  void followNetworkMenus();
-  // Tells the other game the match is over, unless the session ended it;
-  // returns the language text that says why it ended badly, or -1.
-  int32_t endNetMatch();
-  void showNotice(int32_t textIndex, int32_t ms);
-  void noteNetReport(const NetSession& session);
+  // The input of the next step, from whichever source plays the match now.
+  bool nextInput(StepInput& input);
+  // Escape, the replay's keys and the pads' menu presses of this frame.
+  void followFrameKeys(uint32_t elapsedMs);
   void carryOutPhaseRequests();
+  void leaveMatch();
   bool menuChangedSinceDrawn() const;
   // Moves through the menus as the pads asked; true when they asked for
   // what Escape does.
   bool followPadMenuPresses(const PadMenuPresses& presses);
-  // A pad rumbles for each person whose player struck the ball this step.
-  void rumbleForStrikes();
   void saveRecording();
-  // Where the live match's points begin and end, in recorded steps.
-  void notePointMarks();
   void watchLastPointAgain();
   void resumeLiveMatch();
   void startMatch(bool doubles);
@@ -185,16 +163,13 @@ class Application {
 
   std::shared_ptr<Scene> scene;
   std::shared_ptr<Model> stadiumAhead;
-  std::shared_ptr<GameState> match;
+  std::shared_ptr<MatchSimulation> simulation;
+  MatchPresentation presentation;
   std::shared_ptr<Menu> menu;
   std::shared_ptr<FrameTimer> timer;
   std::shared_ptr<Gamepads> pads;
   KeySampler sampler;
-  // Per slot: the player's swing had struck the ball at the previous step.
-  std::array<bool, kPlayerSlotCount> swingStruck{};
   SlotKeySets slotKeySets{kNoKeySet, kNoKeySet, kNoKeySet, kNoKeySet};
-  std::array<std::weak_ptr<HumanPlayer>, kPlayerSlotCount> people;
-  std::array<std::weak_ptr<TennisPlayer>, kPlayerSlotCount> slotPlayers;
   std::function<void()> beforeStep;
   AppPhase phase = InMenus;
   SceneDisplay display;
@@ -206,59 +181,19 @@ class Application {
   int64_t steps = 0;
   std::filesystem::path recordingFolder;
   std::optional<MatchRecording> recording;
+  PointStarts livePoints{false};
 
-  // A recording being played back, and how far.
-  struct Replay {
-    MatchRecording recording;
-    size_t run = 0;
-    int64_t stepsIntoRun = 0;
-    // The next step's input; false once the recording is over.
-    bool next(StepInput& input);
-  };
-  std::optional<Replay> replay;
+  std::unique_ptr<ReplayPlayer> replay;
   bool replayOver = false;
-
-  struct PointMarks {
-    bool inPoint = false;
-    int64_t currentStart = 0;
-    // The last point decided: the step its first serve was set up, and the
-    // step of the call; -1 before any.
-    int64_t lastStart = -1;
-    int64_t lastEnd = -1;
-  };
-  PointMarks points;
-
-  // The live match while its last point is shown again.
-  struct SuspendedMatch {
-    std::shared_ptr<Scene> scene;
-    std::shared_ptr<GameState> match;
-    std::shared_ptr<Menu> menu;
-    std::array<std::weak_ptr<HumanPlayer>, kPlayerSlotCount> people;
-    std::array<std::weak_ptr<TennisPlayer>, kPlayerSlotCount> slotPlayers;
-    SlotKeySets slotKeySets;
-    std::optional<MatchRecording> recording;
-    PointMarks points;
-    uint32_t randomState = 0;
-  };
-  std::optional<SuspendedMatch> suspended;
-
-  std::unique_ptr<NetSession> net;
-  std::unique_ptr<NetSession> pendingNet;
-  std::unique_ptr<NetSession> lingeringNet;
-  // The waiting session as followNetSessions last saw it.
-  const NetSession* pendingSeen = nullptr;
-  NetPhase pendingSeenPhase = NetPhase::Waiting;
-  int64_t netStep = 0;
-  std::optional<NetReport> netReport;
-  int32_t forcedInputDelay = 0;
-  // A line over the menus after a network match ended badly, or while a
-  // session waits.
+  // Steps a frame's each due step plays: more while a replay is sped up.
+  int32_t stepsPerDueStep = 1;
+  PointReplay pointAgain;
+  NetMatchFlow net{*this};
+  // A line over the menus (a network match that ended badly, a session
+  // waiting) or the match.
   std::shared_ptr<TimedMessage> notice;
   const Scene* noticeScene = nullptr;
 };
-
-// How long a point shown again goes on after its call: the call's message.
-constexpr int64_t kStepsAfterPointCall = 2000 / kFixedStepMs;
 
 // The process-wide Application, set by the entry point and released by it
 // when the game ends.

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <deque>
 #include <memory>
 #include <thread>
 
@@ -71,16 +72,18 @@ class Simulation {
       app->frame();
       const int64_t before = result.steps;
       result.steps = app->stepsTaken() - firstStep;
+      if (result.steps > before && app->currentSimulation() == simulation) afterEveryStep();
       // Held still by the other game: wait for its packets, do not spin.
       if (networked && result.steps == before) app->waitForNetwork(1);
     }
     result.finished = match && match->isFinished();
     if (match) {
       result.finalScore = describeScore(*match->shared().scoreboard);
-      result.stateHash = match->stateHash();
+      result.stateHash = simulation->stateHash();
     }
     if (networked) noteNetwork(std::chrono::steady_clock::now() - started);
     match.reset();
+    simulation.reset();
     if (ball) {
       result.ballAtEnd = ball->position();
       result.hitsAtEnd = ball->hitCount();
@@ -103,6 +106,31 @@ class Simulation {
     result.network = network;
   }
 
+  // The rollback of network play, every step, and the hash of the state.
+  void afterEveryStep() {
+    MatchSimulation& played = *simulation;
+    if (wanted.rollbackSteps > 0 && app->currentRecording()) {
+      saved.emplace_back();
+      played.save(saved.back());
+      if (saved.size() > size_t(wanted.rollbackSteps) + 1) saved.pop_front();
+      if (saved.size() == size_t(wanted.rollbackSteps) + 1) playAgainFrom(saved.front());
+    }
+    if (wanted.hashEveryStep) result.stepHashes.push_back(played.stateHash());
+  }
+
+  void playAgainFrom(const MatchSnapshot& state) {
+    MatchSimulation& played = *simulation;
+    const int64_t now = played.stepsTaken();
+    if (!played.restore(state)) result.restoreFailed = true;
+    RecordingCursor inputs(*app->currentRecording());
+    inputs.seek(played.stepsTaken());
+    // The points played again are the ones already told.
+    playingAgain = true;
+    StepInput input;
+    while (played.stepsTaken() < now && inputs.next(input)) played.step(input);
+    playingAgain = false;
+  }
+
   void startMatch() {
     if (session) {
       app->startNetMatch(std::move(session));
@@ -112,6 +140,7 @@ class Simulation {
       chooseMatch();
     }
     match = std::dynamic_pointer_cast<MatchState>(app->currentMatch());
+    simulation = app->currentSimulation();
     if (match) {
       ball = match->shared().ball;
       match->setRallyListener([this, match = match.get()](const RallyReport& rally) { record(*match, rally); });
@@ -169,6 +198,7 @@ class Simulation {
   }
 
   void record(const MatchState& match, const RallyReport& rally) {
+    if (playingAgain) return;
     watchHits();
     const int32_t team = teamOfSide(rally.winner);
     if (team >= 0) ++result.pointsWonByTeam[team];
@@ -198,10 +228,13 @@ class Simulation {
   std::unique_ptr<Application> app;
   std::shared_ptr<Pelota> ball;
   std::shared_ptr<MatchState> match;
+  std::shared_ptr<MatchSimulation> simulation;
   int64_t firstStep = 0;
   SimulationResult result;
   std::array<std::optional<HumanModel>, kPlayerSlotCount> models;
   std::array<bool, kPlayerSlotCount> swingStruck{};
+  std::deque<MatchSnapshot> saved;
+  bool playingAgain = false;
   int32_t hitsSeen = 0;
   LastShot lastShot = LastShot::None;
 };

@@ -51,6 +51,13 @@ struct SimulatedMatch {
   // Frames paced by the real clock, as the game plays them, rather than as
   // fast as the processor allows.
   bool realTime = false;
+  // After every step the match is put back this many steps, to the state
+  // saved then, and plays them again from their recorded input before it
+  // goes on, as network play that corrects a prediction does: every step.
+  // 0 never. A live match only, one step a frame.
+  int32_t rollbackSteps = 0;
+  // The hash of the whole saved state after every step goes into the result.
+  bool hashEveryStep = false;
 };
 
 // Who made the last hit of a rally, and from where.
@@ -94,8 +101,12 @@ struct SimulationResult {
   int32_t hitsAtEnd = 0;
   // The score then, as describeScore gives it.
   std::string finalScore;
-  // The hash of the match where it ended (MatchState::stateHash).
+  // The hash of the match's saved state where it ended.
   uint64_t stateHash = 0;
+  // With hashEveryStep: the hash after each step, from the first.
+  std::vector<uint64_t> stepHashes;
+  // With rollbackSteps: a saved state could not be restored.
+  bool restoreFailed = false;
 
   // A network match: how it went on the wire, as the game reports it.
   struct Network : Application::NetReport {

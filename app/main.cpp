@@ -85,12 +85,12 @@ void printPeoplePositions() {
   if (!frameStats || application->currentPhase() != InMatch || now < due) return;
   due = now + std::chrono::seconds(1);
   std::string line;
-  const auto& people = application->currentPeople();
-  for (size_t slot = 0; slot < people.size(); ++slot) {
-    const std::shared_ptr<HumanPlayer> person = people[slot].lock();
+  const std::shared_ptr<MatchSimulation>& match = application->currentSimulation();
+  for (int32_t slot = 0; match && slot < kPlayerSlotCount; ++slot) {
+    const std::shared_ptr<HumanPlayer> person = match->person(slot);
     if (!person) continue;
     char place[64];
-    std::snprintf(place, sizeof place, " %zu %.0f %.0f", slot, person->position().x, person->position().z);
+    std::snprintf(place, sizeof place, " %d %.0f %.0f", slot, person->position().x, person->position().z);
     line += place;
   }
   if (!line.empty()) {

@@ -26,3 +26,16 @@ uint32_t AnimatedGroup::currentDuration() const { return currentClip < durations
 int64_t AnimatedGroup::timeBeyondEnd(uint32_t k) const {
   return int64_t(clock) - int64_t(currentDuration()) * int64_t(k);
 }
+
+void AnimatedGroup::saveState(StateWriter& out) const {
+  out.put(currentClip);
+  out.put(clock);
+  out.put(transformMatrix);
+}
+
+void AnimatedGroup::restoreState(StateReader& in) {
+  in.get(currentClip);
+  in.get(clock);
+  in.get(transformMatrix);
+  if (currentClip >= clipCount && clipCount > 0) in.fail();
+}

@@ -41,6 +41,10 @@ class AnimatedGroup : public SceneEntity {
   const Matrix& transform() const { return transformMatrix; }
   void setTransform(const Matrix& m) { transformMatrix = m; }
 
+  // The clip, the clock and the transform.
+  void saveState(StateWriter& out) const override;
+  void restoreState(StateReader& in) override;
+
  private:
   uint32_t clipCount = 0;
   uint32_t currentClip = 0;

@@ -2,6 +2,16 @@
 
 void AnimationPlayer::addAnimation(std::shared_ptr<Animation> animation) { clips.push_back(std::move(animation)); }
 
+void AnimationPlayer::restoreBlend(const AnimationBlend& saved) {
+  blendStart = saved.blendStart;
+  fromPos = saved.fromPos;
+  fromRot = saved.fromRot;
+  current = saved.current;
+  lastPos = saved.lastPos;
+  lastRot = saved.lastRot;
+  lastTime = saved.lastTime;
+}
+
 Matrix AnimationPlayer::animationMatrix(uint32_t i) const {
   if (i < clips.size() && clips[i]) return clips[i]->matrix();
   return Matrix();

@@ -34,6 +34,18 @@ struct ClipPose {
   Matrix transform;
 };
 
+// What the next pose depends on besides the clip and the clock: the blend
+// under way, the pose it started from and the last pose shown.
+struct AnimationBlend {
+  int32_t blendStart = 0;
+  Vector3 fromPos;
+  Quaternion fromRot;
+  uint32_t current = 0;
+  Vector3 lastPos;
+  Quaternion lastRot;
+  int32_t lastTime = 0;
+};
+
 class AnimationPlayer {
  public:
   AnimationPlayer() = default;
@@ -55,6 +67,10 @@ class AnimationPlayer {
   int32_t blendStartMs() const { return blendStart; }
   const Vector3& lastPosition() const { return lastPos; }
   const Quaternion& lastRotation() const { return lastRot; }
+  // The remembered poses are the same numbers worked out again: a saved
+  // game keeps only the blend.
+  AnimationBlend blend() const { return {blendStart, fromPos, fromRot, current, lastPos, lastRot, lastTime}; }
+  void restoreBlend(const AnimationBlend& saved);
 
  private:
   struct PoseSlot {

@@ -72,6 +72,10 @@ void Scene::addOverlay(std::shared_ptr<Overlay> overlay) {
   if (overlay) overlayList.push_back(std::move(overlay));
 }
 
+void Scene::addOverlayUnderneath(std::shared_ptr<Overlay> overlay) {
+  if (overlay) overlayList.push_front(std::move(overlay));
+}
+
 uint32_t Scene::addEffectTemplate(std::shared_ptr<Model> model) {
   templates.push_back(std::move(model));
   return uint32_t(templates.size() - 1);
@@ -79,6 +83,28 @@ uint32_t Scene::addEffectTemplate(std::shared_ptr<Model> model) {
 
 void Scene::spawnEffect(uint32_t templateIndex, const Matrix& placement) {
   effectList.push_back({templateIndex, 0, placement});
+}
+
+void Scene::saveEffects(StateWriter& out) const {
+  out.putCount(effectList.size());
+  for (const EffectInstance& effect : effectList) {
+    out.put(effect.templateIndex);
+    out.put(effect.timeMs);
+    out.put(effect.matrix);
+  }
+}
+
+void Scene::restoreEffects(StateReader& in) {
+  effectList.clear();
+  const size_t count = in.getCount();
+  for (size_t i = 0; i < count && in.ok(); ++i) {
+    EffectInstance effect;
+    in.get(effect.templateIndex);
+    in.get(effect.timeMs);
+    in.get(effect.matrix);
+    if (effect.templateIndex >= templates.size()) in.fail();
+    if (in.ok()) effectList.push_back(effect);
+  }
 }
 
 void Scene::setCamera(const std::string& name) {
@@ -144,6 +170,9 @@ void Scene::update(uint32_t dtMs) {
     if (!object->parent()) object->updateTree(dtMs, rootMatrix, 0);
   }
   for (EffectInstance& effect : effectList) effect.timeMs += dtMs;
+  // Here and not when drawing, so that which effects live after a step does
+  // not depend on which frames were drawn.
+  dropFinishedEffects();
   const std::vector<std::shared_ptr<Overlay>> items(overlayList.begin(), overlayList.end());
   for (const auto& overlay : items) overlay->update(dtMs);
 }
@@ -235,33 +264,29 @@ bool Scene::poseEffect(const Model& model, const EffectInstance& effect) {
 }
 
 void Scene::drawEffects(const Matrix& view) {
-  effectList.sort([&view](const EffectInstance& a, const EffectInstance& b) {
-    return eyeDepth(a.matrix, view) < eyeDepth(b.matrix, view);
+  // Sorted on the side: the list itself is the step's, and keeps its order.
+  std::vector<const EffectInstance*> farthestFirst;
+  for (const EffectInstance& effect : effectList) farthestFirst.push_back(&effect);
+  std::stable_sort(farthestFirst.begin(), farthestFirst.end(), [&view](const EffectInstance* a, const EffectInstance* b) {
+    return eyeDepth(a->matrix, view) < eyeDepth(b->matrix, view);
   });
-  for (auto it = effectList.begin(); it != effectList.end();) {
-    const Model* model = effectTemplate(*it);
-    // Without a template to time it, an instance could never finish: it goes at once.
-    if (!model) {
-      it = effectList.erase(it);
-      continue;
-    }
+  for (const EffectInstance* effect : farthestFirst) {
+    const Model* model = effectTemplate(*effect);
+    if (!model) continue;
     const std::shared_ptr<Material> material = model->materials.empty() ? nullptr : model->materials.front();
     if (material) material->apply();
-    if (poseEffect(*model, *it)) {
-      it = effectList.erase(it);
-      continue;
-    }
+    if (poseEffect(*model, *effect)) continue;
     if (material) {
       const auto objects = material->objects();
-      if (!objects->empty()) objects->front()->draw(multiply(it->matrix, view));
+      if (!objects->empty()) objects->front()->draw(multiply(effect->matrix, view));
     }
-    ++it;
   }
 }
 
 void Scene::dropFinishedEffects() {
   // The age alone tells: posing the template would give the same answer, as
-  // poseEffect sets the root's clock to the effect's age.
+  // poseEffect sets the root's clock to the effect's age. Without a template
+  // to time it, an instance could never finish: it goes at once.
   effectList.remove_if([this](const EffectInstance& effect) {
     const Model* model = effectTemplate(effect);
     return !model || int64_t(effect.timeMs) > int64_t(model->root->currentDuration());

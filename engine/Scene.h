@@ -13,8 +13,9 @@
 // first. The camera that draw() looks through is chosen by name.
 //
 // An effect instance is a template model played at a placement: every frame
-// its template's clock is set to the instance's own age, and once the
-// template's clip has run through the instance is dropped, undrawn.
+// its template's clock is set to the instance's own age, and the step after
+// which the template's clip has run through drops the instance. Drawing
+// leaves the list as the steps made it.
 //
 // Only draw and render touch OpenGL (and the constructor, which enables the
 // vertex and normal arrays and the blend function); lists, update and removal
@@ -34,6 +35,7 @@
 #include "engine/Overlay.h"
 #include "engine/SceneEntity.h"
 #include "engine/SceneObject.h"
+#include "engine/StateBuffer.h"
 
 // One effect being played: the template it shows, its age and where it is.
 struct EffectInstance {
@@ -84,13 +86,19 @@ class Scene {
   // on its own every step, with the step as its time.
   void addObject(std::shared_ptr<SceneObject> object);
   void addOverlay(std::shared_ptr<Overlay> overlay);
+  // Drawn before every overlay added so far (a menu under the match's fade).
+  void addOverlayUnderneath(std::shared_ptr<Overlay> overlay);
+  void removeOverlay(const std::shared_ptr<Overlay>& overlay) { overlayList.remove(overlay); }
   // Keeps the model as an effect template; returns its index.
   uint32_t addEffectTemplate(std::shared_ptr<Model> model);
   // Starts the template's effect at `placement`, aged 0.
   void spawnEffect(uint32_t templateIndex, const Matrix& placement);
-  // Drawing removes the effects whose clip has finished; a scene stepped
-  // without being drawn (the match simulator) removes them with this.
+  // Removes the effects whose clip has finished (every step does).
   void dropFinishedEffects();
+  // The effects being played, for a saved game: restoring puts back exactly
+  // these (a template index the scene does not hold stops the reader).
+  void saveEffects(StateWriter& out) const;
+  void restoreEffects(StateReader& in);
   // Makes the first object of `objects` named `name` the camera, then loads
   // the camera's projection; an unknown name keeps the camera as it was.
   void setCamera(const std::string& name);

@@ -11,6 +11,7 @@
 
 #include "engine/Matrix.h"
 #include "engine/SceneNode.h"
+#include "engine/StateBuffer.h"
 
 class SceneEntity : public SceneNode {
  public:
@@ -24,6 +25,17 @@ class SceneEntity : public SceneNode {
   // The half of the court the entity plays on, 0 or 1, for the cameras that
   // frame it; anything that is not a player is on side 0.
   virtual int32_t courtSide() const { return 0; }
+
+  // What a step leaves on this entity and reads again at the next (a clock,
+  // a pose the game reads, a decision under way), for a saved game:
+  // restoreState reads back what saveState wrote, in the same order.
+  virtual void saveState(StateWriter&) const {}
+  virtual void restoreState(StateReader&) {}
+  // The entity's state and that of every entity below it that holds game
+  // state (SceneNode::holdsGameState), in a pre-order walk. The tree must
+  // have the same shape when it is restored.
+  void saveTreeState(StateWriter& out) const;
+  void restoreTreeState(StateReader& in);
 
  protected:
   SceneEntity* asEntity() override { return this; }

@@ -49,6 +49,9 @@ class SceneNode {
   void setPoseOnlyWhatIsRead(bool on);
   // True when the update may skip this node and everything below it.
   bool posingSkipped() const { return poseOnlyWhatIsRead && !posedAnyway && onlyPoses; }
+  // Read, above a node that is read, or more than a pose for drawing: what
+  // a saved game must keep of this node (SceneEntity::saveState).
+  bool holdsGameState() const { return mustBePosed(); }
 
   const std::string& name() const { return nodeName; }
   void setName(const std::string& name) { nodeName = name; }

@@ -35,6 +35,31 @@ void SceneObject::updateTree(uint32_t timeMs, const Matrix& parentWorld, uint32_
   }
 }
 
+void SceneObject::saveState(StateWriter& out) const {
+  out.put(world);
+  const AnimationBlend blend = player.blend();
+  out.put(blend.blendStart);
+  out.put(blend.fromPos);
+  out.put(blend.fromRot);
+  out.put(blend.current);
+  out.put(blend.lastPos);
+  out.put(blend.lastRot);
+  out.put(blend.lastTime);
+}
+
+void SceneObject::restoreState(StateReader& in) {
+  in.get(world);
+  AnimationBlend blend;
+  in.get(blend.blendStart);
+  in.get(blend.fromPos);
+  in.get(blend.fromRot);
+  in.get(blend.current);
+  in.get(blend.lastPos);
+  in.get(blend.lastRot);
+  in.get(blend.lastTime);
+  player.restoreBlend(blend);
+}
+
 bool SceneObject::updateOnlyPoses() const { return typeid(*this) == typeid(SceneObject); }
 
 void SceneObject::setVertices(std::vector<Vector3> vertices) { meshVertices = std::move(vertices); }

@@ -44,6 +44,9 @@ class SceneObject : public SceneEntity {
   // update, then every SceneEntity child with the same time, this world and
   // the same clip.
   void updateTree(uint32_t timeMs, const Matrix& parentWorld, uint32_t animationIndex) override;
+  // The world the last step left and the animation's blend.
+  void saveState(StateWriter& out) const override;
+  void restoreState(StateReader& in) override;
   virtual void setVertices(std::vector<Vector3> vertices);
   virtual void setNormals(std::vector<Vector3> normals);
   virtual bool isCamera() const { return false; }

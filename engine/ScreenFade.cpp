@@ -41,3 +41,11 @@ void ScreenFade::startFade(float red, float green, float blue, float targetAlpha
   }
   rate = (target - opacity) / seconds;
 }
+
+void ScreenFade::saveState(StateWriter& out) const {
+  for (const float value : {opacity, rate, r, g, b, target}) out.put(value);
+}
+
+void ScreenFade::restoreState(StateReader& in) {
+  for (float* value : {&opacity, &rate, &r, &g, &b, &target}) in.get(*value);
+}

@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "engine/Overlay.h"
+#include "engine/StateBuffer.h"
 
 class ScreenFade : public Overlay {
  public:
@@ -33,6 +34,9 @@ class ScreenFade : public Overlay {
   float green() const { return g; }
   float blue() const { return b; }
   float targetAlpha() const { return target; }
+
+  void saveState(StateWriter& out) const;
+  void restoreState(StateReader& in);
 
  private:
   float opacity = 1.0f;

@@ -20,6 +20,14 @@ class BirdyHead : public SceneObject {
   bool isTracking() const { return tracking; }
 
   void update(uint32_t timeMs, const Matrix& parentWorld, uint32_t* animationIndex) override;
+  void saveState(StateWriter& out) const override {
+    SceneObject::saveState(out);
+    out.put(tracking);
+  }
+  void restoreState(StateReader& in) override {
+    SceneObject::restoreState(in);
+    in.get(tracking);
+  }
 
  private:
   std::weak_ptr<Pelota> ball;

@@ -43,6 +43,26 @@ void CpuPlayer::setLevel(int32_t level) {
   aimInside = kCpuAimInside[level];
 }
 
+void CpuPlayer::saveState(StateWriter& out) const {
+  TennisPlayer::saveState(out);
+  out.put(moveTarget);
+  out.put(timeToHit);
+  out.put(planned);
+  out.put(serveDelayMs);
+  out.put(serveAim);
+  out.put(serveSwingStray);
+}
+
+void CpuPlayer::restoreState(StateReader& in) {
+  TennisPlayer::restoreState(in);
+  in.get(moveTarget);
+  in.get(timeToHit);
+  in.get(planned);
+  in.get(serveDelayMs);
+  in.get(serveAim);
+  in.get(serveSwingStray);
+}
+
 void CpuPlayer::setState(PlayerState s) {
   TennisPlayer::setState(s);
   if (s == PlayerState::Serving) {

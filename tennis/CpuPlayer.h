@@ -51,6 +51,10 @@ class CpuPlayer : public TennisPlayer {
   // The aim decision of a stroke, callable on its own.
   void chooseAim() override;
 
+  // The player's state and the plan under way (the level stays as set).
+  void saveState(StateWriter& out) const override;
+  void restoreState(StateReader& in) override;
+
  protected:
   void play(uint32_t dtMs) override;
   void positionForServe(uint32_t dtMs) override;

@@ -84,3 +84,15 @@ void HumanPlayer::diveHit(uint32_t) {
   const int32_t aim = held(KeyLeft) ? 3 : (held(KeyRight) ? 5 : 4);
   hit(aimTarget(aim), hitSpeed * kDiveShotFactor, true);
 }
+
+void HumanPlayer::saveState(StateWriter& out) const {
+  TennisPlayer::saveState(out);
+  out.put(current.held);
+  out.put(current.pressed);
+}
+
+void HumanPlayer::restoreState(StateReader& in) {
+  TennisPlayer::restoreState(in);
+  in.get(current.held);
+  in.get(current.pressed);
+}

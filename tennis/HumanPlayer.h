@@ -16,6 +16,10 @@ class HumanPlayer : public TennisPlayer {
   void setCommand(PlayerCommand next) { current = next; }
   const PlayerCommand& command() const { return current; }
 
+  // The player's state and the controls it holds.
+  void saveState(StateWriter& out) const override;
+  void restoreState(StateReader& in) override;
+
  protected:
   void play(uint32_t dtMs) override;
   void positionForServe(uint32_t dtMs) override;

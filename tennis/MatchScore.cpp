@@ -130,6 +130,50 @@ int32_t MatchScore::gameWonBy(int32_t winnerSide) {
 void MatchScore::changeEnds() {
   std::swap(teamA, teamB);
   std::swap(oldA, oldB);
+  endsChanged = !endsChanged;
+}
+
+namespace {
+
+void saveTeam(const TeamScore& team, StateWriter& out) {
+  out.put(team.mode);
+  out.put(team.points);
+  for (const int32_t won : team.games) out.put(won);
+  out.put(team.sets);
+}
+
+void restoreTeam(TeamScore& team, StateReader& in) {
+  in.get(team.mode);
+  in.get(team.points);
+  for (int32_t& won : team.games) in.get(won);
+  in.get(team.sets);
+}
+
+}  // namespace
+
+void MatchScore::saveState(StateWriter& out) const {
+  out.put(endsChanged);
+  saveTeam(*teamA, out);
+  saveTeam(*teamB, out);
+  for (const int32_t value : {oldA, oldB, timer, setIndex}) out.put(value);
+  out.put(kind);
+  out.put(tableShown);
+  out.put(over);
+}
+
+void MatchScore::restoreState(StateReader& in) {
+  bool changed = false;
+  in.get(changed);
+  if (changed != endsChanged) {
+    std::swap(teamA, teamB);
+    endsChanged = changed;
+  }
+  restoreTeam(*teamA, in);
+  restoreTeam(*teamB, in);
+  for (int32_t* value : {&oldA, &oldB, &timer, &setIndex}) in.get(*value);
+  in.get(kind);
+  in.get(tableShown);
+  in.get(over);
 }
 
 void MatchScore::clearPoints() {

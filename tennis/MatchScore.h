@@ -26,6 +26,7 @@
 
 #include "engine/Font.h"
 #include "engine/Overlay.h"
+#include "engine/StateBuffer.h"
 #include "engine/Texture.h"
 #include "tennis/RoundedPanel.h"
 #include "tennis/ScoreboardPlayer.h"
@@ -92,6 +93,9 @@ class MatchScore : public Overlay {
   bool matchOver() const { return over; }
 
   void update(uint32_t dtMs) override;
+  // The score, which end each side plays and what the board shows.
+  void saveState(StateWriter& out) const;
+  void restoreState(StateReader& in);
   void draw2D() override { draw(); }
   // The panel and score line while the countdown runs, the table when asked.
   void draw() const;
@@ -140,6 +144,8 @@ class MatchScore : public Overlay {
   ShownKind kind = ShownKind::Points;
   bool tableShown = false;
   bool over = false;
+  // The sides have swapped ends an odd number of times.
+  bool endsChanged = false;
   RoundedPanel scoreBacking;
   RoundedPanel tableBacking;
   std::shared_ptr<Font> font;

@@ -120,6 +120,37 @@ int Pelota::direction() const {
   return s < 0.0f ? 1 : 0;
 }
 
+void Pelota::saveState(StateWriter& out) const {
+  AnimatedGroup::saveState(out);
+  for (const float value : {motion.startHeight, motion.verticalSpeed, motion.startX, motion.startZ, motion.elapsedMs,
+                            motion.landingMs, motion.heading, motion.horizontalSpeed}) {
+    out.put(value);
+  }
+  out.put(motion.bounceCount);
+  out.put(motion.lastBounce);
+  out.put(motion.descending);
+  out.put(motion.hits);
+  out.put(motion.stoppedByNet);
+  out.put(isCarried());
+}
+
+void Pelota::restoreState(StateReader& in) {
+  AnimatedGroup::restoreState(in);
+  for (float* value : {&motion.startHeight, &motion.verticalSpeed, &motion.startX, &motion.startZ, &motion.elapsedMs,
+                       &motion.landingMs, &motion.heading, &motion.horizontalSpeed}) {
+    in.get(*value);
+  }
+  in.get(motion.bounceCount);
+  in.get(motion.lastBounce);
+  in.get(motion.descending);
+  in.get(motion.hits);
+  in.get(motion.stoppedByNet);
+  bool carried = false;
+  in.get(carried);
+  holder.reset();
+  if (carried && serverNode) holder = serverNode->findReadNode(kServeBallHolderName);
+}
+
 void Pelota::attachToServer() {
   if (serverNode) holder = serverNode->findReadNode(kServeBallHolderName);
   motion.heading = 0.0f;

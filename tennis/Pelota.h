@@ -102,6 +102,10 @@ class Pelota : public AnimatedGroup {
   }
 
   void update(uint32_t dtMs, const Matrix& parentWorld, uint32_t* animationIndex) override;
+  // The flight and the counts, and whether the server's hand holds the ball.
+  // Who serves is the match's to put back (setServer) before restoring.
+  void saveState(StateWriter& out) const override;
+  void restoreState(StateReader& in) override;
 
   int32_t bounceCount() const { return motion.bounceCount; }
   // Hits since the ball was last given to a server, the serve included.

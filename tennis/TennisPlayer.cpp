@@ -61,6 +61,37 @@ void TennisPlayer::updateTree(uint32_t dtMs, const Matrix& parentWorld, uint32_t
   AnimatedGroup::updateTree(dtMs, parentWorld, animationIndex);
 }
 
+void TennisPlayer::saveState(StateWriter& out) const {
+  AnimatedGroup::saveState(out);
+  for (const float value : {x, y, z, facing, previousX, previousZ, previousFacing, serveZMax, serveZMin, targetFacing}) {
+    out.put(value);
+  }
+  out.put(playerState);
+  out.put(phase);
+  for (const Vector3& target : targets) out.put(target);
+  out.put(hitDone);
+  out.put(index);
+  out.put(serveSide);
+  out.put(smash);
+  out.put(aimOffset);
+}
+
+void TennisPlayer::restoreState(StateReader& in) {
+  AnimatedGroup::restoreState(in);
+  for (float* value : {&x, &y, &z, &facing, &previousX, &previousZ, &previousFacing, &serveZMax, &serveZMin,
+                       &targetFacing}) {
+    in.get(*value);
+  }
+  in.get(playerState);
+  in.get(phase);
+  for (Vector3& target : targets) in.get(target);
+  in.get(hitDone);
+  in.get(index);
+  in.get(serveSide);
+  in.get(smash);
+  in.get(aimOffset);
+}
+
 void TennisPlayer::chooseClip() {
   switch (playerState) {
     case PlayerState::Moving: {
@@ -286,7 +317,8 @@ void TennisPlayer::hit(const Vector3& target, float speed, bool flash) {
   b->hitToward(target.x, target.y, target.z, speed);
   if (flash) {
     if (const std::shared_ptr<Scene> scene = effects.lock()) scene->spawnEffect(playEffectTemplates().hitFlash, b->transform());
-    playEffect(kRandomBallSound);
+    const int sound = effectIndex(kRandomBallSound);
+    if (const std::shared_ptr<PlayEventLog> log = eventLog.lock()) log->add(PlayEventKind::Sound, sound);
   }
 }
 

@@ -26,6 +26,7 @@
 #include "engine/Vector3.h"
 #include "tennis/Court.h"
 #include "tennis/ModelFiles.h"
+#include "tennis/PlayEvents.h"
 #include "tennis/PlayerCommand.h"
 #include "tennis/ScoreboardPlayer.h"
 
@@ -42,6 +43,9 @@ class TennisPlayer : public AnimatedGroup, public ScoreboardPlayer {
   void update(uint32_t dtMs, const Matrix& parentWorld, uint32_t* animationIndex) override;
   // Holds the last frame of the Won and Lost clips once they have played.
   void updateTree(uint32_t dtMs, const Matrix& parentWorld, uint32_t animationIndex) override;
+  // Where the player is and what it is doing: everything a step changes.
+  void saveState(StateWriter& out) const override;
+  void restoreState(StateReader& in) override;
   int32_t courtSide() const override { return index % 2; }
 
   virtual void setState(PlayerState s);
@@ -55,6 +59,9 @@ class TennisPlayer : public AnimatedGroup, public ScoreboardPlayer {
                const std::shared_ptr<TennisPlayer>& opponent2);
   // The character's calls.
   void setIcon(std::shared_ptr<Texture> texture) { icon = std::move(texture); }
+  // Where the sounds of its strokes go; none (the default) hears nothing,
+  // but the sound is chosen all the same.
+  void setEventLog(std::weak_ptr<PlayEventLog> log) { eventLog = std::move(log); }
   void setHitNode(std::shared_ptr<SceneNode> node) { hitNode = std::move(node); }
 
   // Movement, used by the handlers and the controllers. turnToward uses up
@@ -156,6 +163,7 @@ class TennisPlayer : public AnimatedGroup, public ScoreboardPlayer {
   float turnRate = kTurnRate;
   std::shared_ptr<SceneNode> hitNode;
   std::weak_ptr<Scene> effects;
+  std::weak_ptr<PlayEventLog> eventLog;
   std::vector<std::weak_ptr<TennisPlayer>> partners;
   std::vector<std::weak_ptr<TennisPlayer>> opponents;
   bool smash = false;

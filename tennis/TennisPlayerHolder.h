@@ -23,6 +23,14 @@ class TennisPlayerHolder : public SceneObject {
   explicit TennisPlayerHolder(std::shared_ptr<TennisPlayer> player);
 
   void update(uint32_t timeMs, const Matrix& parentWorld, uint32_t* animationIndex) override;
+  void saveState(StateWriter& out) const override {
+    SceneObject::saveState(out);
+    out.put(previousWorld);
+  }
+  void restoreState(StateReader& in) override {
+    SceneObject::restoreState(in);
+    in.get(previousWorld);
+  }
   // Moves the model back under its player.
   void giveModelBack();
 

@@ -12,10 +12,11 @@ const std::shared_ptr<TennisPlayer>& partnerOf(const DoublesSide& pair, const st
 
 }  // namespace
 
-DoublesMatch::DoublesMatch(MatchParts shared, std::array<std::shared_ptr<TennisPlayer>, 4> slots)
+DoublesMatch::DoublesMatch(MatchParts shared, std::array<std::shared_ptr<TennisPlayer>, 4> players)
     : MatchState(std::move(shared), kDoublesSideZ) {
-  sides[0] = DoublesSide{slots[0], slots[2], slots[0], slots[2]};
-  sides[1] = DoublesSide{slots[3], slots[1], slots[3], slots[1]};
+  slots = players;
+  sides[0] = DoublesSide{players[0], players[2], players[0], players[2]};
+  sides[1] = DoublesSide{players[3], players[1], players[3], players[1]};
   for (int s = 0; s < 2; ++s) {
     const DoublesSide& own = sides[s];
     const DoublesSide& other = sides[1 - s];
@@ -68,4 +69,23 @@ void DoublesMatch::setUpServe() {
 void DoublesMatch::changeEnds() {
   std::swap(sides[0], sides[1]);
   parts.scoreboard->changeEnds();
+}
+
+void DoublesMatch::savePositions(StateWriter& out) const {
+  for (const DoublesSide& side : sides) {
+    for (const auto* player : {&side.first, &side.second, &side.lastServer, &side.fixedReceiver}) {
+      out.put(slotOf(player->get()));
+    }
+  }
+}
+
+void DoublesMatch::restorePositions(StateReader& in) {
+  for (DoublesSide& side : sides) {
+    for (auto* player : {&side.first, &side.second, &side.lastServer, &side.fixedReceiver}) {
+      int32_t slot = -1;
+      in.get(slot);
+      if (!slotPlayer(slot)) in.fail();
+      if (in.ok()) *player = slotPlayer(slot);
+    }
+  }
 }

@@ -25,7 +25,7 @@ class DoublesMatch : public MatchState {
  public:
   // The players of slots 0 to 3: slots 0 and 2 start on side 0, slots 3 and
   // 1 (in that order) on side 1. Opens the introduction.
-  DoublesMatch(MatchParts parts, std::array<std::shared_ptr<TennisPlayer>, 4> slots);
+  DoublesMatch(MatchParts parts, std::array<std::shared_ptr<TennisPlayer>, 4> players);
 
   // Besides the common end of a game: the serving pair hands the serve to the
   // partner who did not serve the last game, and the receiving pair puts its
@@ -38,6 +38,10 @@ class DoublesMatch : public MatchState {
   const DoublesSide& side(int32_t index) const { return sides[index & 1]; }
 
  protected:
+  void savePositions(StateWriter& out) const override;
+  void restorePositions(StateReader& in) override;
+
+ public:
   std::vector<std::shared_ptr<TennisPlayer>> playersOf(int32_t index) const override {
     return {side(index).first, side(index).second};
   }

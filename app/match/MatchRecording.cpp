@@ -174,6 +174,28 @@ int64_t MatchRecording::stepCount() const {
   return total;
 }
 
+void RecordingCursor::seek(int64_t step) {
+  run = 0;
+  stepsIntoRun = std::max<int64_t>(step, 0);
+  at = stepsIntoRun;
+  while (run < recording->runs.size() && stepsIntoRun >= recording->runs[run].steps) {
+    stepsIntoRun -= recording->runs[run].steps;
+    ++run;
+  }
+}
+
+bool RecordingCursor::next(StepInput& input) {
+  while (run < recording->runs.size() && stepsIntoRun >= recording->runs[run].steps) {
+    ++run;
+    stepsIntoRun = 0;
+  }
+  if (run >= recording->runs.size()) return false;
+  input = recording->runs[run].input;
+  ++stepsIntoRun;
+  ++at;
+  return true;
+}
+
 std::string encodeRecording(const MatchRecording& recording) {
   std::string out(kMagic);
   out += static_cast<char>(kRecordingVersion);

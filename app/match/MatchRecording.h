@@ -76,6 +76,25 @@ struct MatchRecording {
   bool operator==(const MatchRecording&) const = default;
 };
 
+// Reads a recording's input step by step, from its first step or from any
+// step on. The recording must outlive the cursor and not change under it.
+class RecordingCursor {
+ public:
+  explicit RecordingCursor(const MatchRecording& recording) : recording(&recording) {}
+  // The next input to read is that of `step` (from 0).
+  void seek(int64_t step);
+  // The input of the next step; false past the last.
+  bool next(StepInput& input);
+  // The step whose input next() reads.
+  int64_t step() const { return at; }
+
+ private:
+  const MatchRecording* recording;
+  size_t run = 0;
+  int64_t stepsIntoRun = 0;
+  int64_t at = 0;
+};
+
 std::string encodeRecording(const MatchRecording& recording);
 // The recording in `bytes`; a file that is not one, from another version,
 // truncated or out of range gives one line naming `name` and nothing.

@@ -6,11 +6,10 @@
 #include <sstream>
 #include <utility>
 
-#include "engine/CachingTextureFactory.h"
 #include "engine/BroadcastCamera.h"
+#include "engine/CachingTextureFactory.h"
 #include "engine/Random.h"
 #include "engine/Sound.h"
-#include "engine/TrackingCamera.h"
 #include "tennis/TennisPlayerHolder.h"
 
 namespace {
@@ -71,56 +70,75 @@ std::string describeScore(const MatchScore& score) {
   return out.str();
 }
 
-namespace {
+MatchState::MatchState(MatchParts shared, float halfWidth) : parts(std::move(shared)), referee(halfWidth) {}
 
-// FNV-1a, 64 bits.
-class StateHasher {
- public:
-  void bytes(const void* data, size_t size) {
-    const auto* at = static_cast<const unsigned char*>(data);
-    for (size_t i = 0; i < size; ++i) value = (value ^ at[i]) * 1099511628211ull;
-  }
-  template <typename T>
-  void add(T number) {
-    bytes(&number, sizeof number);
-  }
-  void add(const Vector3& point) {
-    add(point.x);
-    add(point.y);
-    add(point.z);
-  }
-  uint64_t value = 14695981039346656037ull;
-};
-
-}  // namespace
-
-uint64_t MatchState::stateHash() const {
-  StateHasher hash;
-  hash.add(parts.ball->position());
-  hash.add(parts.ball->bounceCount());
-  hash.add(parts.ball->hitCount());
-  for (int32_t side = 0; side < 2; ++side) {
-    for (const std::shared_ptr<TennisPlayer>& player : playersOf(side)) {
-      hash.add(player->position());
-      hash.add(player->facingAngle());
-      hash.add(static_cast<int32_t>(player->state()));
-    }
-  }
-  const std::string score = describeScore(*parts.scoreboard);
-  hash.bytes(score.data(), score.size());
-  hash.add(referee.phase);
-  hash.add(randomState());
-  return hash.value;
+std::shared_ptr<TennisPlayer> MatchState::slotPlayer(int32_t slot) const {
+  return slot >= 0 && slot < kPlayerSlotCount ? slots[slot] : nullptr;
 }
 
-MatchState::MatchState(MatchParts shared, float halfWidth) : parts(std::move(shared)), referee(halfWidth) {}
+int32_t MatchState::slotOf(const SceneNode* player) const {
+  for (int32_t slot = 0; slot < kPlayerSlotCount; ++slot) {
+    if (player && slots[slot].get() == player) return slot;
+  }
+  return -1;
+}
+
+void MatchState::saveState(StateWriter& out) const {
+  for (const int32_t value : {referee.phase, referee.serveCourt, referee.servingSide, referee.ballSide, referee.faults,
+                              referee.tieBreakPoints}) {
+    out.put(value);
+  }
+  out.put(referee.tieBreak);
+  for (const float bound : {referee.box.xMin, referee.box.xMax, referee.box.zMin, referee.box.zMax}) out.put(bound);
+  for (const int32_t value : {scoreDelay, gamesPlayed, winner, loser}) out.put(value);
+  out.put(introKeysReleased);
+  for (const int32_t value : {endedRally.server, endedRally.shots, endedRally.winner, endedRally.kind}) out.put(value);
+  out.put(endedRally.call);
+  out.put(endedRally.net);
+  out.put(endedRally.serverName);
+  out.put(endedRally.winnerName);
+  savePositions(out);
+  out.put(introScene != nullptr);
+  if (introScene) introScene->saveTreeState(out);
+  parts.message->saveState(out);
+  parts.fader->saveState(out);
+  parts.scoreboard->saveState(out);
+}
+
+void MatchState::restoreState(StateReader& in) {
+  for (int32_t* value : {&referee.phase, &referee.serveCourt, &referee.servingSide, &referee.ballSide, &referee.faults,
+                         &referee.tieBreakPoints}) {
+    in.get(*value);
+  }
+  in.get(referee.tieBreak);
+  for (float* bound : {&referee.box.xMin, &referee.box.xMax, &referee.box.zMin, &referee.box.zMax}) in.get(*bound);
+  for (int32_t* value : {&scoreDelay, &gamesPlayed, &winner, &loser}) in.get(*value);
+  in.get(introKeysReleased);
+  for (int32_t* value : {&endedRally.server, &endedRally.shots, &endedRally.winner, &endedRally.kind}) in.get(*value);
+  in.get(endedRally.call);
+  in.get(endedRally.net);
+  in.get(endedRally.serverName);
+  in.get(endedRally.winnerName);
+  restorePositions(in);
+  bool introShown = false;
+  in.get(introShown);
+  // The introduction is read again when the state goes back into it: its
+  // holders take the players' models as they did at the start.
+  if (introShown && !introScene) startIntro();
+  if (!introShown) removeIntro();
+  if (introShown && introScene) introScene->restoreTreeState(in);
+  parts.message->restoreState(in);
+  parts.fader->restoreState(in);
+  parts.scoreboard->restoreState(in);
+}
 
 void MatchState::begin() {
   // The fader is opaque black when new: the picture fades in.
   parts.fader->startFade(0.0f, 0.0f, 0.0f, 0.0f, kIntroFadeSeconds);
   startIntro();
   referee.phase = IntroPlaying;
-  parts.scene->setCamera(kIntroCameraName);
+  tell(PlayEventKind::Camera, kNoSide, kIntroCameraName);
+  tell(PlayEventKind::Music, 0, kIntroMusic);
   if (parts.umpire) {
     parts.umpire->root()->setAnimation(kUmpireClipIntro);
     parts.umpire->root()->resetClock();
@@ -166,15 +184,13 @@ bool MatchState::animationDone(int32_t side) const {
                      [](const std::shared_ptr<TennisPlayer>& player) { return player->timeBeyondEnd(1) >= 0; });
 }
 
-void MatchState::aimCameraAt(int32_t side) {
-  if (const auto camera = std::dynamic_pointer_cast<TrackingCamera>(parts.scene->camera())) {
-    const std::vector<std::shared_ptr<TennisPlayer>> players = playersOf(side);
-    if (players.size() == 1) {
-      camera->setTarget(players[0]);
-    } else {
-      camera->setTargets(players[0], players[1]);
-    }
-  }
+void MatchState::tell(PlayEventKind kind, int32_t value, std::string name) const {
+  if (parts.events) parts.events->add(kind, value, std::move(name));
+}
+
+void MatchState::show(const std::string& text, int32_t ms) {
+  parts.message->show(text, ms);
+  tell(PlayEventKind::Message, ms, text);
 }
 
 std::string MatchState::winnerText(int32_t side) const {
@@ -218,13 +234,12 @@ void MatchState::onStep(const StepInput& input) {
         parts.fader->startFade(0.0f, 0.0f, 0.0f, 0.0f, kPointFadeSeconds);
         referee.phase = ServeInFlight;
         setUpServe();
-        parts.scene->setCamera(kBroadcastCameraName);
+        tell(PlayEventKind::Camera, kNoSide, kBroadcastCameraName);
       }
       break;
     case SetLoserShown:
       if (animationDone(loser)) {
-        parts.scene->setCamera(kFixedCameraName);
-        aimCameraAt(winner);
+        tell(PlayEventKind::Camera, winner, kFixedCameraName);
         setPlayerState(winner, PlayerState::Won);
         referee.phase = SetWinnerShown;
       }
@@ -270,24 +285,26 @@ void MatchState::playIntro(const StepInput& input) {
   }
 }
 
+void MatchState::removeIntro() {
+  if (!introScene) return;
+  for (int i = 0; i < 4; ++i) {
+    const std::string name = playerHolderName(i);
+    if (const auto holder = std::dynamic_pointer_cast<TennisPlayerHolder>(introScene->findReadNode(name))) {
+      holder->giveModelBack();
+    }
+  }
+  parts.scene->remove(introScene);
+  introScene.reset();
+}
+
 void MatchState::leaveIntro() {
   if (parts.fader->isFading()) return;
-  if (introScene) {
-    for (int i = 0; i < 4; ++i) {
-      const std::string name = playerHolderName(i);
-      if (const auto holder = std::dynamic_pointer_cast<TennisPlayerHolder>(introScene->findReadNode(name))) {
-        holder->giveModelBack();
-      }
-    }
-    parts.scene->remove(introScene);
-    introScene.reset();
-  }
+  removeIntro();
   parts.fader->startFade(1.0f, 1.0f, 1.0f, 0.0f, kIntroFadeSeconds);
   referee.phase = ServeInFlight;
   setUpServe();
-  playMusic(kInGameMusic);
-  resumeMusic();
-  parts.scene->setCamera(kBroadcastCameraName);
+  tell(PlayEventKind::Music, 0, kInGameMusic);
+  tell(PlayEventKind::Camera, kNoSide, kBroadcastCameraName);
   if (parts.umpire) {
     parts.umpire->root()->setAnimation(kUmpireClipPlay);
     parts.umpire->setHeadTracking(true);
@@ -346,20 +363,17 @@ void MatchState::endPoint() {
       referee.phase = ShowingMessage;
       break;
     case kSetWon:
-      parts.scene->setCamera(kFixedCameraName);
-      aimCameraAt(loser);
+      tell(PlayEventKind::Camera, loser, kFixedCameraName);
       setPlayerState(loser, PlayerState::Lost);
       referee.tieBreak = false;
       referee.phase = SetLoserShown;
       break;
     case kMatchWon:
-      parts.scene->setCamera(kFixedRotateCameraName);
-      aimCameraAt(winner);
+      tell(PlayEventKind::Camera, winner, kFixedRotateCameraName);
       show(winnerText(winner), kWinnerMessageMs);
       setPlayerState(loser, PlayerState::Lost);
       setPlayerState(winner, PlayerState::Won);
-      playMusic(kWinnerMusic);
-      resumeMusic();
+      tell(PlayEventKind::Music, 0, kWinnerMusic);
       referee.phase = MatchWonMessage;
       break;
     case kTieBreakStarts:
@@ -370,6 +384,6 @@ void MatchState::endPoint() {
       break;
     default: referee.phase = ShowingMessage; break;
   }
-  if (outcome.kind != kMatchWon) playEffect(kRandomCheerSound);
+  if (outcome.kind != kMatchWon) tell(PlayEventKind::Sound, effectIndex(kRandomCheerSound));
   reportRally(endedRally);
 }

@@ -13,6 +13,7 @@
 // drawing or stepping. The rules of scoring are the MatchScore's; the
 // judgement of each bounce is the MatchReferee's.
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -27,12 +28,14 @@
 #include "engine/Overlay.h"
 #include "engine/Scene.h"
 #include "engine/ScreenFade.h"
+#include "engine/StateBuffer.h"
 #include "engine/TextureFactory.h"
 #include "tennis/Birdy.h"
 #include "tennis/MatchScore.h"
 #include "tennis/ModelFiles.h"
 #include "tennis/NodeNames.h"
 #include "tennis/Pelota.h"
+#include "tennis/PlayEvents.h"
 #include "tennis/TennisPlayer.h"
 
 constexpr const char* kMessageFontPath = "fonts/menuFont.fnz";
@@ -75,6 +78,15 @@ class TimedMessage : public Overlay {
   int32_t countdownMs() const { return countdown; }
   bool visible() const { return countdown >= 1; }
 
+  void saveState(StateWriter& out) const {
+    out.put(shown);
+    out.put(countdown);
+  }
+  void restoreState(StateReader& in) {
+    in.get(shown);
+    in.get(countdown);
+  }
+
  private:
   std::shared_ptr<Font> font;
   std::string shown;
@@ -91,6 +103,8 @@ struct MatchParts {
   std::shared_ptr<Scene> scene;
   std::shared_ptr<TextureFactory> textures;
   MatchTexts texts;
+  // Where the match tells what is to be heard and shown; none hears nothing.
+  std::shared_ptr<PlayEventLog> events;
 };
 
 // How a rally ended, told to whoever follows the match without watching it
@@ -131,8 +145,6 @@ class MatchState : public GameState {
   virtual void startIntro() = 0;
   virtual void setUpServe() = 0;
   virtual void changeEnds() = 0;
-  // The fixed cameras follow the side: its player, or the pair between them.
-  void aimCameraAt(int32_t side);
   // The verb agrees with the number of winners: "wins" for one, "win" for two.
   std::string winnerText(int32_t side) const;
 
@@ -145,10 +157,18 @@ class MatchState : public GameState {
   const std::shared_ptr<AnimatedGroup>& intro() const { return introScene; }
   const MatchParts& shared() const { return parts; }
   void setRallyListener(RallyListener listener) { rallyListener = std::move(listener); }
-  // A hash of what decides the rest of the match: the ball, the players,
-  // the score, the referee's phase and the random generator. Two games
-  // playing one match over the network compare it.
-  uint64_t stateHash() const;
+  // The referee, the staging under way, who stands where, the introduction,
+  // the message, the fade and the score. The players, the ball and the
+  // umpire are saved by whoever saves the match (MatchSimulation).
+  void saveState(StateWriter& out) const;
+  void restoreState(StateReader& in);
+  // The player of a slot (0..3); empty for a slot that does not play.
+  std::shared_ptr<TennisPlayer> slotPlayer(int32_t slot) const;
+  // The slot of a player of this match, or -1.
+  int32_t slotOf(const SceneNode* player) const;
+  // The players of a side (side & 1): one in singles, two in doubles, in the
+  // side's own order.
+  virtual std::vector<std::shared_ptr<TennisPlayer>> playersOf(int32_t side) const = 0;
 
  protected:
   MatchState(MatchParts parts, float halfWidth);
@@ -156,9 +176,9 @@ class MatchState : public GameState {
   // part. Called last by each variant's constructor, once its players are
   // in place, since it reaches them through the virtual operations.
   void begin();
-  // The players of a side (side & 1): one in singles, two in doubles, in the
-  // side's own order.
-  virtual std::vector<std::shared_ptr<TennisPlayer>> playersOf(int32_t side) const = 0;
+  // Who stands where, by slot: the variant's own order of its players.
+  virtual void savePositions(StateWriter& out) const = 0;
+  virtual void restorePositions(StateReader& in) = 0;
   // How every serve ends once the players stand in place: the ball goes to
   // the server's hand, the receiving side owns it and the referee draws the
   // service box.
@@ -167,6 +187,8 @@ class MatchState : public GameState {
   void loadIntro(const std::string& path, std::vector<std::shared_ptr<TennisPlayer>> players);
 
   MatchParts parts;
+  // The match's players by slot, as the variant was given them.
+  std::array<std::shared_ptr<TennisPlayer>, kPlayerSlotCount> slots;
   std::shared_ptr<AnimatedGroup> introScene;
   MatchReferee referee;
   int32_t scoreDelay = 0;
@@ -177,9 +199,13 @@ class MatchState : public GameState {
  private:
   void playIntro(const StepInput& input);
   void leaveIntro();
+  // The players' models back from the introduction's holders, and its scene
+  // out of the match.
+  void removeIntro();
   void refereeRally();
   void endPoint();
-  void show(const std::string& text, int32_t ms) { parts.message->show(text, ms); }
+  void show(const std::string& text, int32_t ms);
+  void tell(PlayEventKind kind, int32_t value, std::string name = {}) const;
   std::string withCaption(int32_t side, const std::string& caption) const;
   void reportRally(const RallyReport& report) const {
     if (rallyListener) rallyListener(report);

@@ -24,6 +24,10 @@ class SinglesMatch : public MatchState {
   const std::shared_ptr<TennisPlayer>& player(int32_t side) const { return players[side & 1]; }
 
  protected:
+  void savePositions(StateWriter& out) const override;
+  void restorePositions(StateReader& in) override;
+
+ public:
   std::vector<std::shared_ptr<TennisPlayer>> playersOf(int32_t side) const override { return {player(side)}; }
 
  private:

@@ -124,8 +124,8 @@ class Menu : public Overlay {
   void setScoreboard(std::weak_ptr<MatchScore> score) { scoreboard = std::move(score); }
 
   void draw2D() override;
-  // The time is not needed: the menu only reads the keyboard.
-  void update(uint32_t) override { handleInput(); }
+  // The menu reads the keyboard once a frame (handleInput), never in a step.
+  void update(uint32_t) override {}
 
   const std::vector<std::shared_ptr<MenuItem>>& items() const { return itemList; }
   const std::shared_ptr<MenuItem>& selected() const { return selectedItem; }

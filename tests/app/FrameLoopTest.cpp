@@ -464,9 +464,7 @@ TEST_F(FrameLoopTest, ThePauseScreenShowsTheLastPointAgainAndTheMatchGoesOnUncha
       app->currentMenu()->goToScreen(WatchPointAgain);
       frameAfter(0);
       ASSERT_TRUE(app->showingPointAgain());
-      ASSERT_NE(app->currentMatch(), live);
       const std::string played = log.back();
-      listen(app->currentMatch());
       for (int j = 0; j < 5'000 && app->showingPointAgain(); ++j) frameAfter(17);
       ASSERT_EQ(app->currentMatch(), live);
       EXPECT_EQ(screen(), Playing);
@@ -474,7 +472,6 @@ TEST_F(FrameLoopTest, ThePauseScreenShowsTheLastPointAgainAndTheMatchGoesOnUncha
       ASSERT_EQ(log.size(), 3u);
       EXPECT_EQ(log.back(), played);
       log.pop_back();
-      listen(live);
     }
   }
   EXPECT_EQ(logs[0].size(), 4u);

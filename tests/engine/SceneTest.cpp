@@ -186,14 +186,15 @@ TEST_F(SceneTest, EffectsAreDrawnFarthestFirstEachEndsByItsOwnAgeDrawnOrNotAndBr
   Camera back("back");
   back.setWorldMatrix(multiply(rotate(Matrix(), 180, 0, 1, 0), placedAt(0, 0, -100)));
   scene->render(back.viewMatrix());
+  // Drawing sorts on the side: the list keeps the order of the steps.
+  EXPECT_EQ(scene->effects().front().matrix.m[14], -10.0f);
   // The first one is now 400 ms old, past its clip; the second is 200.
   scene->update(100);
   scene->render(Matrix());
   EXPECT_EQ(*log, (Names{"far", "near", "near", "far", "far"}));
   EXPECT_EQ(scene->effects().size(), 1u);
-  // A scene stepped without being drawn drops them too.
+  // The step drops them, drawn or not.
   scene->update(200);
-  scene->dropFinishedEffects();
   EXPECT_TRUE(scene->effects().empty());
 }
 

@@ -94,6 +94,13 @@ options:
                    steps a frame plays, 1..10 (default 1); over the network
                    the commands of a frame's steps travel in one packet
   --record-to DIR  write the match's recording into DIR when it ends
+  --rollback-test K
+                   play the match twice: straight, and with every step put
+                   back K steps (1..64) to the state saved then and those
+                   steps played again from their recorded input before it
+                   goes on; prints one line saying whether the hash of the
+                   whole state after every step, the points, the final
+                   score and the recording came out the same
 
 One JSON object per line on standard output:
   a point:   {"point", "server", "winner", "end" ("out", "net",
@@ -141,6 +148,7 @@ struct Options {
   std::optional<NetAddress> join;
   int32_t inputDelay = 0;
   int32_t waitSeconds = 30;
+  int32_t rollbackTest = 0;
 };
 
 bool parseNumber(const char* text, int64_t low, int64_t high, int64_t& value) {
@@ -219,6 +227,8 @@ bool parseOptions(int argc, char** argv, Options& options) {
       options.match.frameMs = {static_cast<uint32_t>(value) * kFixedStepMs + 1};
     } else if (arg == "--real-time") {
       options.match.realTime = true;
+    } else if (arg == "--rollback-test" && hasValue && parseNumber(argv[++i], 1, 64, value)) {
+      options.rollbackTest = static_cast<int32_t>(value);
     } else if (arg == "--record-to" && hasValue) {
       options.match.recordingFolder = std::filesystem::absolute(argv[++i]).string();
     } else if (arg[0] != '-' && players < kPlayerSlotCount && parsePlayer(argv[i], players, options.match)) {
@@ -361,6 +371,65 @@ bool replayMatch(const SimulatedMatch& match, Printer& printer) {
   std::fprintf(stderr, "simulate: the replay ended at \"%s\", the game at \"%s\"\n", result.finalScore.c_str(),
                recorded.c_str());
   return false;
+}
+
+std::string fileText(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The match played straight, then with every step rolled back `steps` steps
+// and played again: the same match, step for step, or a state that was
+// left out of the save.
+bool rollbackTest(SimulatedMatch match, int32_t steps, std::FILE* out) {
+  namespace fs = std::filesystem;
+  const fs::path folder = fs::temp_directory_path() / ("zumbolo-rollback-" + std::to_string(getpid()));
+  SimulationResult results[2];
+  std::vector<std::string> points[2];
+  std::string recordings[2];
+  for (int run = 0; run < 2; ++run) {
+    const fs::path into = folder / (run ? "rolled" : "straight");
+    std::error_code error;
+    fs::remove_all(into, error);
+    fs::create_directories(into, error);
+    match.rollbackSteps = run ? steps : 0;
+    match.hashEveryStep = true;
+    match.frameMs = {kFixedStepMs};
+    match.recordingFolder = into.string();
+    results[run] = simulateMatch(match, [&told = points[run]](const SimulatedRally& ended) {
+      told.push_back(std::to_string(ended.step) + " " + ended.rally.winnerName + " " +
+                     std::to_string(int(ended.rally.call)) + " " + std::to_string(ended.rally.shots) + " " +
+                     lastShotName(ended.lastShot) + " " + ended.score);
+    });
+    for (const auto& file : fs::directory_iterator(into, error)) recordings[run] = fileText(file.path());
+  }
+  std::error_code error;
+  fs::remove_all(folder, error);
+  const std::vector<uint64_t>& straight = results[0].stepHashes;
+  const std::vector<uint64_t>& rolled = results[1].stepHashes;
+  int64_t firstDifferent = -1;
+  for (size_t i = 0; i < std::max(straight.size(), rolled.size()) && firstDifferent < 0; ++i) {
+    if (i >= straight.size() || i >= rolled.size() || straight[i] != rolled[i]) firstDifferent = int64_t(i) + 1;
+  }
+  const bool samePoints = points[0] == points[1];
+  const bool sameScore = results[0].finalScore == results[1].finalScore;
+  const bool sameRecording = !recordings[0].empty() && recordings[0] == recordings[1];
+  Json json(out);
+  json.raw("{");
+  json.key("rollbackTest"), json.integer(steps), json.raw(", ");
+  json.key("seed"), json.integer(match.seed), json.raw(", ");
+  json.key("doubles"), json.raw(match.doubles ? "true, " : "false, ");
+  json.key("finished"), json.raw(results[1].finished ? "true, " : "false, ");
+  json.key("steps"), json.integer(int64_t(straight.size())), json.raw(", ");
+  json.key("points"), json.integer(int64_t(points[0].size())), json.raw(", ");
+  json.key("firstDifferentStep"), json.integer(firstDifferent), json.raw(", ");
+  json.key("restored"), json.raw(results[1].restoreFailed ? "false, " : "true, ");
+  json.key("samePoints"), json.raw(samePoints ? "true, " : "false, ");
+  json.key("sameScore"), json.raw(sameScore ? "true, " : "false, ");
+  json.key("sameRecording"), json.raw(sameRecording ? "true" : "false"), json.raw("}\n");
+  std::fflush(out);
+  return results[0].finished && results[1].finished && firstDifferent < 0 && !results[1].restoreFailed &&
+         samePoints && sameScore && sameRecording;
 }
 
 MatchTally tallyOf(const SimulationResult& result) {
@@ -573,6 +642,8 @@ int main(int argc, char** argv) {
     }
   } else if (options.match.replay) {
     finished = replayMatch(options.match, printer);
+  } else if (options.rollbackTest > 0) {
+    finished = rollbackTest(options.match, options.rollbackTest, json);
   } else if (options.ladder) {
     finished = playLadder(options.match, options.matches, options.jobs, json);
   } else if (options.curve) {

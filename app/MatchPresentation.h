@@ -1,0 +1,44 @@
+#pragma once
+// How a match is seen and heard. It gives the match's scene its cameras (the
+// free camera, the broadcast camera over the stadium's own, and the fixed and
+// turning cameras that frame one side), and after every step it carries out
+// the step's events: effect sounds, music, the camera to look through and
+// whom it frames, a rumble for a person's strike. It reads the simulation
+// and never changes it.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/match/MatchSimulation.h"
+#include "tennis/PlayEvents.h"
+
+// The camera looked through, and the side it frames (kNoSide: as it was).
+struct CameraShot {
+  std::string name;
+  int32_t side = kNoSide;
+};
+
+class MatchPresentation {
+ public:
+  // Adds the cameras to the match's scene and looks through the free camera
+  // until the match asks for another.
+  void attach(const MatchSimulation& match);
+  // The events of the step just taken (or of the match's build).
+  void carryOut(const std::vector<PlayEvent>& events, const MatchSimulation& match);
+  // Sounds and music are left out (a point shown again before its serve);
+  // cameras and strikes still follow.
+  void setSilent(bool quiet) { silent = quiet; }
+  // Called for each person's strike with the person's slot.
+  void setStrikeListener(std::function<void(int32_t)> listener) { onStrike = std::move(listener); }
+  // The last camera the match asked for, to look through again after the
+  // match was put back (a point shown again).
+  const CameraShot& lastShot() const { return shot; }
+  void lookThrough(const CameraShot& wanted, const MatchSimulation& match);
+
+ private:
+  bool silent = false;
+  CameraShot shot;
+  std::function<void(int32_t)> onStrike;
+};

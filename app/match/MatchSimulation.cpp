@@ -1,0 +1,140 @@
+#include "app/match/MatchSimulation.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "app/match/DoublesMatch.h"
+#include "app/match/SinglesMatch.h"
+#include "assets/AseReader.h"
+#include "engine/Random.h"
+#include "tennis/BallModel.h"
+#include "tennis/Birdy.h"
+#include "tennis/Character.h"
+#include "tennis/CpuPlayer.h"
+#include "tennis/ModelFiles.h"
+#include "tennis/PlayEffects.h"
+
+MatchSimulation::MatchSimulation(const MatchSetup& setup, MatchMaking making) {
+  const bool doubles = setup.doublesFlag != 0;
+  const std::shared_ptr<TextureFactory>& textures = making.textures;
+  matchScene = std::make_shared<Scene>(making.display);
+  loadPlayEffectTemplates(*matchScene, textures);
+
+  stadiumModel = making.stadium ? std::move(making.stadium) : AseReader(kStadiumFile, textures).load();
+  matchScene->addModel(stadiumModel);
+
+  const auto ballModel = std::make_shared<BallModel>(matchScene, textures);
+  matchScene->addModel(ballModel->model());
+  ball = ballModel->ball();
+  const auto umpire = std::make_shared<Birdy>(ball, textures);
+  matchScene->addModel(umpire->model());
+  umpireRoot = umpire->root();
+
+  // The order in which the players are built is the order the scene steps them.
+  const std::vector<int32_t> order = doubles ? std::vector<int32_t>{2, 0, 1, 3} : std::vector<int32_t>{0, 1};
+  for (const int32_t slot : order) {
+    players[slot] = createPlayer(setup.slots[slot], making);
+    people[slot] = std::dynamic_pointer_cast<HumanPlayer>(players[slot]);
+  }
+
+  const auto font = std::make_shared<Font>(kScoreFontPath, kScoreFontSpacing, textures);
+  const auto scoreboard = std::make_shared<MatchScore>(players[1], players[doubles ? 2 : 0], doubles, setup.setsToPlay,
+                                                       setup.gamesPerSet, font);
+  matchScene->addOverlay(scoreboard);
+  const auto message = std::make_shared<TimedMessage>(textures);
+  const auto fader = std::make_shared<ScreenFade>();
+  matchScene->addOverlay(message);
+  matchScene->addOverlay(fader);
+
+  MatchParts parts{ball, scoreboard, fader, message, umpire, matchScene, textures, std::move(making.texts), eventLog};
+  if (doubles) {
+    match = std::make_shared<DoublesMatch>(parts, players);
+  } else {
+    match = std::make_shared<SinglesMatch>(parts, players[0], players[1]);
+  }
+}
+
+std::shared_ptr<TennisPlayer> MatchSimulation::createPlayer(const PlayerSlot& chosen, const MatchMaking& making) {
+  const bool human = chosen.controller < kKeySetCount;
+  Character built(characterIdentifier(chosen.character), human ? kHumanController : kCpuController, ball, matchScene,
+                  making.textures);
+  matchScene->addModel(built.model());
+  const std::shared_ptr<TennisPlayer> player = built.player();
+  if (!player) return nullptr;
+  player->setEventLog(eventLog);
+  if (human) {
+    player->setKeys(making.keySets[std::max(chosen.controller, 0)]);
+  } else if (const auto cpu = std::dynamic_pointer_cast<CpuPlayer>(player)) {
+    cpu->setLevel(chosen.controller - kKeySetCount);
+  }
+  return player;
+}
+
+std::shared_ptr<TennisPlayer> MatchSimulation::slotPlayer(int32_t slot) const {
+  return slot >= 0 && slot < kPlayerSlotCount ? players[slot] : nullptr;
+}
+
+std::shared_ptr<HumanPlayer> MatchSimulation::person(int32_t slot) const {
+  return slot >= 0 && slot < kPlayerSlotCount ? people[slot] : nullptr;
+}
+
+void MatchSimulation::step(const StepInput& input) {
+  eventLog->clear();
+  for (int32_t slot = 0; slot < kPlayerSlotCount; ++slot) {
+    if (people[slot]) people[slot]->setCommand(input.slots[slot]);
+  }
+  matchScene->update(kFixedStepMs);
+  ++steps;
+  for (int32_t slot = 0; slot < kPlayerSlotCount; ++slot) {
+    const bool struck = people[slot] && people[slot]->swingHasHit();
+    if (struck && !swingStruck[slot]) eventLog->add(PlayEventKind::Strike, slot);
+    swingStruck[slot] = struck;
+  }
+  match->onStep(input);
+}
+
+void MatchSimulation::save(MatchSnapshot& snapshot) const {
+  StateWriter out(snapshot.bytes);
+  out.put(steps);
+  out.put(randomState());
+  for (const bool struck : swingStruck) out.put(struck);
+  // First the match: it puts the introduction's holders back, and with them
+  // the shape of the players' trees.
+  match->saveState(out);
+  out.put(match->slotOf(ball->server()));
+  ball->saveTreeState(out);
+  for (const auto& player : players) {
+    if (player) player->saveTreeState(out);
+  }
+  if (umpireRoot) umpireRoot->saveTreeState(out);
+  if (stadiumModel && stadiumModel->root) stadiumModel->root->saveTreeState(out);
+  matchScene->saveEffects(out);
+}
+
+bool MatchSimulation::restore(const MatchSnapshot& snapshot) {
+  StateReader in(snapshot.bytes);
+  in.get(steps);
+  uint32_t random = 0;
+  in.get(random);
+  setRandomState(random);
+  for (bool& struck : swingStruck) in.get(struck);
+  match->restoreState(in);
+  int32_t server = -1;
+  in.get(server);
+  ball->setServer(match->slotPlayer(server).get());
+  ball->restoreTreeState(in);
+  for (const auto& player : players) {
+    if (player) player->restoreTreeState(in);
+  }
+  if (umpireRoot) umpireRoot->restoreTreeState(in);
+  if (stadiumModel && stadiumModel->root) stadiumModel->root->restoreTreeState(in);
+  matchScene->restoreEffects(in);
+  eventLog->clear();
+  return in.finished();
+}
+
+uint64_t MatchSimulation::stateHash() const {
+  MatchSnapshot snapshot;
+  save(snapshot);
+  return hashState(snapshot.bytes);
+}
