@@ -34,7 +34,7 @@ void ReplayLabel::draw2D() {
   font->drawText(heading, kTitleX, kTitleY, 1.0f);
   float y = kKeysY + kKeysLineGap * static_cast<float>(keyLines.size() > 0 ? keyLines.size() - 1 : 0);
   for (const std::string& line : keyLines) {
-    font->drawText(line, kTitleX, y, kKeysScale);
+    font->drawText(line, font->centringX(line, kTitleX, kKeysScale), y, kKeysScale);
     y -= kKeysLineGap;
   }
   glDisable(GL_BLEND);

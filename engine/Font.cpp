@@ -116,6 +116,13 @@ float Font::textWidth(std::string_view text) const {
   return any ? width - advance : 0.0f;
 }
 
+float Font::centringX(std::string_view text, float centre, float scale) const {
+  int32_t gaps = -1;
+  for (const char c : text) gaps += glyphs[static_cast<unsigned char>(c)] ? 1 : 0;
+  if (gaps <= 0) return centre;
+  return centre + static_cast<float>(gaps) * advance * (scale - 1.0f) * 0.5f;
+}
+
 std::vector<PlacedGlyph> Font::layout(std::string_view text, float x, float y, float scale) const {
   std::vector<PlacedGlyph> placed;
   float penX = x - textWidth(text) * scale * 0.5f;

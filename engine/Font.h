@@ -57,6 +57,10 @@ class Font {
   // Unscaled width: every drawn glyph's width plus spacing, less one
   // spacing; 0 when no character of the text has a glyph.
   float textWidth(std::string_view text) const;
+  // The x on which drawText centres the text so that, drawn at `scale`, its
+  // glyphs stand centred on `centre`: the layout centres the unscaled
+  // spacing as if it were scaled.
+  float centringX(std::string_view text, float centre, float scale) const;
   // Where each glyph of the text goes when drawn centred on (x, y). The pen
   // advances by width * scale plus the unscaled spacing, and the baseline
   // sits half the unscaled maxAscent below y: neither follows the scale,

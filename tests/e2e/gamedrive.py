@@ -56,7 +56,10 @@ PLAYER_SELECT = {"far": (450, 520), "near": (620, 170), "next": (400, 100), "bac
 PLAYER_SELECT_NEW = {"far": (450, 520), "near": (620, 170), "back": (500, 100)}
 PLAYER_SETUP = {"character": (400, 420), "controller": (400, 380), "done": (500, 100)}
 SETUP_VALUES = {"character": (650, 420), "controller": (650, 380)}
-PAUSED = {"resume": (512, 420), "leave": (512, 380)}
+PAUSED = {"resume": (512, 420), "leave": (512, 380), "again": (512, 340)}
+# The foot of a replay's picture, where its keys are named (menu lettering
+# over the grass beside the court).
+REPLAY_KEYS_BOX = ((512, 70), 220, 16)
 
 # Half sizes of the boxes read around an item's centre and around a value.
 ITEM_HALF_WIDTH = 60
@@ -254,6 +257,9 @@ class Picture:
         rect = self.box(*panel)
         return self.brightness(rect) < 85 and sum(1 for r, g, b in self.pixels(rect, 2)
                                                   if r > 200 and g > 170 and b < 110) >= 40
+
+    def shows_replay_keys(self):
+        return self.outline_pixels(self.box(*REPLAY_KEYS_BOX))[1] >= MIN_OUTLINE_PIXELS
 
     def shows_court(self):
         court = self.mean(self.box(*COURT_BOX), 2, lambda r, g, b: 25 <= r <= 50 and 90 <= g <= 115 and 150 <= b <= 180)
@@ -592,6 +598,17 @@ def play_through(game, plan, record=lambda name, picture: None):
     time.sleep(1)
     if game.shot().difference(paused, step=2) > MOTION:
         raise DriveError("the match went on behind the pause screen")
+    # The point just played, shown again with a label that names Enter to
+    # skip it; Enter takes the match back where it paused.
+    move(game, "Down", PAUSED, "leave")
+    move(game, "Down", PAUSED, "again")
+    game.press("Return")
+    record("point-again", game.wait_for("the point shown again, its keys named",
+                                        lambda p: p.shows_replay_keys() and p.shows_court(), START_TIMEOUT))
+    game.press_until("Return", "the match again after the point shown again",
+                     lambda p: not p.shows_replay_keys() and p.shows_court(), MENU_TIMEOUT)
+    game.press_until("Escape", "the pause screen after the point shown again",
+                     lambda p: p.highlighted_item(PAUSED) == "resume", MENU_TIMEOUT)
     move(game, "Down", PAUSED, "leave")
     move(game, "Up", PAUSED, "resume")
     record("resumed", game.press_until("Return", "play resumed",

@@ -68,6 +68,13 @@ TEST_F(FontTest, RecordsDivideByTheImageSizePlusOneCodesWithoutARecordDrawAsTheS
   EXPECT_FLOAT_EQ(placed[1].x - placed[0].x, 13);
   const GlyphQuad quad = spaced->glyph('A')->quad(100, 200, 2);
   EXPECT_TRUE(quad.left == 100 && quad.right == 140 && quad.bottom == 188 && quad.top == 248);
+  // Drawn smaller, the text stands centred where centringX says it should.
+  for (const float scale : {0.5f, 1.0f, 2.0f}) {
+    const auto small = spaced->layout("ABAB", spaced->centringX("ABAB", 512, scale), 200, scale);
+    ASSERT_EQ(small.size(), 4u);
+    const float right = small[3].x + spaced->glyph('B')->width() * scale;
+    EXPECT_FLOAT_EQ((small[0].x + right) / 2, 512) << scale;
+  }
 }
 
 TEST_F(FontTest, BrokenFilesKeepWhatWasReadWholeAndSayWhereInOneLine) {
