@@ -90,8 +90,11 @@ void Application::followFrameKeys(uint32_t elapsedMs) {
       presentation.setSilent(false);
       return !replayOver;
     };
-    if (wasKeyPressed(kKeyRight) || presses.directions[Right]) replay->jumpForward(*simulation, playHidden);
-    if (wasKeyPressed(kKeyLeft) || presses.directions[Left]) replay->jumpBack(*simulation);
+    const bool forward = wasKeyPressed(kKeyRight) || presses.directions[Right];
+    const bool back = wasKeyPressed(kKeyLeft) || presses.directions[Left];
+    if (forward) replay->jumpForward(*simulation, playHidden);
+    if (back) replay->jumpBack(*simulation);
+    if (forward || back) presentation.showAsItIs(*simulation);
     const bool fast = isKeyDown(' ') || (pads && pads->anyHolds(SDL_CONTROLLER_BUTTON_A));
     stepsPerDueStep = fast ? kReplayFastSteps : 1;
     return;
@@ -192,7 +195,9 @@ bool Application::runStep() {
   if (replayOver) return true;
   simulation->step(input);
   ++steps;
+  presentation.moveCameras(*simulation);
   presentation.carryOut(simulation->events(), *simulation);
+  if (onOutcome) onOutcome(simulation->outcome());
   if (pointAgain.showing()) return true;
   if (replay) replay->afterStep(*simulation);
   if (recording) {
@@ -308,6 +313,7 @@ void Application::watchLastPointAgain() {
     menu->goToScreen(Paused);  // nothing to show yet
     return;
   }
+  presentation.showAsItIs(*simulation);
   menu->goToScreen(Playing);
   scene->addOverlay(std::make_shared<ReplayLabel>(text(kTextReplay), std::vector<std::string>{text(kTextPointAgainSkip)},
                                                   matchTextureFactory()));
@@ -318,6 +324,7 @@ void Application::watchLastPointAgain() {
 void Application::resumeLiveMatch() {
   const CameraShot live = presentation.lastShot();
   pointAgain.finish(*simulation);
+  presentation.showAsItIs(*simulation);
   replayOver = false;
   const std::list<std::shared_ptr<Overlay>> overlays = scene->overlays();
   for (const auto& overlay : overlays) {

@@ -116,6 +116,9 @@ class Application : private NetMatchStage {
   // Heard at the start of every step of a match, before the keys are
   // sampled: a tool that presses keys for a modelled person does it here.
   void setBeforeStep(std::function<void()> listener) { beforeStep = std::move(listener); }
+  // Told what each step of the match told, once the step is certain (over
+  // the network, once both games have played it with the same commands).
+  void setOutcomeListener(std::function<void(const StepOutcome&)> listener) { onOutcome = std::move(listener); }
   // The player of a slot in the match being played; null outside one.
   std::shared_ptr<TennisPlayer> slotPlayer(int32_t slot) const;
 
@@ -171,6 +174,7 @@ class Application : private NetMatchStage {
   KeySampler sampler;
   SlotKeySets slotKeySets{kNoKeySet, kNoKeySet, kNoKeySet, kNoKeySet};
   std::function<void()> beforeStep;
+  std::function<void(const StepOutcome&)> onOutcome;
   AppPhase phase = InMenus;
   SceneDisplay display;
   bool quitting = false;

@@ -24,6 +24,15 @@ void MatchPresentation::attach(const MatchSimulation& match) {
   }
   scene.addObject(std::make_shared<TrackingCamera>(nullptr, kFixedCameraName));
   scene.addObject(std::make_shared<OrbitCamera>(nullptr, kFixedRotateCameraName));
+  // Where the match's own message stood: over the score, under the fade.
+  const MatchParts& parts = match.state()->shared();
+  shownMessage = std::make_shared<TimedMessage>(parts.textures);
+  scene.addOverlayBefore(shownMessage, parts.fader.get());
+}
+
+void MatchPresentation::showAsItIs(const MatchSimulation& match) {
+  const TimedMessage& message = *match.state()->shared().message;
+  if (shownMessage) shownMessage->show(message.text(), message.countdownMs());
 }
 
 void MatchPresentation::carryOut(const std::vector<PlayEvent>& events, const MatchSimulation& match) {
@@ -39,10 +48,12 @@ void MatchPresentation::carryOut(const std::vector<PlayEvent>& events, const Mat
         }
         break;
       case PlayEventKind::Camera: lookThrough(CameraShot{event.name, event.value}, match); break;
-      case PlayEventKind::Strike:
-        if (onStrike) onStrike(event.value);
+      case PlayEventKind::Shot:
+        if (onStrike && match.person(event.value)) onStrike(event.value);
         break;
-      case PlayEventKind::Message: break;  // the match's message overlay shows it
+      case PlayEventKind::Message:
+        if (shownMessage) shownMessage->show(event.name, event.value);
+        break;
     }
   }
 }

@@ -1,10 +1,11 @@
 #pragma once
 // How a match is seen and heard. It gives the match's scene its cameras (the
 // free camera, the broadcast camera over the stadium's own, and the fixed and
-// turning cameras that frame one side), and after every step it carries out
-// the step's events: effect sounds, music, the camera to look through and
-// whom it frames, a rumble for a person's strike. It reads the simulation
-// and never changes it.
+// turning cameras that frame one side) and the message in the middle of the
+// screen, and after every step it carries out the step's events: effect
+// sounds, music, the camera to look through and whom it frames, a message, a
+// rumble for a person's strike. It reads the simulation and never changes
+// it; the cameras move once a step shown, never in a step played again.
 
 #include <cstdint>
 #include <functional>
@@ -27,10 +28,15 @@ class MatchPresentation {
   void attach(const MatchSimulation& match);
   // The events of the step just taken (or of the match's build).
   void carryOut(const std::vector<PlayEvent>& events, const MatchSimulation& match);
+  // The cameras follow one step shown.
+  void moveCameras(const MatchSimulation& match) const { match.scene()->updateLoneObjects(kFixedStepMs); }
+  // After the match was put back (a point watched again, a replay's jump):
+  // the message shown is the match's own again.
+  void showAsItIs(const MatchSimulation& match);
   // Sounds and music are left out (a point shown again before its serve);
   // cameras and strikes still follow.
   void setSilent(bool quiet) { silent = quiet; }
-  // Called for each person's strike with the person's slot.
+  // Called for each person's strike with the person's slot: their pad rumbles.
   void setStrikeListener(std::function<void(int32_t)> listener) { onStrike = std::move(listener); }
   // The last camera the match asked for, to look through again after the
   // match was put back (a point shown again).
@@ -40,5 +46,6 @@ class MatchPresentation {
  private:
   bool silent = false;
   CameraShot shot;
+  std::shared_ptr<TimedMessage> shownMessage;
   std::function<void(int32_t)> onStrike;
 };

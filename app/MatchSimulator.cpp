@@ -37,12 +37,14 @@ void pressKey(int code, bool down) {
   }
 }
 
-LastShot shotOf(const TennisPlayer& hitter) {
-  switch (hitter.state()) {
-    case PlayerState::ServeSwing: return LastShot::Serve;
-    case PlayerState::Diving: return LastShot::Dive;
-    default: return std::fabs(hitter.position().x) < kServiceLineX ? LastShot::Net : LastShot::Baseline;
+LastShot lastShotOf(ShotKind kind) {
+  switch (kind) {
+    case ShotKind::Serve: return LastShot::Serve;
+    case ShotKind::Dive: return LastShot::Dive;
+    case ShotKind::Net: return LastShot::Net;
+    case ShotKind::Baseline: break;
   }
+  return LastShot::Baseline;
 }
 
 class Simulation {
@@ -59,6 +61,7 @@ class Simulation {
     app = std::make_unique<Application>(clock, wanted.poseEverything ? SceneDisplay::PosingAll : SceneDisplay::None);
     app->setRecordingFolder(wanted.recordingFolder);
     app->setBeforeStep([this] { beforeStep(); });
+    app->setOutcomeListener([this](const StepOutcome& outcome) { follow(outcome); });
     const std::shared_ptr<SoundOutput> heard = setSoundOutput(nullptr);
     const bool networked = session != nullptr;
     startMatch();
@@ -124,11 +127,9 @@ class Simulation {
     if (!played.restore(state)) result.restoreFailed = true;
     RecordingCursor inputs(*app->currentRecording());
     inputs.seek(played.stepsTaken());
-    // The points played again are the ones already told.
-    playingAgain = true;
+    // The steps played again are told nobody: they were told already.
     StepInput input;
     while (played.stepsTaken() < now && inputs.next(input)) played.step(input);
-    playingAgain = false;
   }
 
   void startMatch() {
@@ -141,10 +142,7 @@ class Simulation {
     }
     match = std::dynamic_pointer_cast<MatchState>(app->currentMatch());
     simulation = app->currentSimulation();
-    if (match) {
-      ball = match->shared().ball;
-      match->setRallyListener([this, match = match.get()](const RallyReport& rally) { record(*match, rally); });
-    }
+    if (match) ball = match->shared().ball;
   }
 
   void chooseMatch() {
@@ -164,10 +162,8 @@ class Simulation {
     app->frame();
   }
 
-  // Before every step of the match: the modelled people press their keys,
-  // and the hits of the step before are noted.
+  // Before every step of the match: the modelled people press their keys.
   void beforeStep() {
-    watchHits();
     for (int32_t slot = 0; slot < kPlayerSlotCount; ++slot) {
       const std::shared_ptr<TennisPlayer> player = app->slotPlayer(slot);
       if (!models[slot] || !player) continue;
@@ -178,17 +174,18 @@ class Simulation {
     }
   }
 
-  void watchHits() {
-    if (!ball) return;
-    const int32_t hits = ball->hitCount();
-    if (hits < hitsSeen) lastShot = LastShot::None;
-    for (int32_t slot = 0; slot < kPlayerSlotCount; ++slot) {
-      const std::shared_ptr<TennisPlayer> player = app->slotPlayer(slot);
-      const bool struck = player && player->swingHasHit();
-      if (struck && !swingStruck[slot] && hits > hitsSeen) lastShot = shotOf(*player);
-      swingStruck[slot] = struck;
+  // A step the match has told for certain: its strokes and its rallies.
+  void follow(const StepOutcome& outcome) {
+    for (const PlayEvent& event : outcome.events) {
+      if (event.kind == PlayEventKind::Shot) lastShot = lastShotOf(static_cast<ShotKind>(event.detail));
     }
-    hitsSeen = hits;
+    for (const RallyReport& rally : outcome.rallies) {
+      // A rally with no hit (a serve that missed its toss) was ended by no
+      // stroke: the one seen before was the last point's, after its call.
+      if (rally.shots == 0) lastShot = LastShot::None;
+      if (match) record(*match, rally, outcome.step);
+      if (rally.winner >= 0) lastShot = LastShot::None;
+    }
   }
 
   int32_t teamOfSide(int32_t side) const {
@@ -197,9 +194,7 @@ class Simulation {
     return first->courtSide() == side ? 0 : 1;
   }
 
-  void record(const MatchState& match, const RallyReport& rally) {
-    if (playingAgain) return;
-    watchHits();
+  void record(const MatchState& match, const RallyReport& rally, int64_t step) {
     const int32_t team = teamOfSide(rally.winner);
     if (team >= 0) ++result.pointsWonByTeam[team];
     if (rally.call == RefereeCall::Fault) ++result.faults;
@@ -215,8 +210,7 @@ class Simulation {
       result.loserName = match.playerName(1 - rally.winner);
     }
     if (onRally) {
-      onRally(SimulatedRally{rally, team, lastShot, describeScore(*match.shared().scoreboard),
-                             app->stepsTaken() - firstStep});
+      onRally(SimulatedRally{rally, team, lastShot, describeScore(*match.shared().scoreboard), step});
     }
   }
 
@@ -232,10 +226,7 @@ class Simulation {
   int64_t firstStep = 0;
   SimulationResult result;
   std::array<std::optional<HumanModel>, kPlayerSlotCount> models;
-  std::array<bool, kPlayerSlotCount> swingStruck{};
   std::deque<MatchSnapshot> saved;
-  bool playingAgain = false;
-  int32_t hitsSeen = 0;
   LastShot lastShot = LastShot::None;
 };
 

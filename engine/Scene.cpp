@@ -76,6 +76,13 @@ void Scene::addOverlayUnderneath(std::shared_ptr<Overlay> overlay) {
   if (overlay) overlayList.push_front(std::move(overlay));
 }
 
+void Scene::addOverlayBefore(std::shared_ptr<Overlay> overlay, const Overlay* above) {
+  if (!overlay) return;
+  const auto at = std::find_if(overlayList.begin(), overlayList.end(),
+                               [above](const std::shared_ptr<Overlay>& item) { return item.get() == above; });
+  overlayList.insert(at, std::move(overlay));
+}
+
 uint32_t Scene::addEffectTemplate(std::shared_ptr<Model> model) {
   templates.push_back(std::move(model));
   return uint32_t(templates.size() - 1);
@@ -160,15 +167,32 @@ void Scene::findGroupStarts() {
 // --- One step ----------------------------------------------------------------
 
 void Scene::update(uint32_t dtMs) {
+  updateRoots(dtMs);
+  updateLoneObjects(dtMs);
+  updateEffectsAndOverlays(dtMs);
+}
+
+void Scene::updateSimulation(uint32_t dtMs) {
+  updateRoots(dtMs);
+  updateEffectsAndOverlays(dtMs);
+}
+
+void Scene::updateRoots(uint32_t dtMs) {
   rootMatrix = Matrix();
   // Copies, so that game code run inside an update may add to the scene or
   // take roots out of it.
   const std::vector<std::shared_ptr<SceneEntity>> roots(entityList.begin(), entityList.end());
   for (const auto& entity : roots) entity->updateTree(dtMs, rootMatrix, 0);
+}
+
+void Scene::updateLoneObjects(uint32_t dtMs) {
   const std::vector<std::shared_ptr<SceneObject>> lone(objectList.begin(), objectList.end());
   for (const auto& object : lone) {
-    if (!object->parent()) object->updateTree(dtMs, rootMatrix, 0);
+    if (!object->parent()) object->updateTree(dtMs, Matrix(), 0);
   }
+}
+
+void Scene::updateEffectsAndOverlays(uint32_t dtMs) {
   for (EffectInstance& effect : effectList) effect.timeMs += dtMs;
   // Here and not when drawing, so that which effects live after a step does
   // not depend on which frames were drawn.

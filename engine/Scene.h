@@ -73,6 +73,11 @@ class Scene {
   // One fixed step: model roots and game entities, lone objects, effect ages
   // and overlays, in that order.
   virtual void update(uint32_t dtMs);
+  // The same without the lone objects (the cameras): a simulation's step,
+  // which a rollback may play again, while its cameras move once a step
+  // shown (updateLoneObjects).
+  void updateSimulation(uint32_t dtMs);
+  void updateLoneObjects(uint32_t dtMs);
 
   // The model's materials in file order, its findable objects, its root.
   void addModel(const std::shared_ptr<Model>& model);
@@ -88,6 +93,8 @@ class Scene {
   void addOverlay(std::shared_ptr<Overlay> overlay);
   // Drawn before every overlay added so far (a menu under the match's fade).
   void addOverlayUnderneath(std::shared_ptr<Overlay> overlay);
+  // Drawn just before `above` (at the end when it is not there).
+  void addOverlayBefore(std::shared_ptr<Overlay> overlay, const Overlay* above);
   void removeOverlay(const std::shared_ptr<Overlay>& overlay) { overlayList.remove(overlay); }
   // Keeps the model as an effect template; returns its index.
   uint32_t addEffectTemplate(std::shared_ptr<Model> model);
@@ -136,6 +143,8 @@ class Scene {
   // Poses the template at the effect's age and tells whether its clip is over.
   static bool poseEffect(const Model& model, const EffectInstance& effect);
   void drawOverlays();
+  void updateRoots(uint32_t dtMs);
+  void updateEffectsAndOverlays(uint32_t dtMs);
   // Takes one object out of its material and the blended pass, or a camera
   // out of `objects`.
   void forgetObject(const std::shared_ptr<SceneObject>& object);

@@ -22,18 +22,24 @@ enum class PlayEventKind : uint8_t {
   // `name`: the camera to look through; `value`: the side of the court its
   // framing follows, or kNoSide to keep what it frames.
   Camera,
-  // `value`: the player slot of a person whose swing struck the ball.
-  Strike,
+  // `value`: the player slot whose swing or dive struck the ball; `detail`:
+  // the ShotKind.
+  Shot,
   // `name`: a message shown in the middle of the screen for `value` ms.
   Message,
 };
 
 constexpr int32_t kNoSide = -1;
 
+// How a stroke was played: a serve, a dive volley, or a stroke from behind
+// the service line (the baseline) or from inside it (at the net).
+enum class ShotKind : int32_t { Serve, Baseline, Net, Dive };
+
 struct PlayEvent {
   PlayEventKind kind = PlayEventKind::Sound;
   int32_t value = 0;
   std::string name;
+  int32_t detail = 0;
 
   bool operator==(const PlayEvent&) const = default;
 };
@@ -41,8 +47,8 @@ struct PlayEvent {
 // The events of the step under way.
 class PlayEventLog {
  public:
-  void add(PlayEventKind kind, int32_t value, std::string name = {}) {
-    events.push_back(PlayEvent{kind, value, std::move(name)});
+  void add(PlayEventKind kind, int32_t value, std::string name = {}, int32_t detail = 0) {
+    events.push_back(PlayEvent{kind, value, std::move(name), detail});
   }
   const std::vector<PlayEvent>& all() const { return events; }
   // A new step begins with none.

@@ -1,6 +1,7 @@
 #include "app/match/MatchSimulation.h"
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include "app/match/DoublesMatch.h"
@@ -10,6 +11,7 @@
 #include "tennis/BallModel.h"
 #include "tennis/Birdy.h"
 #include "tennis/Character.h"
+#include "tennis/Court.h"
 #include "tennis/CpuPlayer.h"
 #include "tennis/ModelFiles.h"
 #include "tennis/PlayEffects.h"
@@ -41,9 +43,10 @@ MatchSimulation::MatchSimulation(const MatchSetup& setup, MatchMaking making) {
   const auto scoreboard = std::make_shared<MatchScore>(players[1], players[doubles ? 2 : 0], doubles, setup.setsToPlay,
                                                        setup.gamesPerSet, font);
   matchScene->addOverlay(scoreboard);
-  const auto message = std::make_shared<TimedMessage>(textures);
+  // The message is the match's to count down and the presentation's to show
+  // (MatchPresentation); only the score and the fade are drawn from here.
+  message = std::make_shared<TimedMessage>();
   const auto fader = std::make_shared<ScreenFade>();
-  matchScene->addOverlay(message);
   matchScene->addOverlay(fader);
 
   MatchParts parts{ball, scoreboard, fader, message, umpire, matchScene, textures, std::move(making.texts), eventLog};
@@ -52,6 +55,7 @@ MatchSimulation::MatchSimulation(const MatchSetup& setup, MatchMaking making) {
   } else {
     match = std::make_shared<SinglesMatch>(parts, players[0], players[1]);
   }
+  match->setRallyListener([this](const RallyReport& rally) { stepRallies.push_back(rally); });
 }
 
 std::shared_ptr<TennisPlayer> MatchSimulation::createPlayer(const PlayerSlot& chosen, const MatchMaking& making) {
@@ -78,16 +82,35 @@ std::shared_ptr<HumanPlayer> MatchSimulation::person(int32_t slot) const {
   return slot >= 0 && slot < kPlayerSlotCount ? people[slot] : nullptr;
 }
 
+namespace {
+
+ShotKind shotOf(const TennisPlayer& hitter) {
+  switch (hitter.state()) {
+    case PlayerState::ServeSwing: return ShotKind::Serve;
+    case PlayerState::Diving: return ShotKind::Dive;
+    default: return std::fabs(hitter.position().x) < kServiceLineX ? ShotKind::Net : ShotKind::Baseline;
+  }
+}
+
+}  // namespace
+
 void MatchSimulation::step(const StepInput& input) {
   eventLog->clear();
+  stepRallies.clear();
   for (int32_t slot = 0; slot < kPlayerSlotCount; ++slot) {
     if (people[slot]) people[slot]->setCommand(input.slots[slot]);
   }
-  matchScene->update(kFixedStepMs);
+  const int32_t hitsBefore = ball->hitCount();
+  matchScene->updateSimulation(kFixedStepMs);
+  message->update(kFixedStepMs);
   ++steps;
+  // A swing whose ball went the other way struck nothing.
+  const bool ballStruck = ball->hitCount() > hitsBefore;
   for (int32_t slot = 0; slot < kPlayerSlotCount; ++slot) {
-    const bool struck = people[slot] && people[slot]->swingHasHit();
-    if (struck && !swingStruck[slot]) eventLog->add(PlayEventKind::Strike, slot);
+    const bool struck = players[slot] && players[slot]->swingHasHit();
+    if (struck && !swingStruck[slot] && ballStruck) {
+      eventLog->add(PlayEventKind::Shot, slot, {}, static_cast<int32_t>(shotOf(*players[slot])));
+    }
     swingStruck[slot] = struck;
   }
   match->onStep(input);
@@ -130,6 +153,7 @@ bool MatchSimulation::restore(const MatchSnapshot& snapshot) {
   if (stadiumModel && stadiumModel->root) stadiumModel->root->restoreTreeState(in);
   matchScene->restoreEffects(in);
   eventLog->clear();
+  stepRallies.clear();
   return in.finished();
 }
 

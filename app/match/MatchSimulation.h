@@ -39,6 +39,14 @@ struct MatchSnapshot {
   std::vector<uint8_t> bytes;
 };
 
+// What one step told: its events and the rallies it ended.
+struct StepOutcome {
+  // The step's number (MatchSimulation::stepsTaken after it).
+  int64_t step = 0;
+  std::vector<PlayEvent> events;
+  std::vector<RallyReport> rallies;
+};
+
 // What the match is built from besides its set-up.
 struct MatchMaking {
   SceneDisplay display = SceneDisplay::Window;
@@ -63,6 +71,10 @@ class MatchSimulation {
   // the match judges what happened. events() then holds this step's events.
   void step(const StepInput& input);
   const std::vector<PlayEvent>& events() const { return eventLog->all(); }
+  // The rallies this step ended (a first fault, a point), as the match
+  // reports them.
+  const std::vector<RallyReport>& rallies() const { return stepRallies; }
+  StepOutcome outcome() const { return StepOutcome{steps, events(), stepRallies}; }
 
   void save(MatchSnapshot& snapshot) const;
   // False when the bytes are not a state of this match (then the match is
@@ -95,7 +107,9 @@ class MatchSimulation {
   std::array<std::shared_ptr<TennisPlayer>, kPlayerSlotCount> players;
   std::array<std::shared_ptr<HumanPlayer>, kPlayerSlotCount> people;
   std::shared_ptr<MatchState> match;
-  // Per slot: the person's swing had struck the ball at the step before.
+  std::shared_ptr<TimedMessage> message;
+  std::vector<RallyReport> stepRallies;
+  // Per slot: the player's swing had struck the ball at the step before.
   std::array<bool, kPlayerSlotCount> swingStruck{};
   int64_t steps = 0;
 };

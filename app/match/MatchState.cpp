@@ -34,7 +34,7 @@ void TimedMessage::show(std::string text, int32_t ms) {
 }
 
 void TimedMessage::draw2D() {
-  if (!visible()) return;
+  if (!visible() || !font) return;
   if (font->hasAlpha()) {
     glEnable(GL_BLEND);
   } else {

@@ -65,10 +65,13 @@ void setMatchTextureFactory(std::shared_ptr<TextureFactory> textures);
 std::shared_ptr<TextureFactory> matchTextureFactory();
 
 // A text in the middle of the screen for a while: shown while its countdown,
-// lowered by every fixed step, is at least 1 ms.
+// lowered by every fixed step, is at least 1 ms. Made without textures it
+// keeps the text and the countdown only and draws nothing (the match's own,
+// which its phases wait on; the presentation shows another).
 class TimedMessage : public Overlay {
  public:
-  explicit TimedMessage(std::shared_ptr<TextureFactory> textures = nullptr);
+  TimedMessage() = default;
+  explicit TimedMessage(std::shared_ptr<TextureFactory> textures);
 
   void show(std::string text, int32_t ms);
   void draw2D() override;
