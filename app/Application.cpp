@@ -22,6 +22,10 @@ namespace {
 
 // A notice is drawn a little after it went, so that it leaves the screen.
 constexpr int32_t kNoticeTailMs = 200;
+// Notices stand at the foot of the screen, under every menu's items and away
+// from the match's own message.
+constexpr float kNoticeX = 512.0f;
+constexpr float kNoticeY = 42.0f;
 // How long the reason a network match ended stays over the menus.
 constexpr int32_t kEndNoticeMs = 5000;
 
@@ -133,7 +137,7 @@ int Application::runFixedSteps() {
   while (stepAccumulator > kFixedStepMs && steps < kMaxStepsPerFrame) {
     // A match over takes no step more: two games playing it over the
     // network must end it at the same step, whatever their frames.
-    if (simulation && simulation->isFinished()) break;
+    if (matchOver()) break;
     // The other game plays on while this one shows its pause screen.
     if (menu->screen() != Paused || net.playing()) {
       for (int32_t k = 0; k < (replay ? stepsPerDueStep : 1); ++k) {
@@ -166,10 +170,28 @@ std::optional<uint64_t> Application::matchHash() const {
   return simulation->stateHash();
 }
 
+bool Application::matchOver() const {
+  if (!simulation) return false;
+  return net.playing() ? net.overForCertain() : simulation->isFinished();
+}
+
+bool Application::runNetStep() {
+  // The people of this game are sampled for a step two steps on; the modelled
+  // ones press their keys first.
+  const auto sample = [this] {
+    if (beforeStep) beforeStep();
+    return sampler.sample(slotKeySets, settings.keySets);
+  };
+  const int64_t before = simulation->stepsTaken();
+  const bool went = net.playStep(sample, [this](const PlayedStep& certain) {
+    if (recording) recording->append(certain.input);
+    if (onOutcome) onOutcome(certain.outcome);
+  });
+  steps += std::max<int64_t>(simulation->stepsTaken() - before, 0);
+  return went;
+}
+
 bool Application::nextInput(StepInput& input) {
-  if (net.playing()) {
-    return net.nextInput(input, [this] { return sampler.sample(slotKeySets, settings.keySets); });
-  }
   if (pointAgain.showing()) {
     if (!pointAgain.nextInput(*simulation, input)) replayOver = true;
     return true;
@@ -190,6 +212,7 @@ bool Application::runStep() {
     ++steps;
     return true;
   }
+  if (net.playing()) return runNetStep();
   StepInput input;
   if (!nextInput(input)) return false;
   if (replayOver) return true;
@@ -204,13 +227,12 @@ bool Application::runStep() {
     recording->append(input);
     livePoints.afterStep(*simulation);
   }
-  if (net.playing()) net.afterStep([this] { return simulation->stateHash(); });
   return true;
 }
 
 void Application::showNotice(const std::string& text, int32_t ms) {
   if (!notice || noticeScene != scene.get()) {
-    notice = std::make_shared<TimedMessage>(matchTextureFactory());
+    notice = std::make_shared<TimedMessage>(matchTextureFactory(), kNoticeX, kNoticeY);
     scene->addOverlay(notice);
     noticeScene = scene.get();
   }
@@ -241,7 +263,7 @@ void Application::carryOutPhaseRequests() {
     return;
   }
   if (menu->screen() == WatchPointAgain) watchLastPointAgain();
-  const bool over = (simulation && simulation->isFinished()) || menu->screen() == QuitMatch || replayOver || net.ended();
+  const bool over = matchOver() || menu->screen() == QuitMatch || replayOver || net.ended();
   if (over && pointAgain.showing()) {
     resumeLiveMatch();
   } else if (over) {
@@ -251,7 +273,7 @@ void Application::carryOutPhaseRequests() {
 
 void Application::leaveMatch() {
   saveRecording();
-  const std::string reason = net.endMatch(simulation && simulation->isFinished());
+  const std::string reason = net.endMatch(matchOver());
   replay.reset();
   replayOver = false;
   stepsPerDueStep = 1;
@@ -303,8 +325,8 @@ void Application::startMatch(bool doubles) {
   timer->reset();
   phase = InMatch;
   livePoints = PointStarts(false);
-  recording = MatchRecording{doubles, matchSetup.setsToPlay, matchSetup.gamesPerSet, matchSetup.slots, randomState(),
-                             {}, {}};
+  recording = MatchRecording{doubles,           matchSetup.setsToPlay, matchSetup.gamesPerSet, matchSetup.slots,
+                             simulation->randomStateNow(), {}, {}};
 }
 
 void Application::watchLastPointAgain() {
@@ -345,7 +367,7 @@ void Application::startReplay(MatchRecording recorded) {
   menu.reset();
   simulation.reset();
   startMatch(recorded.doubles);
-  setRandomState(recorded.randomState);
+  simulation->reseed(recorded.randomState);
   recording.reset();  // a replay is not recorded again
   replay = std::make_unique<ReplayPlayer>(std::move(recorded));
   replay->afterStep(*simulation);

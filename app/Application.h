@@ -138,6 +138,8 @@ class Application : private NetMatchStage {
   // NetMatchStage: what the network flow asks of the game.
   Menu& currentMenus() override { return *menu; }
   bool playingMatch() const override { return phase == InMatch; }
+  MatchSimulation& playedMatch() override { return *simulation; }
+  MatchPresentation& matchPresentation() override { return presentation; }
   void startAgreedMatch(bool doubles, uint8_t localSlots) override;
   void showNotice(const std::string& text, int32_t ms) override;
 
@@ -148,6 +150,10 @@ class Application : private NetMatchStage {
   bool runStep();
   // The input of the next step, from whichever source plays the match now.
   bool nextInput(StepInput& input);
+  // A step of a network match (NetMatchFlow decides what is played).
+  bool runNetStep();
+  // The match is over: played out here, and over the network certain so.
+  bool matchOver() const;
   // Escape, the replay's keys and the pads' menu presses of this frame.
   void followFrameKeys(uint32_t elapsedMs);
   void carryOutPhaseRequests();

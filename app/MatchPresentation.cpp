@@ -1,5 +1,7 @@
 #include "app/MatchPresentation.h"
 
+#include <algorithm>
+
 #include "app/input/Keyboard.h"
 #include "engine/BroadcastCamera.h"
 #include "engine/FreeCamera.h"
@@ -36,25 +38,74 @@ void MatchPresentation::showAsItIs(const MatchSimulation& match) {
 }
 
 void MatchPresentation::carryOut(const std::vector<PlayEvent>& events, const MatchSimulation& match) {
-  for (const PlayEvent& event : events) {
-    switch (event.kind) {
-      case PlayEventKind::Sound:
-        if (!silent && event.value >= 0) soundOutput().playSample(static_cast<size_t>(event.value));
-        break;
-      case PlayEventKind::Music:
-        if (!silent) {
-          playMusic(event.name);
-          resumeMusic();
-        }
-        break;
-      case PlayEventKind::Camera: lookThrough(CameraShot{event.name, event.value}, match); break;
-      case PlayEventKind::Shot:
-        if (onStrike && match.person(event.value)) onStrike(event.value);
-        break;
-      case PlayEventKind::Message:
-        if (shownMessage) shownMessage->show(event.name, event.value);
-        break;
+  for (const PlayEvent& event : events) carryOutOne(event, match, nullptr);
+}
+
+bool MatchPresentation::atOnce(const PlayEvent& event) {
+  return event.kind == PlayEventKind::Sound || event.kind == PlayEventKind::Shot;
+}
+
+void MatchPresentation::carryOutPlayed(const PlayedStep& played, const MatchSimulation& match) {
+  const int64_t step = played.outcome.step;
+  std::vector<Heard> before = played.again ? std::move(heard[step]) : std::vector<Heard>{};
+  std::vector<Heard> now;
+  std::vector<PlayEvent> waiting;
+  for (const PlayEvent& event : played.outcome.events) {
+    if (!atOnce(event)) {
+      waiting.push_back(event);
+      continue;
     }
+    // Heard already when the step was first played: it goes on as it is.
+    const auto same = std::find_if(before.begin(), before.end(), [&](const Heard& h) { return h.event == event; });
+    if (same != before.end()) {
+      now.push_back(*same);
+      before.erase(same);
+      continue;
+    }
+    Heard fresh{event, kNoVoice};
+    carryOutOne(event, match, &fresh.voice);
+    now.push_back(fresh);
+  }
+  // What the corrected step no longer has is not left playing.
+  for (const Heard& gone : before) {
+    if (gone.event.kind == PlayEventKind::Sound && gone.event.value >= 0) {
+      soundOutput().stopSample(gone.voice, static_cast<size_t>(gone.event.value));
+    }
+  }
+  heard[step] = std::move(now);
+  waitingForCertain[step] = std::move(waiting);
+}
+
+void MatchPresentation::carryOutCertain(int64_t certainSteps, const MatchSimulation& match) {
+  // A step's outcome is numbered by the steps taken after it.
+  while (!waitingForCertain.empty() && waitingForCertain.begin()->first <= certainSteps) {
+    for (const PlayEvent& event : waitingForCertain.begin()->second) carryOutOne(event, match, nullptr);
+    waitingForCertain.erase(waitingForCertain.begin());
+  }
+  while (!heard.empty() && heard.begin()->first <= certainSteps) heard.erase(heard.begin());
+}
+
+void MatchPresentation::carryOutOne(const PlayEvent& event, const MatchSimulation& match, int32_t* voice) {
+  switch (event.kind) {
+    case PlayEventKind::Sound:
+      if (!silent && event.value >= 0) {
+        const int32_t played = soundOutput().playSample(static_cast<size_t>(event.value));
+        if (voice) *voice = played;
+      }
+      break;
+    case PlayEventKind::Music:
+      if (!silent) {
+        playMusic(event.name);
+        resumeMusic();
+      }
+      break;
+    case PlayEventKind::Camera: lookThrough(CameraShot{event.name, event.value}, match); break;
+    case PlayEventKind::Shot:
+      if (onStrike && match.person(event.value)) onStrike(event.value);
+      break;
+    case PlayEventKind::Message:
+      if (shownMessage) shownMessage->show(event.name, event.value);
+      break;
   }
 }
 

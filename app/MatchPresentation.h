@@ -9,10 +9,13 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "app/match/MatchSimulation.h"
+#include "app/net/NetRollback.h"
+#include "engine/Sound.h"
 #include "tennis/PlayEvents.h"
 
 // The camera looked through, and the side it frames (kNoSide: as it was).
@@ -28,6 +31,13 @@ class MatchPresentation {
   void attach(const MatchSimulation& match);
   // The events of the step just taken (or of the match's build).
   void carryOut(const std::vector<PlayEvent>& events, const MatchSimulation& match);
+  // Over the network, a step played, or played again after a correction:
+  // its sounds and strikes at once (a sound the corrected step no longer
+  // has is stopped, and none is heard twice); its music, cameras and
+  // messages only once the step is certain (carryOutCertain).
+  void carryOutPlayed(const PlayedStep& played, const MatchSimulation& match);
+  // Steps before `certainSteps` are certain: what waited for them is done.
+  void carryOutCertain(int64_t certainSteps, const MatchSimulation& match);
   // The cameras follow one step shown.
   void moveCameras(const MatchSimulation& match) const { match.scene()->updateLoneObjects(kFixedStepMs); }
   // After the match was put back (a point watched again, a replay's jump):
@@ -44,8 +54,21 @@ class MatchPresentation {
   void lookThrough(const CameraShot& wanted, const MatchSimulation& match);
 
  private:
+  struct Heard {
+    PlayEvent event;
+    int32_t voice = kNoVoice;
+  };
+  // What is heard or felt at once (a sound, a strike) rather than waiting
+  // for its step to be certain.
+  static bool atOnce(const PlayEvent& event);
+  void carryOutOne(const PlayEvent& event, const MatchSimulation& match, int32_t* voice);
+
   bool silent = false;
   CameraShot shot;
   std::shared_ptr<TimedMessage> shownMessage;
+  // By step (its outcome's number): the sounds and strikes carried out, and
+  // the events that wait for the step to be certain.
+  std::map<int64_t, std::vector<Heard>> heard;
+  std::map<int64_t, std::vector<PlayEvent>> waitingForCertain;
   std::function<void(int32_t)> onStrike;
 };

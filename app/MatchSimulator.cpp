@@ -1,11 +1,13 @@
 #include "app/MatchSimulator.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <deque>
 #include <memory>
 #include <thread>
 
+#include "app/Percentile.h"
 #include "app/input/Keyboard.h"
 #include "app/Settings.h"
 #include "engine/Random.h"
@@ -67,15 +69,21 @@ class Simulation {
     startMatch();
     firstStep = app->stepsTaken();
     const auto started = std::chrono::steady_clock::now();
+    const uint32_t clockAtStart = clock->milliseconds();
     for (size_t frame = 0; app->currentPhase() == InMatch && result.steps < wanted.stepLimit; ++frame) {
       holdEnterWhereAsked(*app);
       const uint32_t frameMs = wanted.frameMs.empty() ? kFixedStepMs : wanted.frameMs[frame % wanted.frameMs.size()];
       clock->advance(frameMs);
-      if (wanted.realTime) std::this_thread::sleep_for(std::chrono::milliseconds(frameMs));
+      // Each frame due at its own time, not a frame's time after the last:
+      // the work of a frame does not slow the clock down.
+      if (wanted.realTime) {
+        std::this_thread::sleep_until(started + std::chrono::milliseconds(clock->milliseconds() - clockAtStart));
+      }
       app->frame();
       const int64_t before = result.steps;
       result.steps = app->stepsTaken() - firstStep;
       if (result.steps > before && app->currentSimulation() == simulation) afterEveryStep();
+      if (result.steps > before) noteFrame();
       // Held still by the other game: wait for its packets, do not spin.
       if (networked && result.steps == before) app->waitForNetwork(1);
     }
@@ -100,12 +108,22 @@ class Simulation {
   }
 
  private:
+  void noteFrame() {
+    const auto now = std::chrono::steady_clock::now();
+    if (lastFrame) frameMs.push_back(std::chrono::duration<double, std::milli>(now - *lastFrame).count());
+    lastFrame = now;
+  }
+
   void noteNetwork(std::chrono::steady_clock::duration played) {
     // The goodbye, bounded by the session's own patience.
     for (int wait = 0; app->netSession() && wait < kGoodbyeWaits; ++wait) app->waitForNetwork(kGoodbyeWaitMs);
     SimulationResult::Network network;
     if (const auto& report = app->lastNetReport()) static_cast<Application::NetReport&>(network) = *report;
     network.seconds = std::chrono::duration<double>(played).count();
+    if (!frameMs.empty()) {
+      std::sort(frameMs.begin(), frameMs.end());
+      network.frameP99Ms = percentile(frameMs, 0.99);
+    }
     result.network = network;
   }
 
@@ -134,6 +152,13 @@ class Simulation {
 
   void startMatch() {
     if (session) {
+      // This side's people are modelled as asked; the other side models its own.
+      const uint8_t own = session->localSlots();
+      for (int32_t slot = 0; slot < kPlayerSlotCount; ++slot) {
+        if (wanted.people[slot] && (own >> slot & 1u)) {
+          models[slot].emplace(*wanted.people[slot], wanted.seed * kPlayerSlotCount + uint32_t(slot));
+        }
+      }
       app->startNetMatch(std::move(session));
     } else if (wanted.replay) {
       app->startReplay(*wanted.replay);
@@ -227,6 +252,8 @@ class Simulation {
   SimulationResult result;
   std::array<std::optional<HumanModel>, kPlayerSlotCount> models;
   std::deque<MatchSnapshot> saved;
+  std::optional<std::chrono::steady_clock::time_point> lastFrame;
+  std::vector<double> frameMs;
   LastShot lastShot = LastShot::None;
 };
 

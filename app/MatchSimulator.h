@@ -112,6 +112,9 @@ struct SimulationResult {
   struct Network : Application::NetReport {
     // Real time from the first step to the last.
     double seconds = 0.0;
+    // The 99th percentile of the real time between two frames that moved
+    // the match (ms).
+    double frameP99Ms = 0.0;
   };
   std::optional<Network> network;
 };
@@ -122,7 +125,8 @@ struct SimulationResult {
 SimulationResult simulateMatch(const SimulatedMatch& match,
                                const std::function<void(const SimulatedRally&)>& onRally = {});
 // The same for the match a Ready network session agreed with another game:
-// `pacing` gives only the frame times, the step limit and the recording
-// folder. Returns once the session has said goodbye.
+// `pacing` gives only the frame times, the step limit, the recording folder
+// and which of this side's slots modelled people play (and the seed of their
+// chance). Returns once the session has said goodbye.
 SimulationResult simulateNetMatch(std::unique_ptr<NetSession> session, const SimulatedMatch& pacing,
                                   const std::function<void(const SimulatedRally&)>& onRally = {});

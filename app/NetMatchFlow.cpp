@@ -15,11 +15,32 @@ constexpr int32_t kTextNetDesync = 32;
 constexpr int32_t kTextNetClosed = 33;
 constexpr int32_t kTextNetLeft = 34;
 constexpr int32_t kTextNetVersions = 35;
-constexpr int32_t kTextNetDelay = 36;
 constexpr int32_t kTextNetChoose = 42;
 constexpr int32_t kTextNetHostChoosing = 43;
+constexpr int32_t kTextNetOtherPaused = 48;
+constexpr int32_t kTextNetVeryGood = 49;
+constexpr int32_t kTextNetGood = 50;
+constexpr int32_t kTextNetFair = 51;
+constexpr int32_t kTextNetSlow = 52;
 constexpr int32_t kNetNoticeMs = 5000;
-constexpr int32_t kNetDelayNoticeMs = 4000;
+constexpr int32_t kQualityNoticeMs = 4000;
+// Shown again every frame while the other player pauses: it goes soon after.
+constexpr int32_t kPausedNoticeMs = 300;
+
+// The connection as a player feels it: how much of the other game's play is
+// predicted and corrected, from the round trip (ms).
+struct Quality {
+  int32_t belowRoundTripMs;
+  int32_t textIndex;
+};
+constexpr Quality kQualities[] = {{80, kTextNetVeryGood}, {150, kTextNetGood}, {250, kTextNetFair}};
+
+int32_t qualityText(int32_t roundTripMs) {
+  for (const Quality& quality : kQualities) {
+    if (roundTripMs < quality.belowRoundTripMs) return quality.textIndex;
+  }
+  return kTextNetSlow;
+}
 // In singles the joiner plays the far end; in doubles the far pair.
 constexpr uint8_t kJoinerSlots = 0x2 | 0x8;
 
@@ -33,26 +54,31 @@ int32_t noticeFor(NetByeReason reason) {
   }
 }
 
-// The language file's text is data: its "%d" marks are filled in by hand,
-// never handed to printf.
-std::string filledIn(std::string shown, std::initializer_list<int32_t> values) {
-  for (const int32_t value : values) {
-    const size_t mark = shown.find("%d");
-    if (mark != std::string::npos) shown.replace(mark, 2, std::to_string(value));
-  }
-  return shown;
-}
-
 }  // namespace
 
 NetMatchFlow::~NetMatchFlow() {
-  if (net) net->finish(NetByeReason::Left, netStep);
+  if (net) net->finish(NetByeReason::Left, rollback ? rollback->certain() : 0);
 }
 
 void NetMatchFlow::noteReport(const NetSession& session) {
   Report noted{session.setup().inputDelay, session.roundTripMs(), session.bytesSent(), session.bytesReceived(),
                session.endMessage()};
   while (!noted.ended.empty() && noted.ended.back() == '\n') noted.ended.pop_back();
+  if (rollback) {
+    const NetRollback::Stats& stats = rollback->stats();
+    noted.steps = rollback->certain();
+    noted.rollbacks = stats.rollbacks;
+    noted.stepsPlayedAgain = stats.stepsPlayedAgain;
+    noted.deepestRollback = stats.deepest;
+    noted.heldSteps = stats.heldSteps;
+  } else if (report) {
+    noted.steps = report->steps;
+    noted.rollbacks = report->rollbacks;
+    noted.stepsPlayedAgain = report->stepsPlayedAgain;
+    noted.deepestRollback = report->deepestRollback;
+    noted.heldSteps = report->heldSteps;
+  }
+  noted.waitedSeconds = waitedSeconds;
   report = std::move(noted);
 }
 
@@ -76,14 +102,26 @@ const NetSession* NetMatchFlow::session() const {
 }
 
 void NetMatchFlow::awaitMatch(std::unique_ptr<NetSession> session) {
+  const bool hosting = session->hosting();
   pendingNet = std::move(session);
-  stage.showNotice(text(kTextNetWaiting), kNetNoticeMs);
+  // Started from the command line: the screen says what is going on.
+  Menu& menu = stage.currentMenus();
+  menu.goToScreen(hosting ? HostWaiting : JoinWaiting);
+  std::vector<std::string> lines;
+  if (hosting) {
+    for (const std::string& address : localAddresses()) {
+      lines.push_back(address + ":" + std::to_string(pendingNet->localPort()));
+    }
+  }
+  lines.push_back(text(kTextNetWaiting));
+  menu.setNetworkLines(std::move(lines));
 }
 
 void NetMatchFlow::followSessions() {
   if (net) {
     net->pump();
     noteReport(*net);
+    if (net->remotePaused()) stage.showNotice(text(kTextNetOtherPaused), kPausedNoticeMs);
   }
   if (lingeringNet) {
     lingeringNet->pump();
@@ -115,7 +153,9 @@ void NetMatchFlow::followSessions() {
         if (kJoinerSlots >> slot & 1u) matchSetup.slots[slot].controller = keySet++;
       }
     }
-    if (pendingNet->hosting() && waitingScreen) {
+    if (pendingNet->hosting()) {
+      // Whatever menu shows: a host started from the command line waits on
+      // the title, and the other game is here now.
       menu.goToScreen(MatchOptions);
       stage.showNotice(text(kTextNetChoose), kNetNoticeMs);
     } else if (waitingScreen) {
@@ -185,30 +225,56 @@ void NetMatchFlow::startMatch(std::unique_ptr<NetSession> session) {
   setRandomState(agreed.seed);
   stage.startAgreedMatch(agreed.doubles, session->localSlots());
   net = std::move(session);
-  netStep = 0;
-  stage.showNotice(filledIn(text(kTextNetDelay), {agreed.inputDelay, agreed.roundTripMs}), kNetDelayNoticeMs);
+  rollback = std::make_unique<NetRollback>(*net, stage.playedMatch());
+  uncertain.clear();
+  waitingSince.reset();
+  waitedSeconds = 0.0;
+  stage.showNotice(text(qualityText(agreed.roundTripMs)), kQualityNoticeMs);
 }
 
-bool NetMatchFlow::nextInput(StepInput& input, const std::function<StepInput()>& sampleLocal) {
+bool NetMatchFlow::playStep(const std::function<StepInput()>& sampleLocal,
+                            const std::function<void(const PlayedStep&)>& onCertain) {
   if (net->phase() != NetPhase::Ready) return false;
-  // This game's people, sampled once a step played, for the step one delay on.
-  while (net->nextLocalStep() <= netStep + net->setup().inputDelay) net->sendLocal(sampleLocal());
-  return net->inputFor(netStep, input);
+  net->setLocalStatus(stage.playedMatch().stepsTaken(), stage.currentMenus().screen() == Paused);
+  played.clear();
+  const NetRollback::Advance advanced = rollback->advance(sampleLocal, played);
+  MatchPresentation& presentation = stage.matchPresentation();
+  for (const PlayedStep& step : played) {
+    presentation.carryOutPlayed(step, stage.playedMatch());
+    uncertain[step.outcome.step] = step;
+  }
+  if (!played.empty() && !played.back().again) presentation.moveCameras(stage.playedMatch());
+  tellCertain(onCertain);
+  const auto now = std::chrono::steady_clock::now();
+  if (advanced == NetRollback::Advance::Waiting) {
+    if (!waitingSince) waitingSince = now;
+    return false;
+  }
+  if (waitingSince) waitedSeconds += std::chrono::duration<double>(now - *waitingSince).count();
+  waitingSince.reset();
+  return true;
 }
 
-void NetMatchFlow::afterStep(const std::function<uint64_t()>& stateHash) {
-  if ((netStep + 1) % kStepsPerStateHash == 0) net->checkState(netStep, stateHash());
-  ++netStep;
+void NetMatchFlow::tellCertain(const std::function<void(const PlayedStep&)>& onCertain) {
+  const int64_t certain = rollback->certain();
+  stage.matchPresentation().carryOutCertain(certain, stage.playedMatch());
+  while (!uncertain.empty() && uncertain.begin()->first <= certain) {
+    if (onCertain) onCertain(uncertain.begin()->second);
+    uncertain.erase(uncertain.begin());
+  }
 }
 
 std::string NetMatchFlow::endMatch(bool finished) {
   if (!net) return {};
   std::string reason;
+  const int64_t step = rollback ? rollback->certain() : 0;
   if (net->phase() == NetPhase::Ended) {
     reason = text(noticeFor(net->endReason()));
   } else {
-    net->finish(finished ? NetByeReason::Finished : NetByeReason::Left, netStep);
+    net->finish(finished ? NetByeReason::Finished : NetByeReason::Left, step);
   }
+  noteReport(*net);
+  rollback.reset();
   lingeringNet = std::move(net);
   return reason;
 }

@@ -1,22 +1,29 @@
 #pragma once
 // A match over the network, from the menus to its goodbye: hosting and
 // joining from the network screens, the shared player set-up while both
-// games are on the menus, the match the host offers, each step's commands
-// (this game's people sampled and sent one input delay ahead, a step played
-// only once the other game's commands for it are here), the hash the two
-// games compare, and the reason shown when a match ends badly.
+// games are on the menus, the match the host offers, each step (played at
+// once with this game's people two steps late and the other's predicted,
+// corrected when their real commands come: NetRollback), what is shown and
+// heard of it, the other player's pause, and the reason shown when a match
+// ends badly.
 //
 // The flow owns the sessions: the one waiting for its other game, the one
 // whose match is played, and one that has just ended while it says goodbye.
 // What it needs of the game around it (the menus, the notices over them, the
 // match to build) it asks through NetMatchStage.
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "app/MatchPresentation.h"
+#include "app/match/MatchSimulation.h"
+#include "app/net/NetRollback.h"
 #include "app/match/StepInput.h"
 #include "app/menus/Menu.h"
 #include "app/net/NetSession.h"
@@ -31,6 +38,9 @@ class NetMatchStage {
   // Builds the agreed match (its set-up and seed are in place) and starts it;
   // only the slots of `localSlots` are played from this game's keys.
   virtual void startAgreedMatch(bool doubles, uint8_t localSlots) = 0;
+  // The match being played and its presentation.
+  virtual MatchSimulation& playedMatch() = 0;
+  virtual MatchPresentation& matchPresentation() = 0;
   // A line over the screen for a while.
   virtual void showNotice(const std::string& text, int32_t ms) = 0;
 };
@@ -45,6 +55,15 @@ class NetMatchFlow {
     uint64_t bytesReceived = 0;
     // The line that ended it early, without its line end; else empty.
     std::string ended;
+    // Steps played, corrections (rollbacks) and the steps they played again,
+    // the deepest, and how long the match waited for the other game.
+    int64_t steps = 0;
+    int64_t rollbacks = 0;
+    int64_t stepsPlayedAgain = 0;
+    int32_t deepestRollback = 0;
+    // Steps held back because this game ran ahead of the other.
+    int64_t heldSteps = 0;
+    double waitedSeconds = 0.0;
   };
 
   explicit NetMatchFlow(NetMatchStage& stage) : stage(stage) {}
@@ -72,12 +91,15 @@ class NetMatchFlow {
   bool playing() const { return net != nullptr; }
   // Its session ended from the other side, or from the wire.
   bool ended() const { return net && net->phase() == NetPhase::Ended; }
-  // The commands of the next step; false while the other game's are not
-  // here. `sampleLocal` reads this game's people once a step sent.
-  bool nextInput(StepInput& input, const std::function<StepInput()>& sampleLocal);
-  // After each step played: the match's hash, asked only when it is
-  // compared (now and then).
-  void afterStep(const std::function<uint64_t()>& stateHash);
+  // One step of the match: played, with any corrected steps played again
+  // before it (their sounds at once, the rest once certain); or waiting for
+  // the other game (false), or held (true, no step: this game ran ahead).
+  // `sampleLocal` reads this game's people; `onCertain` hears each step
+  // (its outcome and its commands) once it is certain, in order.
+  bool playStep(const std::function<StepInput()>& sampleLocal,
+                const std::function<void(const PlayedStep&)>& onCertain);
+  // The match is over at a step both games have played alike.
+  bool overForCertain() const { return rollback && rollback->overForCertain(); }
   // Tells the other game the match is over (finished or left), unless the
   // session ended it; returns the line that says why it ended badly, or
   // empty.
@@ -97,6 +119,8 @@ class NetMatchFlow {
   // and takes the other's part of the other's; the menus show both.
   void shareChoice();
   void noteReport(const NetSession& session);
+  // What waited for certain steps: their outcomes, and the presentation's.
+  void tellCertain(const std::function<void(const PlayedStep&)>& onCertain);
 
   NetMatchStage& stage;
   std::unique_ptr<NetSession> net;
@@ -105,7 +129,12 @@ class NetMatchFlow {
   // The waiting session as followSessions last saw it.
   const NetSession* pendingSeen = nullptr;
   NetPhase pendingSeenPhase = NetPhase::Waiting;
-  int64_t netStep = 0;
+  std::unique_ptr<NetRollback> rollback;
+  std::vector<PlayedStep> played;
+  // Steps played but not yet certain, by their outcome's number.
+  std::map<int64_t, PlayedStep> uncertain;
+  std::optional<std::chrono::steady_clock::time_point> waitingSince;
+  double waitedSeconds = 0.0;
   std::optional<Report> report;
   int32_t forcedInputDelay = 0;
 };

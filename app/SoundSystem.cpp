@@ -100,10 +100,16 @@ class SoundSystem : public SoundOutput {
 
   size_t sampleCount() const override { return samples.size(); }
 
-  void playSample(size_t index) override {
-    if (!open || index >= samples.size() || !samples[index]) return;
+  int32_t playSample(size_t index) override {
+    if (!open || index >= samples.size() || !samples[index]) return kNoVoice;
     // No free channel means too many sounds at once: this one is dropped.
-    Mix_PlayChannel(-1, samples[index].get(), 0);
+    const int channel = Mix_PlayChannel(-1, samples[index].get(), 0);
+    return channel < 0 ? kNoVoice : channel;
+  }
+
+  void stopSample(int32_t voice, size_t index) override {
+    if (!open || voice < 0 || index >= samples.size() || !samples[index]) return;
+    if (Mix_Playing(voice) && Mix_GetChunk(voice) == samples[index].get()) Mix_HaltChannel(voice);
   }
 
   // Frees the music and the samples while the device is still open; the

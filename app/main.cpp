@@ -70,6 +70,16 @@ void onSpecialUp(int key, int, int) { releaseSpecialKey(key); }
 // the device are still there; a second call does nothing.
 void releaseGame() {
   if (frameStats) printMessage("%s\n", frameStats->summary().c_str());
+  // Over the network: how often the other game's predicted play was
+  // corrected, how deep, and how long the match waited for it.
+  if (frameStats && application && application->lastNetReport()) {
+    const Application::NetReport& net = *application->lastNetReport();
+    const double seconds = double(net.steps) * kFixedStepMs / 1000.0;
+    printMessage("Red: %lld correcciones (%.1f por segundo), de %.1f pasos de media y %d la mayor; espera %.2f s\n",
+                 static_cast<long long>(net.rollbacks), seconds > 0 ? double(net.rollbacks) / seconds : 0.0,
+                 net.rollbacks ? double(net.stepsPlayedAgain) / double(net.rollbacks) : 0.0, net.deepestRollback,
+                 net.waitedSeconds);
+  }
   frameStats.reset();
   application.reset();
   padScript.reset();
@@ -100,7 +110,7 @@ void printPeoplePositions() {
 }
 
 // With --stats, the round trip a host measured to the other game and the
-// input delay it gives, once.
+// input delay of network play, once.
 void printRoundTrip() {
   static bool printed = false;
   const NetSession* session = application->netSession();
@@ -108,7 +118,7 @@ void printRoundTrip() {
   if (session->phase() != NetPhase::Greeted && session->phase() != NetPhase::Ready) return;
   printed = true;
   printMessage("Ida y vuelta medida: %d ms, retardo de %d pasos\n", session->roundTripMs(),
-               chooseInputDelay(session->roundTripMs()));
+               kRollbackInputDelay);
 }
 
 // A match frame's pixels are finished first, so that the pacer knows what the

@@ -10,7 +10,8 @@ class SilentOutput : public SoundOutput {
   void resumeMusic() override {}
   void loadSamples(const std::vector<std::string>& paths) override { count = paths.size(); }
   size_t sampleCount() const override { return count; }
-  void playSample(size_t) override {}
+  int32_t playSample(size_t) override { return kNoVoice; }
+  void stopSample(int32_t, size_t) override {}
 
  private:
   size_t count = 0;

@@ -10,6 +10,7 @@
 // draws from the game's generator whatever the output, so a silent run and a
 // run with sound play the same match.
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -26,10 +27,16 @@ class SoundOutput {
   // its index and plays nothing.
   virtual void loadSamples(const std::vector<std::string>& paths) = 0;
   virtual size_t sampleCount() const = 0;
-  // Plays effect `index` once on a free channel. An index outside the list
-  // plays nothing.
-  virtual void playSample(size_t index) = 0;
+  // Plays effect `index` once on a free channel and returns the channel (a
+  // voice), or kNoVoice when nothing plays. An index outside the list plays
+  // nothing.
+  virtual int32_t playSample(size_t index) = 0;
+  // Stops the voice if it still plays effect `index` (a voice that has
+  // ended may play another sound since: that one goes on).
+  virtual void stopSample(int32_t voice, size_t index) = 0;
 };
+
+constexpr int32_t kNoVoice = -1;
 
 // Installs the output that every call below goes to; nullptr restores the
 // silent one. Returns the previous output.

@@ -56,6 +56,7 @@ MatchSimulation::MatchSimulation(const MatchSetup& setup, MatchMaking making) {
     match = std::make_shared<SinglesMatch>(parts, players[0], players[1]);
   }
   match->setRallyListener([this](const RallyReport& rally) { stepRallies.push_back(rally); });
+  random = randomState();
 }
 
 std::shared_ptr<TennisPlayer> MatchSimulation::createPlayer(const PlayerSlot& chosen, const MatchMaking& making) {
@@ -95,6 +96,7 @@ ShotKind shotOf(const TennisPlayer& hitter) {
 }  // namespace
 
 void MatchSimulation::step(const StepInput& input) {
+  setRandomState(random);
   eventLog->clear();
   stepRallies.clear();
   for (int32_t slot = 0; slot < kPlayerSlotCount; ++slot) {
@@ -114,12 +116,13 @@ void MatchSimulation::step(const StepInput& input) {
     swingStruck[slot] = struck;
   }
   match->onStep(input);
+  random = randomState();
 }
 
 void MatchSimulation::save(MatchSnapshot& snapshot) const {
   StateWriter out(snapshot.bytes);
   out.put(steps);
-  out.put(randomState());
+  out.put(random);
   for (const bool struck : swingStruck) out.put(struck);
   // First the match: it puts the introduction's holders back, and with them
   // the shape of the players' trees.
@@ -137,9 +140,7 @@ void MatchSimulation::save(MatchSnapshot& snapshot) const {
 bool MatchSimulation::restore(const MatchSnapshot& snapshot) {
   StateReader in(snapshot.bytes);
   in.get(steps);
-  uint32_t random = 0;
   in.get(random);
-  setRandomState(random);
   for (bool& struck : swingStruck) in.get(struck);
   match->restoreState(in);
   int32_t server = -1;

@@ -62,7 +62,9 @@ class MatchSimulation {
  public:
   // Builds the match of `setup` (its slots, mode, sets and games); the random
   // generator's state at this moment is the match's. The introduction's
-  // first events (its camera) wait in events() until the first step.
+  // first events (its camera) wait in events() until the first step. The
+  // match keeps its own generator's state: it draws from the game's
+  // generator only inside its steps, so two matches may play side by side.
   MatchSimulation(const MatchSetup& setup, MatchMaking making);
   MatchSimulation(const MatchSimulation&) = delete;
   MatchSimulation& operator=(const MatchSimulation&) = delete;
@@ -85,6 +87,10 @@ class MatchSimulation {
   uint64_t stateHash() const;
 
   bool isFinished() const { return match->isFinished(); }
+  // The generator's state the next step starts from; reseed sets it (a
+  // recording's, before its first step).
+  uint32_t randomStateNow() const { return random; }
+  void reseed(uint32_t state) { random = state; }
   // Steps taken since the match was built (restoring puts it back too).
   int64_t stepsTaken() const { return steps; }
   const std::shared_ptr<Scene>& scene() const { return matchScene; }
@@ -112,4 +118,5 @@ class MatchSimulation {
   // Per slot: the player's swing had struck the ball at the step before.
   std::array<bool, kPlayerSlotCount> swingStruck{};
   int64_t steps = 0;
+  uint32_t random = 0;
 };

@@ -25,8 +25,8 @@ std::shared_ptr<TextureFactory> matchTextureFactory() {
   return gameTextures();
 }
 
-TimedMessage::TimedMessage(std::shared_ptr<TextureFactory> textures)
-    : font(std::make_shared<Font>(kMessageFontPath, kMessageSpacing, std::move(textures))) {}
+TimedMessage::TimedMessage(std::shared_ptr<TextureFactory> textures, float x, float y)
+    : font(std::make_shared<Font>(kMessageFontPath, kMessageSpacing, std::move(textures))), centreX(x), centreY(y) {}
 
 void TimedMessage::show(std::string text, int32_t ms) {
   shown = std::move(text);
@@ -42,7 +42,7 @@ void TimedMessage::draw2D() {
   }
   glEnable(GL_TEXTURE_2D);
   glColor3f(1.0f, 1.0f, 1.0f);
-  font->drawText(shown, kMessageX, kMessageY, 1.0f);
+  font->drawText(shown, centreX, centreY, 1.0f);
   glDisable(GL_BLEND);
 }
 

@@ -71,7 +71,9 @@ std::shared_ptr<TextureFactory> matchTextureFactory();
 class TimedMessage : public Overlay {
  public:
   TimedMessage() = default;
-  explicit TimedMessage(std::shared_ptr<TextureFactory> textures);
+  // Centred on (x, y) of the overlay space: the middle of the screen unless
+  // told otherwise.
+  explicit TimedMessage(std::shared_ptr<TextureFactory> textures, float x = kMessageX, float y = kMessageY);
 
   void show(std::string text, int32_t ms);
   void draw2D() override;
@@ -92,6 +94,8 @@ class TimedMessage : public Overlay {
 
  private:
   std::shared_ptr<Font> font;
+  float centreX = kMessageX;
+  float centreY = kMessageY;
   std::string shown;
   int32_t countdown = 0;
 };

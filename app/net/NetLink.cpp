@@ -13,8 +13,9 @@
 
 namespace {
 
-constexpr size_t kChannels = 1;
-constexpr uint8_t kChannel = 0;
+constexpr size_t kChannels = 2;
+constexpr uint8_t kReliableChannel = 0;
+constexpr uint8_t kQuickChannel = 1;
 constexpr uint32_t kConnectData = 0;
 // ENet gives a silent peer up between these (ms); the session's own stall
 // limit is shorter and speaks first.
@@ -147,7 +148,13 @@ NetEvent NetLink::poll(uint32_t waitMs) {
 void NetLink::send(const std::string& bytes) {
   if (!peer) return;
   ENetPacket* packet = enet_packet_create(bytes.data(), bytes.size(), ENET_PACKET_FLAG_RELIABLE);
-  if (packet && enet_peer_send(peer, kChannel, packet) != 0) enet_packet_destroy(packet);
+  if (packet && enet_peer_send(peer, kReliableChannel, packet) != 0) enet_packet_destroy(packet);
+}
+
+void NetLink::sendQuick(const std::string& bytes) {
+  if (!peer) return;
+  ENetPacket* packet = enet_packet_create(bytes.data(), bytes.size(), ENET_PACKET_FLAG_UNSEQUENCED);
+  if (packet && enet_peer_send(peer, kQuickChannel, packet) != 0) enet_packet_destroy(packet);
 }
 
 void NetLink::flush() { enet_host_flush(host); }

@@ -1,7 +1,8 @@
 #pragma once
-// One connection to one other game over ENet: reliable, ordered packets on
-// one channel, each at most kMaxPacketBytes (ENet itself refuses longer
-// ones before it buffers them). A host listens only once it is asked to
+// One connection to one other game over ENet, on two channels: reliable,
+// ordered packets on one, and on the other quick ones that may be lost or
+// come out of order (each packet at most kMaxPacketBytes; ENet itself
+// refuses longer ones before it buffers them). A host listens only once it is asked to
 // host; a joiner connects out and accepts nobody. The link carries bytes and
 // says what happened (connected, a packet, gone); what the bytes mean is
 // NetSession's.
@@ -48,6 +49,8 @@ class NetLink {
   // The next event, waiting at most `waitMs` for one.
   NetEvent poll(uint32_t waitMs = 0);
   void send(const std::string& bytes);
+  // Unreliable and unsequenced: a packet that is lost is not sent again.
+  void sendQuick(const std::string& bytes);
   // Sends what is queued now rather than at the next poll.
   void flush();
   // Sends what is queued, then closes: a Disconnected event follows.

@@ -109,15 +109,19 @@ struct Encoder {
     out.byte(static_cast<uint8_t>(setup.roundTripMs));
     out.byte(static_cast<uint8_t>(setup.roundTripMs >> 8));
   }
-  void operator()(const NetCommands& commands) const {
-    out.byte(static_cast<uint8_t>(NetKind::Commands));
-    out.byte(commands.slots);
-    out.word(commands.firstStep);
-    out.byte(static_cast<uint8_t>(commands.steps.size()));
-    for (const StepInput& step : commands.steps) {
+  void operator()(const NetInputs& inputs) const {
+    out.byte(static_cast<uint8_t>(NetKind::Inputs));
+    out.byte(inputs.slots);
+    out.byte(inputs.paused ? 1 : 0);
+    out.word(inputs.ack);
+    out.word(inputs.stepNow);
+    out.byte(static_cast<uint8_t>(inputs.aheadQuarters));
+    out.word(inputs.firstStep);
+    out.byte(static_cast<uint8_t>(inputs.steps.size()));
+    for (const StepInput& step : inputs.steps) {
       out.byte(step.matchKeys);
       for (int32_t slot = 0; slot < kPlayerSlotCount; ++slot) {
-        if ((commands.slots >> slot & 1u) == 0) continue;
+        if ((inputs.slots >> slot & 1u) == 0) continue;
         out.byte(step.slots[slot].held);
         out.byte(step.slots[slot].pressed);
       }
@@ -182,22 +186,26 @@ NetMessage readSetup(Reader& in) {
   return setup;
 }
 
-NetMessage readCommands(Reader& in) {
-  NetCommands commands;
-  commands.slots = in.byteIn(0, kAllSlotsMask);
-  commands.firstStep = in.word();
-  const uint8_t count = in.byteIn(1, kMaxStepsPerPacket);
+NetMessage readInputs(Reader& in) {
+  NetInputs inputs;
+  inputs.slots = in.byteIn(0, kAllSlotsMask);
+  inputs.paused = in.byteIn(0, 1) == 1;
+  inputs.ack = in.word();
+  inputs.stepNow = in.word();
+  inputs.aheadQuarters = static_cast<int8_t>(in.byte());
+  inputs.firstStep = in.word();
+  const uint8_t count = in.byteIn(0, kMaxStepsPerPacket);
   for (uint8_t i = 0; i < count && !in.failed(); ++i) {
     StepInput step;
     step.matchKeys = in.byteIn(0, kAllMatchKeys);
     for (int32_t slot = 0; slot < kPlayerSlotCount; ++slot) {
-      if ((commands.slots >> slot & 1u) == 0) continue;
+      if ((inputs.slots >> slot & 1u) == 0) continue;
       step.slots[slot].held = in.byteIn(0, kAllPlayerKeys);
       step.slots[slot].pressed = in.byteIn(0, kAllPlayerKeys);
     }
-    commands.steps.push_back(step);
+    inputs.steps.push_back(step);
   }
-  return commands;
+  return inputs;
 }
 
 }  // namespace
@@ -221,7 +229,7 @@ std::optional<NetMessage> decodeNetMessage(std::string_view bytes, std::string& 
     case NetKind::Ping: message = NetPing{in.word()}; break;
     case NetKind::Pong: message = NetPong{in.word()}; break;
     case NetKind::Setup: message = readSetup(in); break;
-    case NetKind::Commands: message = readCommands(in); break;
+    case NetKind::Inputs: message = readInputs(in); break;
     case NetKind::Choice: message = readChoice(in); break;
     case NetKind::StateHash: {
       NetStateHash state;

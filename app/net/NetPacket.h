@@ -14,10 +14,18 @@
 //              slots (character, controller), the random generator's state
 //              (4 bytes), the input delay in steps, the joiner's slots (a
 //              bit a slot), the round trip the host measured (ms, 2 bytes).
-//   Commands   the sender's slots (a bit a slot), the first step (4 bytes),
-//              the number of steps (1 to kMaxStepsPerPacket), then for each
-//              step the match keys byte and, for each of the sender's slots
-//              in slot order, the held and the pressed controls.
+//   Inputs     the sender's slots (a bit a slot), flags (bit 0: its player
+//              is on the pause screen), the first step of the receiver's
+//              commands that the sender does not hold yet (4 bytes), the step
+//              the sender plays next (4 bytes), how far ahead of the
+//              receiver the sender sees itself (quarter steps, a signed
+//              byte), the first step of the
+//              commands carried (4 bytes), their number (0 to
+//              kMaxStepsPerPacket), then for each step the match keys byte
+//              and, for each of the sender's slots in slot order, the held
+//              and the pressed controls. Sent unreliably, unsequenced, every
+//              step: each carries every command the other side has not yet
+//              said it holds, so that a packet lost costs nothing.
 //   StateHash  a step (4 bytes) and the hash of the match after it (8 bytes).
 //   Bye        why the sender ends the match (NetByeReason) and a step.
 //   Choice     either side's match as its menus show it, before the host
@@ -42,7 +50,7 @@
 #include "app/match/StepInput.h"
 #include "app/match/MatchSetup.h"
 
-constexpr uint8_t kNetProtocolVersion = 2;
+constexpr uint8_t kNetProtocolVersion = 3;
 constexpr size_t kMaxVersionBytes = 16;
 constexpr size_t kMaxPacketBytes = 512;
 constexpr int32_t kMaxStepsPerPacket = 32;
@@ -54,7 +62,7 @@ enum class NetKind : uint8_t {
   Ping = 2,
   Pong = 3,
   Setup = 4,
-  Commands = 5,
+  Inputs = 5,
   StateHash = 6,
   Bye = 7,
   Choice = 8,
@@ -99,12 +107,19 @@ struct NetSetup {
   bool operator==(const NetSetup&) const = default;
 };
 
-struct NetCommands {
+struct NetInputs {
   uint8_t slots = 0;  // bit k: the sender's slot k, in every step
+  bool paused = false;
+  // The first step of the receiver's commands the sender does not hold.
+  uint32_t ack = 0;
+  // The step the sender plays next, and how far ahead of the receiver it
+  // sees itself (quarter steps): the two games keep level by them.
+  uint32_t stepNow = 0;
+  int8_t aheadQuarters = 0;
   uint32_t firstStep = 0;
   // Each step's input; only the sender's slots and its match keys are set.
   std::vector<StepInput> steps;
-  bool operator==(const NetCommands&) const = default;
+  bool operator==(const NetInputs&) const = default;
 };
 
 struct NetStateHash {
@@ -131,7 +146,7 @@ struct NetChoice {
 };
 
 using NetMessage =
-    std::variant<NetHello, NetPing, NetPong, NetSetup, NetCommands, NetStateHash, NetBye, NetChoice>;
+    std::variant<NetHello, NetPing, NetPong, NetSetup, NetInputs, NetStateHash, NetBye, NetChoice>;
 
 constexpr uint8_t kAllSlotsMask = (1u << kPlayerSlotCount) - 1;
 

@@ -17,12 +17,6 @@ constexpr int32_t kMaxRoundTripMs = 65535;
 
 }  // namespace
 
-int32_t chooseInputDelay(int32_t roundTripMs) {
-  const int32_t dueMs = std::max(roundTripMs, 0) / 2 + kInputDelayMarginMs;
-  const int32_t steps = (dueMs + static_cast<int32_t>(kFixedStepMs) - 1) / static_cast<int32_t>(kFixedStepMs);
-  return std::clamp(steps, kMinInputDelay, kMaxInputDelay);
-}
-
 std::unique_ptr<NetSession> NetSession::host(const NetAddress& address) {
   std::unique_ptr<NetLink> link = NetLink::listen(address);
   if (!link) return nullptr;
@@ -51,12 +45,12 @@ uint8_t NetSession::remoteSlots() const {
 }
 
 void NetSession::pump(uint32_t waitMs) {
-  flushCommands();
+  sendInputs(false);
   for (NetEvent event = link->poll(waitMs); event.kind != NetEventKind::None; event = link->poll(0)) {
     handle(event);
     if (linkGone) break;
   }
-  flushCommands();
+  sendInputs(false);
 }
 
 void NetSession::handle(const NetEvent& event) {
@@ -68,7 +62,7 @@ void NetSession::handle(const NetEvent& event) {
     case NetEventKind::Disconnected:
       linkGone = true;
       if (state == NetPhase::Ended || finished) break;
-      fail(NetByeReason::Stalled, consumed,
+      fail(NetByeReason::Stalled, stepNow,
            state == NetPhase::Waiting && !isHost ? "No hay respuesta del otro juego: no se pudo conectar\n"
                                                  : "Se ha perdido la conexion con el otro juego\n",
            false);
@@ -78,7 +72,7 @@ void NetSession::handle(const NetEvent& event) {
       std::string why;
       const std::optional<NetMessage> message = decodeNetMessage(event.bytes, why);
       if (!message) {
-        fail(NetByeReason::BadPacket, consumed,
+        fail(NetByeReason::BadPacket, stepNow,
              "Paquete de red no valido (" + std::to_string(event.bytes.size()) + " bytes: " + why +
                  "): se cierra la conexion\n");
         break;
@@ -95,14 +89,14 @@ void NetSession::handleMessage(const NetMessage& message) {
   // game that does not follow the protocol.
   const bool greeting = std::holds_alternative<NetHello>(message);
   if (!helloChecked && !greeting) {
-    fail(NetByeReason::BadPacket, consumed, "El otro juego no ha saludado como se espera: se cierra la conexion\n");
+    fail(NetByeReason::BadPacket, stepNow, "El otro juego no ha saludado como se espera: se cierra la conexion\n");
     return;
   }
   if (const auto* hello = std::get_if<NetHello>(&message)) return onHello(*hello);
   if (const auto* ping = std::get_if<NetPing>(&message)) return sendMessage(NetPong{ping->stamp});
   if (const auto* pong = std::get_if<NetPong>(&message)) return onPong(*pong);
   if (const auto* setup = std::get_if<NetSetup>(&message)) return onSetup(*setup);
-  if (const auto* commands = std::get_if<NetCommands>(&message)) return onCommands(*commands);
+  if (const auto* inputs = std::get_if<NetInputs>(&message)) return onInputs(*inputs);
   if (const auto* hash = std::get_if<NetStateHash>(&message)) return onStateHash(*hash);
   if (const auto* bye = std::get_if<NetBye>(&message)) return onBye(*bye);
   if (const auto* choice = std::get_if<NetChoice>(&message)) return onChoice(*choice);
@@ -112,7 +106,7 @@ void NetSession::onChoice(const NetChoice& choice) {
   // A choice overtaken by the host's offer is of no more use.
   if (state == NetPhase::Ready) return;
   if (choice.revision < otherRevision || choice.seen > sentChoice.revision) {
-    fail(NetByeReason::BadPacket, consumed, "Eleccion de partido fuera de orden: se cierra la conexion\n");
+    fail(NetByeReason::BadPacket, stepNow, "Eleccion de partido fuera de orden: se cierra la conexion\n");
     return;
   }
   otherRevision = choice.revision;
@@ -142,7 +136,7 @@ std::optional<NetChoice> NetSession::takeOtherChoice() {
 
 void NetSession::onHello(const NetHello& hello) {
   if (helloChecked) {
-    fail(NetByeReason::BadPacket, consumed, "El otro juego ha saludado dos veces: se cierra la conexion\n");
+    fail(NetByeReason::BadPacket, stepNow, "El otro juego ha saludado dos veces: se cierra la conexion\n");
     return;
   }
   helloChecked = true;
@@ -165,7 +159,7 @@ void NetSession::sendPing() { sendMessage(NetPing{now()}); }
 
 void NetSession::onPong(const NetPong& pong) {
   if (!isHost || state != NetPhase::Greeting) {
-    fail(NetByeReason::BadPacket, consumed, "Respuesta de red que nadie ha pedido: se cierra la conexion\n");
+    fail(NetByeReason::BadPacket, stepNow, "Respuesta de red que nadie ha pedido: se cierra la conexion\n");
     return;
   }
   roundTrips.push_back(static_cast<int32_t>(std::min<uint32_t>(now() - pong.stamp, kMaxRoundTripMs)));
@@ -180,41 +174,100 @@ void NetSession::offer(const NetSetup& wanted, int32_t forcedDelay) {
   const int32_t roundTrip = agreed.roundTripMs;
   agreed = wanted;
   agreed.roundTripMs = roundTrip;
-  agreed.inputDelay = forcedDelay > 0 ? std::min(forcedDelay, kMaxInputDelay) : chooseInputDelay(roundTrip);
+  agreed.inputDelay = forcedDelay > 0 ? std::min(forcedDelay, kMaxInputDelay) : kRollbackInputDelay;
   agreed.joinerSlots &= agreed.doubles ? kAllSlotsMask : 0x3;
   sendMessage(agreed);
-  localBase = remoteBase = agreed.inputDelay;
+  localBase = remoteBase = otherHolds = agreed.inputDelay;
   state = NetPhase::Ready;
 }
 
 void NetSession::onSetup(const NetSetup& setup) {
   if (isHost || state != NetPhase::Greeted) {
-    fail(NetByeReason::BadPacket, consumed, "Eleccion de partido fuera de lugar: se cierra la conexion\n");
+    fail(NetByeReason::BadPacket, stepNow, "Eleccion de partido fuera de lugar: se cierra la conexion\n");
     return;
   }
   agreed = setup;
-  localBase = remoteBase = agreed.inputDelay;
+  localBase = remoteBase = otherHolds = agreed.inputDelay;
   state = NetPhase::Ready;
 }
 
-void NetSession::onCommands(const NetCommands& commands) {
-  const int64_t first = commands.firstStep;
-  const int64_t expected = remoteBase + static_cast<int64_t>(remote.size());
-  // The other game can be at most one delay ahead of the commands it holds
-  // from this one, which run one delay ahead of the step played here.
-  const int64_t latest = consumed + 2 * static_cast<int64_t>(agreed.inputDelay) + kMaxStepsPerPacket;
-  const int64_t last = first + static_cast<int64_t>(commands.steps.size());
-  if (state != NetPhase::Ready || commands.slots != remoteSlots() || first != expected || last > latest) {
-    fail(NetByeReason::BadPacket, consumed,
+void NetSession::onInputs(const NetInputs& inputs) {
+  const int64_t first = inputs.firstStep;
+  const int64_t last = first + static_cast<int64_t>(inputs.steps.size());
+  const bool fits = state == NetPhase::Ready && inputs.slots == remoteSlots() && inputs.ack <= nextLocalStep() &&
+                    last <= remoteContiguous() + kRemoteWindowSteps;
+  if (!fits) {
+    fail(NetByeReason::BadPacket, stepNow,
          "Ordenes de red fuera de lugar (paso " + std::to_string(first) + "): se cierra la conexion\n");
     return;
   }
-  for (const StepInput& step : commands.steps) remote.push_back(step);
+  for (int64_t step = std::max(first, remoteBase); step < last; ++step) {
+    const StepInput& sent = inputs.steps[static_cast<size_t>(step - first)];
+    const size_t at = static_cast<size_t>(step - remoteBase);
+    if (remote.size() <= at) remote.resize(at + 1);
+    // Every copy of a step's commands is the same, or one was changed on the way.
+    if (remote[at] && *remote[at] != sent) {
+      fail(NetByeReason::BadPacket, stepNow,
+           "Dos ordenes de red distintas para el paso " + std::to_string(step) + ": se cierra la conexion\n");
+      return;
+    }
+    remote[at] = sent;
+  }
+  while (remoteHeld < remote.size() && remote[remoteHeld]) ++remoteHeld;
+  otherHolds = std::max<int64_t>(otherHolds, inputs.ack);
+  // Packets may come out of order: the newest says where the other game is.
+  if (static_cast<int64_t>(inputs.stepNow) >= otherStepNow) {
+    otherStepNow = inputs.stepNow;
+    otherPaused = inputs.paused;
+    otherAhead = inputs.aheadQuarters / 4.0;
+  }
+  while (!local.empty() && localBase < std::min(otherHolds, stepNow)) local.pop_front(), ++localBase;
+}
+
+void NetSession::forgetRemoteBefore(int64_t step) {
+  while (remoteHeld > 0 && remoteBase < step) {
+    remote.pop_front();
+    --remoteHeld;
+    ++remoteBase;
+  }
+}
+
+std::optional<StepInput> NetSession::remoteInput(int64_t step) const {
+  if (step < remoteBase || step >= remoteBase + static_cast<int64_t>(remote.size())) return std::nullopt;
+  return remote[static_cast<size_t>(step - remoteBase)];
+}
+
+std::optional<StepInput> NetSession::localInput(int64_t step) const {
+  if (step < localBase || step >= nextLocalStep()) return std::nullopt;
+  return local[static_cast<size_t>(step - localBase)];
+}
+
+void NetSession::setLocalStatus(int64_t step, bool onPause) {
+  inputsNews = inputsNews || onPause != paused;
+  stepNow = step;
+  paused = onPause;
+  while (!local.empty() && localBase < std::min(otherHolds, stepNow)) local.pop_front(), ++localBase;
+}
+
+void NetSession::noteWaiting(bool waitingNow, int64_t step) {
+  if (!waitingNow || state != NetPhase::Ready) {
+    waiting = false;
+    return;
+  }
+  const uint32_t at = now();
+  if (!waiting) {
+    waiting = true;
+    waitingSince = at;
+  } else if (at - waitingSince > kStallMs) {
+    fail(NetByeReason::Stalled, step,
+         "Las ordenes del otro juego no llegan desde hace " + std::to_string(kStallMs / 1000) + " segundos (paso " +
+             std::to_string(step) + "): la partida termina\n");
+  }
 }
 
 void NetSession::onStateHash(const NetStateHash& stateHash) {
   if (state != NetPhase::Ready || remoteHashes.size() >= kMaxWaitingHashes) {
-    fail(NetByeReason::BadPacket, consumed, "Resumen de partido fuera de lugar: se cierra la conexion\n");
+    fail(NetByeReason::BadPacket, stepNow, "Resumen de partido fuera de lugar: se cierra la conexion\n");
     return;
   }
   remoteHashes[stateHash.step] = stateHash.hash;
@@ -268,51 +321,30 @@ void NetSession::sendLocal(const StepInput& input) {
   for (int32_t slot = 0; slot < kPlayerSlotCount; ++slot) {
     if (slots >> slot & 1u) own.slots[slot] = input.slots[slot];
   }
-  if (outgoing.steps.empty()) outgoing.firstStep = static_cast<uint32_t>(nextLocalStep());
-  outgoing.slots = slots;
-  outgoing.steps.push_back(own);
   local.push_back(own);
-  if (static_cast<int32_t>(outgoing.steps.size()) >= kMaxStepsPerPacket) flushCommands();
+  inputsNews = true;
 }
 
-void NetSession::flushCommands() {
-  if (outgoing.steps.empty() || state != NetPhase::Ready) return;
-  sendMessage(outgoing);
-  outgoing.steps.clear();
-}
-
-bool NetSession::inputFor(int64_t step, StepInput& input) {
-  if (state != NetPhase::Ready) return false;
-  input = StepInput{};
-  const bool early = step < agreed.inputDelay;
-  const bool held = early || (step >= localBase && step < nextLocalStep() && step >= remoteBase &&
-                              step < remoteBase + static_cast<int64_t>(remote.size()));
-  if (!held) {
-    const uint32_t at = now();
-    if (!waiting) {
-      waiting = true;
-      waitingSince = at;
-    } else if (at - waitingSince > kStallMs) {
-      fail(NetByeReason::Stalled, step,
-           "Las ordenes del otro juego no llegan desde hace " + std::to_string(kStallMs / 1000) +
-               " segundos (paso " + std::to_string(step) + "): la partida termina\n");
-    }
-    return false;
+void NetSession::sendInputs(bool force) {
+  // Still after this game's end: the other may need its last commands to
+  // reach the same end.
+  if (state != NetPhase::Ready) return;
+  const uint32_t at = now();
+  if (!force && !inputsNews && at - inputsSentAt < kInputsResendMs) return;
+  NetInputs inputs;
+  inputs.slots = localSlots();
+  inputs.paused = paused;
+  inputs.ack = static_cast<uint32_t>(remoteContiguous());
+  inputs.stepNow = static_cast<uint32_t>(stepNow);
+  inputs.aheadQuarters = static_cast<int8_t>(std::clamp(aheadNow * 4.0, -127.0, 127.0));
+  const int64_t first = std::max(otherHolds, localBase);
+  inputs.firstStep = static_cast<uint32_t>(first);
+  for (int64_t step = first; step < nextLocalStep() && inputs.steps.size() < size_t(kMaxStepsPerPacket); ++step) {
+    inputs.steps.push_back(local[static_cast<size_t>(step - localBase)]);
   }
-  waiting = false;
-  if (!early) {
-    const StepInput& mine = local[static_cast<size_t>(step - localBase)];
-    const StepInput& theirs = remote[static_cast<size_t>(step - remoteBase)];
-    const uint8_t own = localSlots();
-    for (int32_t slot = 0; slot < kPlayerSlotCount; ++slot) {
-      input.slots[slot] = (own >> slot & 1u) ? mine.slots[slot] : theirs.slots[slot];
-    }
-    input.matchKeys = mine.matchKeys | theirs.matchKeys;
-  }
-  consumed = std::max(consumed, step + 1);
-  while (!local.empty() && localBase < consumed) local.pop_front(), ++localBase;
-  while (!remote.empty() && remoteBase < consumed) remote.pop_front(), ++remoteBase;
-  return true;
+  link->sendQuick(encodeNetMessage(inputs));
+  inputsNews = false;
+  inputsSentAt = at;
 }
 
 void NetSession::checkState(int64_t step, uint64_t hash) {
@@ -326,7 +358,7 @@ void NetSession::checkState(int64_t step, uint64_t hash) {
 
 void NetSession::finish(NetByeReason reason, int64_t step) {
   if (state == NetPhase::Ended || finished) return;
-  flushCommands();
+  sendInputs(true);
   finished = true;
   finishedAt = now();
   sendMessage(NetBye{reason, static_cast<uint32_t>(step)});

@@ -26,7 +26,8 @@ TEST(NetPacketTest, EveryMessageReadsBackAsWritten) {
   const NetSetup setup{true, 5, 6, {{{1, 0}, {2, 4}, {3, 9}, {4, 1}}}, 0xdeadbeef, 7, 0xa, 156};
   const std::vector<NetMessage> messages{
       NetHello{kNetProtocolVersion, "1.0.0"}, NetPing{0x01020304}, NetPong{7}, setup,
-      NetCommands{0x5, 1234, {withSlot(0, 0x3f, 0x10, kMatchKeyEnter), withSlot(2, 1, 0)}},
+      NetInputs{0x5, true, 77, 1300, -9, 1234, {withSlot(0, 0x3f, 0x10, kMatchKeyEnter), withSlot(2, 1, 0)}},
+      NetInputs{0x2, false, 9, 12, 127, 10, {}},
       NetStateHash{61, 0x845bed3dee1cc9f2ull}, NetBye{NetByeReason::Desync, 4321},
       NetChoice{0x01020304, 70000, true, 3, 2, {{{0, 0}, {4, 9}, {1, 3}, {2, 4}}}}};
   for (const NetMessage& message : messages) {
@@ -38,7 +39,14 @@ TEST(NetPacketTest, EveryMessageReadsBackAsWritten) {
 }
 
 TEST(NetPacketTest, EveryBrokenPacketIsNoMessageAndSaysWhy) {
-  const std::string commands = encodeNetMessage(NetCommands{0x1, 9, {withSlot(0, 1, 0)}});
+  // Kind, slots, flags, ack (4), the sender's step (4), how far ahead, the
+  // first step (4), the count, then a step: match keys, held, pressed.
+  const std::string inputs = encodeNetMessage(NetInputs{0x1, false, 9, 9, 0, 9, {withSlot(0, 1, 0)}});
+  const auto changed = [&inputs](size_t at, char value) {
+    std::string bytes = inputs;
+    bytes[at] = value;
+    return bytes;
+  };
   const std::string setup = encodeNetMessage(NetSetup{});
   const std::string choice = encodeNetMessage(NetChoice{});
   const std::vector<std::string> broken{
@@ -47,12 +55,13 @@ TEST(NetPacketTest, EveryBrokenPacketIsNoMessageAndSaysWhy) {
       "\x09",                                            // no such kind
       "\x01ZNEX\x01\x01" "a",                            // not a hello
       "\x01ZNET\x01\x11" + std::string(17, 'v'),         // a version too long
-      commands + "x",                                    // bytes left over
-      commands.substr(0, commands.size() - 1),           // bytes missing
-      std::string("\x05\x01\x09\0\0\0\0", 7),            // no steps
-      std::string("\x05\x10\x09\0\0\0\x01\0", 8),        // a fifth slot
-      std::string("\x05\x01\x09\0\0\0\x01\0\x40\0", 10), // a seventh control
-      std::string("\x05\x01\x09\0\0\0\x01\x04\0\0", 10), // an unknown match key
+      inputs + "x",                                      // bytes left over
+      inputs.substr(0, inputs.size() - 1),               // bytes missing
+      changed(1, '\x10'),                                // a fifth slot
+      changed(2, '\x02'),                                // an unknown flag
+      changed(16, static_cast<char>(kMaxStepsPerPacket + 1)),  // too many steps
+      changed(17, '\x04'),                               // an unknown match key
+      changed(18, '\x40'),                               // a seventh control
       setup.substr(0, 2) + '\x06' + setup.substr(3),     // six sets
       std::string("\x07\x06\0\0\0\0", 6),                // an unknown reason
       choice.substr(0, 13) + '\x0a' + choice.substr(14),  // a slot's eleventh controller
@@ -62,13 +71,6 @@ TEST(NetPacketTest, EveryBrokenPacketIsNoMessageAndSaysWhy) {
     EXPECT_FALSE(decodeNetMessage(bytes, why)) << testing::PrintToString(bytes);
     EXPECT_FALSE(why.empty()) << testing::PrintToString(bytes);
   }
-}
-
-TEST(NetPlayTest, InputDelayCoversHalfTheRoundTripAndAFrame) {
-  EXPECT_EQ(chooseInputDelay(0), kMinInputDelay);
-  EXPECT_EQ(chooseInputDelay(60), 4);
-  EXPECT_EQ(chooseInputDelay(150), 7);
-  EXPECT_EQ(chooseInputDelay(1'000'000), kMaxInputDelay);
 }
 
 // Pumps until `done` or a bound of tries; the sessions run over the loopback.
@@ -111,18 +113,20 @@ TEST(NetPlayTest, TwoSessionsAgreeCombineTheirSlotsAndEndOnADifferentHash) {
   EXPECT_EQ(joiner->localSlots(), 0x2);
 
   // Each side's people at its own slots; the other side's slots ignored.
+  // The first steps, one input delay, have no commands to wait for.
+  EXPECT_EQ(host->remoteContiguous(), 3);
   StepInput hostStep = withSlot(0, playerKeyBit(KeyHit), playerKeyBit(KeyHit));
   hostStep.slots[1] = {0x3f, 0x3f};
   host->sendLocal(hostStep);
   joiner->sendLocal(withSlot(1, playerKeyBit(KeyLeft), 0, kMatchKeyEnter));
-  StepInput input;
-  for (int64_t step = 0; step < 3; ++step) ASSERT_TRUE(host->inputFor(step, input));
-  EXPECT_EQ(input, StepInput{});
-  ASSERT_TRUE(pumpUntil({host.get(), joiner.get()}, [&] { return host->inputFor(3, input); }));
-  StepInput expected = withSlot(0, playerKeyBit(KeyHit), playerKeyBit(KeyHit), kMatchKeyEnter);
-  expected.slots[1] = {playerKeyBit(KeyLeft), 0};
-  EXPECT_EQ(input, expected);
-  EXPECT_FALSE(host->inputFor(4, input));  // not sent yet: the match waits
+  ASSERT_TRUE(pumpUntil({host.get(), joiner.get()}, [&] { return host->remoteContiguous() == 4; }));
+  EXPECT_EQ(host->localInput(3), withSlot(0, playerKeyBit(KeyHit), playerKeyBit(KeyHit)));
+  EXPECT_EQ(host->remoteInput(3), withSlot(1, playerKeyBit(KeyLeft), 0, kMatchKeyEnter));
+  EXPECT_FALSE(host->remoteInput(4));  // not sent yet
+  // Each side hears where the other is and whether it paused.
+  joiner->setLocalStatus(1, true);
+  ASSERT_TRUE(pumpUntil({host.get(), joiner.get()}, [&] { return host->remotePaused(); }));
+  EXPECT_EQ(host->remoteStepNow(), 1);
 
   testing::internal::CaptureStdout();
   host->checkState(61, 1);

@@ -25,7 +25,11 @@ class RecordingOutput : public SoundOutput {
   void resumeMusic() override {}
   void loadSamples(const std::vector<std::string>&) override {}
   size_t sampleCount() const override { return 0; }
-  void playSample(size_t index) override { played.push_back(index); }
+  int32_t playSample(size_t index) override {
+    played.push_back(index);
+    return static_cast<int32_t>(played.size());
+  }
+  void stopSample(int32_t, size_t) override {}
   std::vector<size_t> played;
 };
 

@@ -2,9 +2,12 @@
 """Two simulators play one match over the network on this machine, with no
 window: one hosts on 127.0.0.1, the other joins, and both must report the
 same points, the same final score and the same hash of the match at its
-end. Then the same through a relay that holds each datagram 60 to 150 ms
-and loses 5% of them; and through a relay that changes bytes, where both
-must end cleanly: one line each, no crash, both gone.
+end. First directly, as fast as they can; then in real time, a modelled
+person on each side, through relays of a 60 ms and of a 150 ms round trip
+(10 ms of jitter, 5% of the datagrams lost), where the input delay must stay
+2 steps and the match wait under 1% of its length; and through a relay that
+changes bytes, where both must end cleanly: one line each, no crash, both
+gone.
 
 Usage: net_match.py RUN_FOLDER
 """
@@ -14,18 +17,27 @@ import os
 import socket
 import subprocess
 import sys
+import threading
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 LOCAL = "127.0.0.1"
 # A short match: one set of two games, a weak player against a strong one.
 MATCH = ["--sets", "1", "--games", "2", "--seed", "3", "Vazuvodod:0", "Doredu:5"]
-# Ten steps a frame: their commands travel in one packet, fewer to lose.
+# Ten steps a frame, as fast as the processors allow.
 PACING = ["--steps-per-frame", "10", "--wait", "20"]
-# Through the slow relay a long delay keeps the match from waiting at each
-# round trip (the simulators play far faster than real time).
-RELAY_DELAY = ["--input-delay", "120"]
+# Through the slow relays: in real time, as two games play, a beginner at the
+# host against an expert at the joiner (both sides give the same players and
+# each models its own), one game: about 75 s.
+PEOPLE = ["Vazuvodod:beginner", "Doredu:expert"]
+REAL_MATCH = ["--sets", "1", "--games", "1", "--seed", "10"] + PEOPLE
+REAL_PACING = ["--real-time", "--wait", "20"]
+# Round trips of 60 and 150 ms, 10 ms of jitter, 5% lost.
+RELAYS = [("60 ms relay", ["--delay", "25", "35", "--drop", "0.05"]),
+          ("150 ms relay", ["--delay", "70", "80", "--drop", "0.05"])]
+MAX_WAITED_SHARE = 0.01
 PROCESS_TIMEOUT = 60
+REAL_TIMEOUT = 200
 
 
 def free_port():
@@ -34,30 +46,30 @@ def free_port():
         return probe.getsockname()[1]
 
 
-def run_pair(run_dir, host_port, join_port, host_extra=()):
+def run_pair(run_dir, host_port, join_port, match=MATCH, pacing=PACING, timeout=PROCESS_TIMEOUT, players=()):
     simulate = os.path.join(run_dir, "simulate")
-    common = ["--data", run_dir] + PACING
-    host = subprocess.Popen([simulate, "--host", "%s:%d" % (LOCAL, host_port)] + common + MATCH + list(host_extra),
+    common = ["--data", run_dir] + pacing
+    host = subprocess.Popen([simulate, "--host", "%s:%d" % (LOCAL, host_port)] + common + match,
                             stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
     time.sleep(0.3)
-    join = subprocess.Popen([simulate, "--join", "%s:%d" % (LOCAL, join_port)] + common,
+    join = subprocess.Popen([simulate, "--join", "%s:%d" % (LOCAL, join_port)] + common + list(players),
                             stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
     results = []
     for name, process in (("host", host), ("join", join)):
         try:
-            out, err = process.communicate(timeout=PROCESS_TIMEOUT)
+            out, err = process.communicate(timeout=timeout)
         except subprocess.TimeoutExpired:
             process.kill()
             out, err = process.communicate()
-            raise AssertionError("%s: still running after %d s" % (name, PROCESS_TIMEOUT))
+            raise AssertionError("%s: still running after %d s" % (name, timeout))
         results.append((name, process.returncode, out.splitlines(), err.splitlines()))
     return results
 
 
-def with_relay(run_dir, arguments, play):
+def with_relay(run_dir, arguments, play, lifetime=PROCESS_TIMEOUT):
     host_port, relay_port = free_port(), free_port()
     relay = subprocess.Popen([sys.executable, os.path.join(HERE, "relay.py"), str(relay_port), str(host_port),
-                              "--lifetime", str(PROCESS_TIMEOUT + 10)] + arguments)
+                              "--lifetime", str(lifetime + 10)] + arguments)
     try:
         return play(host_port, relay_port)
     finally:
@@ -80,11 +92,37 @@ def check_same_match(results, what):
             problems.append("%s: %r and %r" % (field, host_summary.get(field), join_summary.get(field)))
     if host_summary.get("finished") is not True:
         problems.append("the match did not finish")
-    print("%s: %d points, %s steps, hash %s, delay %s steps, round trip %s ms, %s / %s bytes in %.1f s" % (
-        what, len(host_out) - 1, host_summary.get("steps"), host_summary.get("stateHash"),
-        host_summary.get("inputDelay"), host_summary.get("roundTripMs"), host_summary.get("bytesSent"),
-        host_summary.get("bytesReceived"), host_summary.get("seconds", 0)), flush=True)
+    for side in (host_summary, join_summary):
+        if side.get("inputDelay") != 2:
+            problems.append("an input delay of %r steps" % side.get("inputDelay"))
+    print("%s: %d points, %s steps, hash %s, delay %s steps, round trip %s ms, %s / %s bytes in %.1f s; "
+          "rollbacks %s and %s a second, depth %.1f and %.1f (longest %s and %s), waited %.2f and %.2f s" % (
+              what, len(host_out) - 1, host_summary.get("steps"), host_summary.get("stateHash"),
+              host_summary.get("inputDelay"), host_summary.get("roundTripMs"), host_summary.get("bytesSent"),
+              host_summary.get("bytesReceived"), host_summary.get("seconds", 0),
+              host_summary.get("rollbacksPerSecond"), join_summary.get("rollbacksPerSecond"),
+              host_summary.get("meanRollbackDepth", 0), join_summary.get("meanRollbackDepth", 0),
+              host_summary.get("longestRollback"), join_summary.get("longestRollback"),
+              host_summary.get("waitedSeconds", 0), join_summary.get("waitedSeconds", 0)), flush=True)
     return ["%s: %s" % (what, problem) for problem in problems]
+
+
+def check_waited(results, what):
+    problems = []
+    for name, _, out, _ in results:
+        summary = json.loads(out[-1]) if out else {}
+        seconds = summary.get("seconds", 0)
+        waited = summary.get("waitedSeconds", 0)
+        if not seconds or waited > MAX_WAITED_SHARE * seconds:
+            problems.append("%s waited %.2f s of %.1f s" % (name, waited, seconds))
+    return ["%s: %s" % (what, problem) for problem in problems]
+
+
+def real_time_match(run_dir, relay_arguments):
+    return with_relay(run_dir, relay_arguments,
+                      lambda host_port, relay_port: run_pair(run_dir, host_port, relay_port, REAL_MATCH, REAL_PACING,
+                                                             REAL_TIMEOUT, PEOPLE),
+                      REAL_TIMEOUT)
 
 
 def check_clean_end(results, what):
@@ -104,10 +142,20 @@ def main():
     failures = []
     port = free_port()
     failures += check_same_match(run_pair(run_dir, port, port), "direct")
-    failures += check_same_match(
-        with_relay(run_dir, ["--delay", "60", "150", "--drop", "0.05"],
-                   lambda host_port, relay_port: run_pair(run_dir, host_port, relay_port, RELAY_DELAY)),
-        "slow relay")
+    # The two real-time matches at once: they wait on the clock, not on the processor.
+    results = {}
+    threads = [threading.Thread(target=lambda what=what, arguments=arguments: results.update(
+                   {what: real_time_match(run_dir, arguments)})) for what, arguments in RELAYS]
+    for thread in threads:
+        thread.start()
+    for thread in threads:
+        thread.join()
+    for what, _ in RELAYS:
+        if what not in results:
+            failures.append("%s: no result" % what)
+            continue
+        failures += check_same_match(results[what], what)
+        failures += check_waited(results[what], what)
     failures += check_clean_end(
         with_relay(run_dir, ["--flip", "0.2", "--flip-after", "40", "--seed", "2"],
                    lambda host_port, relay_port: run_pair(run_dir, host_port, relay_port)),

@@ -46,7 +46,10 @@ doubles), in the order of the player set-up screen. CHARACTER is a name
 the computer level 0..5; SKILL is beginner, regular or expert: a modelled
 person who plays with the keys of the slot's own key set (reaction time,
 misjudgement and timing error of a person of that skill). Slots not given
-play Vazuvodod:5, Doredu:5, Roveriru:5, Revirade:5.
+play Vazuvodod:5, Doredu:5, Roveriru:5, Revirade:5. Over the network the
+host's PLAYERs choose the match; each side gives the same list, and models
+the people of its own slots with their SKILL (the joiner plays slot 1, and
+3 in doubles).
 
 options:
   --doubles        a doubles match (slots 0 and 2 against 1 and 3)
@@ -87,7 +90,8 @@ options:
                    play the match of the one hosting at ADDRESS (port 7777
                    unless given)
   --input-delay N  as host, the steps between a command and its step
-                   (default: chosen from the measured round trip)
+                   (default 2; the other side's commands are predicted
+                   until they come, and corrected)
   --wait SECONDS   how long to wait for the other side (default 30)
   --real-time      pace the steps by the real clock, as the game does
   --steps-per-frame N
@@ -123,8 +127,13 @@ One JSON object per line on standard output:
              and over the network also "stateHash" (the match's hash where
              it ended, in hexadecimal), "inputDelay", "roundTripMs",
              "bytesSent", "bytesReceived" (ENet's, headers included),
-             "seconds" (real time of play) and "netEnd" (the line that
-             ended the match early, else empty)
+             "seconds" (real time of play), "rollbacks" (corrections of
+             a prediction), "rollbacksPerSecond" (of play), "meanRollbackDepth"
+             and "longestRollback" (steps played again), "waitedSeconds"
+             (real time the match waited for the other side), "frameP99Ms"
+             (the 99th percentile of the real time between two frames that
+             moved the match) and "netEnd" (the line that ended the match
+             early, else empty)
 The game's own messages (Spanish, one line each) go to standard error.
 With --ladder or --curve only the table is printed, as Markdown.
 
@@ -330,6 +339,17 @@ class Printer {
       json.key("bytesSent"), json.integer(static_cast<int64_t>(network.bytesSent)), json.raw(", ");
       json.key("bytesReceived"), json.integer(static_cast<int64_t>(network.bytesReceived)), json.raw(", ");
       json.key("seconds"), json.number(network.seconds), json.raw(", ");
+      json.key("rollbacks"), json.integer(network.rollbacks), json.raw(", ");
+      json.key("rollbacksPerSecond"),
+          json.number(network.steps ? double(network.rollbacks) * 1000.0 / (double(network.steps) * kFixedStepMs) : 0.0),
+          json.raw(", ");
+      json.key("meanRollbackDepth"),
+          json.number(network.rollbacks ? double(network.stepsPlayedAgain) / double(network.rollbacks) : 0.0),
+          json.raw(", ");
+      json.key("longestRollback"), json.integer(network.deepestRollback), json.raw(", ");
+      json.key("heldSteps"), json.integer(network.heldSteps), json.raw(", ");
+      json.key("waitedSeconds"), json.number(network.waitedSeconds), json.raw(", ");
+      json.key("frameP99Ms"), json.number(network.frameP99Ms), json.raw(", ");
       json.key("netEnd"), json.string(network.ended), json.raw(", ");
     }
     json.key("residentKb"), json.integer(residentKilobytes()), json.raw("}\n");
