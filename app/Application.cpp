@@ -25,7 +25,7 @@ constexpr int32_t kNoticeTailMs = 200;
 // Notices stand at the foot of the screen, under every menu's items and away
 // from the match's own message.
 constexpr float kNoticeX = 512.0f;
-constexpr float kNoticeY = 42.0f;
+constexpr float kNoticeY = 24.0f;
 // How long the reason a network match ended stays over the menus.
 constexpr int32_t kEndNoticeMs = 5000;
 

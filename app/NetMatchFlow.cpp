@@ -33,7 +33,7 @@ struct Quality {
   int32_t belowRoundTripMs;
   int32_t textIndex;
 };
-constexpr Quality kQualities[] = {{80, kTextNetVeryGood}, {150, kTextNetGood}, {250, kTextNetFair}};
+constexpr Quality kQualities[] = {{100, kTextNetVeryGood}, {200, kTextNetGood}, {320, kTextNetFair}};
 
 int32_t qualityText(int32_t roundTripMs) {
   for (const Quality& quality : kQualities) {

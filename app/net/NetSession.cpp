@@ -192,6 +192,9 @@ void NetSession::onSetup(const NetSetup& setup) {
 }
 
 void NetSession::onInputs(const NetInputs& inputs) {
+  // The host's first commands may overtake its set-up, which comes on the
+  // reliable channel: they are sent again.
+  if (!isHost && state == NetPhase::Greeted) return;
   const int64_t first = inputs.firstStep;
   const int64_t last = first + static_cast<int64_t>(inputs.steps.size());
   const bool fits = state == NetPhase::Ready && inputs.slots == remoteSlots() && inputs.ack <= nextLocalStep() &&
