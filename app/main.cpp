@@ -297,6 +297,7 @@ int main(int argc, char** argv) {
   loadTitle();
   application = std::make_shared<Application>();
   application->setRecordingFolder(replayFolder());
+  application->setProgressFile(cupProgressFile());
   application->setGamepads(std::make_shared<Gamepads>(settings.padKeySets, settings.padSwapHitAndDive));
   if (!padScriptPath.empty()) padScript = std::make_unique<PadScript>(padScriptPath.string());
   if (replay) application->startReplay(std::move(*replay));

@@ -227,8 +227,13 @@ void writePicture(const std::filesystem::path& runDir, const char* name, const s
   writeContentFile(runDir, name, tgaFile(canvas.pixels(), false));
 }
 
-// The title screen: sky, sunburst and logo above a stadium court; the three
-// main menu items (x 200, overlay y 380 / 340 / 300) on a panel at the left,
+// The main menu's items and the room the panel leaves around them.
+constexpr int kMainMenuItems = 4;
+constexpr double kMainMenuItemGap = 40;
+constexpr double kMainMenuPanelMargin = 20;
+
+// The title screen: sky, sunburst and logo above a stadium court; the main
+// menu's items (x 200, overlay y 380 down, 40 apart) on a panel at the left,
 // a racket and a flying ball at the right.
 void drawMainMenu(cairo_t* cr) {
   setVerticalGradient(cr, 0, rgb(0x2F8FE8), 440, rgb(0xA8DCFF));
@@ -257,7 +262,8 @@ void drawMainMenu(cairo_t* cr) {
   drawSpeedLines(cr, 680, 350, 40, -0.35);
   drawTennisBall(cr, 680, 350, 40, 0.6);
 
-  drawPanel(cr, 56, row(380) - 38, 288, 160, 26, 0.75);
+  const double itemsHeight = kMainMenuItemGap * kMainMenuItems;
+  drawPanel(cr, 56, row(380) - 38, 288, itemsHeight + 2 * kMainMenuPanelMargin, 26, 0.75);
 }
 
 // Behind the option, set-up and credit screens: a blue backdrop with faint

@@ -63,11 +63,12 @@ constexpr size_t kMaxAddressLength = 40;
 constexpr std::string_view kPadAddressCharacters = "0123456789.:";
 constexpr int kKeyBackspace = 8;
 constexpr int32_t kTextNetHostChoosing = 43;
+constexpr int32_t kTextTournament = 53;
 constexpr Spot kJoinerWaits{512, 40};
 
-constexpr Spot kMainPlay{200, 380};
-constexpr Spot kMainCredits{200, 340};
-constexpr Spot kMainQuit{200, 300};
+// The main menu's items stand in a column from its top one down.
+constexpr Spot kMainFirst{200, 380};
+constexpr float kMainItemGap = 40;
 
 constexpr Spot kOptionsSets{400, 420};
 constexpr Spot kOptionsGames{400, 380};
@@ -125,9 +126,10 @@ const std::string kNoLabel;
 
 void setMenuTextureFactory(std::shared_ptr<TextureFactory> textures) { menuTextures = std::move(textures); }
 
+std::shared_ptr<TextureFactory> menuTextureFactory() { return menuTextures ? menuTextures : gameTextures(); }
+
 Menu::Menu(bool inGame, std::shared_ptr<TextureFactory> textures) : textureFactory(std::move(textures)) {
-  if (!textureFactory) textureFactory = menuTextures;
-  if (!textureFactory) textureFactory = gameTextures();
+  if (!textureFactory) textureFactory = menuTextureFactory();
   normalFont = std::make_shared<Font>(kMenuFontPath, kMenuFontSpacing, textureFactory);
   highlightedFont = std::make_shared<Font>(kMenuSelectedFontPath, kMenuFontSpacing, textureFactory);
   if (inGame) {
@@ -208,6 +210,7 @@ void Menu::goToScreen(MenuScreen id) {
     case QuitMatch:
     case EndGame:
     case WatchPointAgain:
+    case Tournament:
       break;
   }
 }
@@ -257,9 +260,21 @@ void Menu::addNextAndBack(const std::shared_ptr<MenuItem>& next, const std::shar
 }
 
 void Menu::buildMainMenu() {
-  addItem(makeItem(kTextPlay, OpenOptions, kMainPlay.x, kMainPlay.y));
-  addItem(makeItem(kTextCredits, OpenCredits, kMainCredits.x, kMainCredits.y));
-  addItem(makeItem(kTextQuit, QuitGame, kMainQuit.x, kMainQuit.y));
+  // From the top down.
+  const struct {
+    int32_t text;
+    MenuAction action;
+  } entries[] = {
+      {kTextPlay, OpenOptions},
+      {kTextTournament, OpenTournament},
+      {kTextCredits, OpenCredits},
+      {kTextQuit, QuitGame},
+  };
+  float y = kMainFirst.y;
+  for (const auto& entry : entries) {
+    addItem(makeItem(entry.text, entry.action, kMainFirst.x, y));
+    y -= kMainItemGap;
+  }
 }
 
 void Menu::buildMatchOptions() {
@@ -506,6 +521,11 @@ void Menu::select() {
       break;
     case CancelNetwork:
       goToScreen(NetCancel);
+      break;
+    case OpenTournament:
+      goToScreen(Tournament);
+      break;
+    case TournamentChoice:
       break;
   }
 }

@@ -8,8 +8,9 @@
 // the MatchSetup's slots when built) and the in-game menu during a match,
 // which never has a background, so the match shows behind the pause screen.
 // Some screen ids are not screens but requests the Application reads once a
-// frame: start a singles or doubles match, leave the match, end the game;
-// Playing and Paused tell it whether the match runs.
+// frame: start a singles or doubles match, leave the match, end the game,
+// open the tournament (whose screens are TournamentMenu's); Playing and
+// Paused tell it whether the match runs.
 //
 // The menu owns its fonts, items and background; it only watches the
 // match's scoreboard, which it draws on the pause screen while it lives.
@@ -64,6 +65,7 @@ enum MenuScreen : int32_t {
   JoinRequest = 16,      // request: connect to the typed address
   JoinWaiting = 17,      // connected or connecting, waiting for the host
   NetCancel = 18,        // request: give the network session up
+  Tournament = 19,       // request: the tournament's own screens show instead
 };
 
 constexpr const char* kMenuFontPath = "fonts/menuFont.fnz";
@@ -81,6 +83,8 @@ inline const std::array<std::string, 3> kCreditNames{"MARTA ROBLEDO", "IKER SALV
 // the game's ImageTextureFactory; tests and tools without OpenGL put a
 // RecordingTextureFactory here so that the Application's menus run too.
 void setMenuTextureFactory(std::shared_ptr<TextureFactory> textures);
+// The factory the menus make their fonts and backgrounds with.
+std::shared_ptr<TextureFactory> menuTextureFactory();
 
 class Menu : public Overlay {
  public:

@@ -42,6 +42,10 @@ enum MenuAction : int32_t {
   ConnectToHost = 24,
   NetworkBack = 25,
   CancelNetwork = 26,
+  OpenTournament = 27,
+  // An item of the tournament's screens, which carry out their own choices
+  // (TournamentMenu).
+  TournamentChoice = 28,
 };
 
 // The neighbour links, in the order the items keep them.

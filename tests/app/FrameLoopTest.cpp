@@ -312,7 +312,7 @@ TEST_F(FrameLoopTest, QuitItemAfterAMatchAsksTheLoopToEndAndEndsNothingItself) {
         app->currentMenu()->goToScreen(QuitMatch);
         frameAfter(0);
         const bool askedTooEarly = app->quitRequested();
-        for (const int key : {kKeyDown, kKeyDown, kKeyEnter}) {
+        for (const int key : {kKeyDown, kKeyDown, kKeyDown, kKeyEnter}) {
           key >= kSpecialKeyBase ? pressSpecialKey(key - kSpecialKeyBase) : pressCharacterKey(key);
           frameAfter(0);
           releaseAllKeys();
@@ -388,6 +388,9 @@ TEST_F(FrameLoopTest, APadAloneMovesThroughTheMenusPlaysItsSlotAndRumblesOnItsSt
     frameAfter(17);
   };
   pad("0 plug\n1 plug");
+  pad("0 dpdown 1");
+  EXPECT_EQ(app->currentMenu()->selected()->action(), OpenTournament);
+  pad("0 dpdown 0");
   pad("0 dpdown 1");
   EXPECT_EQ(app->currentMenu()->selected()->action(), OpenCredits);
   pad("0 dpdown 0\n0 a 1");

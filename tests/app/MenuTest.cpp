@@ -63,7 +63,7 @@ class MenuTest : public KeyboardTest {
     KeyboardTest::SetUp();
     // Every language line names its own index, so an item shows which text it is.
     std::string lines;
-    for (int i = 0; i < 44; ++i) lines += label(i) + "\n";
+    for (int i = 0; i < 54; ++i) lines += label(i) + "\n";
     std::istringstream in(lines);
     readLanguage(in, "XX.data");
     matchSetup = MatchSetup{};
@@ -107,10 +107,11 @@ TEST_F(MenuTest, ArrowsFollowTheLinksAndEnterRunsTheHighlightedItem) {
     std::string highlighted;
   } cases[] = {
       {MainMenu, false, "u", MainMenu, label(0)},  // nothing above the first item
-      {MainMenu, false, "ddd", MainMenu, label(15)},  // nor below the last
+      {MainMenu, false, "dddd", MainMenu, label(15)},  // nor below the last
       {MainMenu, false, "due", MatchOptions, label(6)},
-      {MainMenu, false, "de", Credits, label(9)},
-      {MainMenu, false, "dde", EndGame, "(none)"},
+      {MainMenu, false, "de", Tournament, "(none)"},  // its screens are the tournament's own
+      {MainMenu, false, "dde", Credits, label(9)},
+      {MainMenu, false, "ddde", EndGame, "(none)"},
       {MatchOptions, false, "dddd", MatchOptions, label(9)},  // back is beside next, not below it
       {MatchOptions, false, "dddr", MatchOptions, label(10)},
       {MatchOptions, false, "dddrl", MatchOptions, label(9)},
@@ -149,7 +150,7 @@ TEST_F(MenuTest, ArrowsFollowTheLinksAndEnterRunsTheHighlightedItem) {
   const auto menu = menuOn(MainMenu);
   pressSpecialKey(kKeyDown - kSpecialKeyBase);
   for (int poll = 0; poll < 3; ++poll) menu->handleInput();
-  EXPECT_EQ(highlighted(*menu), label(1));
+  EXPECT_EQ(highlighted(*menu), label(53));
 }
 
 TEST_F(MenuTest, OverTheNetworkEachGameEditsOnlyItsOwnSlotsAndOnlyTheHostStarts) {
