@@ -14,7 +14,7 @@
 #include <optional>
 #include <vector>
 
-#include "app/MatchPresentation.h"
+#include "app/play/MatchPresentation.h"
 #include "app/Settings.h"
 #include "app/match/MatchSimulation.h"
 #include "app/match/MatchState.h"

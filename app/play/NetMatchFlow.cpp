@@ -1,4 +1,4 @@
-#include "app/NetMatchFlow.h"
+#include "app/play/NetMatchFlow.h"
 
 #include <vector>
 

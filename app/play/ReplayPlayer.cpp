@@ -1,4 +1,4 @@
-#include "app/ReplayPlayer.h"
+#include "app/play/ReplayPlayer.h"
 
 #include <utility>
 
