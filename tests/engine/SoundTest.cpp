@@ -26,7 +26,9 @@ class RecordingOutput : public SoundOutput {
   void loadSamples(const std::vector<std::string>&) override {}
   size_t sampleCount() const override { return 0; }
   void playSample(size_t index) override { played.push_back(index); }
+  void setVolumes(int music, int effects) override { volumes.push_back({music, effects}); }
   std::vector<size_t> played;
+  std::vector<std::pair<int, int>> volumes;
 };
 
 class RandomTest : public ::testing::Test {
