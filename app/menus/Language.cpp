@@ -1,5 +1,6 @@
 #include "app/menus/Language.h"
 
+#include <algorithm>
 #include <fstream>
 #include <vector>
 
@@ -61,6 +62,34 @@ void readLanguage(std::istream& in, const std::string& fileName) {
                  lines.size() + 1, kMaxLanguageLineLength);
   }
   languageTable = std::move(lines);
+}
+
+std::string languageFilePath(const std::string& code) {
+  return std::string(kLanguageFolder) + "/" + code + kLanguageFileEnding;
+}
+
+std::string readOwnLanguageName(std::istream& in) {
+  std::string line;
+  bool tooLong = false;
+  for (int32_t index = 0; readLine(in, line, tooLong); ++index) {
+    if (index == kTextOwnLanguageName) return line;
+  }
+  return "";
+}
+
+std::vector<LanguageChoice> availableLanguages(const std::filesystem::path& folder) {
+  std::vector<LanguageChoice> found;
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+    const std::filesystem::path& path = entry.path();
+    if (path.extension() != kLanguageFileEnding || !entry.is_regular_file(error)) continue;
+    std::ifstream in(path, std::ios::binary);
+    const std::string code = path.stem().string();
+    const std::string name = readOwnLanguageName(in);
+    found.push_back({code, name.empty() ? code : name});
+  }
+  std::sort(found.begin(), found.end(), [](const LanguageChoice& a, const LanguageChoice& b) { return a.code < b.code; });
+  return found;
 }
 
 const std::string& text(int32_t index) {

@@ -17,11 +17,11 @@ constexpr int32_t kTextNetLeft = 34;
 constexpr int32_t kTextNetVersions = 35;
 constexpr int32_t kTextNetChoose = 42;
 constexpr int32_t kTextNetHostChoosing = 43;
-constexpr int32_t kTextNetOtherPaused = 48;
-constexpr int32_t kTextNetVeryGood = 49;
-constexpr int32_t kTextNetGood = 50;
-constexpr int32_t kTextNetFair = 51;
-constexpr int32_t kTextNetSlow = 52;
+constexpr int32_t kTextNetOtherPaused = 99;
+constexpr int32_t kTextNetVeryGood = 100;
+constexpr int32_t kTextNetGood = 101;
+constexpr int32_t kTextNetFair = 102;
+constexpr int32_t kTextNetSlow = 103;
 constexpr int32_t kNetNoticeMs = 5000;
 constexpr int32_t kQualityNoticeMs = 4000;
 // Shown again every frame while the other player pauses: it goes soon after.
