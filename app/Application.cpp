@@ -10,6 +10,7 @@
 #include "app/input/Keyboard.h"
 #include "app/match/MatchSetup.h"
 #include "app/menus/Language.h"
+#include "app/menus/TextLines.h"
 #include "assets/AseReader.h"
 #include "engine/Random.h"
 #include "engine/Sound.h"
@@ -28,12 +29,6 @@ constexpr float kNoticeX = 512.0f;
 constexpr float kNoticeY = 24.0f;
 // How long the reason a network match ended stays over the menus.
 constexpr int32_t kEndNoticeMs = 5000;
-
-// Language texts of the replays.
-constexpr int32_t kTextReplay = 44;
-constexpr int32_t kTextReplayJumps = 45;
-constexpr int32_t kTextReplaySpeedAndLeave = 46;
-constexpr int32_t kTextPointAgainSkip = 47;
 
 }  // namespace
 

@@ -5,35 +5,9 @@
 
 #include "app/input/Keyboard.h"
 #include "app/menus/Language.h"
+#include "app/menus/TextLines.h"
 
 namespace {
-
-// Language texts of the keys' names.
-constexpr int32_t kTextLeftArrow = 74;
-constexpr int32_t kTextUpArrow = 75;
-constexpr int32_t kTextRightArrow = 76;
-constexpr int32_t kTextDownArrow = 77;
-constexpr int32_t kTextSpace = 78;
-constexpr int32_t kTextEnter = 79;
-constexpr int32_t kTextTab = 80;
-constexpr int32_t kTextBackspace = 81;
-constexpr int32_t kTextDelete = 82;
-constexpr int32_t kTextEscape = 83;
-constexpr int32_t kTextPageUp = 84;
-constexpr int32_t kTextPageDown = 85;
-constexpr int32_t kTextHome = 86;
-constexpr int32_t kTextEnd = 87;
-constexpr int32_t kTextInsert = 88;
-constexpr int32_t kTextNumLock = 89;
-constexpr int32_t kTextBegin = 90;
-constexpr int32_t kTextLeftShift = 91;
-constexpr int32_t kTextRightShift = 92;
-constexpr int32_t kTextLeftControl = 93;
-constexpr int32_t kTextRightControl = 94;
-constexpr int32_t kTextLeftAlt = 95;
-constexpr int32_t kTextRightAlt = 96;
-constexpr int32_t kTextShift = 97;
-constexpr int32_t kTextKey = 98;
 
 // GLUT's special keys with a word of their own (GLUT_KEY_LEFT..GLUT_KEY_ALT_R
 // but the keypad's delete, which is told apart by its number).

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <vector>
 
+#include "app/menus/TextLines.h"
 #include "engine/Log.h"
 
 namespace {
@@ -98,20 +99,6 @@ const std::string& text(int32_t index) {
 }
 
 size_t languageTextCount() { return languageTable.size(); }
-
-namespace {
-
-// Lines of the match's words.
-constexpr int32_t kTextFault = 21;
-constexpr int32_t kTextOut = 22;
-constexpr int32_t kTextGame = 23;
-constexpr int32_t kTextTieBreak = 24;
-constexpr int32_t kTextSet = 25;
-constexpr int32_t kTextWinsSingles = 26;
-constexpr int32_t kTextWinDoubles = 27;
-constexpr int32_t kTextAnd = 28;
-
-}  // namespace
 
 MatchTexts matchTexts() {
   return MatchTexts{text(kTextFault), text(kTextOut),         text(kTextGame),         text(kTextTieBreak),

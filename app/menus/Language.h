@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/match/MatchTexts.h"
+#include "app/menus/TextLines.h"
 
 // A line longer than this many characters (without its line end) stops the
 // reading: it and everything after it are left out.
@@ -22,7 +23,6 @@ constexpr size_t kMaxLanguageLines = 4096;
 // language in that language ("ESPAÑOL", "ENGLISH").
 constexpr const char* kLanguageFolder = "lang";
 constexpr const char* kLanguageFileEnding = ".data";
-constexpr int32_t kTextOwnLanguageName = 52;
 
 // A language the game can be played in: the code that names its file, and
 // its own name.

@@ -11,6 +11,7 @@
 
 #include "app/input/Keyboard.h"
 #include "app/menus/Language.h"
+#include "app/menus/TextLines.h"
 #include "engine/CachingTextureFactory.h"
 #include "engine/ImageTextureFactory.h"
 #include "engine/Log.h"
@@ -26,34 +27,6 @@ struct Spot {
   float y;
 };
 
-// Language text indices.
-constexpr int32_t kTextPlay = 0;
-constexpr int32_t kTextCredits = 1;
-constexpr int32_t kTextOptions = 3;
-constexpr int32_t kTextSingles = 4;
-constexpr int32_t kTextDoubles = 5;
-constexpr int32_t kTextSets = 6;
-constexpr int32_t kTextGames = 7;
-constexpr int32_t kTextMode = 8;
-constexpr int32_t kTextNext = 9;
-constexpr int32_t kTextBack = 10;
-constexpr int32_t kTextCharacter = 11;
-constexpr int32_t kTextController = 12;
-constexpr int32_t kTextResume = 13;
-constexpr int32_t kTextLeave = 14;
-constexpr int32_t kTextQuit = 15;
-constexpr int32_t kTextProgramming = 16;
-constexpr int32_t kTextModels = 17;
-constexpr int32_t kTextAnimation = 18;
-constexpr int32_t kTextMusic = 19;
-constexpr int32_t kTextThanks = 20;
-constexpr int32_t kTextWatchAgain = 29;
-constexpr int32_t kTextNetwork = 37;
-constexpr int32_t kTextHost = 38;
-constexpr int32_t kTextJoin = 39;
-constexpr int32_t kTextGiveAddress = 40;
-constexpr int32_t kTextHostAddress = 41;
-
 constexpr Spot kNetworkHost{400, 420};
 constexpr Spot kNetworkJoin{400, 380};
 constexpr Spot kNetworkHeading{512, 460};
@@ -64,7 +37,6 @@ constexpr size_t kMaxAddressLength = 40;
 // What a pad's up and down step the last character of an address through.
 constexpr std::string_view kPadAddressCharacters = "0123456789.:";
 constexpr int kKeyBackspace = 8;
-constexpr int32_t kTextNetHostChoosing = 43;
 constexpr Spot kJoinerWaits{512, 40};
 
 // The main menu, top down: ways to play go after JUGAR, and OPCIONES stays
@@ -442,7 +414,7 @@ void Menu::buildCredits() {
   addItem(makeItem(kTextModels, CreditsBack, kCreditsX, kCreditsModelsY));
   addItem(makeItem(kTextAnimation, CreditsBack, kCreditsX, kCreditsAnimationY));
   addItem(makeItem(kCreditNames[1], CreditsBack, kCreditsX, kCreditsSecondNameY));
-  addItem(makeItem(kTextMusic, CreditsBack, kCreditsX, kCreditsMusicY));
+  addItem(makeItem(kTextMusicAndSound, CreditsBack, kCreditsX, kCreditsMusicY));
   addItem(makeItem(kCreditNames[2], CreditsBack, kCreditsX, kCreditsThirdNameY));
   addItem(makeItem(kTextThanks, CreditsBack, kCreditsX, kCreditsThanksY));
   // The headings and names are only there to be read: the highlight stays

@@ -7,34 +7,11 @@
 
 #include "app/menus/KeyNames.h"
 #include "app/menus/Menu.h"
+#include "app/menus/TextLines.h"
 #include "engine/DrawCalls.h"
 #include "engine/Sound.h"
 
 namespace {
-
-// Language text indices.
-constexpr int32_t kTextBack = 10;
-constexpr int32_t kTextAnd = 28;
-constexpr int32_t kTextControls = 48;
-constexpr int32_t kTextSound = 49;
-constexpr int32_t kTextScreen = 50;
-constexpr int32_t kTextLanguage = 51;
-constexpr int32_t kTextFirstRole = 53;  // down, up, left, right, hit, dive
-constexpr int32_t kTextReset = 59;
-constexpr int32_t kTextPressAKey = 60;
-constexpr int32_t kTextAlsoOn = 61;
-constexpr int32_t kTextPads = 62;
-constexpr int32_t kTextPad = 63;
-constexpr int32_t kTextHitAndDive = 64;
-constexpr int32_t kTextNoPad = 65;
-constexpr int32_t kTextMusic = 66;
-constexpr int32_t kTextEffects = 67;
-constexpr int32_t kTextMode = 68;
-constexpr int32_t kTextWindow = 69;
-constexpr int32_t kTextFullScreen = 70;
-constexpr int32_t kTextResolution = 71;
-constexpr int32_t kTextResolutionAtStart = 72;
-constexpr int32_t kTextModeAtRestart = 73;
 
 // Where things go, in overlay units (y up): an item's label on the left,
 // its value on the right, as on the match options, a little smaller so that
@@ -201,7 +178,7 @@ void OptionsScreens::buildScreen(Menu& menu) {
   // The list is asked for each time: a display may have been plugged in.
   sizes = stage ? stage->screenSizes() : std::vector<ScreenSize>{};
   if (std::find(sizes.begin(), sizes.end(), chosen.screenSize) == sizes.end()) sizes.insert(sizes.begin(), chosen.screenSize);
-  menu.addItem(menu.makeItem(kTextMode, ToggleWindowed, kLabelX, kModeY));
+  menu.addItem(menu.makeItem(kTextScreenMode, ToggleWindowed, kLabelX, kModeY));
   menu.addItem(menu.makeItem(kTextResolution, NextScreenSize, kLabelX, kResolutionY));
   menu.addFootRow({menu.makeItem(kTextBack, BackToOptions, Menu::footX(0, 1), Menu::kFootY)}, 0);
 }
