@@ -10,6 +10,7 @@
 #include "app/input/Keyboard.h"
 #include "app/match/MatchSetup.h"
 #include "app/menus/Language.h"
+#include "app/menus/TextLines.h"
 #include "assets/AseReader.h"
 #include "engine/Random.h"
 #include "engine/Sound.h"
@@ -31,16 +32,10 @@ constexpr int32_t kEndNoticeMs = 5000;
 
 constexpr const char* kMenuMusic = "sounds/Menu.mp3";
 
-// Language texts of the replays.
-constexpr int32_t kTextReplay = 44;
-constexpr int32_t kTextReplayJumps = 45;
-constexpr int32_t kTextReplaySpeedAndLeave = 46;
-constexpr int32_t kTextPointAgainSkip = 47;
-
 }  // namespace
 
 Application::Application(std::shared_ptr<Clock> clock, SceneDisplay display) : display(display) {
-  loadLanguage("lang/" + settings.language + ".data");
+  loadLanguage(languageFilePath(settings.language));
   timer = std::make_shared<FrameTimer>(std::move(clock));
   initSound();
   presentation.setStrikeListener([this](int32_t slot) {
@@ -52,18 +47,25 @@ Application::Application(std::shared_ptr<Clock> clock, SceneDisplay display) : d
 Application::~Application() {
   if (pointAgain.showing()) pointAgain.finish(*simulation);
   saveRecording();  // a match still going when the window closed
+  options.keep();   // options changed when the window closed
   shutdownSound();
 }
 
 void Application::setGamepads(std::shared_ptr<Gamepads> connected) {
   pads = std::move(connected);
+  options.setGamepads(pads);
   sampler = KeySampler(pads.get());
 }
 
 bool Application::frame() {
   const uint32_t elapsed = timer->tick();
   stepAccumulator += elapsed;
-  if (pads) pads->poll();
+  if (pads) {
+    pads->poll();
+    // The pads screen names the pads plugged in: it is drawn again when they change.
+    if (pads->padCount() != padsSeen) requestRedraw();
+    padsSeen = pads->padCount();
+  }
   net.followSessions();
   const bool stepped = runFixedSteps() > 0;
   followFrameKeys(elapsed);
@@ -86,9 +88,9 @@ bool Application::frame() {
 
 void Application::followFrameKeys(uint32_t elapsedMs) {
   const PadMenuPresses presses = pads ? pads->takeMenuPresses(elapsedMs) : PadMenuPresses{};
-  // Asked in every phase, so that Escape held in the menus is consumed and
-  // does not pause the match that starts next.
-  const bool escape = wasKeyPressed(kKeyEscape);
+  // In the menus Escape goes back a screen (the menu reads it, so that it
+  // is consumed there too and does not pause the match that starts next).
+  const bool escape = phase != InMenus && wasKeyPressed(kKeyEscape);
   if (phase == InMatch && replay) {
     if (escape || presses.back || presses.pause) replayOver = true;
     const auto playHidden = [this] {
@@ -253,6 +255,10 @@ bool Application::followPadMenuPresses(const PadMenuPresses& presses) {
     if (presses.directions[direction]) menu->navigate(static_cast<MenuDirection>(direction));
   }
   if (presses.select) menu->select();
+  if (phase == InMenus) {
+    if (presses.back) menu->goBack();
+    return false;
+  }
   // While play goes on, B is the dive and only Start pauses.
   return presses.pause || (presses.back && menu->screen() != Playing);
 }
@@ -306,6 +312,7 @@ void Application::goToMainMenu() {
   notice.reset();
   scene = std::make_shared<Scene>(display);
   menu = std::make_shared<Menu>(false);
+  menu->setOptionsStage(&options);
   scene->addOverlay(menu);
   phase = InMenus;
   playMusic(kMenuMusic);

@@ -19,8 +19,9 @@
 // commands alone, and its events (sounds, music, cameras, strikes) are then
 // carried out by the presentation. The pads are polled once a frame, before
 // the steps; any pad also moves through the menus (its A picks like Enter,
-// its B and Start do what Escape does, except that B dives while play goes
-// on), and the pad of a person whose player strikes the ball rumbles.
+// its B goes back a screen as Escape does there; in a match B and Start do
+// what Escape does, except that B dives while play goes on), and the pad of
+// a person whose player strikes the ball rumbles.
 //
 // The top-level flow has two phases, the menus and a match. The menu's screen
 // id doubles as a request board: the menus ask for a singles or doubles match,
@@ -43,11 +44,12 @@
 
 #include "app/Clock.h"
 #include "app/FrameTimer.h"
-#include "app/MatchPresentation.h"
-#include "app/NetMatchFlow.h"
-#include "app/PointReplay.h"
-#include "app/ReplayPlayer.h"
-#include "app/TournamentFlow.h"
+#include "app/LiveSettings.h"
+#include "app/play/MatchPresentation.h"
+#include "app/play/NetMatchFlow.h"
+#include "app/play/PointReplay.h"
+#include "app/play/ReplayPlayer.h"
+#include "app/play/TournamentFlow.h"
 #include "app/input/KeySampler.h"
 #include "app/match/GameState.h"
 #include "app/match/MatchRecording.h"
@@ -90,6 +92,9 @@ class Application : private NetMatchStage, private TournamentStage {
   void startDoublesMatch() { startMatch(true); }
   // The pads that play beside the keyboard; none (the default) for tools.
   void setGamepads(std::shared_ptr<Gamepads> connected);
+  // What the options screens change while the game runs (the entry point
+  // hands it the window and the settings file).
+  LiveSettings& liveSettings() { return options; }
   // Where every match played is recorded when it ends; empty (the default)
   // records nothing.
   void setRecordingFolder(std::filesystem::path folder) { recordingFolder = std::move(folder); }
@@ -188,6 +193,8 @@ class Application : private NetMatchStage, private TournamentStage {
   std::shared_ptr<Menu> menu;
   std::shared_ptr<FrameTimer> timer;
   std::shared_ptr<Gamepads> pads;
+  int32_t padsSeen = 0;
+  LiveSettings options;
   KeySampler sampler;
   SlotKeySets slotKeySets{kNoKeySet, kNoKeySet, kNoKeySet, kNoKeySet};
   std::function<void()> beforeStep;

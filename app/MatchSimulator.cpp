@@ -173,7 +173,7 @@ class Simulation {
   }
 
   void chooseMatch() {
-    // The main menu resets the slots: they are chosen after it is built.
+    // Chosen once the main menu is built, as the players choose them.
     matchSetup.slots = wanted.slots;
     for (int32_t slot = 0; slot < kPlayerSlotCount; ++slot) {
       if (!wanted.people[slot]) continue;

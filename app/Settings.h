@@ -1,14 +1,16 @@
 #pragma once
-// The few settings the game keeps in "config.ini" (in the run folder, or in
-// the user's configuration folder when installed: GameFolders.h): the
-// language, the full-screen resolution, the windowed flag, the six keys of
-// each of the four keyboard players, and optionally how gamepads take key
-// sets (PAD_KEYS, the key sets pads take in the order they are plugged in,
+// The settings the game keeps in "config.ini" (in the run folder, or in the
+// user's configuration folder when installed: GameFolders.h): the language,
+// the full-screen resolution, the windowed flag, the six keys of each of the
+// four keyboard players, and optionally the volumes of the music and of the
+// effects (MUSIC_VOLUME, EFFECTS_VOLUME, 0 to 10), how gamepads take key sets
+// (PAD_KEYS, the key sets pads take in the order they are plugged in,
 // numbered 1 to 4 like P1_KEYS..P4_KEYS) and whether their hit and dive
-// buttons swap (PAD_SWAP_HIT_DIVE 1). Those two are never written: a file
-// without them has pads take 1 2 3 4, unswapped. Read once at start, before the window
-// exists; when the file cannot be opened the defaults are used and written
-// back. Nothing in the game changes or saves them afterwards.
+// buttons swap (PAD_SWAP_HIT_DIVE 1). A file without those four plays at the
+// loudest volumes, with pads taking 1 2 3 4, unswapped. Read once at start,
+// before the window exists; when the file cannot be opened the defaults are
+// used and written back. The options screens change the settings while the
+// game runs and have them saved when the player leaves them.
 //
 // The file is a stream of blank-separated tokens; line structure does not
 // matter. A key word is followed by its values (LANG by one word, the others
@@ -17,6 +19,14 @@
 // the reading there: what was read before stays, the rest keeps its earlier
 // values. A setting missing from an existing file stays zero (or empty): the
 // defaults fill in only for a file that cannot be opened.
+//
+// Saving writes the seven lines the file has always had, then each optional
+// setting that is not at its default (so a file of defaults is those seven
+// lines, byte for byte), then the lines of the old file that hold nothing
+// the game reads (a comment, a setting of another version), as they stood.
+// The whole file goes to a temporary file beside it that is then renamed
+// over it: a crash or a full disk leaves the old file or the new one, never
+// half of either.
 
 #include <array>
 #include <cstdint>
@@ -25,6 +35,7 @@
 #include <string>
 
 #include "app/match/MatchSetup.h"
+#include "engine/Sound.h"
 #include "tennis/PlayerCommand.h"
 
 // Which way each of a key set's six codes moves or acts, in file order.
@@ -46,6 +57,9 @@ struct SettingsValues {
   // Key set indices (0 for P1_KEYS) in the order pads take them.
   std::array<int32_t, kKeySetCount> padKeySets{0, 1, 2, 3};
   bool padSwapHitAndDive = false;
+  // 0 (silent) to kLoudestVolume.
+  int32_t musicVolume = kLoudestVolume;
+  int32_t effectsVolume = kLoudestVolume;
 };
 
 // The process-wide settings; all zero and empty until Settings::load.
@@ -62,12 +76,17 @@ class Settings {
   // defaults and saves them there. Without a file (no folder to keep it
   // in) the defaults are used and said to be.
   void load(const std::filesystem::path& file = kFileName);
-  // Writes every setting to the file as seven lines, making its folder if
-  // need be. A failure to write is reported and otherwise ignored: the game
-  // runs on what it has.
-  void save(const std::filesystem::path& file = kFileName);
+  // Writes every setting to the file (see above), making its folder if need
+  // be. A failure to write is said in one line and leaves the old file as it
+  // was; the game runs on what it has. True when the file was written.
+  bool save(const std::filesystem::path& file = kFileName);
 
   // The reading itself, from any stream; fileName only names it in messages.
   void read(std::istream& in, const std::string& fileName);
+  // The lines of a settings file that hold no token of a setting the game
+  // reads (the key words and their values), in order, each with its line end.
+  static std::string linesKeptOnSave(std::istream& in);
+  // The file's contents as save() writes them, before the kept lines.
+  static std::string formatted(const SettingsValues& values);
   static SettingsValues defaults();
 };

@@ -20,9 +20,10 @@ constexpr int kOutputChannels = 2;
 constexpr int kBufferFrames = 1024;
 constexpr int kMixingChannels = 32;
 
-// Volumes out of MIX_MAX_VOLUME (128). The music under three overlapping
-// effects (a cheer over racket hits) must stay inside the output even when
-// every file is at full scale, or the mix clips.
+// Volumes out of MIX_MAX_VOLUME (128) at the loudest level. The music under
+// three overlapping effects (a cheer over racket hits) must stay inside the
+// output even when every file is at full scale, or the mix clips; the lower
+// levels are even shares of these.
 constexpr int kMusicVolume = 48;
 constexpr int kEffectVolume = 26;
 constexpr int kLoudestEffectCount = 3;
@@ -44,6 +45,8 @@ std::vector<SDL_AudioDeviceID> openDevices() {
 
 // The mixer does not publish the id of the device it opens; it is the one
 // that was not open before Mix_OpenAudio. 0 when it cannot be told.
+int mixerVolume(int loudest, int level) { return (loudest * level + kLoudestVolume / 2) / kLoudestVolume; }
+
 SDL_AudioDeviceID deviceOpenedSince(const std::vector<SDL_AudioDeviceID>& before) {
   for (SDL_AudioDeviceID id : openDevices()) {
     if (std::find(before.begin(), before.end(), id) == before.end()) return id;
@@ -112,6 +115,12 @@ class SoundSystem : public SoundOutput {
     if (Mix_Playing(voice) && Mix_GetChunk(voice) == samples[index].get()) Mix_HaltChannel(voice);
   }
 
+  void setVolumes(int musicLevel, int effectsLevel) override {
+    if (!open) return;
+    Mix_VolumeMusic(mixerVolume(kMusicVolume, musicLevel));
+    Mix_Volume(-1, mixerVolume(kEffectVolume, effectsLevel));
+  }
+
   // Frees the music and the samples while the device is still open; the
   // output does nothing afterwards, even if someone still holds it.
   void release() {
@@ -172,10 +181,9 @@ void initSound() {
     return;
   }
   Mix_AllocateChannels(kMixingChannels);
-  // Channels take their volume when they are allocated, so this comes after.
-  Mix_Volume(-1, kEffectVolume);
-  Mix_VolumeMusic(kMusicVolume);
   system = std::make_shared<SoundSystem>(deviceOpenedSince(before));
+  // The output takes the player's volumes as it is installed; channels take
+  // theirs when they are allocated, so this comes after.
   setSoundOutput(system);
 }
 

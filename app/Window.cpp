@@ -27,6 +27,20 @@ void openWindow(const SettingsValues& values) {
   }
 }
 
+bool showScreen(bool windowed, const Resolution& windowSize) {
+  if (glutGameModeGet(GLUT_GAME_MODE_ACTIVE)) return false;
+  if (windowed) {
+    glutLeaveFullScreen();
+    glutReshapeWindow(windowSize.width, windowSize.height);
+    glutPositionWindow(0, 0);
+    glutSetCursor(GLUT_CURSOR_INHERIT);
+  } else {
+    glutFullScreen();
+    glutSetCursor(GLUT_CURSOR_NONE);
+  }
+  return windowed;
+}
+
 void setFixedGlState() {
   const GLfloat ambient[] = {0.3f, 0.3f, 0.3f, 1.0f};
   const GLfloat diffuse[] = {0.7f, 0.7f, 0.7f, 1.0f};

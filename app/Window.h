@@ -17,6 +17,13 @@ std::string gameModeString(const Resolution& resolution);
 // Needs glutInit to have run.
 void openWindow(const SettingsValues& values);
 
+// While the game runs: a window of the size given, or the whole screen in a
+// full-screen window without a cursor. A game that started in the display's
+// own full-screen mode keeps it (leaving it would take the OpenGL context
+// and everything loaded into it): the change waits for the next start.
+// True when the game now shows in a window.
+bool showScreen(bool windowed, const Resolution& windowSize);
+
 // Depth test, counter-clockwise front faces, back-face culling, one white
 // directional light along +z, black clear colour, normalised normals.
 void setFixedGlState();

@@ -32,6 +32,7 @@
 #include <thread>
 
 #include "app/Application.h"
+#include "app/DisplayModes.h"
 #include "app/FramePacer.h"
 #include "app/FrameStats.h"
 #include "app/GameFolders.h"
@@ -280,14 +281,16 @@ int main(int argc, char** argv) {
     return 1;
   }
   Settings().load(folders->settingsFile);
-  if (options->windowed) settings.windowed = true;
+  // --windowed is for this run: the settings, which may be saved, keep theirs.
+  SettingsValues opened = settings;
+  if (options->windowed) opened.windowed = true;
   if (options->stats) frameStats = std::make_unique<FrameStats>(launchedAt);
 
   glutInit(&argc, argv);
   // Closing the window ends the loop instead of calling exit() from inside it.
   glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_GLUTMAINLOOP_RETURNS);
   glutInitDisplayMode(kDisplayMode);
-  openWindow(settings);
+  openWindow(opened);
   // Nothing can be shown before this: connecting to the display and making
   // the window and its context take a good part of the launch.
   if (frameStats) frameStats->windowOpened(FrameStats::Clock::now());
@@ -296,6 +299,8 @@ int main(int argc, char** argv) {
   startLibraries();
   loadTitle();
   application = std::make_shared<Application>();
+  application->liveSettings().setSettingsFile(folders->settingsFile);
+  application->liveSettings().setScreen(showScreen, displayModes, opened.windowed);
   application->setRecordingFolder(replayFolder());
   application->setProgressFile(cupProgressFile());
   application->setGamepads(std::make_shared<Gamepads>(settings.padKeySets, settings.padSwapHitAndDive));

@@ -227,14 +227,10 @@ void writePicture(const std::filesystem::path& runDir, const char* name, const s
   writeContentFile(runDir, name, tgaFile(canvas.pixels(), false));
 }
 
-// The main menu's items and the room the panel leaves around them.
-constexpr int kMainMenuItems = 4;
-constexpr double kMainMenuItemGap = 40;
-constexpr double kMainMenuPanelMargin = 20;
-
-// The title screen: sky, sunburst and logo above a stadium court; the main
-// menu's items (x 200, overlay y 380 down, 40 apart) on a panel at the left,
-// a racket and a flying ball at the right.
+// The title screen: sky, sunburst and logo above a stadium court, room at
+// the left for the main menu (x 200, from overlay y 380 down; the menu draws
+// its own panel, as tall as its items), a racket and a flying ball at the
+// right.
 void drawMainMenu(cairo_t* cr) {
   setVerticalGradient(cr, 0, rgb(0x2F8FE8), 440, rgb(0xA8DCFF));
   cairo_paint(cr);
@@ -261,9 +257,6 @@ void drawMainMenu(cairo_t* cr) {
   drawRacket(cr, 830, 470, 112, 0.55, rgb(0xE0413A));
   drawSpeedLines(cr, 680, 350, 40, -0.35);
   drawTennisBall(cr, 680, 350, 40, 0.6);
-
-  const double itemsHeight = kMainMenuItemGap * kMainMenuItems;
-  drawPanel(cr, 56, row(380) - 38, 288, itemsHeight + 2 * kMainMenuPanelMargin, 26, 0.75);
 }
 
 // Behind the option, set-up and credit screens: a blue backdrop with faint

@@ -1,8 +1,10 @@
 #pragma once
 // A camera of the scene tree: a SceneObject without a mesh that is never
 // drawn. Its world matrix is the eye; viewMatrix shows the world at one tenth
-// of its file units. The projection is a perspective with the fixed aspect
-// ratio 4/3 whatever the window. The game's camera kinds derive from it.
+// of its file units. The projection is a perspective that shows at least
+// what the camera shows at 4:3, undistorted in a window of any shape: a
+// wider window sees more on the sides, a narrower one more above and below.
+// The game's camera kinds derive from it.
 
 #include <memory>
 
@@ -22,8 +24,12 @@ class Camera : public SceneObject {
 
   // inverse(world) * diag(0.1, 0.1, 0.1, 1).
   Matrix viewMatrix() const;
-  // Loads the perspective projection and resets the model-view (OpenGL).
+  // Loads the perspective projection for the current viewport and resets
+  // the model-view (OpenGL).
   void applyProjection() const;
+  // The vertical field of view that keeps the 4:3 picture of `fovY` whole
+  // in a picture of `aspect` (width over height).
+  static double fittedFovY(double fovY, double aspect);
 
   double nearPlane() const { return nearDistance; }
   double farPlane() const { return farDistance; }

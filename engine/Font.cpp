@@ -136,6 +136,18 @@ std::vector<PlacedGlyph> Font::layout(std::string_view text, float x, float y, f
   return placed;
 }
 
+void Font::beginDrawing() const {
+  if (hasAlpha()) {
+    glEnable(GL_BLEND);
+  } else {
+    glDisable(GL_BLEND);
+  }
+  glEnable(GL_TEXTURE_2D);
+  glColor3f(1.0f, 1.0f, 1.0f);
+}
+
+void Font::finishDrawing() { glDisable(GL_BLEND); }
+
 void Font::drawText(std::string_view text, float x, float y, float scale) const {
   if (!image || image->glTexture() == 0) return;
   const std::vector<PlacedGlyph> placed = layout(text, x, y, scale);

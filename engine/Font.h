@@ -68,6 +68,10 @@ class Font {
   std::vector<PlacedGlyph> layout(std::string_view text, float x, float y, float scale) const;
   // Binds the image and draws the layout; nothing without a usable image.
   void drawText(std::string_view text, float x, float y, float scale) const;
+  // The state for white text in this font: blended when its image has
+  // alpha, textured (OpenGL). finishDrawing turns the blending off again.
+  void beginDrawing() const;
+  static void finishDrawing();
 
   // Whether the image has alpha (false without an image): callers blend
   // only then.

@@ -322,7 +322,8 @@ void Scene::drawOverlays() {
   glDisable(GL_LIGHTING);
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();
-  gluOrtho2D(0.0, kOverlayWidth, 0.0, kOverlayHeight);
+  const OverlayArea area = visibleOverlayArea();
+  gluOrtho2D(area.left, area.right, area.bottom, area.top);
   glMatrixMode(GL_TEXTURE);
   glLoadIdentity();
   glMatrixMode(GL_MODELVIEW);

@@ -13,12 +13,14 @@ void ScreenFade::draw2D() {
   glEnable(GL_BLEND);
   glDisable(GL_TEXTURE_2D);
   glColor4f(r, g, b, opacity);
+  // The whole window, the bands beside the overlay space too.
+  const OverlayArea area = visibleOverlayArea();
   countDrawCall();
   glBegin(GL_TRIANGLE_STRIP);
-  glVertex2d(kOverlayWidth, kOverlayHeight);
-  glVertex2d(0.0, kOverlayHeight);
-  glVertex2d(kOverlayWidth, 0.0);
-  glVertex2d(0.0, 0.0);
+  glVertex2d(area.right, area.top);
+  glVertex2d(area.left, area.top);
+  glVertex2d(area.right, area.bottom);
+  glVertex2d(area.left, area.bottom);
   glEnd();
 }
 

@@ -15,8 +15,9 @@ class ScreenFade : public Overlay {
   ScreenFade() = default;
   ~ScreenFade() override = default;
 
-  // Covers the overlay space with (red, green, blue, alpha), blended; a
-  // clear one (alpha 0 or less) draws nothing, which shows the same.
+  // Covers the whole window (the overlay space and the bands beside it) with
+  // (red, green, blue, alpha), blended; a clear one (alpha 0 or less) draws
+  // nothing, which shows the same.
   void draw2D() override;
   // Moves alpha by dtMs at the current speed, never past the target; the
   // speed drops to 0 on arrival.

@@ -1,5 +1,7 @@
 #include "engine/Sound.h"
 
+#include <algorithm>
+
 #include "engine/Random.h"
 
 namespace {
@@ -12,6 +14,7 @@ class SilentOutput : public SoundOutput {
   size_t sampleCount() const override { return count; }
   int32_t playSample(size_t) override { return kNoVoice; }
   void stopSample(int32_t, size_t) override {}
+  void setVolumes(int, int) override {}
 
  private:
   size_t count = 0;
@@ -27,6 +30,15 @@ const std::vector<std::string> kMatchEffects = {
     "sounds/cheer00.wav", "sounds/cheer01.wav", "sounds/cheer02.wav",
 };
 constexpr int kFirstCheer = 3;
+
+struct Volumes {
+  int music = kLoudestVolume;
+  int effects = kLoudestVolume;
+};
+Volumes& volumes() {
+  static Volumes levels;
+  return levels;
+}
 constexpr int kChoices = 3;
 
 }  // namespace
@@ -34,6 +46,7 @@ constexpr int kChoices = 3;
 std::shared_ptr<SoundOutput> setSoundOutput(std::shared_ptr<SoundOutput> output) {
   std::shared_ptr<SoundOutput> previous = currentOutput();
   currentOutput() = output ? std::move(output) : std::make_shared<SilentOutput>();
+  currentOutput()->setVolumes(volumes().music, volumes().effects);
   return previous;
 }
 
@@ -58,3 +71,12 @@ void playEffect(int id) {
   const int index = effectIndex(id);
   if (index >= 0) soundOutput().playSample(static_cast<size_t>(index));
 }
+
+void setVolumes(int musicLevel, int effectsLevel) {
+  volumes() = {std::clamp(musicLevel, 0, kLoudestVolume), std::clamp(effectsLevel, 0, kLoudestVolume)};
+  soundOutput().setVolumes(volumes().music, volumes().effects);
+}
+
+int musicVolume() { return volumes().music; }
+
+int effectsVolume() { return volumes().effects; }

@@ -9,6 +9,11 @@
 // takes every call. The random choice of playEffect(100) and playEffect(200)
 // draws from the game's generator whatever the output, so a silent run and a
 // run with sound play the same match.
+//
+// The music and the effects each have a volume, a level from 0 (silent) to
+// kLoudestVolume. The loudest is the mix as the game was made: the music
+// under three overlapping effects stays inside the output. The levels are
+// kept here, so that an output installed later plays at them too.
 
 #include <cstdint>
 #include <memory>
@@ -34,9 +39,12 @@ class SoundOutput {
   // Stops the voice if it still plays effect `index` (a voice that has
   // ended may play another sound since: that one goes on).
   virtual void stopSample(int32_t voice, size_t index) = 0;
+  // Levels 0..kLoudestVolume, already within range.
+  virtual void setVolumes(int musicLevel, int effectsLevel) = 0;
 };
 
 constexpr int32_t kNoVoice = -1;
+constexpr int kLoudestVolume = 10;
 
 // Installs the output that every call below goes to; nullptr restores the
 // silent one. Returns the previous output.
@@ -53,6 +61,10 @@ void resumeMusic();
 // Set 1 is the match's six effects; any other set leaves the list empty.
 void loadEffects(int set);
 void playEffect(int id);
+// Levels outside 0..kLoudestVolume are taken as the nearest end.
+void setVolumes(int musicLevel, int effectsLevel);
+int musicVolume();
+int effectsVolume();
 
 // The effect index that playEffect(id) plays: id itself, or for 100 and 200 a
 // draw from the game's generator (k = trunc(3 * r / 32767), at most 2).

@@ -1,7 +1,5 @@
 #include "engine/TextLabel.h"
 
-#include <GL/gl.h>
-
 #include <utility>
 
 TextLabel::TextLabel(const std::string& fontPath, std::string text, float x, float y, float spacing,
@@ -12,13 +10,7 @@ TextLabel::TextLabel(const std::string& fontPath, std::string text, float x, flo
       labelText(std::move(text)) {}
 
 void TextLabel::draw2D() {
-  if (labelFont->hasAlpha()) {
-    glEnable(GL_BLEND);
-  } else {
-    glDisable(GL_BLEND);
-  }
-  glEnable(GL_TEXTURE_2D);
-  glColor3f(1.0f, 1.0f, 1.0f);
+  labelFont->beginDrawing();
   labelFont->drawText(labelText, centreX, centreY, 1.0f);
-  glDisable(GL_BLEND);
+  Font::finishDrawing();
 }

@@ -1,4 +1,6 @@
-// Feeds arbitrary bytes to the language file reader.
+// Feeds arbitrary bytes to the language file reader, and to the look at a
+// file's own language name that the language screen makes: both read the
+// lines alike.
 #include <cstdio>
 #include <sstream>
 #include <string>
@@ -18,5 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (size_t i = 0; i <= languageTextCount(); ++i) {
     if (text(static_cast<int32_t>(i)).size() > kMaxLanguageLineLength) __builtin_trap();
   }
+  std::istringstream again(std::string(reinterpret_cast<const char*>(data), size));
+  if (readOwnLanguageName(again) != text(kTextOwnLanguageName)) __builtin_trap();
   return 0;
 }

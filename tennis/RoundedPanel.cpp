@@ -30,10 +30,35 @@ RoundedPanel::RoundedPanel(float width, float height, float red, float green, fl
       x(centreX),
       y(centreY) {}
 
+float RoundedPanel::halfWidth() const { return std::max(panelWidth, 0.0f) * 0.5f; }
+
+float RoundedPanel::halfHeight() const { return std::max(panelHeight, 0.0f) * 0.5f; }
+
+float RoundedPanel::cornerRadius() const { return std::clamp(radius, 0.0f, std::min(halfWidth(), halfHeight())); }
+
+std::vector<PanelPoint> RoundedPanel::outline() const {
+  const float halfW = halfWidth();
+  const float halfH = halfHeight();
+  const float round = segments > 0 ? cornerRadius() : 0.0f;
+  const PanelPoint centres[4] = {{halfW - round, halfH - round}, {-halfW + round, halfH - round},
+                                 {-halfW + round, -halfH + round}, {halfW - round, -halfH + round}};
+  const float quarter = std::numbers::pi_v<float> * 0.5f;
+  const int32_t steps = std::max(segments, 0);
+  std::vector<PanelPoint> out;
+  for (int corner = 0; corner < 4; ++corner) {
+    const PanelPoint c = centres[corner];
+    for (int32_t s = 0; s <= steps; ++s) {
+      const float angle = quarter * (static_cast<float>(corner) + (steps > 0 ? static_cast<float>(s) / static_cast<float>(steps) : 0.0f));
+      out.push_back({c.x + round * std::cos(angle), c.y + round * std::sin(angle)});
+    }
+  }
+  return out;
+}
+
 std::vector<PanelPoint> RoundedPanel::triangles() const {
-  const float halfW = std::max(panelWidth, 0.0f) * 0.5f;
-  const float halfH = std::max(panelHeight, 0.0f) * 0.5f;
-  const float round = std::clamp(radius, 0.0f, std::min(halfW, halfH));
+  const float halfW = halfWidth();
+  const float halfH = halfHeight();
+  const float round = cornerRadius();
   const float innerW = halfW - round;
   const float innerH = halfH - round;
 
@@ -81,4 +106,20 @@ void RoundedPanel::draw() const {
   for (const PanelPoint& p : points) glVertex2f(p.x, p.y);
   glEnd();
   glPopMatrix();
+}
+
+void RoundedPanel::drawOutline(float lineWidth, float red, float green, float blue, float alpha) const {
+  const std::vector<PanelPoint> points = outline();
+  glEnable(GL_BLEND);
+  glDisable(GL_TEXTURE_2D);
+  glLineWidth(lineWidth);
+  glPushMatrix();
+  glTranslatef(x, y, 0.0f);
+  glColor4f(red, green, blue, alpha);
+  countDrawCall();
+  glBegin(GL_LINE_LOOP);
+  for (const PanelPoint& p : points) glVertex2f(p.x, p.y);
+  glEnd();
+  glPopMatrix();
+  glLineWidth(1.0f);
 }

@@ -120,6 +120,29 @@ void Gamepads::rumble(int32_t keySet) {
   }
 }
 
+std::vector<ConnectedPad> Gamepads::connected() const {
+  std::vector<ConnectedPad> list;
+  for (const Pad& pad : pads) {
+    const char* name = SDL_GameControllerName(pad.controller);
+    list.push_back({name ? name : "", pad.keySet});
+  }
+  return list;
+}
+
+void Gamepads::configure(const std::array<int32_t, kKeySetCount>& keySetOrder, bool swapHitAndDive) {
+  order = keySetOrder;
+  swapped = swapHitAndDive;
+  for (PadControls& set : sets) set.held = 0;
+  for (Pad& pad : pads) pad.keySet = kNoPadKeySet;
+  for (Pad& pad : pads) {
+    pad.keySet = freeKeySet();
+    // What is held stays held, under the new meaning of its buttons; it
+    // counts as a press only once it goes down again.
+    pad.controls = heldControls(pad);
+    if (pad.keySet != kNoPadKeySet) sets[pad.keySet].held = pad.controls;
+  }
+}
+
 void Gamepads::open(int32_t deviceIndex) {
   SDL_GameController* controller = SDL_GameControllerOpen(deviceIndex);
   if (!controller) {
@@ -193,7 +216,7 @@ void Gamepads::setAxis(Pad& pad, uint8_t axis, int16_t value) {
   updateControls(pad);
 }
 
-void Gamepads::updateControls(Pad& pad) {
+uint8_t Gamepads::heldControls(const Pad& pad) const {
   uint8_t controls = pad.stickDirections;
   for (int32_t direction = 0; direction < kMenuDirectionCount; ++direction) {
     if (pad.buttons & buttonBit(kDpadByMenuDirection[direction])) controls |= playerKeyBit(kKeyByMenuDirection[direction]);
@@ -202,7 +225,11 @@ void Gamepads::updateControls(Pad& pad) {
   const PlayerKey east = swapped ? KeyHit : KeyDive;
   if (pad.buttons & buttonBit(SDL_CONTROLLER_BUTTON_A)) controls |= playerKeyBit(south);
   if (pad.buttons & buttonBit(SDL_CONTROLLER_BUTTON_B)) controls |= playerKeyBit(east);
+  return controls;
+}
 
+void Gamepads::updateControls(Pad& pad) {
+  const uint8_t controls = heldControls(pad);
   if (pad.keySet != kNoPadKeySet) {
     PadControls& set = sets[pad.keySet];
     const uint8_t wentDown = controls & static_cast<uint8_t>(~pad.controls);

@@ -14,7 +14,9 @@
 // the settings' pad order that no other pad holds; a pad beyond the fourth
 // moves through the menus only. Unplugged, it lets go of everything at once
 // and its key set is free again. A device SDL cannot read as a pad is named in
-// one line and ignored.
+// one line and ignored. The options screens may give the pads another order
+// of key sets, or swap hit and dive, while the game runs: the pads plugged
+// in then take the new order's key sets in the order they came.
 //
 // Any pad moves through the menus: one push, one move; a direction held
 // repeats after a pause. The stick has a dead zone with some hysteresis, so
@@ -25,6 +27,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "app/input/MenuDirection.h"
@@ -36,6 +39,12 @@
 struct PadControls {
   uint8_t held = 0;  // PlayerKey bits
   std::array<uint32_t, kPlayerKeyCount> presses{};
+};
+
+// A pad plugged in now, as the options screens name it.
+struct ConnectedPad {
+  std::string name;
+  int32_t keySet = -1;  // none beyond the fourth pad
 };
 
 // What the pads asked of the menus since the previous frame.
@@ -81,6 +90,11 @@ class Gamepads {
   void rumble(int32_t keySet);
 
   int32_t padCount() const { return static_cast<int32_t>(pads.size()); }
+  // The pads plugged in, in the order they came.
+  std::vector<ConnectedPad> connected() const;
+  // Another order of key sets and another hit and dive: every pad lets go
+  // of what it held and takes its key set from the new order.
+  void configure(const std::array<int32_t, kKeySetCount>& keySetOrder, bool swapHitAndDive);
 
   static constexpr int32_t kNoPadKeySet = -1;
 
@@ -106,6 +120,8 @@ class Gamepads {
   int32_t freeKeySet() const;
   void setButton(Pad& pad, uint8_t button, bool down);
   void setAxis(Pad& pad, uint8_t axis, int16_t value);
+  // The player's controls a pad holds now, sticks and buttons.
+  uint8_t heldControls(const Pad& pad) const;
   void updateControls(Pad& pad);
   void updateMenuDirection(Pad& pad);
 

@@ -2,8 +2,6 @@
 
 MatchSetup matchSetup;
 
-void resetPlayerSlots() { matchSetup.slots = MatchSetup{}.slots; }
-
 int32_t playingSlotCount() { return matchSetup.doublesFlag == 0 ? 2 : kPlayerSlotCount; }
 
 int32_t characterIdentifier(int32_t character) {

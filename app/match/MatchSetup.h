@@ -2,8 +2,8 @@
 // The match the players have chosen: who plays in each of the four slots
 // (character and controller), singles or doubles, and how long the match is.
 // One process-wide record: the menus write it, the match reads it when it is
-// built. It outlives the menus; only the slots go back to their start values
-// when a new main menu is built, the options stay as the players left them.
+// built. It outlives the menus and the matches: the players find the set-up
+// of the last match as they left it, for as long as the game runs.
 
 #include <array>
 #include <cstdint>
@@ -41,9 +41,6 @@ struct MatchSetup {
 
 extern MatchSetup matchSetup;
 
-// Slots back to no character and each slot its own key set; the options are
-// left alone.
-void resetPlayerSlots();
 // The slots that play: 0 and 1 in singles, all four in doubles.
 int32_t playingSlotCount();
 // The identifier (kCharacters) of a slot's character index; an index outside

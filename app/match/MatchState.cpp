@@ -1,7 +1,5 @@
 #include "app/match/MatchState.h"
 
-#include <GL/gl.h>
-
 #include <algorithm>
 #include <sstream>
 #include <utility>
@@ -35,15 +33,9 @@ void TimedMessage::show(std::string text, int32_t ms) {
 
 void TimedMessage::draw2D() {
   if (!visible() || !font) return;
-  if (font->hasAlpha()) {
-    glEnable(GL_BLEND);
-  } else {
-    glDisable(GL_BLEND);
-  }
-  glEnable(GL_TEXTURE_2D);
-  glColor3f(1.0f, 1.0f, 1.0f);
+  font->beginDrawing();
   font->drawText(shown, centreX, centreY, 1.0f);
-  glDisable(GL_BLEND);
+  Font::finishDrawing();
 }
 
 namespace {

@@ -1,8 +1,10 @@
 #include "app/menus/Language.h"
 
+#include <algorithm>
 #include <fstream>
 #include <vector>
 
+#include "app/menus/TextLines.h"
 #include "engine/Log.h"
 
 namespace {
@@ -63,26 +65,40 @@ void readLanguage(std::istream& in, const std::string& fileName) {
   languageTable = std::move(lines);
 }
 
+std::string languageFilePath(const std::string& code) {
+  return std::string(kLanguageFolder) + "/" + code + kLanguageFileEnding;
+}
+
+std::string readOwnLanguageName(std::istream& in) {
+  std::string line;
+  bool tooLong = false;
+  for (int32_t index = 0; readLine(in, line, tooLong); ++index) {
+    if (index == kTextOwnLanguageName) return line;
+  }
+  return "";
+}
+
+std::vector<LanguageChoice> availableLanguages(const std::filesystem::path& folder) {
+  std::vector<LanguageChoice> found;
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+    const std::filesystem::path& path = entry.path();
+    if (path.extension() != kLanguageFileEnding || !entry.is_regular_file(error)) continue;
+    std::ifstream in(path, std::ios::binary);
+    const std::string code = path.stem().string();
+    const std::string name = readOwnLanguageName(in);
+    found.push_back({code, name.empty() ? code : name});
+  }
+  std::sort(found.begin(), found.end(), [](const LanguageChoice& a, const LanguageChoice& b) { return a.code < b.code; });
+  return found;
+}
+
 const std::string& text(int32_t index) {
   if (index < 0 || static_cast<size_t>(index) >= languageTable.size()) return kNoText;
   return languageTable[static_cast<size_t>(index)];
 }
 
 size_t languageTextCount() { return languageTable.size(); }
-
-namespace {
-
-// Lines of the match's words.
-constexpr int32_t kTextFault = 21;
-constexpr int32_t kTextOut = 22;
-constexpr int32_t kTextGame = 23;
-constexpr int32_t kTextTieBreak = 24;
-constexpr int32_t kTextSet = 25;
-constexpr int32_t kTextWinsSingles = 26;
-constexpr int32_t kTextWinDoubles = 27;
-constexpr int32_t kTextAnd = 28;
-
-}  // namespace
 
 MatchTexts matchTexts() {
   return MatchTexts{text(kTextFault), text(kTextOut),         text(kTextGame),         text(kTextTieBreak),

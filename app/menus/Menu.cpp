@@ -2,16 +2,20 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <filesystem>
 #include <string>
 #include <utility>
 
 #include "app/input/Keyboard.h"
 #include "app/menus/Language.h"
+#include "app/menus/TextLines.h"
 #include "engine/CachingTextureFactory.h"
 #include "engine/ImageTextureFactory.h"
 #include "engine/Log.h"
+#include "tennis/RoundedPanel.h"
 
 namespace {
 
@@ -23,52 +27,52 @@ struct Spot {
   float y;
 };
 
-// Language text indices.
-constexpr int32_t kTextPlay = 0;
-constexpr int32_t kTextCredits = 1;
-constexpr int32_t kTextSingles = 4;
-constexpr int32_t kTextDoubles = 5;
-constexpr int32_t kTextSets = 6;
-constexpr int32_t kTextGames = 7;
-constexpr int32_t kTextMode = 8;
-constexpr int32_t kTextNext = 9;
-constexpr int32_t kTextBack = 10;
-constexpr int32_t kTextCharacter = 11;
-constexpr int32_t kTextController = 12;
-constexpr int32_t kTextResume = 13;
-constexpr int32_t kTextLeave = 14;
-constexpr int32_t kTextQuit = 15;
-constexpr int32_t kTextProgramming = 16;
-constexpr int32_t kTextModels = 17;
-constexpr int32_t kTextAnimation = 18;
-constexpr int32_t kTextMusic = 19;
-constexpr int32_t kTextThanks = 20;
-constexpr int32_t kTextWatchAgain = 29;
-constexpr int32_t kTextNetwork = 37;
-constexpr int32_t kTextHost = 38;
-constexpr int32_t kTextJoin = 39;
-constexpr int32_t kTextGiveAddress = 40;
-constexpr int32_t kTextHostAddress = 41;
-
-constexpr Spot kOptionsNetwork{200, 100};
 constexpr Spot kNetworkHost{400, 420};
 constexpr Spot kNetworkJoin{400, 380};
 constexpr Spot kNetworkHeading{512, 460};
 constexpr Spot kNetworkFirstLine{512, 400};
 constexpr float kNetworkLineGap = 40;
-constexpr Spot kJoinConnect{512, 100};
 // An address no longer than this is typed; longer ones are no address.
 constexpr size_t kMaxAddressLength = 40;
 // What a pad's up and down step the last character of an address through.
 constexpr std::string_view kPadAddressCharacters = "0123456789.:";
 constexpr int kKeyBackspace = 8;
-constexpr int32_t kTextNetHostChoosing = 43;
-constexpr int32_t kTextTournament = 53;
 constexpr Spot kJoinerWaits{512, 40};
 
-// The main menu's items stand in a column from its top one down.
-constexpr Spot kMainFirst{200, 380};
-constexpr float kMainItemGap = 40;
+// The main menu, top down: ways to play go after JUGAR, and OPCIONES stays
+// just above CRÉDITOS.
+struct MainMenuEntry {
+  int32_t textIndex;
+  MenuAction action;
+};
+constexpr MainMenuEntry kMainMenuEntries[] = {
+    {kTextPlay, OpenMatchOptions},
+    {kTextTournament, OpenTournament},
+    {kTextOptions, OpenOptions},
+    {kTextCredits, OpenCredits},
+    {kTextQuit, QuitGame},
+};
+constexpr float kMainMenuX = 200;
+constexpr float kMainMenuTopY = 380;
+constexpr float kMainMenuGap = 40;
+// Its panel: from a little above the first item to a little below the
+// last, at least as wide as the title picture leaves room for.
+constexpr float kPanelAboveFirst = 38;
+constexpr float kPanelBelowLast = 42;
+constexpr float kPanelSideMargin = 50;
+constexpr float kPanelMinimumWidth = 288;
+constexpr float kPanelCornerRadius = 26;
+constexpr int32_t kPanelCornerSegments = 8;
+constexpr float kPanelOutlineWidth = 4;
+constexpr PanelPoint kPanelShadowOffset{6, -8};
+// As the other screens' panels are painted: a soft shadow, the deep blue of
+// the title's night sky, and a pale rim.
+struct PanelColour {
+  float r, g, b, a;
+};
+constexpr PanelColour kPanelShadow{0.0f, 0.0f, 0.0f, 0.25f};
+constexpr PanelColour kPanelFill{0.08f, 0.17f, 0.38f, 0.75f};
+constexpr PanelColour kPanelRim{1.0f, 1.0f, 1.0f, 0.7f};
 
 constexpr Spot kOptionsSets{400, 420};
 constexpr Spot kOptionsGames{400, 380};
@@ -77,12 +81,9 @@ constexpr Spot kOptionsSetsValue{650, 420};
 constexpr Spot kOptionsGamesValue{650, 380};
 constexpr Spot kOptionsModeValue{700, 340};
 
-// The foot of a screen: next on the left, back on the right; back alone sits
-// in the middle.
-constexpr Spot kFootNext{400, 100};
-constexpr Spot kFootBack{600, 100};
-constexpr Spot kFootBackAlone{500, 100};
-constexpr Spot kFootDone{500, 100};
+// The items of a foot row stand this far apart, centred on the screen.
+constexpr float kFootGap = 225;
+constexpr float kScreenCentreX = 512;
 
 // The four slots on the court picture: slot 0 near, slot 1 far; in doubles
 // their partners 2 and 3.
@@ -112,6 +113,8 @@ constexpr float kCreditsThanksY = 220;
 
 constexpr int kBackgroundX = 512;
 constexpr int kBackgroundY = 256;
+// How dark the background's copy in the bands of a wide or tall window is.
+constexpr float kBandShade = 0.35f;
 constexpr float kMenuScale = 1.0f;
 
 // Sets to play go 3 -> 5 -> 1 -> 3, games per set 2 -> 6 -> 2.
@@ -128,16 +131,13 @@ void setMenuTextureFactory(std::shared_ptr<TextureFactory> textures) { menuTextu
 
 std::shared_ptr<TextureFactory> menuTextureFactory() { return menuTextures ? menuTextures : gameTextures(); }
 
-Menu::Menu(bool inGame, std::shared_ptr<TextureFactory> textures) : textureFactory(std::move(textures)) {
-  if (!textureFactory) textureFactory = menuTextureFactory();
+Menu::Menu(bool inGame, std::shared_ptr<TextureFactory> textures)
+    : textureFactory(std::move(textures)), inGameMenu(inGame) {
+  if (!textureFactory) textureFactory = menuTextures;
+  if (!textureFactory) textureFactory = gameTextures();
   normalFont = std::make_shared<Font>(kMenuFontPath, kMenuFontSpacing, textureFactory);
   highlightedFont = std::make_shared<Font>(kMenuSelectedFontPath, kMenuFontSpacing, textureFactory);
-  if (inGame) {
-    goToScreen(Playing);
-  } else {
-    goToScreen(MainMenu);
-    resetPlayerSlots();
-  }
+  goToScreen(inGame ? Playing : MainMenu);
 }
 
 std::array<std::string, kCharacterCount + 1> Menu::shownCharacterNames() {
@@ -201,6 +201,15 @@ void Menu::goToScreen(MenuScreen id) {
       buildJoinAddress();
       for (int code = 0; code < kSpecialKeyBase; ++code) typedPresses[code] = keyPressCount(code);
       break;
+    case OptionsMenu:
+    case ControlsMenu:
+    case PadsMenu:
+    case SoundMenu:
+    case ScreenMenu:
+    case LanguageMenu:
+      setBackground(kMenuBackground);
+      options.build(id, *this);
+      break;
     case HostRequest:
     case JoinRequest:
     case NetCancel:
@@ -228,12 +237,14 @@ void Menu::setBackground(const std::string& path) {
   backgroundImage = textureFactory->create(path);
 }
 
-std::shared_ptr<MenuItem> Menu::makeItem(int32_t textIndex, MenuAction action, float x, float y) const {
-  return makeItem(text(textIndex), action, x, y);
+std::shared_ptr<MenuItem> Menu::makeItem(int32_t textIndex, MenuAction action, float x, float y,
+                                         int32_t choice) const {
+  return makeItem(text(textIndex), action, x, y, choice);
 }
 
-std::shared_ptr<MenuItem> Menu::makeItem(const std::string& label, MenuAction action, float x, float y) const {
-  return std::make_shared<MenuItem>(action, x, y, label, normalFont, highlightedFont);
+std::shared_ptr<MenuItem> Menu::makeItem(const std::string& label, MenuAction action, float x, float y,
+                                         int32_t choice) const {
+  return std::make_shared<MenuItem>(action, x, y, label, normalFont, highlightedFont, choice);
 }
 
 void Menu::appendItem(const std::shared_ptr<MenuItem>& item) {
@@ -250,61 +261,59 @@ void Menu::addItem(const std::shared_ptr<MenuItem>& item) {
   appendItem(item);
 }
 
-void Menu::addNextAndBack(const std::shared_ptr<MenuItem>& next, const std::shared_ptr<MenuItem>& back,
-                          const std::shared_ptr<MenuItem>& aboveBack) {
-  addItem(next);
-  appendItem(back);
-  back->link(Left, next);
-  back->link(Up, aboveBack);
-  next->link(Right, back);
+float Menu::footX(size_t index, size_t count) {
+  return kScreenCentreX + (float(index) - float(count - 1) / 2) * kFootGap;
+}
+
+void Menu::addFootRow(const std::vector<std::shared_ptr<MenuItem>>& row, size_t reachedFromAbove) {
+  const std::shared_ptr<MenuItem> above = itemList.empty() ? nullptr : itemList.back();
+  addItem(row[reachedFromAbove]);
+  for (size_t i = 0; i < row.size(); ++i) {
+    if (i != reachedFromAbove) {
+      appendItem(row[i]);
+      if (above) row[i]->link(Up, above);
+    }
+    if (i > 0) row[i]->link(Left, row[i - 1]);
+    if (i + 1 < row.size()) row[i]->link(Right, row[i + 1]);
+  }
+}
+
+void Menu::highlight(MenuAction action, int32_t choice) {
+  for (const auto& item : itemList) {
+    if (item->action() != action || item->choice() != choice) continue;
+    selectedItem = item;
+    ++changes;
+    return;
+  }
 }
 
 void Menu::buildMainMenu() {
-  // From the top down.
-  const struct {
-    int32_t text;
-    MenuAction action;
-  } entries[] = {
-      {kTextPlay, OpenOptions},
-      {kTextTournament, OpenTournament},
-      {kTextCredits, OpenCredits},
-      {kTextQuit, QuitGame},
-  };
-  float y = kMainFirst.y;
-  for (const auto& entry : entries) {
-    addItem(makeItem(entry.text, entry.action, kMainFirst.x, y));
-    y -= kMainItemGap;
+  float y = kMainMenuTopY;
+  for (const MainMenuEntry& entry : kMainMenuEntries) {
+    addItem(makeItem(entry.textIndex, entry.action, kMainMenuX, y));
+    y -= kMainMenuGap;
   }
 }
 
 void Menu::buildMatchOptions() {
   addItem(makeItem(kTextSets, CycleSets, kOptionsSets.x, kOptionsSets.y));
   addItem(makeItem(kTextGames, CycleGames, kOptionsGames.x, kOptionsGames.y));
-  const auto mode = makeItem(kTextMode, ToggleDoubles, kOptionsMode.x, kOptionsMode.y);
-  addItem(mode);
-  const auto next = makeItem(kTextNext, OpenPlayerSelect, kFootNext.x, kFootNext.y);
-  addNextAndBack(next, makeItem(kTextBack, OptionsBack, kFootBack.x, kFootBack.y), mode);
-  // Left of next, off the chain that leads down to it.
-  const auto network = makeItem(kTextNetwork, OpenNetwork, kOptionsNetwork.x, kOptionsNetwork.y);
-  appendItem(network);
-  network->link(Right, next);
-  network->link(Up, mode);
-  next->link(Left, network);
+  addItem(makeItem(kTextMode, ToggleDoubles, kOptionsMode.x, kOptionsMode.y));
+  addFootRow({makeItem(kTextNetwork, OpenNetwork, footX(0, 3), kFootY),
+              makeItem(kTextNext, OpenPlayerSelect, footX(1, 3), kFootY),
+              makeItem(kTextBack, MatchOptionsBack, footX(2, 3), kFootY)},
+             1);
 }
 
 void Menu::buildNetwork() {
   addItem(makeItem(kTextHost, HostGame, kNetworkHost.x, kNetworkHost.y));
   addItem(makeItem(kTextJoin, JoinGame, kNetworkJoin.x, kNetworkJoin.y));
-  addItem(makeItem(kTextBack, NetworkBack, kFootBackAlone.x, kFootBackAlone.y));
+  addFootRow({makeItem(kTextBack, NetworkBack, footX(0, 1), kFootY)}, 0);
 }
 
-void Menu::buildNetworkWait() {
-  addItem(makeItem(kTextBack, CancelNetwork, kFootBackAlone.x, kFootBackAlone.y));
-}
+void Menu::buildNetworkWait() { addFootRow({makeItem(kTextBack, CancelNetwork, footX(0, 1), kFootY)}, 0); }
 
-void Menu::buildJoinAddress() {
-  addItem(makeItem(kTextJoin, ConnectToHost, kJoinConnect.x, kJoinConnect.y));
-}
+void Menu::buildJoinAddress() { addFootRow({makeItem(kTextJoin, ConnectToHost, footX(0, 1), kFootY)}, 0); }
 
 bool Menu::typeAddress() {
   bool typed = false;
@@ -382,17 +391,18 @@ void Menu::buildPlayerSelect() {
   }
   slotItem(0, EditSlot0);
   if (everyPlayingSlotHasCharacter() && startAllowed && !joining) {
-    const auto next = makeItem(kTextNext, StartMatch, kFootNext.x, kFootNext.y);
-    addNextAndBack(next, makeItem(kTextBack, PlayerSelectBack, kFootBack.x, kFootBack.y), next);
+    addFootRow({makeItem(kTextNext, StartMatch, footX(0, 2), kFootY),
+                makeItem(kTextBack, PlayerSelectBack, footX(1, 2), kFootY)},
+               0);
   } else {
-    addItem(makeItem(kTextBack, PlayerSelectBack, kFootBackAlone.x, kFootBackAlone.y));
+    addFootRow({makeItem(kTextBack, PlayerSelectBack, footX(0, 1), kFootY)}, 0);
   }
 }
 
 void Menu::buildPlayerSetup() {
   addItem(makeItem(kTextCharacter, NextCharacter, kSetupCharacter.x, kSetupCharacter.y));
   addItem(makeItem(kTextController, NextController, kSetupController.x, kSetupController.y));
-  addItem(makeItem(kTextNext, PlayerSetupDone, kFootDone.x, kFootDone.y));
+  addFootRow({makeItem(kTextNext, PlayerSetupDone, footX(0, 1), kFootY)}, 0);
 }
 
 void Menu::buildPaused() {
@@ -408,7 +418,7 @@ void Menu::buildCredits() {
   addItem(makeItem(kTextModels, CreditsBack, kCreditsX, kCreditsModelsY));
   addItem(makeItem(kTextAnimation, CreditsBack, kCreditsX, kCreditsAnimationY));
   addItem(makeItem(kCreditNames[1], CreditsBack, kCreditsX, kCreditsSecondNameY));
-  addItem(makeItem(kTextMusic, CreditsBack, kCreditsX, kCreditsMusicY));
+  addItem(makeItem(kTextMusicAndSound, CreditsBack, kCreditsX, kCreditsMusicY));
   addItem(makeItem(kCreditNames[2], CreditsBack, kCreditsX, kCreditsThirdNameY));
   addItem(makeItem(kTextThanks, CreditsBack, kCreditsX, kCreditsThanksY));
   // The headings and names are only there to be read: the highlight stays
@@ -425,6 +435,12 @@ std::shared_ptr<MenuItem> Menu::findItem(MenuAction action) const {
 }
 
 void Menu::handleInput() {
+  // In a match Escape is the pause's (the Application's); here it goes back.
+  if (!inGameMenu && wasKeyPressed(kKeyEscape)) {
+    goBack();
+    return;
+  }
+  if (options.followKeys(*this)) return;
   if (currentScreen == JoinAddress) typeAddress();
   if (wasKeyPressed(kKeyUp)) navigate(Up);
   if (wasKeyPressed(kKeyDown)) navigate(Down);
@@ -434,21 +450,83 @@ void Menu::handleInput() {
 }
 
 void Menu::navigate(MenuDirection direction) {
-  if (editAddress(direction)) return;
+  if (options.awaitingKey() || editAddress(direction)) return;
   if (!selectedItem) return;
   if (std::shared_ptr<MenuItem> next = selectedItem->neighbour(direction)) {
     selectedItem = std::move(next);
     ++changes;
+  } else if ((direction == Left || direction == Right) && changesAValue(selectedItem->action())) {
+    const std::shared_ptr<MenuItem> item = selectedItem;  // the action may build the screen anew
+    runAction(*item, direction == Right ? ValueStep::Next : ValueStep::Previous);
   }
 }
 
+void Menu::goBack() {
+  if (options.awaitingKey()) {
+    options.stopAwaiting();
+    ++changes;
+    return;
+  }
+  // Each screen's back item, or the way back of a screen without one.
+  MenuAction back;
+  switch (currentScreen) {
+    case MatchOptions:
+      back = MatchOptionsBack;
+      break;
+    case PlayerSelect:
+      back = PlayerSelectBack;
+      break;
+    case PlayerSetup:
+      back = PlayerSetupDone;
+      break;
+    case Credits:
+      back = CreditsBack;
+      break;
+    case NetworkMenu:
+      back = NetworkBack;
+      break;
+    case HostWaiting:
+    case JoinWaiting:
+      back = CancelNetwork;
+      break;
+    case JoinAddress:
+      ++changes;
+      goToScreen(NetworkMenu);
+      return;
+    case OptionsMenu:
+      back = LeaveOptions;
+      break;
+    case ControlsMenu:
+      back = ControlsBack;
+      break;
+    case PadsMenu:
+      back = PadsBack;
+      break;
+    case SoundMenu:
+    case ScreenMenu:
+    case LanguageMenu:
+      back = BackToOptions;
+      break;
+    default:
+      return;  // the main menu, the match's screens and the requests
+  }
+  runAction(*makeItem("", back, 0, 0), ValueStep::Enter);
+}
+
 void Menu::select() {
-  if (itemList.empty() || !selectedItem) return;
+  if (itemList.empty() || !selectedItem || options.awaitingKey()) return;
+  const std::shared_ptr<MenuItem> item = selectedItem;  // the action may build the screen anew
+  runAction(*item, ValueStep::Enter);
+}
+
+void Menu::runAction(const MenuItem& item, ValueStep step) {
   ++changes;
-  const MenuAction action = selectedItem->action();
+  if (options.run(item, step, *this)) return;
+  const MenuAction action = item.action();
+  const bool back = step == ValueStep::Previous;
   PlayerSlot& edited = matchSetup.slots[slot];
   switch (action) {
-    case OpenOptions:
+    case OpenMatchOptions:
       goToScreen(MatchOptions);
       break;
     case PlayerSelectBack:
@@ -459,10 +537,10 @@ void Menu::select() {
       goToScreen(Credits);
       break;
     case CycleSets:
-      matchSetup.setsToPlay = (matchSetup.setsToPlay + kSetsStep) % kSetsModulus;
+      matchSetup.setsToPlay = (matchSetup.setsToPlay + (back ? kSetsModulus - kSetsStep : kSetsStep)) % kSetsModulus;
       break;
     case CycleGames:
-      matchSetup.gamesPerSet = (matchSetup.gamesPerSet + kGamesStep) % kGamesModulus;
+      matchSetup.gamesPerSet = (matchSetup.gamesPerSet + (back ? kGamesModulus - kGamesStep : kGamesStep)) % kGamesModulus;
       break;
     case ToggleDoubles:
       matchSetup.doublesFlag = (matchSetup.doublesFlag + 1) % 2;
@@ -471,7 +549,7 @@ void Menu::select() {
     case PlayerSetupDone:
       goToScreen(PlayerSelect);
       break;
-    case OptionsBack:
+    case MatchOptionsBack:
     case CreditsBack:
       goToScreen(MainMenu);
       break;
@@ -487,10 +565,18 @@ void Menu::select() {
       break;
     case NextCharacter:
       // "Not chosen" is only where a slot starts: the cycle skips it.
-      edited.character = edited.character >= kCharacterCount ? 1 : edited.character + 1;
+      if (back) {
+        edited.character = edited.character <= 1 ? kCharacterCount : edited.character - 1;
+      } else {
+        edited.character = edited.character >= kCharacterCount ? 1 : edited.character + 1;
+      }
       break;
     case NextController:
-      edited.controller = edited.controller >= kControllerCount - 1 ? 0 : edited.controller + 1;
+      if (back) {
+        edited.controller = edited.controller <= 0 ? kControllerCount - 1 : edited.controller - 1;
+      } else {
+        edited.controller = edited.controller >= kControllerCount - 1 ? 0 : edited.controller + 1;
+      }
       break;
     case ResumeMatch:
       goToScreen(Playing);
@@ -526,18 +612,72 @@ void Menu::select() {
       goToScreen(Tournament);
       break;
     case TournamentChoice:
-      break;
+      break;  // the tournament's screens' own (TournamentMenu)
+    case OpenOptions:
+    case LeaveOptions:
+    case OpenControls:
+    case OpenSound:
+    case OpenScreen:
+    case OpenLanguage:
+    case NextKeySet:
+    case BindKey:
+    case ResetKeys:
+    case OpenPads:
+    case ControlsBack:
+    case NextPadKeySet:
+    case SwapHitAndDive:
+    case PadsBack:
+    case MusicVolume:
+    case EffectsVolume:
+    case ToggleWindowed:
+    case NextScreenSize:
+    case PickLanguage:
+    case BackToOptions:
+      break;  // the options screens' own (OptionsScreens::run)
   }
 }
 
-void Menu::drawLabel(const std::string& label, float x, float y) const {
-  normalFont->drawText(label, x, y, kMenuScale);
+void Menu::drawLabel(const std::string& label, float x, float y, float scale) const {
+  normalFont->drawText(label, x, y, scale);
+}
+
+float Menu::labelWidth(const std::string& label, float scale) const { return normalFont->textWidth(label) * scale; }
+
+void Menu::drawMainMenuPanel() const {
+  if (itemList.empty()) return;
+  float widest = 0;
+  for (const auto& item : itemList) widest = std::max(widest, labelWidth(item->text(), kMenuScale));
+  const float top = itemList.front()->y() + kPanelAboveFirst;
+  const float bottom = itemList.back()->y() - kPanelBelowLast;
+  const float width = std::max(kPanelMinimumWidth, widest + 2 * kPanelSideMargin);
+  const float height = top - bottom;
+  const float centreY = (top + bottom) / 2;
+  RoundedPanel(width, height, kPanelShadow.r, kPanelShadow.g, kPanelShadow.b, kPanelShadow.a, kPanelCornerRadius,
+               kPanelCornerSegments, kMainMenuX + kPanelShadowOffset.x, centreY + kPanelShadowOffset.y)
+      .draw();
+  const RoundedPanel panel(width, height, kPanelFill.r, kPanelFill.g, kPanelFill.b, kPanelFill.a, kPanelCornerRadius,
+                           kPanelCornerSegments, kMainMenuX, centreY);
+  panel.draw();
+  panel.drawOutline(kPanelOutlineWidth, kPanelRim.r, kPanelRim.g, kPanelRim.b, kPanelRim.a);
+  glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+  glEnable(GL_TEXTURE_2D);
 }
 
 void Menu::drawBackground(Texture& picture) {
   glEnable(GL_BLEND);
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
   glEnable(GL_TEXTURE_2D);
+  const OverlayArea area = visibleOverlayArea();
+  const OverlayArea overlay;
+  if (!(area == overlay)) {
+    // A window of another shape: the picture, grown about the screen's
+    // centre until it covers the window and shaded, fills the bands beside
+    // the picture itself.
+    const double cover = std::max((area.right - area.left) / kOverlayWidth, (area.top - area.bottom) / kOverlayHeight);
+    const double centreY = kOverlayHeight / 2 + (kBackgroundY - kOverlayHeight / 2) * cover;
+    glColor4f(kBandShade, kBandShade, kBandShade, 1.0f);
+    picture.drawCentered(kBackgroundX, static_cast<int>(std::lround(centreY)), static_cast<float>(cover));
+  }
   glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
   picture.drawCentered(kBackgroundX, kBackgroundY, kMenuScale);
 }
@@ -548,6 +688,7 @@ void Menu::draw2D() {
   glEnable(GL_TEXTURE_2D);
   glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
   if (backgroundImage) drawBackground(*backgroundImage);
+  if (currentScreen == MainMenu) drawMainMenuPanel();
   for (const auto& item : itemList) item->draw(item == selectedItem);
   drawExtras();
   glDisable(GL_BLEND);
@@ -590,6 +731,14 @@ void Menu::drawExtras() const {
       }
       break;
     }
+    case OptionsMenu:
+    case ControlsMenu:
+    case PadsMenu:
+    case SoundMenu:
+    case ScreenMenu:
+    case LanguageMenu:
+      options.draw(currentScreen, *this);
+      break;
     case Paused:
       if (const std::shared_ptr<MatchScore> score = scoreboard.lock()) {
         score->drawTable(kPausedTable.x, kPausedTable.y);

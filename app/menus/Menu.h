@@ -3,10 +3,18 @@
 // background picture. The arrow keys move the highlight along each item's
 // neighbour links and Enter runs the highlighted item's action, which changes
 // the process-wide MatchSetup, goes to another screen, or asks to end the game.
+// On an item that shows a value beside it (sets, a character, a volume...)
+// Left and Right change the value, as Enter does. Escape goes back one
+// screen, exactly as the screen's back item would (on the main menu it does
+// nothing); a pad's B does the same through goBack.
 //
-// There is one Menu at a time: the main menu while no match runs (it resets
-// the MatchSetup's slots when built) and the in-game menu during a match,
-// which never has a background, so the match shows behind the pause screen.
+// There is one Menu at a time: the main menu while no match runs and the
+// in-game menu during a match, which never has a background, so the match
+// shows behind the pause screen; there the Application keeps Escape for the
+// pause. The MatchSetup outlives the menus: the players find the set-up of
+// the last match waiting for them. The main menu reads JUGAR, then the ways
+// to play, then OPCIONES, CRÉDITOS and SALIR (kMainMenuEntries, Menu.cpp), on
+// a panel as tall as its items; the options screens are OptionsScreens'.
 // Some screen ids are not screens but requests the Application reads once a
 // frame: start a singles or doubles match, leave the match, end the game,
 // open the tournament (whose screens are TournamentMenu's); Playing and
@@ -39,6 +47,7 @@
 #include "app/input/Keyboard.h"
 #include "app/match/MatchSetup.h"
 #include "app/menus/MenuItem.h"
+#include "app/menus/OptionsScreens.h"
 #include "engine/Font.h"
 #include "engine/Overlay.h"
 #include "engine/Texture.h"
@@ -65,7 +74,13 @@ enum MenuScreen : int32_t {
   JoinRequest = 16,      // request: connect to the typed address
   JoinWaiting = 17,      // connected or connecting, waiting for the host
   NetCancel = 18,        // request: give the network session up
-  Tournament = 19,       // request: the tournament's own screens show instead
+  OptionsMenu = 19,      // controls, sound, screen, language
+  ControlsMenu = 20,
+  PadsMenu = 21,
+  SoundMenu = 22,
+  ScreenMenu = 23,
+  LanguageMenu = 24,
+  Tournament = 25,       // request: the tournament's own screens show instead
 };
 
 constexpr const char* kMenuFontPath = "fonts/menuFont.fnz";
@@ -88,8 +103,7 @@ std::shared_ptr<TextureFactory> menuTextureFactory();
 
 class Menu : public Overlay {
  public:
-  // The main menu starts on MainMenu and resets the MatchSetup's slots; the
-  // in-game menu starts on Playing. `textures` makes the fonts and the
+  // The main menu starts on MainMenu; the in-game menu starts on Playing. `textures` makes the fonts and the
   // backgrounds (see setMenuTextureFactory when empty).
   explicit Menu(bool inGame, std::shared_ptr<TextureFactory> textures = nullptr);
 
@@ -100,15 +114,39 @@ class Menu : public Overlay {
   uint64_t revision() const { return changes; }
   // Stores the id and builds that screen's items anew (a request id has none).
   void goToScreen(MenuScreen id);
-  // Arrow keys move the highlight, Enter runs the highlighted item's action.
+  // Arrow keys move the highlight, Enter runs the highlighted item's action,
+  // Escape goes back (main menus only).
   void handleInput();
   // Runs the highlighted item's action; nothing on a screen without items.
   void select();
-  // Moves the highlight along the link, if it leads to a live item.
+  // Moves the highlight along the link, if it leads to a live item; Left
+  // and Right without one change the item's value, if it shows one.
   void navigate(MenuDirection direction);
+  // What the screen's back item does (giving up a key awaited first); on
+  // the main menu and the in-game screens, nothing.
+  void goBack();
   // Appends an item, chained below the previous last one; the first item of
   // a screen becomes the highlighted one.
   void addItem(const std::shared_ptr<MenuItem>& item);
+  // The row at the foot of a screen, left to right, centred: the one at
+  // `reachedFromAbove` is chained below the items above, the others sit
+  // beside it (Left and Right) and lead up to the same item it does.
+  void addFootRow(const std::vector<std::shared_ptr<MenuItem>>& row, size_t reachedFromAbove);
+  static constexpr float kFootY = 100;
+  // Where the index-th of `count` items of a foot row is centred.
+  static float footX(size_t index, size_t count);
+  std::shared_ptr<MenuItem> makeItem(int32_t textIndex, MenuAction action, float x, float y, int32_t choice = 0) const;
+  std::shared_ptr<MenuItem> makeItem(const std::string& label, MenuAction action, float x, float y,
+                                     int32_t choice = 0) const;
+  // Moves the highlight to the item of this action and choice, if the
+  // screen has one.
+  void highlight(MenuAction action, int32_t choice = 0);
+  // What the menu shows changed otherwise than by a screen or a highlight.
+  void touch() { ++changes; }
+  // The game side of the options screens; none (the default) leaves them
+  // editing a copy of their own.
+  void setOptionsStage(OptionsStage* stage) { options.setStage(stage); }
+  const OptionsScreens& optionsScreens() const { return options; }
 
   // What the network screens show beside their items (addresses, state).
   void setNetworkLines(std::vector<std::string> lines) {
@@ -143,12 +181,15 @@ class Menu : public Overlay {
   // The labels as shown; an index outside the table shows an empty label.
   const std::string& characterLabel(int32_t character) const;
   const std::string& controllerLabel(int32_t controller) const;
+  // A text beside the items, in the normal lettering, centred on (x, y).
+  void drawLabel(const std::string& label, float x, float y, float scale = 1.0f) const;
+  float labelWidth(const std::string& label, float scale) const;
 
  private:
-  std::shared_ptr<MenuItem> makeItem(int32_t textIndex, MenuAction action, float x, float y) const;
-  std::shared_ptr<MenuItem> makeItem(const std::string& label, MenuAction action, float x, float y) const;
   // Appends without chaining: the caller sets the item's links itself.
   void appendItem(const std::shared_ptr<MenuItem>& item);
+  void runAction(const MenuItem& item, ValueStep step);
+  void drawMainMenuPanel() const;
   void setBackground(const std::string& path);
   void buildMainMenu();
   void buildMatchOptions();
@@ -162,21 +203,16 @@ class Menu : public Overlay {
   // Typing on the join screen; true when the key or direction was used.
   bool typeAddress();
   bool editAddress(MenuDirection direction);
-  // The next and back pair at the foot of a screen: back sits right of next.
-  void addNextAndBack(const std::shared_ptr<MenuItem>& next, const std::shared_ptr<MenuItem>& back,
-                      const std::shared_ptr<MenuItem>& aboveBack);
   void drawExtras() const;
-  void drawLabel(const std::string& label, float x, float y) const;
   bool everyPlayingSlotHasCharacter() const;
 
   // Index = character index of a slot; 0 is "not chosen yet".
   static std::array<std::string, kCharacterCount + 1> shownCharacterNames();
   const std::array<std::string, kCharacterCount + 1> characterNames = shownCharacterNames();
-  // Index = controller. The third computer label has always been written
-  // with an underscore.
+  // Index = controller.
   const std::array<std::string, kControllerCount> controllerNames{
       "P1 KEYS",     "P2 KEYS",     "P3 KEYS",     "P4 KEYS",     "CPU LEVEL 0",
-      "CPU LEVEL 1", "CPU_LEVEL 2", "CPU LEVEL 3", "CPU LEVEL 4", "CPU LEVEL 5"};
+      "CPU LEVEL 1", "CPU LEVEL 2", "CPU LEVEL 3", "CPU LEVEL 4", "CPU LEVEL 5"};
 
   std::vector<std::shared_ptr<MenuItem>> itemList;
   std::shared_ptr<MenuItem> selectedItem;
@@ -186,6 +222,8 @@ class Menu : public Overlay {
   std::weak_ptr<MatchScore> scoreboard;
   std::shared_ptr<Texture> backgroundImage;
   MenuScreen currentScreen = MainMenu;
+  bool inGameMenu = false;
+  OptionsScreens options;
   int32_t slot = 0;
   uint64_t changes = 0;
   std::vector<std::string> networkLines;

@@ -7,30 +7,9 @@
 #include "app/input/Keyboard.h"
 #include "app/menus/Language.h"
 #include "app/menus/Menu.h"
+#include "app/menus/TextLines.h"
 
 namespace {
-
-// Language text indices.
-constexpr int32_t kTextPlay = 0;
-constexpr int32_t kTextSingles = 4;
-constexpr int32_t kTextDoubles = 5;
-constexpr int32_t kTextGames = 7;
-constexpr int32_t kTextMode = 8;
-constexpr int32_t kTextNext = 9;
-constexpr int32_t kTextBack = 10;
-constexpr int32_t kTextCharacter = 11;
-constexpr int32_t kTextController = 12;
-constexpr int32_t kTextTournament = 53;
-constexpr int32_t kTextFirstCup = 54;  // then one a cup, in cup order
-constexpr int32_t kTextLocked = 57;
-constexpr int32_t kTextWon = 58;
-constexpr int32_t kTextFirstRound = 59;  // then one a round
-constexpr int32_t kTextLeaveCup = 62;
-constexpr int32_t kTextDrawAgain = 63;
-constexpr int32_t kTextFirstBeaten = 64;  // then one a round
-constexpr int32_t kTextCupWon = 67;
-constexpr int32_t kTextOthersPlaying = 68;
-constexpr int32_t kTextCupsOpen = 69;
 
 struct Spot {
   float x;

@@ -99,7 +99,6 @@ class FrameLoopTest : public ::testing::Test {
   }
 
   void startMatch(MenuScreen request = StartSingles) {
-    // The main menu resets the slots: the players choose after it is built.
     matchSetup.slots = {{{1, 4}, {4, 1}, {2, 9}, {3, 7}}};
     matchSetup.doublesFlag = request == StartDoubles ? 1 : 0;
     app->currentMenu()->goToScreen(request);
@@ -265,7 +264,7 @@ TEST_F(FrameLoopTest, MatchRequestReplacesTheSceneEscapePausesItAPersonPlaysAndL
   const std::weak_ptr<Scene> matchScene = app->currentScene();
   const Vector3 reached = person->position();
   const int64_t matchSteps = app->stepsTaken() - firstStep;
-  const auto slots = matchSetup.slots;  // the main menu resets them
+  const auto slots = matchSetup.slots;
   setMenuTextureFactory(textures);  // from here on the menus' pictures are there
   app->currentMenu()->goToScreen(QuitMatch);
   frameAfter(0);
@@ -300,6 +299,54 @@ TEST_F(FrameLoopTest, MatchRequestReplacesTheSceneEscapePausesItAPersonPlaysAndL
   EXPECT_EQ(counter->draws, 3);
 }
 
+// A key bound on the controls screen with real key presses is in config.ini
+// once the player leaves the options, and moves its player in the next
+// match; that match's set-up waits on the main menu after it.
+TEST_F(FrameLoopTest, AKeyBoundInTheOptionsIsSavedAndPlaysAndTheSetUpOutlivesTheMatch) {
+  settings = Settings::defaults();
+  settings.language = "XX";
+  const auto tap = [this](int key) {
+    key >= kSpecialKeyBase ? pressSpecialKey(key - kSpecialKeyBase) : pressCharacterKey(static_cast<unsigned char>(key));
+    frameAfter(17);
+    releaseAllKeys();
+    frameAfter(17);
+  };
+  // Options, controls, P2 KEYS, its left: z. Then back twice, to the main menu.
+  for (const int key : {kKeyDown, kKeyDown, kKeyEnter, kKeyEnter, kKeyRight, kKeyDown, kKeyDown, kKeyDown, kKeyEnter, int('z')}) {
+    tap(key);
+  }
+  EXPECT_EQ(screen(), ControlsMenu);
+  EXPECT_EQ(folder.read("config.ini"), "");  // written as the options are left, not before
+  tap(kKeyEscape);
+  EXPECT_EQ(screen(), OptionsMenu);
+  tap(kKeyEscape);
+  EXPECT_EQ(screen(), MainMenu);
+  const std::string saved = folder.read("config.ini");
+  EXPECT_NE(saved.find("\nP2_KEYS 100 101 122 102 97 113\n"), std::string::npos) << saved;
+  EXPECT_EQ(settings.keySets[1][KeyLeft], 'z');
+
+  matchSetup.slots = {{{1, kKeySetCount}, {4, 1}, {}, {}}};  // the computer serves to a person on P2 KEYS
+  app->currentMenu()->goToScreen(StartSingles);
+  frameAfter(0);
+  const auto match = std::dynamic_pointer_cast<SinglesMatch>(app->currentMatch());
+  ASSERT_TRUE(match);
+  for (int i = 0; i < 200 && match->phase() != ServeInFlight; ++i) frameAfter(17);
+  const std::shared_ptr<TennisPlayer> person = match->player(1);
+  const float before = person->position().z;
+  pressCharacterKey('z');  // left, towards +z
+  for (int i = 0; i < 10; ++i) frameAfter(17);
+  releaseAllKeys();
+  EXPECT_GT(person->position().z, before);
+
+  const auto slots = matchSetup.slots;
+  app->currentMenu()->goToScreen(QuitMatch);
+  frameAfter(0);
+  ASSERT_EQ(screen(), MainMenu);
+  EXPECT_EQ(matchSetup.slots, slots);
+  app->currentMenu()->goToScreen(PlayerSelect);
+  EXPECT_TRUE(app->currentMenu()->findItem(StartMatch));  // every player still has a character
+}
+
 // The main menu's quit item only asks: the entry point then ends GLUT's loop
 // and releases the game in order. Ending the process from inside the frame
 // ran the static destructors under a live Application and corrupted the heap.
@@ -312,7 +359,7 @@ TEST_F(FrameLoopTest, QuitItemAfterAMatchAsksTheLoopToEndAndEndsNothingItself) {
         app->currentMenu()->goToScreen(QuitMatch);
         frameAfter(0);
         const bool askedTooEarly = app->quitRequested();
-        for (const int key : {kKeyDown, kKeyDown, kKeyDown, kKeyEnter}) {
+        for (const int key : {kKeyDown, kKeyDown, kKeyDown, kKeyDown, kKeyEnter}) {
           key >= kSpecialKeyBase ? pressSpecialKey(key - kSpecialKeyBase) : pressCharacterKey(key);
           frameAfter(0);
           releaseAllKeys();
@@ -392,13 +439,18 @@ TEST_F(FrameLoopTest, APadAloneMovesThroughTheMenusPlaysItsSlotAndRumblesOnItsSt
   EXPECT_EQ(app->currentMenu()->selected()->action(), OpenTournament);
   pad("0 dpdown 0");
   pad("0 dpdown 1");
+  pad("0 dpdown 0");
+  pad("0 dpdown 1");
   EXPECT_EQ(app->currentMenu()->selected()->action(), OpenCredits);
   pad("0 dpdown 0\n0 a 1");
   EXPECT_EQ(screen(), Credits);
   pad("0 a 0");
-  pad("0 a 1");
+  pad("0 b 1");  // B goes back, as Escape does
   EXPECT_EQ(screen(), MainMenu);
-  pad("0 a 0");
+  pad("0 b 0");
+  pad("0 b 1");  // and on the main menu it does nothing
+  EXPECT_EQ(screen(), MainMenu);
+  pad("0 b 0");
 
   // Both players are people: the near one, who serves first, on the first
   // pad's key set, the far one on the second's.

@@ -13,7 +13,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/ReplayPlayer.h"
+#include "app/play/ReplayPlayer.h"
 #include "app/Settings.h"
 #include "app/match/MatchRecording.h"
 #include "app/match/MatchSimulation.h"

@@ -12,6 +12,7 @@
 #include "app/match/MatchSetup.h"
 #include "app/menus/Menu.h"
 #include "engine/TextureFactory.h"
+#include "tests/app/MenuKeys.h"
 
 namespace {
 
@@ -63,7 +64,7 @@ class MenuTest : public KeyboardTest {
     KeyboardTest::SetUp();
     // Every language line names its own index, so an item shows which text it is.
     std::string lines;
-    for (int i = 0; i < 54; ++i) lines += label(i) + "\n";
+    for (int i = 0; i <= kTextCupsOpen; ++i) lines += label(i) + "\n";
     std::istringstream in(lines);
     readLanguage(in, "XX.data");
     matchSetup = MatchSetup{};
@@ -75,20 +76,9 @@ class MenuTest : public KeyboardTest {
     return menu;
   }
   // Taps the keys one by one, each seen by one poll of the menu: u d l r for
-  // the arrows, e for Enter.
-  static void press(Menu& menu, const std::string& keys) {
-    for (const char key : keys) {
-      if (key == 'e') {
-        pressCharacterKey(kKeyEnter);
-      } else {
-        pressSpecialKey((key == 'u' ? kKeyUp : key == 'd' ? kKeyDown : key == 'l' ? kKeyLeft : kKeyRight) -
-                        kSpecialKeyBase);
-      }
-      menu.handleInput();
-      releaseAllKeys();
-    }
-  }
-  static std::string highlighted(const Menu& menu) { return menu.selected() ? menu.selected()->text() : "(none)"; }
+  // the arrows, e for Enter, x for Escape.
+  static void press(Menu& menu, const std::string& keys) { pressMenuKeys(menu, keys); }
+  static std::string highlighted(const Menu& menu) { return highlightedText(menu); }
   static std::vector<std::string> texts(const Menu& menu) {
     std::vector<std::string> result;
     for (const auto& item : menu.items()) result.push_back(item->text());
@@ -107,11 +97,12 @@ TEST_F(MenuTest, ArrowsFollowTheLinksAndEnterRunsTheHighlightedItem) {
     std::string highlighted;
   } cases[] = {
       {MainMenu, false, "u", MainMenu, label(0)},  // nothing above the first item
-      {MainMenu, false, "dddd", MainMenu, label(15)},  // nor below the last
+      {MainMenu, false, "ddddd", MainMenu, label(15)},  // nor below the last
       {MainMenu, false, "due", MatchOptions, label(6)},
       {MainMenu, false, "de", Tournament, "(none)"},  // its screens are the tournament's own
-      {MainMenu, false, "dde", Credits, label(9)},
-      {MainMenu, false, "ddde", EndGame, "(none)"},
+      {MainMenu, false, "dde", OptionsMenu, label(48)},  // OPCIONES, just above CRÉDITOS
+      {MainMenu, false, "ddde", Credits, label(9)},
+      {MainMenu, false, "dddde", EndGame, "(none)"},
       {MatchOptions, false, "dddd", MatchOptions, label(9)},  // back is beside next, not below it
       {MatchOptions, false, "dddr", MatchOptions, label(10)},
       {MatchOptions, false, "dddrl", MatchOptions, label(9)},
@@ -136,9 +127,32 @@ TEST_F(MenuTest, ArrowsFollowTheLinksAndEnterRunsTheHighlightedItem) {
       {Paused, true, "e", Playing, "(none)"},
       {Paused, true, "de", QuitMatch, "(none)"},
       {StartDoubles, false, "edurle", StartDoubles, "(none)"},
+      // Escape goes back as each screen's back item does; the main menu stays,
+      // and in a match Escape is the pause's, not the menu's.
+      {MatchOptions, false, "x", MainMenu, label(0)},
+      {PlayerSelect, false, "x", MatchOptions, label(6)},
+      {PlayerSetup, false, "x", PlayerSelect, "?"},
+      {Credits, false, "x", MainMenu, label(0)},
+      {NetworkMenu, false, "x", MatchOptions, label(6)},
+      {JoinAddress, false, "x", NetworkMenu, label(38)},
+      {HostWaiting, false, "x", NetCancel, "(none)"},
+      {MainMenu, false, "ddx", MainMenu, label(3)},
+      {Paused, true, "x", Paused, label(13)},
+      {OptionsMenu, false, "ddx", MainMenu, label(3)},
+      {OptionsMenu, false, "dddde", MainMenu, label(3)},
+      {ControlsMenu, false, "x", OptionsMenu, label(48)},
+      {ControlsMenu, false, "dddddddde", OptionsMenu, label(48)},
+      {ControlsMenu, false, "ddddddddle", PadsMenu, label(63) + " 1"},
+      {PadsMenu, false, "x", ControlsMenu, label(62)},
+      {PadsMenu, false, "ddddde", ControlsMenu, label(62)},
+      {SoundMenu, false, "x", OptionsMenu, label(49)},
+      {ScreenMenu, false, "x", OptionsMenu, label(50)},
+      {ScreenMenu, false, "dde", OptionsMenu, label(50)},
+      {LanguageMenu, false, "x", OptionsMenu, label(51)},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << c.screen << " " << c.keys);
+    matchSetup.slots = MatchSetup{}.slots;  // the set-up outlives the menus
     const auto menu = menuOn(c.screen, c.inGame);
     press(*menu, c.keys);
     EXPECT_EQ(menu->screen(), c.screenAfter);
@@ -150,7 +164,7 @@ TEST_F(MenuTest, ArrowsFollowTheLinksAndEnterRunsTheHighlightedItem) {
   const auto menu = menuOn(MainMenu);
   pressSpecialKey(kKeyDown - kSpecialKeyBase);
   for (int poll = 0; poll < 3; ++poll) menu->handleInput();
-  EXPECT_EQ(highlighted(*menu), label(53));
+  EXPECT_EQ(highlighted(*menu), label(kTextTournament));
 }
 
 TEST_F(MenuTest, OverTheNetworkEachGameEditsOnlyItsOwnSlotsAndOnlyTheHostStarts) {
@@ -187,6 +201,8 @@ TEST_F(MenuTest, TheHostsAddressIsTypedByKeysAndByAPad) {
   EXPECT_EQ(menu->typedAddress(), "127.0.0.1.");
 }
 
+// Right steps a value as Enter does and Left steps it back; neither moves
+// the highlight off a value.
 TEST_F(MenuTest, SetsCycleThreeFiveOneAndGamesTwoSixAndTheModeToggles) {
   const struct {
     const char* keys;
@@ -194,7 +210,9 @@ TEST_F(MenuTest, SetsCycleThreeFiveOneAndGamesTwoSixAndTheModeToggles) {
     int32_t games;
     int32_t doubles;
   } cases[] = {{"", 3, 2, 0},    {"e", 5, 2, 0},   {"ee", 1, 2, 0},  {"eee", 3, 2, 0},
-               {"de", 3, 6, 0}, {"dee", 3, 2, 0}, {"dde", 3, 2, 1}, {"ddee", 3, 2, 0}};
+               {"de", 3, 6, 0}, {"dee", 3, 2, 0}, {"dde", 3, 2, 1}, {"ddee", 3, 2, 0},
+               {"r", 5, 2, 0},  {"rr", 1, 2, 0},  {"l", 1, 2, 0},   {"ll", 5, 2, 0},
+               {"dl", 3, 6, 0}, {"ddr", 3, 2, 1}, {"ddl", 3, 2, 1}, {"ddrl", 3, 2, 0}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.keys);
     matchSetup = MatchSetup{};
@@ -207,13 +225,15 @@ TEST_F(MenuTest, SetsCycleThreeFiveOneAndGamesTwoSixAndTheModeToggles) {
   }
 }
 
-TEST_F(MenuTest, NewMainMenuResetsTheSlotsAndDoublesNeedAllFourCharacters) {
+TEST_F(MenuTest, ANewMainMenuKeepsTheLastSetUpAndDoublesNeedAllFourCharacters) {
   matchSetup.doublesFlag = 1;
-  matchSetup.slots[2] = {3, 7};
-  const auto menu = menuOn(MainMenu);  // the options stay; the players choose after it
-  EXPECT_EQ(matchSetup.slots[2].controller, 2);  // each slot its own key set
+  matchSetup.slots[3] = {3, 7};
+  const auto menu = menuOn(MainMenu);  // after a match: its set-up is the next one's start
+  EXPECT_EQ(matchSetup.slots[3], (PlayerSlot{3, 7}));
+  EXPECT_EQ(menu->controllerLabel(6), "CPU LEVEL 2");
   matchSetup.slots[0].character = 2;
   matchSetup.slots[1].character = 3;
+  matchSetup.slots[3].character = kNoCharacter;
   menu->goToScreen(PlayerSelect);
   // Far player, far partner, near partner, near player: top of the court down.
   EXPECT_EQ(texts(*menu), (std::vector<std::string>{"REVIRADE", "?", "?", "ROVERIRU", label(10)}));
@@ -224,6 +244,8 @@ TEST_F(MenuTest, NewMainMenuResetsTheSlotsAndDoublesNeedAllFourCharacters) {
   matchSetup.slots[3].character = 1;
   menu->goToScreen(PlayerSelect);
   EXPECT_TRUE(menu->findItem(StartMatch));
+  // The foot row lies centred: next left of the middle, back right of it.
+  EXPECT_EQ(menu->findItem(StartMatch)->x() + menu->findItem(PlayerSelectBack)->x(), 2 * 512.0f);
   press(*menu, "dddde");
   EXPECT_EQ(menu->screen(), StartDoubles);
 }
@@ -239,6 +261,26 @@ TEST_F(MenuTest, CharacterAndControllerCyclesComeRoundAndLabelsOutsideTheTablesA
   EXPECT_EQ(menu->characterLabel(5), "");
   EXPECT_EQ(menu->characterLabel(-1), "");
   EXPECT_EQ(menu->controllerLabel(kControllerCount), "");
+}
+
+// Left goes the other way round, past "not chosen" and the first key set.
+TEST_F(MenuTest, LeftAndRightStepTheCharacterAndTheController) {
+  const struct {
+    const char* keys;
+    PlayerSlot slot1;
+  } cases[] = {
+      {"r", {1, 1}},  {"l", {kCharacterCount, 1}}, {"lr", {1, 1}},       {"dl", {kNoCharacter, 0}},
+      {"dll", {kNoCharacter, kControllerCount - 1}}, {"dr", {kNoCharacter, 2}}, {"rdr", {1, 2}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.keys);
+    matchSetup = MatchSetup{};
+    const auto menu = menuOn(PlayerSelect);
+    press(*menu, "e");  // the far player: slot 1
+    press(*menu, c.keys);
+    EXPECT_EQ(matchSetup.slots[1], c.slot1);
+    EXPECT_EQ(menu->screen(), PlayerSetup);
+  }
 }
 
 }  // namespace

@@ -14,7 +14,7 @@
 #include <optional>
 #include <vector>
 
-#include "app/MatchPresentation.h"
+#include "app/play/MatchPresentation.h"
 #include "app/Settings.h"
 #include "app/match/MatchSimulation.h"
 #include "app/match/MatchState.h"
@@ -24,6 +24,7 @@
 #include "engine/Random.h"
 #include "engine/Sound.h"
 #include "engine/TextureFactory.h"
+#include "support/RecordingSound.h"
 #include "support/TempDirectory.h"
 
 namespace {
@@ -123,21 +124,6 @@ TEST(NetRollbackTest, TwoGamesHearingEachOtherLateReachTheStatesOfTheMatchPlayed
   EXPECT_EQ(straightState.bytes, hostPlay.certainState().bytes);
 }
 
-class HeardOutput : public SoundOutput {
- public:
-  void playMusic(const std::string&) override {}
-  void resumeMusic() override {}
-  void loadSamples(const std::vector<std::string>&) override {}
-  size_t sampleCount() const override { return 0; }
-  int32_t playSample(size_t index) override {
-    played.push_back(index);
-    return static_cast<int32_t>(played.size());
-  }
-  void stopSample(int32_t voice, size_t index) override { stopped.emplace_back(voice, index); }
-  std::vector<size_t> played;
-  std::vector<std::pair<int32_t, size_t>> stopped;
-};
-
 TEST(NetPresentationTest, ACorrectedStepIsHeardOnceWhatItNoLongerHasStopsAndItsCameraWaitsUntilCertain) {
   const char* run = builtRunFolder();
   if (!run) GTEST_SKIP() << "the game's data is not built";
@@ -146,7 +132,7 @@ TEST(NetPresentationTest, ACorrectedStepIsHeardOnceWhatItNoLongerHasStopsAndItsC
   const auto match = build(twoPeople(), 7);
   MatchPresentation presentation;
   presentation.attach(*match);
-  const auto heard = std::make_shared<HeardOutput>();
+  const auto heard = std::make_shared<RecordingSound>();
   const std::shared_ptr<SoundOutput> previous = setSoundOutput(heard);
   const auto sound = [](int32_t index) { return PlayEvent{PlayEventKind::Sound, index, {}, 0}; };
   const auto step = [](int64_t number, std::vector<PlayEvent> events, bool again) {

@@ -4,6 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
@@ -46,6 +51,8 @@ std::string describe(const SettingsValues& s) {
     out << " pads";
     for (const int32_t set : s.padKeySets) out << " " << set + 1;
   }
+  if (s.musicVolume != kLoudestVolume) out << " music " << s.musicVolume;
+  if (s.effectsVolume != kLoudestVolume) out << " effects " << s.effectsVolume;
   return out.str() + (s.padSwapHitAndDive ? " swap" : "");
 }
 
@@ -126,9 +133,87 @@ TEST(GameFoldersTest, DataIsFoundBesideTheGameThenInstalledThenInTheWorkingFolde
 TEST_F(SettingsTest, UnwritableFileIsReportedAndTheGameGoesOn) {
   folder.write("config.ini/blocker", "");  // a folder where the file should be
   testing::internal::CaptureStdout();
-  Settings().save();
+  EXPECT_FALSE(Settings().save());
   EXPECT_EQ(testing::internal::GetCapturedStdout(),
-            "No se pudo escribir config.ini; el juego sigue con los valores por defecto\n");
+            "No se pudo escribir config.ini; los ajustes valen solo hasta que se cierre el juego\n");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1);  // no temporary file left
+}
+
+// The seven lines first, then what is not at its default, then the lines
+// of the old file that set nothing the game reads, as they stood.
+TEST_F(SettingsTest, SavingWritesTheSevenLinesThenTheNewSettingsThenTheOldFilesOtherLines) {
+  const auto changed = [](auto change) {
+    SettingsValues values = Settings::defaults();
+    change(values);
+    return values;
+  };
+  const struct {
+    const char* what;
+    SettingsValues values;
+    std::optional<std::string> oldFile;
+    std::string written;  // after the seven lines
+  } cases[] = {
+      {"defaults", Settings::defaults(), std::nullopt, ""},
+      {"volumes", changed([](SettingsValues& v) { v.musicVolume = 7, v.effectsVolume = 0; }), std::nullopt,
+       "MUSIC_VOLUME 7\nEFFECTS_VOLUME 0\n"},
+      {"pads", changed([](SettingsValues& v) { v.padKeySets = {2, 0, 1, 3}, v.padSwapHitAndDive = true; }),
+       std::nullopt, "PAD_KEYS 3 1 2 4\nPAD_SWAP_HIT_DIVE 1\n"},
+      {"lines of others kept", Settings::defaults(),
+       "# mis ajustes\nLANG EN\nFULLSCREEN_GAMMA 1.2 0.9\r\n\n  \nP1_KEYS 1 2\n3 4 5 6 AFTER\nMUSIC_VOLUME 3\n",
+       "# mis ajustes\nFULLSCREEN_GAMMA 1.2 0.9\r\n"},
+      // Lines after a value that stopped the reading: those that name a
+      // setting go, or their old values would win over the new ones.
+      {"after a broken value", Settings::defaults(), "RESOLUTION 800 x\nWINDOWED 1\nSKIN blue\nfoo LANG EN\n",
+       "SKIN blue\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::filesystem::remove(folder.path() / "config.ini");
+    if (c.oldFile) folder.write("config.ini", *c.oldFile);
+    settings = c.values;
+    testing::internal::CaptureStdout();
+    EXPECT_TRUE(Settings().save());
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    const std::string written = folder.read("config.ini");
+    EXPECT_EQ(written, kDefaultFile + c.written);
+    // Read again, the file gives back what was saved.
+    settings = SettingsValues{};
+    Settings().load();
+    EXPECT_EQ(describe(settings), describe(c.values));
+    EXPECT_EQ(folder.read("config.ini"), written);
+  }
+}
+
+// A folder nobody may write into: the file stays as it was, whole, and no
+// temporary file is left beside it. Root writes anywhere, so for root the
+// folder is made immutable as well.
+TEST_F(SettingsTest, AFileThatCannotBeWrittenStaysWholeAsItWas) {
+  const std::string old = "LANG EN\nP1_KEYS 1 2 3 4 5 6\n# mine\n";
+  const std::filesystem::path locked = folder.write("locked/config.ini", old).parent_path();
+  std::filesystem::permissions(locked, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+  int attributes = 0;
+  const int handle = ::open(locked.c_str(), O_RDONLY | O_DIRECTORY);
+  const bool immutable = ::access(locked.c_str(), W_OK) == 0 && handle >= 0 &&
+                         ::ioctl(handle, FS_IOC_GETFLAGS, &attributes) == 0 &&
+                         (attributes |= FS_IMMUTABLE_FL, ::ioctl(handle, FS_IOC_SETFLAGS, &attributes) == 0);
+  const bool writable = ::access(locked.c_str(), W_OK) == 0 && !immutable;
+  settings = Settings::defaults();
+  settings.musicVolume = 3;
+  testing::internal::CaptureStdout();
+  const bool saved = writable || Settings().save(locked / "config.ini");
+  const std::string printed = testing::internal::GetCapturedStdout();
+  if (immutable) {
+    attributes &= ~FS_IMMUTABLE_FL;
+    ::ioctl(handle, FS_IOC_SETFLAGS, &attributes);
+  }
+  if (handle >= 0) ::close(handle);
+  std::filesystem::permissions(locked, std::filesystem::perms::owner_all);
+  if (writable) GTEST_SKIP() << "no folder here can be kept from being written";
+  EXPECT_FALSE(saved);
+  EXPECT_EQ(printed, "No se pudo escribir " + (locked / "config.ini").string() +
+                         "; los ajustes valen solo hasta que se cierre el juego\n");
+  EXPECT_EQ(readFile(locked / "config.ini"), old);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(locked), {}), 1);
 }
 
 // Every case reads into the same earlier settings: whatever the file does not
@@ -165,6 +250,11 @@ TEST_F(SettingsTest, ReadingTakesWhatComesBeforeTheFirstFailure) {
       {"PAD_KEYS 2 1 4 3 PAD_KEYS 1 3 3 4", "ES 7x6:5@4 P2 1 2 3 4 5 6",
        "config.ini:1: PAD_KEYS necesita los numeros 1 2 3 4, cada uno una vez; se usa 1 2 3 4\n"},
       {"RESOLUTION 640", "ES 640x6:5@4 P2 1 2 3 4 5 6", failureAfter(1, "RESOLUTION")},
+      {"MUSIC_VOLUME 7 EFFECTS_VOLUME 0", "ES 7x6:5@4 P2 1 2 3 4 5 6 music 7 effects 0", ""},
+      {"EFFECTS_VOLUME 4\nEFFECTS_VOLUME 11 MUSIC_VOLUME -1", "ES 7x6:5@4 P2 1 2 3 4 5 6 effects 4",
+       "config.ini:2: EFFECTS_VOLUME va de 0 a 10; se deja en 4\n"
+       "config.ini:2: MUSIC_VOLUME va de 0 a 10; se deja en 10\n"},
+      {"MUSIC_VOLUME loud", "ES 7x6:5@4 P2 1 2 3 4 5 6", failureAfter(1, "MUSIC_VOLUME")},
       {"LANG " + huge + " RESOLUTION 1 2 3 4", huge.substr(0, Settings::kMaxWordLength) + " 1x2:3@4 P2 1 2 3 4 5 6",
        ""},
   };

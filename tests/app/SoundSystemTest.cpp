@@ -180,6 +180,24 @@ TEST_F(SoundSystemTest, WhatIsHeardIsWhatWasAskedFor) {
   }
 }
 
+// The player's levels are shares of the mix the game was made with, set
+// before the device opens or after; effects at level 0 are not heard.
+TEST_F(SoundSystemTest, VolumeLevelsReachTheMixerWhenItOpensAndAfter) {
+  setVolumes(5, 3);
+  writeSounds();
+  startSound();
+  EXPECT_EQ(Mix_VolumeMusic(-1), 24);  // half of 48
+  EXPECT_EQ(Mix_Volume(0, -1), 8);     // 26 * 3 / 10, rounded
+  setVolumes(kLoudestVolume, 0);
+  EXPECT_EQ(Mix_VolumeMusic(-1), 48);
+  EXPECT_EQ(Mix_Volume(Mix_AllocateChannels(-1) - 1, -1), 0);  // every channel, the last too
+  loadEffects(kEffectSetMatch);
+  playEffect(0);
+  waitForOutput(250);
+  EXPECT_EQ(finishOutput(), Heard::Nothing);
+  setVolumes(kLoudestVolume, kLoudestVolume);
+}
+
 TEST_F(SoundSystemTest, WithoutADeviceEveryCallIsHarmless) {
   setenv("SDL_AUDIODRIVER", "zumbolo-no-such-driver", 1);
   testing::internal::CaptureStdout();

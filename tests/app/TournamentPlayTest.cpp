@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "app/Application.h"
-#include "app/CupCeremony.h"
+#include "app/play/CupCeremony.h"
 #include "app/CupSimulator.h"
 #include "app/Settings.h"
 #include "app/input/Keyboard.h"

@@ -16,6 +16,7 @@
 
 #include "app/input/Keyboard.h"
 #include "app/menus/Language.h"
+#include "app/menus/TextLines.h"
 #include "app/menus/TournamentMenu.h"
 #include "app/tournament/Bracket.h"
 #include "app/tournament/CupProgress.h"
@@ -26,6 +27,9 @@
 namespace {
 
 constexpr uint32_t kSeeds[] = {1, 2, 77, 4096, 123456789};
+
+// The menus' tests read a language whose every line names its own number.
+std::string line(int32_t index) { return "T" + std::to_string(index); }
 
 MatchOutcome wonBy(int32_t team, int32_t winnerGames = 6, int32_t loserGames = 3) {
   MatchOutcome outcome;
@@ -332,7 +336,7 @@ class TournamentMenuTest : public ::testing::Test {
     releaseAllKeys();
     // Every language line names its own index.
     std::string lines;
-    for (int i = 0; i < 80; ++i) lines += "T" + std::to_string(i) + "\n";
+    for (int32_t i = 0; i <= kTextCupsOpen; ++i) lines += line(i) + "\n";
     std::istringstream in(lines);
     readLanguage(in, "XX.data");
     menu.goToScreen(TournamentScreen::Entry);  // in these words
@@ -363,7 +367,7 @@ class TournamentMenuTest : public ::testing::Test {
 };
 
 TEST_F(TournamentMenuTest, TheEntryIsChosenWithTheKeysAndLockedCupsAreShownButNotOffered) {
-  EXPECT_EQ(highlighted(), "T8");  // the mode
+  EXPECT_EQ(highlighted(), line(kTextMode));  // the mode
   press("e" "de" "dee" "deeeee");
   EXPECT_EQ(menu.entry(), (CupEntry{true, 3, 1, 2}));
   CupProgress progress;
@@ -375,11 +379,11 @@ TEST_F(TournamentMenuTest, TheEntryIsChosenWithTheKeysAndLockedCupsAreShownButNo
   press("ddddd" "e");
   ASSERT_EQ(menu.screen(), TournamentScreen::Cups);
   // Bronze and silver to pick, gold locked; the highlight on silver.
-  EXPECT_EQ(texts(), (std::vector<std::string>{"T54", "T55", "T10"}));
-  EXPECT_EQ(highlighted(), "T55");
-  EXPECT_EQ(menu.cupLabel(BronzeCup), "T58");
+  EXPECT_EQ(texts(), (std::vector<std::string>{line(kTextFirstCup + BronzeCup), line(kTextFirstCup + SilverCup), line(kTextBack)}));
+  EXPECT_EQ(highlighted(), line(kTextFirstCup + SilverCup));
+  EXPECT_EQ(menu.cupLabel(BronzeCup), line(kTextWon));
   EXPECT_EQ(menu.cupLabel(SilverCup), "");
-  EXPECT_EQ(menu.cupLabel(GoldCup), "T57");
+  EXPECT_EQ(menu.cupLabel(GoldCup), line(kTextLocked));
   press("e");
   EXPECT_EQ(menu.screen(), TournamentScreen::CupPicked);
   EXPECT_EQ(menu.pickedCup(), SilverCup);
@@ -391,21 +395,21 @@ TEST_F(TournamentMenuTest, TheBracketOffersWhatTheCupAllows) {
   auto cup = std::make_shared<CupRun>(BronzeCup, CupEntry{}, 3);
   menu.goToScreen(TournamentScreen::Bracket);
   menu.showCup(cup, true);
-  EXPECT_EQ(texts(), (std::vector<std::string>{"T0", "T62"}));
-  EXPECT_EQ(menu.bracketStatus(), "T68");
+  EXPECT_EQ(texts(), (std::vector<std::string>{line(kTextPlay), line(kTextLeaveCup)}));
+  EXPECT_EQ(menu.bracketStatus(), line(kTextOthersPlaying));
   menu.showCup(cup, false);
-  EXPECT_EQ(menu.bracketStatus(), "T59");
+  EXPECT_EQ(menu.bracketStatus(), line(kTextFirstRound + QuarterFinal));
   press("r");
   playOthers(*cup);
   cup->record(cup->playerMatch(), wonBy(0));
   menu.showCup(cup, false);
-  EXPECT_EQ(menu.bracketStatus(), "T60");
-  EXPECT_EQ(highlighted(), "T62") << "the highlight stays on its item";
+  EXPECT_EQ(menu.bracketStatus(), line(kTextFirstRound + SemiFinal));
+  EXPECT_EQ(highlighted(), line(kTextLeaveCup)) << "the highlight stays on its item";
   playOthers(*cup);
   cup->record(cup->playerMatch(), wonBy(1));
   menu.showCup(cup, false);
-  EXPECT_EQ(texts(), (std::vector<std::string>{"T63", "T10"}));
-  EXPECT_EQ(menu.bracketStatus(), "T65");
+  EXPECT_EQ(texts(), (std::vector<std::string>{line(kTextDrawAgain), line(kTextBack)}));
+  EXPECT_EQ(menu.bracketStatus(), line(kTextFirstBeaten + SemiFinal));
   press("le");
   EXPECT_EQ(menu.screen(), TournamentScreen::DrawAgainRequest);
 
@@ -416,8 +420,8 @@ TEST_F(TournamentMenuTest, TheBracketOffersWhatTheCupAllows) {
   }
   menu.goToScreen(TournamentScreen::Bracket);
   menu.showCup(won, false);
-  EXPECT_EQ(texts(), (std::vector<std::string>{"T10"}));
-  EXPECT_EQ(menu.bracketStatus(), "T67");
+  EXPECT_EQ(texts(), (std::vector<std::string>{line(kTextBack)}));
+  EXPECT_EQ(menu.bracketStatus(), line(kTextCupWon));
 }
 
 // The player's entries are highlighted in every round they reached, the

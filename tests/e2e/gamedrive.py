@@ -31,10 +31,15 @@ OVERLAY_HEIGHT = 768
 
 # The pad controls that stand in for the keys the drive presses: the menus'
 # keys and the person's controls, on the first pad.
-PAD_CONTROLS = {"Return": "a", "Escape": "start", "Up": "dpup", "Down": "dpdown", "Left": "dpleft",
+PAD_CONTROLS = {"Return": "a", "Escape": "start", "Back": "b", "Up": "dpup", "Down": "dpdown", "Left": "dpleft",
                 "Right": "dpright", "left": "dpleft", "hit": "a"}
-# The keyboard's person controls on key set 1 ("P2 KEYS").
-KEY_SET_1 = {"left": "s", "hit": "a"}
+# The keyboard's person controls on key set 1 ("P2 KEYS"), once the drive
+# has bound its left to z on the controls screen (it was s).
+KEY_SET_1 = {"left": "z", "hit": "a"}
+# The line config.ini holds for key set 1 after that: d e z f, a, q.
+KEY_SET_1_SAVED = "P2_KEYS 100 101 122 102 97 113"
+# The person's left in the controls a recording stores (PlayerKey order).
+LEFT_BIT = 1 << 2
 # A pad direction held longer repeats in the menus: a press is let go sooner.
 PAD_LONGEST_HOLD_SECONDS = 0.3
 PAD_DIRECTIONS = ("Up", "Down", "Left", "Right")
@@ -48,22 +53,31 @@ KEY_GAP_SECONDS = 0.12
 # What the game needs from its run folder (the folder may hold other tools).
 RUN_FILES = ["zumbolo", "lang", "shaders", "models", "sounds", "fonts", "imgs"]
 
-# Item centres of the menus' screens.
-MAIN_MENU = {"play": (200, 380), "tournament": (200, 340), "credits": (200, 300), "quit": (200, 260)}
+# Item centres of the menus' screens. A foot row is centred on the screen,
+# its items 225 units apart.
+MAIN_MENU = {"play": (200, 380), "tournament": (200, 340), "options": (200, 300), "credits": (200, 260),
+             "quit": (200, 220)}
+OPTIONS = {"sets": (400, 420), "games": (400, 380), "mode": (400, 340), "network": (287, 100), "next": (512, 100),
+           "back": (737, 100)}
 # The tournament's entry screen: its options, then next and back; and its
 # cups, each open one an item, back alone at the foot.
 TOURNAMENT_ENTRY = {"mode": (400, 420), "games": (400, 380), "character": (400, 340), "keys": (400, 300),
-                    "next": (400, 100), "back": (600, 100)}
-TOURNAMENT_CUPS = {"bronze": (400, 420), "silver": (400, 380), "back": (500, 100)}
+                    "next": (400, 100), "back": (624, 100)}
+TOURNAMENT_CUPS = {"bronze": (400, 420), "silver": (400, 380), "back": (512, 100)}
 # The progress of a player who has won the bronze cup in singles with the
 # first character: the silver cup is open.
 BRONZE_WON = "ZUMBOLO CUPS 1\nsingles Vazuvodod bronce\n"
-OPTIONS = {"sets": (400, 420), "games": (400, 380), "mode": (400, 340), "next": (400, 100), "back": (600, 100)}
 OPTION_VALUES = {"sets": (650, 420), "games": (650, 380), "mode": (700, 340)}
-PLAYER_SELECT = {"far": (450, 520), "near": (620, 170), "next": (400, 100), "back": (600, 100)}
+PLAYER_SELECT = {"far": (450, 520), "near": (620, 170), "next": (400, 100), "back": (624, 100)}
 # Before every player has a character, "back" alone, in the middle.
-PLAYER_SELECT_NEW = {"far": (450, 520), "near": (620, 170), "back": (500, 100)}
-PLAYER_SETUP = {"character": (400, 420), "controller": (400, 380), "done": (500, 100)}
+PLAYER_SELECT_NEW = {"far": (450, 520), "near": (620, 170), "back": (512, 100)}
+PLAYER_SETUP = {"character": (400, 420), "controller": (400, 380), "done": (512, 100)}
+# OPCIONES on the main menu, and its controls of a key set.
+OPTIONS_LIST = {"controls": (512, 440), "sound": (512, 390), "screen": (512, 340), "language": (512, 290),
+                "back": (512, 100)}
+CONTROLS = {"keyset": (512, 500), "down": (230, 450), "up": (230, 410), "left": (230, 370), "right": (230, 330),
+            "hit": (230, 290), "dive": (230, 250), "reset": (512, 195), "pads": (400, 100), "back": (624, 100)}
+CONTROL_VALUES = {"left": (515, 370)}
 SETUP_VALUES = {"character": (650, 420), "controller": (650, 380)}
 PAUSED = {"resume": (512, 420), "leave": (512, 380), "again": (512, 340)}
 # The foot of a replay's picture, where its keys are named (menu lettering
@@ -182,14 +196,17 @@ class Picture:
         subprocess.run(["convert", "ppm:-", path], input=self.ppm, check=True)
 
     def box(self, centre, half_width, half_height):
-        """Pixel rectangle (x0, y0, x1, y1) of an overlay box, clipped."""
-        sx = self.width / OVERLAY_WIDTH
-        sy = self.height / OVERLAY_HEIGHT
+        """Pixel rectangle (x0, y0, x1, y1) of an overlay box, clipped. The
+        overlay space is fitted whole into the picture, centred, as the game
+        fits it into a window of any shape."""
+        scale = min(self.width / OVERLAY_WIDTH, self.height / OVERLAY_HEIGHT)
+        left = (self.width - OVERLAY_WIDTH * scale) / 2
+        top = (self.height - OVERLAY_HEIGHT * scale) / 2
         x, y = centre
-        x0 = max(0, int((x - half_width) * sx))
-        x1 = min(self.width, int((x + half_width) * sx))
-        y0 = max(0, int((OVERLAY_HEIGHT - y - half_height) * sy))
-        y1 = min(self.height, int((OVERLAY_HEIGHT - y + half_height) * sy))
+        x0 = max(0, int(left + (x - half_width) * scale))
+        x1 = min(self.width, int(left + (x + half_width) * scale))
+        y0 = max(0, int(top + (OVERLAY_HEIGHT - y - half_height) * scale))
+        y1 = min(self.height, int(top + (OVERLAY_HEIGHT - y + half_height) * scale))
         return x0, y0, x1, y1
 
     def pixels(self, rect, step=1):
@@ -409,6 +426,11 @@ class Game:
         names = sorted(os.listdir(folder)) if os.path.isdir(folder) else []
         return [os.path.join(folder, name) for name in names if name.endswith(".zrec")]
 
+    def config_file(self):
+        """What config.ini holds now (the game works in its folder)."""
+        path = os.path.join(self.working_dir, "config.ini")
+        return open(path).read() if os.path.isfile(path) else ""
+
     def read_log(self, name):
         with open(os.path.join(self.folder, name), "rb") as f:
             return f.read()
@@ -436,22 +458,24 @@ Slot = collections.namedtuple("Slot", "characters controllers")
 # set-up picture, slot 0 the near one; every slot starts with no character
 # and slot k with key set k, so four presses on the controller of slot 0 give
 # "CPU LEVEL 0" and on slot 1 "CPU LEVEL 1", and none leaves slot 1 to a
-# person on key set 1 ("P2 KEYS": d e s f to move, a hits, q dives). The
+# person on key set 1 ("P2 KEYS": d e s f to move, a hits, q dives). With
+# remap, the drive first binds that person's left to z on the controls screen
+# (OPCIONES), by pressing z; otherwise it opens OPCIONES and goes back. The
 # person presses person_keys ("left", "hit") once play has begun.
-Plan = collections.namedtuple("Plan",
-                              "sets_presses games_presses mode_presses via_main_menu far near ceremony person_keys")
+Plan = collections.namedtuple(
+    "Plan", "sets_presses games_presses mode_presses via_main_menu far near ceremony person_keys remap")
 
 # The whole path: three sets (a full turn 3 -> 5 -> 1 -> 3), six games,
 # doubles and back to singles, out to the main menu and in again, a person
 # receiving (left, then hit) against the computer's serve; the match is left
 # from the pause screen.
-FULL_TOUR = Plan(3, 1, 2, True, Slot(1, 0), Slot(3, 4), False, ("left", "hit"))
+FULL_TOUR = Plan(3, 1, 2, True, Slot(1, 0), Slot(3, 4), False, ("left", "hit"), True)
 # With the first pad alone: through the menus, the near player a person on
 # the pad's key set 1 ("P1 KEYS") who serves first, against the computer.
-PAD_TOUR = Plan(1, 0, 0, False, Slot(1, 4), Slot(3, 0), False, ("hit",))
+PAD_TOUR = Plan(1, 0, 0, False, Slot(1, 4), Slot(3, 0), False, ("hit",), False)
 # The shortest match to the winner's ceremony: one set of two games between
-# two computers.
-SHORT_MATCH = Plan(2, 0, 0, False, Slot(1, 4), Slot(3, 4), True, ())
+# two computers, after a key bound on the controls screen (its picture).
+SHORT_MATCH = Plan(2, 0, 0, False, Slot(1, 4), Slot(3, 4), True, (), True)
 
 
 def move(game, key, items, target):
@@ -512,6 +536,43 @@ def set_up_slot(game, slot, record, name):
     return move(game, "Down", PLAYER_SETUP, "done")
 
 
+def remap_left_of_key_set_1(game, record):
+    """On the controls screen of P2 KEYS, Enter on its left and a press of z;
+    back to the main menu, which writes config.ini. Each press is made once:
+    a second Enter or z would be taken for the key to bind."""
+    record("options-list", enter(game, OPTIONS_LIST, "controls", "the options"))
+    controls = enter(game, CONTROLS, "keyset", "the controls of P1 KEYS")
+    record("controls", controls)
+    value_box = controls.box(CONTROL_VALUES["left"], VALUE_HALF_WIDTH, VALUE_HALF_HEIGHT)
+
+    def left_value_changed(before):
+        return lambda p: p.highlighted_item(CONTROLS) == "left" and p.difference(before, value_box) > VALUE_CHANGED
+    second = game.press_until("Right", "the controls of P2 KEYS",
+                              lambda p: p.highlighted_item(CONTROLS) == "keyset"
+                              and p.difference(controls, value_box) > VALUE_CHANGED, MENU_TIMEOUT)
+    for target in ["down", "up", "left"]:
+        second = move(game, "Down", CONTROLS, target)
+    game.press("Return")
+    waiting = game.wait_for("the left of P2 KEYS waiting for a key", left_value_changed(second), MENU_TIMEOUT)
+    record("controls-waiting", waiting)
+    game.press("z")
+    record("controls-bound", game.wait_for("z bound to the left", left_value_changed(waiting), MENU_TIMEOUT))
+    game.press_until("Escape", "the options after the controls",
+                     lambda p: p.highlighted_item(OPTIONS_LIST) == "controls", MENU_TIMEOUT)
+    game.press_until("Escape", "the main menu after the options",
+                     lambda p: p.highlighted_item(MAIN_MENU) == "options", MENU_TIMEOUT)
+    saved = game.config_file()
+    if KEY_SET_1_SAVED not in saved.splitlines():
+        raise DriveError("config.ini after the options holds %r" % saved)
+
+
+def visit_options(game, record, back):
+    """OPCIONES opened and left again with `back` (Escape, or a pad's B)."""
+    record("options-list", enter(game, OPTIONS_LIST, "controls", "the options"))
+    game.press_until(back, "the main menu after the options", lambda p: p.highlighted_item(MAIN_MENU) == "options",
+                     MENU_TIMEOUT)
+
+
 def looks_like_intro(picture):
     low, high = INTRO_BRIGHTNESS
     return low < picture.brightness() < high and picture.saturation() >= MIN_INTRO_SATURATION
@@ -569,6 +630,12 @@ def play_through(game, plan, record=lambda name, picture: None):
         raise DriveError("the title screen is black")
     record("title", title)
     tour_tournament(game, record)
+    move(game, "Down", MAIN_MENU, "options")
+    if plan.remap:
+        remap_left_of_key_set_1(game, record)
+    else:
+        visit_options(game, record, "Back" if game.pad_script else "Escape")
+    move(game, "Up", MAIN_MENU, "play")
 
     options = enter(game, OPTIONS, "sets", "the match options")
     record("options", options)
@@ -661,7 +728,7 @@ def play_through(game, plan, record=lambda name, picture: None):
         move(game, "Down", PAUSED, "leave")
         menu = enter(game, MAIN_MENU, "play", "the main menu after leaving the match", START_TIMEOUT)
     record("main-menu", menu)
-    for target in ["tournament", "credits", "quit"]:
+    for target in ["tournament", "options", "credits", "quit"]:
         move(game, "Down", MAIN_MENU, target)
     game.press("Return", last=True)
     try:

@@ -1,11 +1,14 @@
 #!/usr/bin/env python3
 """The real game played from its title screen to its exit twice: with real
-key events, then with a gamepad alone (no key pressed): match options,
+key events, then with a gamepad alone (no key pressed): the options (with
+the keys: the far player's left bound to z by pressing it, which config.ini
+must then hold; with the pad: opened and left with B), match options,
 player set-up with a person against the computer, the introduction, a
 point, the pause screen, leaving the match and quitting. Every stage must
 show what it should, the game must end with code 0, and its standard output
 must stay empty (no diagnostic line). The match the game recorded, replayed
-by the simulator, must end at the score the game left.
+by the simulator, must end at the score the game left, and with the keys
+the person's left must be in it: z played.
 
 Usage: play_through.py RUN_FOLDER [SHOTS_FOLDER]
   RUN_FOLDER    a build's run folder (the game and its data)
@@ -35,7 +38,22 @@ def recorded_score(path):
     return data[21:21 + data[20]].decode("cp1252")
 
 
-def check_replay(game, run_dir, person_slot):
+def person_controls(path):
+    """Every run's held controls of the one person of a recording."""
+    with open(path, "rb") as f:
+        data = f.read()
+    at = 21 + data[20]
+    held = []
+    while at < len(data):
+        while data[at] & 0x80:  # the run's length, LEB128
+            at += 1
+        at += 2  # its last byte, then the match keys
+        held.append(data[at] & 0x7F)
+        at += 2 if data[at] & 0x80 else 1
+    return held
+
+
+def check_replay(game, run_dir, person_slot, left_played):
     """Replays the one recording of the run; returns what went wrong, if anything."""
     recordings = game.recordings()
     if len(recordings) != 1:
@@ -52,6 +70,8 @@ def check_replay(game, run_dir, person_slot):
     if replay.returncode != 0 or not expected or score != expected:
         return "the replay ended at %r, the game at %r (simulate: %d, %s)" % (score, expected, replay.returncode,
                                                                            replay.stderr.strip())
+    if left_played and not any(held & gamedrive.LEFT_BIT for held in person_controls(recordings[0])):
+        return "the person's left, bound to z, is nowhere in the match recorded"
     print("replayed: %s" % score, flush=True)
     return None
 
@@ -75,7 +95,7 @@ def drive(run_dir, shots_dir, pad, started):
         code = gamedrive.play_through(game, gamedrive.PAD_TOUR if pad else gamedrive.FULL_TOUR, record)
         if code != 0:
             failures.append("the game ended with code %d" % code)
-        replay_failure = check_replay(game, run_dir, 0 if pad else 1)
+        replay_failure = check_replay(game, run_dir, 0 if pad else 1, not pad)
         if replay_failure:
             failures.append(replay_failure)
     except gamedrive.DriveError as error:

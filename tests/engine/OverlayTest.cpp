@@ -1,7 +1,8 @@
 // What the overlays draw with, without OpenGL (the pixels are checked by the
 // OpenGL tests): the ".fnz" reader and the text arithmetic, with a glyph
 // image that only reports the size the test gives it; the fade's arithmetic;
-// where a centred picture lands.
+// where a centred picture lands; what a window of any shape shows of the
+// overlay space.
 
 #include <gtest/gtest.h>
 
@@ -9,6 +10,7 @@
 #include <sstream>
 
 #include "engine/Font.h"
+#include "engine/Overlay.h"
 #include "engine/ScreenFade.h"
 #include "engine/TextureFactory.h"
 #include "support/FontFile.h"
@@ -142,6 +144,34 @@ TEST(TextureTest, UndecodedTexturesStayOffOpenGlAndACentredPictureTruncatesItsCo
   const CenteredQuad half = centeredQuad(101, 101, 512, 384, 0.5f);
   EXPECT_TRUE(half.x0 == 512 - 25 && half.y0 == 384 - 25 && half.width == 50.5f && half.vMax == 101.0f / 102.0f);
   EXPECT_EQ(centeredQuad(0, 0, 10, 10, 1.0f).uMax, 0);
+}
+
+// The overlay space fits whole and keeps its proportions: a wide window
+// shows bands beside it, a tall one above and below it.
+TEST(OverlayAreaTest, AWindowOfAnyShapeShowsTheWholeOverlaySpaceCentredAndUndistorted) {
+  const struct {
+    int width;
+    int height;
+    OverlayArea area;
+  } cases[] = {
+      {1024, 768, {0, 0, 1024, 768}},          {2048, 1536, {0, 0, 1024, 768}},
+      {1920, 1080, {-170.6667, 0, 1194.6667, 768}},  // 16:9
+      {1280, 1024, {0, -25.6, 1024, 793.6}},   // 5:4
+      {1680, 1050, {-102.4, 0, 1126.4, 768}},  // 16:10
+      {0, 600, {0, 0, 1024, 768}},             {800, 0, {0, 0, 1024, 768}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.width << " x " << c.height);
+    const OverlayArea area = overlayAreaFor(c.width, c.height);
+    EXPECT_NEAR(area.left, c.area.left, 1e-3);
+    EXPECT_NEAR(area.bottom, c.area.bottom, 1e-3);
+    EXPECT_NEAR(area.right, c.area.right, 1e-3);
+    EXPECT_NEAR(area.top, c.area.top, 1e-3);
+    if (c.width > 0 && c.height > 0) {
+      // As many window pixels to an overlay unit across as up.
+      EXPECT_NEAR(c.width / (area.right - area.left), c.height / (area.top - area.bottom), 1e-9);
+    }
+  }
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/Random.h"
+#include "support/RecordingSound.h"
 
 namespace {
 
@@ -19,20 +20,6 @@ uint32_t stateBefore(int32_t value) {
   return ((static_cast<uint32_t>(value) << 16) - 2531011u) * inverse;
 }
 
-class RecordingOutput : public SoundOutput {
- public:
-  void playMusic(const std::string&) override {}
-  void resumeMusic() override {}
-  void loadSamples(const std::vector<std::string>&) override {}
-  size_t sampleCount() const override { return 0; }
-  int32_t playSample(size_t index) override {
-    played.push_back(index);
-    return static_cast<int32_t>(played.size());
-  }
-  void stopSample(int32_t, size_t) override {}
-  std::vector<size_t> played;
-};
-
 class RandomTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -44,7 +31,7 @@ class RandomTest : public ::testing::Test {
     setRandomState(kUnseededRandomState);
   }
 
-  std::shared_ptr<RecordingOutput> recorder = std::make_shared<RecordingOutput>();
+  std::shared_ptr<RecordingSound> recorder = std::make_shared<RecordingSound>();
   std::shared_ptr<SoundOutput> previousOutput;
 };
 

@@ -146,20 +146,45 @@ class Patch : public Overlay {
   Rgba colour;
 };
 
-TEST_F(ScenePixelTest, OverlaysFillTheViewportWhateverItsSizeInTheOrderAddedAndAFadeBlendsOverThem) {
-  // The upper right quarter of the overlay space, and a later one over part
-  // of it, in a scene without a camera.
+// Overlay units to the pixel they fall on in a window of any shape: the
+// overlay space fitted whole, centred, its proportions kept.
+std::pair<int, int> overlayPixel(double x, double y, int width, int height) {
+  const double scale = std::min(width / 1024.0, height / 768.0);
+  return {int(width / 2.0 + (x - 512) * scale), int(height / 2.0 + (y - 384) * scale)};
+}
+
+TEST_F(ScenePixelTest, OverlaysKeepTheirProportionsCentredInAnyWindowInTheOrderAddedAndAFadeCoversItAll) {
+  // The upper right quarter of the overlay space, and a later square over
+  // part of it (128 units a side), in a scene without a camera.
   scene = std::make_unique<Scene>();
   scene->addOverlay(std::make_shared<Patch>(512, 384, 1024, 768, kYellow));
-  scene->addOverlay(std::make_shared<Patch>(768, 576, 1024, 768, kBlue));
-  for (auto [width, height] : {std::pair{1024, 768}, {800, 600}, {320, 240}, {1000, 400}}) {
+  scene->addOverlay(std::make_shared<Patch>(768, 576, 896, 704, kBlue));
+  auto cover = std::make_shared<ScreenFade>();
+  cover->startFade(0, 0, 0, 0, 0);  // clear
+  scene->addOverlay(cover);
+  for (auto [width, height] : {std::pair{1024, 768}, {800, 600}, {320, 240}, {1000, 400}, {500, 700}}) {
     SCOPED_TRACE(testing::Message() << width << " x " << height);
     beginSceneFrame(kBlack, width, height);
     scene->draw();
-    const int midX = width / 2, midY = height / 2;
-    expectPixels({{midX + 2, midY + 2, kYellow}, {width - 1, height - 1, kBlue}, {midX - 3, midY - 3, kBlack},
-                  {midX + 2, midY - 3, kBlack}, {midX - 3, midY + 2, kBlack}}, 8);
+    const auto at = [&](double x, double y, Rgba colour) {
+      const auto [px, py] = overlayPixel(x, y, width, height);
+      return Probe{px, py, colour};
+    };
+    // The square stays square: as many pixels across as up.
+    expectPixels({at(520, 392, kYellow), at(504, 376, kBlack), at(1016, 760, kYellow), at(772, 580, kBlue),
+                  at(892, 700, kBlue), at(900, 640, kYellow), at(830, 708, kYellow)},
+                 8);
+    // Beside the overlay space (a wide window) or above it (a tall one),
+    // the quarter does not reach.
+    if (width * 3 > height * 4) expectPixels({at(1030, 700, kBlack)}, 8);
+    if (width * 3 < height * 4) expectPixels({at(1000, 780, kBlack)}, 8);
   }
+  // A fade covers the bands beside the overlay space too.
+  cover->startFade(0, 0, 1, 1, 0);
+  beginSceneFrame(kBlack, 1000, 400);
+  scene->draw();
+  expectPixels({{5, 5, kBlue}, {995, 395, kBlue}}, 8);
+  scene->removeOverlay(cover);
   // The pass leaves depth test and lighting on for the next frame's 3D passes.
   EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST) && glIsEnabled(GL_LIGHTING));
 
@@ -180,6 +205,29 @@ TEST_F(ScenePixelTest, OverlaysFillTheViewportWhateverItsSizeInTheOrderAddedAndA
   fade->startFade(1, 1, 1, 0, 0);  // clear: the picture as it is, and nothing drawn for it
   EXPECT_TRUE(colourNear(yellowQuarter(), kYellow, 4));
   EXPECT_EQ(scene->drawCallsLastFrame(), callsWithoutFade);
+}
+
+// The camera shows at least its 4:3 picture, undistorted, in a window of
+// any shape: a square 100 units from its centre to a side, 500 units away,
+// stands as many pixels across as up, and in a tall window the picture grows
+// upwards and downwards instead of being cut at the sides.
+TEST_F(ScenePixelTest, TheCameraKeepsSquaresSquareInAWideAndInATallWindow) {
+  const auto wall = diffuseMaterial({1, 0, 0});
+  scene->addModel(modelOf({square(100, 0, 0, -500, wall)}, {wall}));
+  const double tanHalfFov = 0.41421356;  // 45 degrees
+  for (auto [width, height] : {std::pair{1024, 768}, {1000, 400}, {400, 600}}) {
+    SCOPED_TRACE(testing::Message() << width << " x " << height);
+    const double aspect = double(width) / height;
+    const double verticalReach = aspect >= 4.0 / 3.0 ? tanHalfFov : tanHalfFov * (4.0 / 3.0) / aspect;
+    const int half = int(0.2 / verticalReach * height / 2);  // the square's half side in pixels
+    beginSceneFrame(kBlack, width, height);
+    scene->update(16);
+    scene->draw();
+    const int cx = width / 2, cy = height / 2;
+    expectPixels({{cx + half - 4, cy, kRed}, {cx + half + 4, cy, kBlack}, {cx, cy + half - 4, kRed},
+                  {cx, cy + half + 4, kBlack}, {cx - half + 4, cy, kRed}, {cx - half - 4, cy, kBlack}},
+                 8);
+  }
 }
 
 // The box of the window's reshape callback: a point maps to clip x = -1 at 0

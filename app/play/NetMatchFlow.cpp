@@ -1,27 +1,14 @@
-#include "app/NetMatchFlow.h"
+#include "app/play/NetMatchFlow.h"
 
 #include <vector>
 
 #include "app/match/MatchSetup.h"
 #include "app/menus/Language.h"
+#include "app/menus/TextLines.h"
 #include "engine/Random.h"
 
 namespace {
 
-// Language texts of network play.
-constexpr int32_t kTextNetWaiting = 30;
-constexpr int32_t kTextNetNoAnswer = 31;
-constexpr int32_t kTextNetDesync = 32;
-constexpr int32_t kTextNetClosed = 33;
-constexpr int32_t kTextNetLeft = 34;
-constexpr int32_t kTextNetVersions = 35;
-constexpr int32_t kTextNetChoose = 42;
-constexpr int32_t kTextNetHostChoosing = 43;
-constexpr int32_t kTextNetOtherPaused = 48;
-constexpr int32_t kTextNetVeryGood = 49;
-constexpr int32_t kTextNetGood = 50;
-constexpr int32_t kTextNetFair = 51;
-constexpr int32_t kTextNetSlow = 52;
 constexpr int32_t kNetNoticeMs = 5000;
 constexpr int32_t kQualityNoticeMs = 4000;
 // Shown again every frame while the other player pauses: it goes soon after.

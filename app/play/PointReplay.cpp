@@ -1,4 +1,4 @@
-#include "app/PointReplay.h"
+#include "app/play/PointReplay.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "app/CupCeremony.h"
+#include "app/play/CupCeremony.h"
 
 #include <cmath>
 #include <utility>

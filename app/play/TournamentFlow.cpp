@@ -1,4 +1,4 @@
-#include "app/TournamentFlow.h"
+#include "app/play/TournamentFlow.h"
 
 #include <chrono>
 #include <utility>

@@ -21,7 +21,7 @@
 #include <string>
 #include <vector>
 
-#include "app/MatchPresentation.h"
+#include "app/play/MatchPresentation.h"
 #include "app/match/MatchSimulation.h"
 #include "app/net/NetRollback.h"
 #include "app/match/StepInput.h"

@@ -1,6 +1,4 @@
-#include "app/ReplayPlayer.h"
-
-#include <GL/gl.h>
+#include "app/play/ReplayPlayer.h"
 
 #include <utility>
 
@@ -24,20 +22,14 @@ ReplayLabel::ReplayLabel(std::string title, std::vector<std::string> keys, std::
       keyLines(std::move(keys)) {}
 
 void ReplayLabel::draw2D() {
-  if (font->hasAlpha()) {
-    glEnable(GL_BLEND);
-  } else {
-    glDisable(GL_BLEND);
-  }
-  glEnable(GL_TEXTURE_2D);
-  glColor3f(1.0f, 1.0f, 1.0f);
+  font->beginDrawing();
   font->drawText(heading, kTitleX, kTitleY, 1.0f);
   float y = kKeysY + kKeysLineGap * static_cast<float>(keyLines.size() > 0 ? keyLines.size() - 1 : 0);
   for (const std::string& line : keyLines) {
     font->drawText(line, font->centringX(line, kTitleX, kKeysScale), y, kKeysScale);
     y -= kKeysLineGap;
   }
-  glDisable(GL_BLEND);
+  Font::finishDrawing();
 }
 
 bool ReplayPlayer::nextInput(const MatchSimulation& match, StepInput& input) {

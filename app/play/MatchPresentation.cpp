@@ -1,4 +1,4 @@
-#include "app/MatchPresentation.h"
+#include "app/play/MatchPresentation.h"
 
 #include <algorithm>
 

@@ -22,7 +22,7 @@
 #include <memory>
 #include <string>
 
-#include "app/CupCeremony.h"
+#include "app/play/CupCeremony.h"
 #include "app/input/Gamepads.h"
 #include "app/match/MatchSetup.h"
 #include "app/match/MatchSimulation.h"
