@@ -22,13 +22,9 @@ constexpr Spot kEntryGames{400, 380};
 constexpr Spot kEntryCharacter{400, 340};
 constexpr Spot kEntryKeys{400, 300};
 constexpr float kEntryValueX = 700;
-constexpr Spot kFootLeft{400, 100};
-constexpr Spot kFootRight{600, 100};
-constexpr Spot kFootAlone{500, 100};
-// The bracket's foot: its items are longer than next and back.
-constexpr Spot kBracketFootLeft{330, 100};
-constexpr Spot kBracketFootRight{640, 100};
-constexpr Spot kBracketFootAlone{512, 100};
+// The bracket's foot: its items are longer than next and back, and stand
+// farther apart than a foot row's.
+constexpr float kBracketFootGap = 310;
 
 constexpr Spot kFirstCup{400, 420};
 constexpr float kCupGap = 40;
@@ -50,6 +46,13 @@ constexpr int32_t kShortSet = 2;
 constexpr int32_t kLongSet = 6;
 
 std::string keySetLabel(int32_t keySet) { return "P" + std::to_string(keySet + 1) + " KEYS"; }
+
+// The value after `value` (before it, going backwards), coming round
+// between `first` and `last`.
+int32_t stepRound(int32_t value, int32_t first, int32_t last, bool backwards) {
+  if (backwards) return value <= first ? last : value - 1;
+  return value >= last ? first : value + 1;
+}
 
 std::string characterLabel(int32_t character) {
   return character >= 1 && character <= kCharacterCount ? kCharacters[character - 1].shownName : "?";
@@ -101,13 +104,17 @@ std::shared_ptr<MenuItem> TournamentMenu::addItem(const std::string& label, Tour
 void TournamentMenu::addPair(const std::string& left, TournamentAction leftAction, const std::string& right,
                              TournamentAction rightAction, const std::shared_ptr<MenuItem>& above) {
   const bool bracket = currentScreen == TournamentScreen::Bracket;
-  const Spot leftSpot = bracket ? kBracketFootLeft : kFootLeft;
-  const Spot rightSpot = bracket ? kBracketFootRight : kFootRight;
-  const auto first = addItem(left, leftAction, leftSpot.x, leftSpot.y);
-  const auto second = appendItem(right, rightAction, rightSpot.x, rightSpot.y);
+  const float half = bracket ? kBracketFootGap / 2 : (Menu::footX(1, 2) - Menu::footX(0, 2)) / 2;
+  const float centre = Menu::footX(0, 1);
+  const auto first = addItem(left, leftAction, centre - half, Menu::kFootY);
+  const auto second = appendItem(right, rightAction, centre + half, Menu::kFootY);
   first->link(Right, second);
   second->link(Left, first);
   if (above) second->link(Up, above);
+}
+
+void TournamentMenu::addAlone(const std::string& label, TournamentAction action) {
+  addItem(label, action, Menu::footX(0, 1), Menu::kFootY);
 }
 
 void TournamentMenu::buildEntry() {
@@ -125,7 +132,7 @@ void TournamentMenu::buildCups() {
     addItem(text(kTextFirstCup + cupIndex), TournamentAction::PickCup, kFirstCup.x,
             kFirstCup.y - kCupGap * float(cupIndex), cupIndex);
   }
-  addItem(text(kTextBack), TournamentAction::CupsBack, kFootAlone.x, kFootAlone.y);
+  addAlone(text(kTextBack), TournamentAction::CupsBack);
   // The highlight starts on the last cup open: the one to win next.
   for (size_t i = itemList.size(); i-- > 0;) {
     if (choices[i].action == TournamentAction::PickCup) {
@@ -145,8 +152,7 @@ void TournamentMenu::buildBracket() {
   } else if (cup->standing() == CupStanding::Out) {
     addPair(text(kTextDrawAgain), TournamentAction::DrawAgain, text(kTextBack), TournamentAction::GiveUp, nullptr);
   } else {
-    addItem(text(cup->standing() == CupStanding::Champion ? kTextBack : kTextLeaveCup), TournamentAction::GiveUp,
-            kBracketFootAlone.x, kBracketFootAlone.y);
+    addAlone(text(cup->standing() == CupStanding::Champion ? kTextBack : kTextLeaveCup), TournamentAction::GiveUp);
   }
 }
 
@@ -182,6 +188,10 @@ void TournamentMenu::makeBracketFonts() {
 }
 
 void TournamentMenu::handleInput() {
+  if (wasKeyPressed(kKeyEscape)) {
+    goBack();
+    return;
+  }
   if (wasKeyPressed(kKeyUp)) navigate(Up);
   if (wasKeyPressed(kKeyDown)) navigate(Down);
   if (wasKeyPressed(kKeyLeft)) navigate(Left);
@@ -194,22 +204,47 @@ void TournamentMenu::navigate(MenuDirection direction) {
   if (std::shared_ptr<MenuItem> next = selectedItem->neighbour(direction)) {
     selectedItem = std::move(next);
     ++changes;
+  } else if (direction == Left || direction == Right) {
+    const size_t at = selectedIndex();
+    if (at < itemList.size() && changesAValue(choices[at].action)) run(choices[at], direction == Left);
   }
 }
 
 void TournamentMenu::select() {
+  const size_t at = selectedIndex();
+  if (at < itemList.size()) run(choices[at], false);
+}
+
+void TournamentMenu::goBack() {
+  // The back item of each screen: on the bracket the foot row's last item.
+  switch (currentScreen) {
+    case TournamentScreen::Entry: run({TournamentAction::Leave, 0}, false); break;
+    case TournamentScreen::Cups: run({TournamentAction::CupsBack, 0}, false); break;
+    case TournamentScreen::Bracket:
+      if (!choices.empty()) run(choices.back(), false);
+      break;
+    default: break;
+  }
+}
+
+bool TournamentMenu::changesAValue(TournamentAction action) {
+  return action == TournamentAction::ToggleMode || action == TournamentAction::CycleGames ||
+         action == TournamentAction::NextCharacter || action == TournamentAction::NextKeySet;
+}
+
+size_t TournamentMenu::selectedIndex() const {
   size_t at = 0;
   while (at < itemList.size() && itemList[at] != selectedItem) ++at;
-  if (at >= itemList.size()) return;
+  return at;
+}
+
+void TournamentMenu::run(const Choice& choice, bool backwards) {
   ++changes;
-  const Choice choice = choices[at];
   switch (choice.action) {
     case TournamentAction::ToggleMode: entered.doubles = !entered.doubles; break;
     case TournamentAction::CycleGames: entered.gamesPerSet = entered.gamesPerSet == kShortSet ? kLongSet : kShortSet; break;
-    case TournamentAction::NextCharacter:
-      entered.character = entered.character >= kCharacterCount ? 1 : entered.character + 1;
-      break;
-    case TournamentAction::NextKeySet: entered.keySet = (entered.keySet + 1) % kKeySetCount; break;
+    case TournamentAction::NextCharacter: entered.character = stepRound(entered.character, 1, kCharacterCount, backwards); break;
+    case TournamentAction::NextKeySet: entered.keySet = stepRound(entered.keySet, 0, kKeySetCount - 1, backwards); break;
     case TournamentAction::ToCups: goToScreen(TournamentScreen::Cups); break;
     case TournamentAction::Leave: goToScreen(TournamentScreen::LeaveRequest); break;
     case TournamentAction::PickCup:

@@ -71,10 +71,14 @@ class TournamentMenu : public Overlay {
   uint64_t revision() const { return changes; }
   // Stores the id and builds that screen's items anew (a request has none).
   void goToScreen(TournamentScreen id);
-  // Arrow keys move the highlight, Enter runs the highlighted item's action.
+  // Arrow keys move the highlight, Enter runs the highlighted item's
+  // action, Escape goes back as the screen's back item does. Left and Right
+  // on an item of the entry change its value either way.
   void handleInput();
   void navigate(MenuDirection direction);
   void select();
+  // What the screen's back item does (a pad's B, as Escape).
+  void goBack();
 
   const CupEntry& entry() const { return entered; }
   void setEntry(const CupEntry& entry) { entered = entry; }
@@ -109,6 +113,11 @@ class TournamentMenu : public Overlay {
   // Appends without chaining: the caller links it.
   std::shared_ptr<MenuItem> appendItem(const std::string& label, TournamentAction action, float x, float y,
                                        int32_t value = 0);
+  static bool changesAValue(TournamentAction action);
+  size_t selectedIndex() const;
+  void run(const Choice& choice, bool backwards);
+  // An item alone at the foot, in the middle.
+  void addAlone(const std::string& label, TournamentAction action);
   void addPair(const std::string& left, TournamentAction leftAction, const std::string& right,
                TournamentAction rightAction, const std::shared_ptr<MenuItem>& above);
   void buildEntry();

@@ -27,6 +27,7 @@ void TournamentFlow::followKeys(const PadMenuPresses& presses) {
     if (presses.directions[direction]) screens->navigate(static_cast<MenuDirection>(direction));
   }
   if (presses.select) screens->select();
+  if (presses.back) screens->goBack();
 }
 
 void TournamentFlow::followFrame() {

@@ -343,11 +343,11 @@ class TournamentMenuTest : public ::testing::Test {
   }
   void TearDown() override { releaseAllKeys(); }
 
-  // Taps the keys one by one: u d l r for the arrows, e for Enter.
+  // Taps the keys one by one: u d l r for the arrows, e for Enter, x for Escape.
   void press(const std::string& keys) {
     for (const char key : keys) {
-      if (key == 'e') {
-        pressCharacterKey(kKeyEnter);
+      if (key == 'e' || key == 'x') {
+        pressCharacterKey(key == 'e' ? kKeyEnter : kKeyEscape);
       } else {
         pressSpecialKey((key == 'u' ? kKeyUp : key == 'd' ? kKeyDown : key == 'l' ? kKeyLeft : kKeyRight) -
                         kSpecialKeyBase);
@@ -370,6 +370,14 @@ TEST_F(TournamentMenuTest, TheEntryIsChosenWithTheKeysAndLockedCupsAreShownButNo
   EXPECT_EQ(highlighted(), line(kTextMode));  // the mode
   press("e" "de" "dee" "deeeee");
   EXPECT_EQ(menu.entry(), (CupEntry{true, 3, 1, 2}));
+  press("ll" "r");  // Left and Right step a value either way, coming round
+  EXPECT_EQ(menu.entry(), (CupEntry{true, 3, 0, 2}));
+  press("ur" "uuur");
+  EXPECT_EQ(menu.entry(), (CupEntry{false, 4, 0, 2}));
+  press("ddl" "dr");
+  EXPECT_EQ(menu.entry(), (CupEntry{false, 3, 1, 2}));
+  press("uuue" "ddd");
+  EXPECT_EQ(menu.entry(), (CupEntry{true, 3, 1, 2}));
   CupProgress progress;
   progress.markWon(true, 3, BronzeCup);
   menu.setProgress(progress);
@@ -384,6 +392,11 @@ TEST_F(TournamentMenuTest, TheEntryIsChosenWithTheKeysAndLockedCupsAreShownButNo
   EXPECT_EQ(menu.cupLabel(BronzeCup), line(kTextWon));
   EXPECT_EQ(menu.cupLabel(SilverCup), "");
   EXPECT_EQ(menu.cupLabel(GoldCup), line(kTextLocked));
+  press("x");  // Escape goes back a screen, and from the entry to the main menu
+  EXPECT_EQ(menu.screen(), TournamentScreen::Entry);
+  press("x");
+  EXPECT_EQ(menu.screen(), TournamentScreen::LeaveRequest);
+  menu.goToScreen(TournamentScreen::Cups);
   press("e");
   EXPECT_EQ(menu.screen(), TournamentScreen::CupPicked);
   EXPECT_EQ(menu.pickedCup(), SilverCup);
