@@ -121,7 +121,12 @@ TEST_F(TournamentPlayTest, ACupsMatchIsPlayedFromItsBracketAndLeavingItEndsTheCu
   const TournamentFlow& flow = app->tournamentFlow();
   ASSERT_TRUE(flow.showing());
   ASSERT_EQ(flow.currentScreens()->screen(), TournamentScreen::Entry);
-  press("dddde" "e");  // next, then the bronze cup
+  const int32_t games = flow.currentScreens()->entry().gamesPerSet;
+  press("de");
+  EXPECT_NE(flow.currentScreens()->entry().gamesPerSet, games) << "Enter on the games changes them";
+  press("e");
+  EXPECT_EQ(flow.currentScreens()->entry().gamesPerSet, games);
+  press("ddde" "e");  // next, then the bronze cup
   ASSERT_EQ(flow.currentScreens()->screen(), TournamentScreen::Bracket);
   const std::shared_ptr<const CupRun> cup = flow.currentCup();
   ASSERT_TRUE(cup);
