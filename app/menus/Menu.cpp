@@ -53,7 +53,9 @@ constexpr MainMenuEntry kMainMenuEntries[] = {
     {kTextQuit, QuitGame},
 };
 constexpr float kMainMenuX = 200;
-constexpr float kMainMenuTopY = 380;
+// High enough that the last of the five items ends above the dark rim of
+// the stands in the title picture, which would show through the panel.
+constexpr float kMainMenuTopY = 420;
 constexpr float kMainMenuGap = 40;
 // Its panel: from a little above the first item to a little below the
 // last, at least as wide as the title picture leaves room for.

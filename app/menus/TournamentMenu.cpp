@@ -67,6 +67,12 @@ TournamentMenu::TournamentMenu(std::shared_ptr<TextureFactory> textures) : textu
   goToScreen(TournamentScreen::Entry);
 }
 
+void TournamentMenu::setEntry(const CupEntry& entry) {
+  entered = entry;
+  if (entered.gamesPerSet != kLongSet) entered.gamesPerSet = kShortSet;
+  ++changes;
+}
+
 void TournamentMenu::goToScreen(TournamentScreen id) {
   ++changes;
   currentScreen = id;
@@ -242,9 +248,15 @@ void TournamentMenu::run(const Choice& choice, bool backwards) {
   ++changes;
   switch (choice.action) {
     case TournamentAction::ToggleMode: entered.doubles = !entered.doubles; break;
-    case TournamentAction::CycleGames: entered.gamesPerSet = entered.gamesPerSet == kShortSet ? kLongSet : kShortSet; break;
-    case TournamentAction::NextCharacter: entered.character = stepRound(entered.character, 1, kCharacterCount, backwards); break;
-    case TournamentAction::NextKeySet: entered.keySet = stepRound(entered.keySet, 0, kKeySetCount - 1, backwards); break;
+    case TournamentAction::CycleGames:
+      entered.gamesPerSet = entered.gamesPerSet == kShortSet ? kLongSet : kShortSet;
+      break;
+    case TournamentAction::NextCharacter:
+      entered.character = stepRound(entered.character, 1, kCharacterCount, backwards);
+      break;
+    case TournamentAction::NextKeySet:
+      entered.keySet = stepRound(entered.keySet, 0, kKeySetCount - 1, backwards);
+      break;
     case TournamentAction::ToCups: goToScreen(TournamentScreen::Cups); break;
     case TournamentAction::Leave: goToScreen(TournamentScreen::LeaveRequest); break;
     case TournamentAction::PickCup:

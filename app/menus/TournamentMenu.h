@@ -81,7 +81,8 @@ class TournamentMenu : public Overlay {
   void goBack();
 
   const CupEntry& entry() const { return entered; }
-  void setEntry(const CupEntry& entry) { entered = entry; }
+  // The games a set come to one of the two the entry offers (2 or 6).
+  void setEntry(const CupEntry& entry);
   // The cup last picked on the cups screen.
   int32_t pickedCup() const { return picked; }
   // What the cups screen shows as won and open.

@@ -44,6 +44,7 @@ class TournamentPlayTest : public ::testing::Test {
     if (!run) GTEST_SKIP() << "the game's data is not built";
     inside.emplace(run);
     settings = Settings::defaults();
+    matchSetup = MatchSetup{};
     releaseAllKeys();
     stepAccumulator = 0;
   }

@@ -387,11 +387,16 @@ TEST_F(TournamentMenuTest, TheEntryIsChosenWithTheKeysAndLockedCupsAreShownButNo
   press("ddddd" "e");
   ASSERT_EQ(menu.screen(), TournamentScreen::Cups);
   // Bronze and silver to pick, gold locked; the highlight on silver.
-  EXPECT_EQ(texts(), (std::vector<std::string>{line(kTextFirstCup + BronzeCup), line(kTextFirstCup + SilverCup), line(kTextBack)}));
+  EXPECT_EQ(texts(), (std::vector<std::string>{line(kTextFirstCup + BronzeCup), line(kTextFirstCup + SilverCup),
+                                               line(kTextBack)}));
   EXPECT_EQ(highlighted(), line(kTextFirstCup + SilverCup));
   EXPECT_EQ(menu.cupLabel(BronzeCup), line(kTextWon));
   EXPECT_EQ(menu.cupLabel(SilverCup), "");
   EXPECT_EQ(menu.cupLabel(GoldCup), line(kTextLocked));
+  menu.setEntry(CupEntry{false, 2, 0, 1});  // the match options' one-game sets are not offered
+  EXPECT_EQ(menu.entry().gamesPerSet, 2);
+  menu.setEntry(CupEntry{true, 3, 1, 2});
+  menu.goToScreen(TournamentScreen::Cups);
   press("x");  // Escape goes back a screen, and from the entry to the main menu
   EXPECT_EQ(menu.screen(), TournamentScreen::Entry);
   press("x");

@@ -55,8 +55,8 @@ RUN_FILES = ["zumbolo", "lang", "shaders", "models", "sounds", "fonts", "imgs"]
 
 # Item centres of the menus' screens. A foot row is centred on the screen,
 # its items 225 units apart.
-MAIN_MENU = {"play": (200, 380), "tournament": (200, 340), "options": (200, 300), "credits": (200, 260),
-             "quit": (200, 220)}
+MAIN_MENU = {"play": (200, 420), "tournament": (200, 380), "options": (200, 340), "credits": (200, 300),
+             "quit": (200, 260)}
 OPTIONS = {"sets": (400, 420), "games": (400, 380), "mode": (400, 340), "network": (287, 100), "next": (512, 100),
            "back": (737, 100)}
 # The tournament's entry screen: its options, then next and back; and its
