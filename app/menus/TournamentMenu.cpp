@@ -37,8 +37,6 @@ constexpr float kBracketTitleScale = 0.8f;
 constexpr Spot kBracketStatus{512, 170};
 constexpr float kBracketStatusScale = 0.6f;
 
-constexpr int kBackgroundX = 512;
-constexpr int kBackgroundY = 256;
 constexpr float kLockedShade = 0.5f;
 
 // Games a set go 2 -> 6 -> 2, as on the match options.

@@ -600,9 +600,10 @@ def start_match(game, set_up):
     raise DriveError("the match did not start after %d presses of Enter" % len(START_HOLDS_SECONDS))
 
 
-def tour_tournament(game, record):
-    """From the title to the tournament's cups and back: the cups won that
-    the game keeps open the next, and the highlight waits on it."""
+def tour_tournament(game, record, back):
+    """From the title to the tournament's cups and back with `back` (Escape
+    or a pad's B): the cups won that the game keeps open the next, and the
+    highlight waits on it."""
     data = game.environment.get("XDG_DATA_HOME")
     if data:
         os.makedirs(os.path.join(data, "zumbolo"), exist_ok=True)
@@ -613,12 +614,10 @@ def tour_tournament(game, record):
     for target in ["games", "character", "keys", "next"]:
         move(game, "Down", TOURNAMENT_ENTRY, target)
     record("tournament-cups", enter(game, TOURNAMENT_CUPS, "silver", "the cups, silver open after bronze"))
-    move(game, "Down", TOURNAMENT_CUPS, "back")
-    enter(game, TOURNAMENT_ENTRY, "mode", "the entry screen again")
-    for target in ["games", "character", "keys", "next"]:
-        move(game, "Down", TOURNAMENT_ENTRY, target)
-    move(game, "Right", TOURNAMENT_ENTRY, "back")
-    enter(game, MAIN_MENU, "play", "the main menu from the tournament")
+    game.press_until(back, "the entry screen again", lambda p: p.highlighted_item(TOURNAMENT_ENTRY) == "mode",
+                     MENU_TIMEOUT)
+    game.press_until(back, "the main menu from the tournament",
+                     lambda p: p.highlighted_item(MAIN_MENU) == "play", MENU_TIMEOUT)
 
 
 def play_through(game, plan, record=lambda name, picture: None):
@@ -629,12 +628,14 @@ def play_through(game, plan, record=lambda name, picture: None):
     if title.is_black():
         raise DriveError("the title screen is black")
     record("title", title)
-    tour_tournament(game, record)
+    tour_tournament(game, record, "Back" if game.pad_script else "Escape")
+    move(game, "Down", MAIN_MENU, "tournament")
     move(game, "Down", MAIN_MENU, "options")
     if plan.remap:
         remap_left_of_key_set_1(game, record)
     else:
         visit_options(game, record, "Back" if game.pad_script else "Escape")
+    move(game, "Up", MAIN_MENU, "tournament")
     move(game, "Up", MAIN_MENU, "play")
 
     options = enter(game, OPTIONS, "sets", "the match options")
