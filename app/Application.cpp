@@ -30,6 +30,8 @@ constexpr float kNoticeY = 24.0f;
 // How long the reason a network match ended stays over the menus.
 constexpr int32_t kEndNoticeMs = 5000;
 
+constexpr const char* kMenuMusic = "sounds/Menu.mp3";
+
 }  // namespace
 
 Application::Application(std::shared_ptr<Clock> clock, SceneDisplay display) : display(display) {
@@ -76,6 +78,7 @@ bool Application::frame() {
     scene->draw();
     drawnMenu = menu.get();
     drawnMenuRevision = menu->revision();
+    drawnTournamentRevision = tournament.revision();
     redrawRequested = false;
   }
   if (!draws) readStadiumAhead();
@@ -109,6 +112,10 @@ void Application::followFrameKeys(uint32_t elapsedMs) {
     if (escape || wasKeyPressed(kKeyEnter) || presses.select || presses.back || presses.pause) replayOver = true;
     return;
   }
+  if (phase == InMenus && tournament.showing()) {
+    tournament.followKeys(presses);
+    return;
+  }
   menu->handleInput();
   const bool padEscape = followPadMenuPresses(presses);
   if ((escape || padEscape) && phase != InMenus) menu->goToScreen(menu->screen() == Playing ? Paused : Playing);
@@ -117,14 +124,16 @@ void Application::followFrameKeys(uint32_t elapsedMs) {
 void Application::readStadiumAhead() {
   // The menus are still while the players are set up: a frame that showed
   // nothing has time to spare, and the match then starts that much sooner.
-  const bool settingUp = phase == InMenus && (menu->screen() == PlayerSelect || menu->screen() == PlayerSetup);
+  const bool settingUp = phase == InMenus && (menu->screen() == PlayerSelect || menu->screen() == PlayerSetup ||
+                                              tournament.showing());
   if (settingUp && !stadiumAhead && display == SceneDisplay::Window) {
     stadiumAhead = AseReader(kStadiumFile, matchTextureFactory()).load();
   }
 }
 
 bool Application::menuChangedSinceDrawn() const {
-  return redrawRequested || menu.get() != drawnMenu || menu->revision() != drawnMenuRevision;
+  return redrawRequested || menu.get() != drawnMenu || menu->revision() != drawnMenuRevision ||
+         tournament.revision() != drawnTournamentRevision;
 }
 
 uint32_t Application::msUntilNextStep() const {
@@ -257,6 +266,11 @@ bool Application::followPadMenuPresses(const PadMenuPresses& presses) {
 void Application::carryOutPhaseRequests() {
   if (phase == InMenus) {
     if (menu->screen() == EndGame) quitting = true;
+    if (menu->screen() == Tournament && !tournament.showing()) tournament.open(matchTexts(), menuTextureFactory());
+    if (tournament.showing()) {
+      tournament.followFrame();
+      return;
+    }
     net.followMenus();
     const bool asked = menu->screen() == StartSingles || menu->screen() == StartDoubles;
     // A network match starts when the other game is there, as the host
@@ -269,6 +283,7 @@ void Application::carryOutPhaseRequests() {
     return;
   }
   if (menu->screen() == WatchPointAgain) watchLastPointAgain();
+  if (tournament.playingMatch()) tournament.followMatch(*simulation);
   const bool over = matchOver() || menu->screen() == QuitMatch || replayOver || net.ended();
   if (over && pointAgain.showing()) {
     resumeLiveMatch();
@@ -283,8 +298,11 @@ void Application::leaveMatch() {
   replay.reset();
   replayOver = false;
   stepsPerDueStep = 1;
+  // A cup's match goes back to its bracket.
+  const bool cupMatch = tournament.playingMatch();
+  if (cupMatch) tournament.matchLeft(*simulation);
   simulation.reset();
-  goToMainMenu();
+  if (!cupMatch) goToMainMenu();
   // Why a network match ended stays over the menus for a while.
   if (!reason.empty()) showNotice(reason, kEndNoticeMs);
 }
@@ -297,8 +315,31 @@ void Application::goToMainMenu() {
   menu->setOptionsStage(&options);
   scene->addOverlay(menu);
   phase = InMenus;
-  playMusic("sounds/Menu.mp3");
+  playMusic(kMenuMusic);
   resumeMusic();
+}
+
+void Application::showTournamentScreens(const std::shared_ptr<TournamentMenu>& screens) {
+  const bool fromMatch = phase == InMatch;
+  redrawRequested = true;
+  notice.reset();
+  scene = std::make_shared<Scene>(display);
+  scene->addOverlay(screens);
+  // The main menu waits underneath, unseen, until the tournament is left.
+  menu = std::make_shared<Menu>(false);
+  menu->goToScreen(Tournament);
+  phase = InMenus;
+  if (fromMatch) {
+    playMusic(kMenuMusic);
+    resumeMusic();
+  }
+}
+
+void Application::startTournamentMatch(const MatchSetup& setup, uint32_t seed) {
+  matchSetup = setup;
+  menu.reset();
+  setRandomState(seed);
+  startMatch(setup.doublesFlag != 0);
 }
 
 void Application::startAgreedMatch(bool doubles, uint8_t localSlots) {

@@ -24,10 +24,13 @@
 // a person whose player strikes the ball rumbles.
 //
 // The top-level flow has two phases, the menus and a match. The menu's screen
-// id doubles as a request board: the menus ask for a singles or doubles match
-// or for the end of the game, and the pause screen asks to leave a match or
-// to see the last point again; the loop carries the request out once per
-// frame, after everything else. The end of the game is only noted here: the
+// id doubles as a request board: the menus ask for a singles or doubles match,
+// for the tournament or for the end of the game, and the pause screen asks to
+// leave a match or to see the last point again; the loop carries the request
+// out once per frame, after everything else. The tournament (TournamentFlow)
+// shows screens of its own in the menus and plays its cups' matches as
+// matches of the game; when one ends, its bracket shows again instead of the
+// main menu. The end of the game is only noted here: the
 // entry point then leaves GLUT's loop and releases the Application while the
 // OpenGL context and the sound device are still there, so nothing is torn
 // down by static destructors in an order nobody chose.
@@ -46,6 +49,7 @@
 #include "app/play/NetMatchFlow.h"
 #include "app/play/PointReplay.h"
 #include "app/play/ReplayPlayer.h"
+#include "app/play/TournamentFlow.h"
 #include "app/input/KeySampler.h"
 #include "app/match/GameState.h"
 #include "app/match/MatchRecording.h"
@@ -63,7 +67,7 @@ constexpr int kMaxStepsPerFrame = 10;
 // Real time not yet played as steps, in milliseconds; kept across frames.
 extern uint32_t stepAccumulator;
 
-class Application : private NetMatchStage {
+class Application : private NetMatchStage, private TournamentStage {
  public:
   // Loads the language texts, starts the sound and goes to the main menu.
   // Tools that play matches without a window (the simulator) pass
@@ -94,6 +98,9 @@ class Application : private NetMatchStage {
   // Where every match played is recorded when it ends; empty (the default)
   // records nothing.
   void setRecordingFolder(std::filesystem::path folder) { recordingFolder = std::move(folder); }
+  // Where the cups won are kept; empty (the default) keeps none.
+  void setProgressFile(std::filesystem::path file) { tournament.setProgressFile(std::move(file)); }
+  const TournamentFlow& tournamentFlow() const { return tournament; }
   // The recording of the match being played (its steps so far).
   const std::optional<MatchRecording>& currentRecording() const { return recording; }
   // Plays a recording as the match it was: its set-up, its random state and
@@ -147,6 +154,10 @@ class Application : private NetMatchStage {
   MatchPresentation& matchPresentation() override { return presentation; }
   void startAgreedMatch(bool doubles, uint8_t localSlots) override;
   void showNotice(const std::string& text, int32_t ms) override;
+  // TournamentStage: what the tournament asks of the game.
+  void showTournamentScreens(const std::shared_ptr<TournamentMenu>& screens) override;
+  void startTournamentMatch(const MatchSetup& setup, uint32_t seed) override;
+  void leaveTournament() override { goToMainMenu(); }
 
   // Runs the due fixed steps and returns how many ran.
   int runFixedSteps();
@@ -194,6 +205,7 @@ class Application : private NetMatchStage {
   // The menus as last drawn: in the menus a frame draws only when they changed.
   const Menu* drawnMenu = nullptr;
   uint64_t drawnMenuRevision = 0;
+  uint64_t drawnTournamentRevision = 0;
   bool redrawRequested = true;
   int64_t steps = 0;
   std::filesystem::path recordingFolder;
@@ -206,6 +218,7 @@ class Application : private NetMatchStage {
   int32_t stepsPerDueStep = 1;
   PointReplay pointAgain;
   NetMatchFlow net{*this};
+  TournamentFlow tournament{*this};
   // A line over the menus (a network match that ended badly, a session
   // waiting) or the match.
   std::shared_ptr<TimedMessage> notice;

@@ -52,3 +52,8 @@ std::filesystem::path replayFolder() {
   const std::filesystem::path data = xdgFolder("XDG_DATA_HOME", ".local/share");
   return data.empty() ? data : data / "replays";
 }
+
+std::filesystem::path cupProgressFile() {
+  const std::filesystem::path data = xdgFolder("XDG_DATA_HOME", ".local/share");
+  return data.empty() ? data : data / "cups.txt";
+}

@@ -10,7 +10,8 @@
 //   game works in the data folder but never writes there: config.ini goes
 //   to the user's XDG configuration folder.
 //
-// Match recordings go to the user's XDG data folder in both (MatchRecording.h).
+// Match recordings and the tournament's progress go to the user's XDG data
+// folder in both (MatchRecording.h, app/tournament/CupProgress.h).
 
 #include <filesystem>
 #include <optional>
@@ -43,3 +44,7 @@ std::filesystem::path xdgFolder(const char* variable, const std::string& underHo
 // $XDG_DATA_HOME/zumbolo/replays, else ~/.local/share/zumbolo/replays; empty
 // when neither variable is set.
 std::filesystem::path replayFolder();
+
+// $XDG_DATA_HOME/zumbolo/cups.txt, else ~/.local/share/zumbolo/cups.txt; empty
+// when neither variable is set.
+std::filesystem::path cupProgressFile();

@@ -10,6 +10,7 @@
 #include "app/Percentile.h"
 #include "app/input/Keyboard.h"
 #include "app/Settings.h"
+#include "app/tournament/MatchOutcome.h"
 #include "engine/Random.h"
 #include "engine/Sound.h"
 #include "engine/TextureFactory.h"
@@ -90,6 +91,7 @@ class Simulation {
     result.finished = match && match->isFinished();
     if (match) {
       result.finalScore = describeScore(*match->shared().scoreboard);
+      result.gamesWonByTeam = outcomeOf(*match).games;
       result.stateHash = simulation->stateHash();
     }
     if (networked) noteNetwork(std::chrono::steady_clock::now() - started);

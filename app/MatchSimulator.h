@@ -89,6 +89,8 @@ struct SimulationResult {
   // The winner as a team of slots (see SimulatedRally).
   int32_t winnerTeam = -1;
   std::array<int32_t, 2> pointsWonByTeam{};
+  // Games of the first set, by team.
+  std::array<int32_t, 2> gamesWonByTeam{};
   std::string winnerName;
   std::string loserName;
   int32_t points = 0;

@@ -302,6 +302,7 @@ int main(int argc, char** argv) {
   application->liveSettings().setSettingsFile(folders->settingsFile);
   application->liveSettings().setScreen(showScreen, displayModes, opened.windowed);
   application->setRecordingFolder(replayFolder());
+  application->setProgressFile(cupProgressFile());
   application->setGamepads(std::make_shared<Gamepads>(settings.padKeySets, settings.padSwapHitAndDive));
   if (!padScriptPath.empty()) padScript = std::make_unique<PadScript>(padScriptPath.string());
   if (replay) application->startReplay(std::move(*replay));

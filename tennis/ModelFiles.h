@@ -29,6 +29,13 @@ inline constexpr const char* kBirdyIntroClipFile = "models/Birdy/BirdyIntroSingl
 constexpr uint32_t kUmpireClipPlay = 0;
 constexpr uint32_t kUmpireClipIntro = 1;
 
+// The trophies of the tournament's three cups, from the first cup to the
+// last (bronze, silver, gold): one still model each, standing on its own
+// pedestal with its foot at the model's origin, shown beside the winner of
+// a cup's final.
+inline constexpr std::array<const char*, 3> kTrophyFiles = {"models/trophy/bronce.ASE", "models/trophy/plata.ASE",
+                                                            "models/trophy/oro.ASE"};
+
 // Clip numbers of every character model.
 enum PlayerClip : uint32_t {
   ClipStanding = 0,

@@ -47,6 +47,7 @@ struct MainMenuEntry {
 };
 constexpr MainMenuEntry kMainMenuEntries[] = {
     {kTextPlay, OpenMatchOptions},
+    {kTextTournament, OpenTournament},
     {kTextOptions, OpenOptions},
     {kTextCredits, OpenCredits},
     {kTextQuit, QuitGame},
@@ -127,6 +128,8 @@ const std::string kNoLabel;
 }  // namespace
 
 void setMenuTextureFactory(std::shared_ptr<TextureFactory> textures) { menuTextures = std::move(textures); }
+
+std::shared_ptr<TextureFactory> menuTextureFactory() { return menuTextures ? menuTextures : gameTextures(); }
 
 Menu::Menu(bool inGame, std::shared_ptr<TextureFactory> textures)
     : textureFactory(std::move(textures)), inGameMenu(inGame) {
@@ -216,6 +219,7 @@ void Menu::goToScreen(MenuScreen id) {
     case QuitMatch:
     case EndGame:
     case WatchPointAgain:
+    case Tournament:
       break;
   }
 }
@@ -604,6 +608,11 @@ void Menu::runAction(const MenuItem& item, ValueStep step) {
     case CancelNetwork:
       goToScreen(NetCancel);
       break;
+    case OpenTournament:
+      goToScreen(Tournament);
+      break;
+    case TournamentChoice:
+      break;  // the tournament's screens' own (TournamentMenu)
     case OpenOptions:
     case LeaveOptions:
     case OpenControls:

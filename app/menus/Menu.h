@@ -16,8 +16,9 @@
 // to play, then OPCIONES, CRÉDITOS and SALIR (kMainMenuEntries, Menu.cpp), on
 // a panel as tall as its items; the options screens are OptionsScreens'.
 // Some screen ids are not screens but requests the Application reads once a
-// frame: start a singles or doubles match, leave the match, end the game;
-// Playing and Paused tell it whether the match runs.
+// frame: start a singles or doubles match, leave the match, end the game,
+// open the tournament (whose screens are TournamentMenu's); Playing and
+// Paused tell it whether the match runs.
 //
 // The menu owns its fonts, items and background; it only watches the
 // match's scoreboard, which it draws on the pause screen while it lives.
@@ -79,6 +80,7 @@ enum MenuScreen : int32_t {
   SoundMenu = 22,
   ScreenMenu = 23,
   LanguageMenu = 24,
+  Tournament = 25,       // request: the tournament's own screens show instead
 };
 
 constexpr const char* kMenuFontPath = "fonts/menuFont.fnz";
@@ -96,6 +98,8 @@ inline const std::array<std::string, 3> kCreditNames{"MARTA ROBLEDO", "IKER SALV
 // the game's ImageTextureFactory; tests and tools without OpenGL put a
 // RecordingTextureFactory here so that the Application's menus run too.
 void setMenuTextureFactory(std::shared_ptr<TextureFactory> textures);
+// The factory the menus make their fonts and backgrounds with.
+std::shared_ptr<TextureFactory> menuTextureFactory();
 
 class Menu : public Overlay {
  public:

@@ -64,6 +64,10 @@ enum MenuAction : int32_t {
   NextScreenSize = 44,
   PickLanguage = 45,   // choice: the language's place in the list
   BackToOptions = 46,  // from a screen of the options to their list
+  OpenTournament = 47,
+  // An item of the tournament's screens, which carry out their own choices
+  // (TournamentMenu).
+  TournamentChoice = 48,
 };
 
 // How an action moves the value it changes: Enter takes the next value and

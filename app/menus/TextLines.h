@@ -107,3 +107,17 @@ constexpr int32_t kTextNetVeryGood = 100;
 constexpr int32_t kTextNetGood = 101;
 constexpr int32_t kTextNetFair = 102;
 constexpr int32_t kTextNetSlow = 103;
+constexpr int32_t kTextTournament = 104;
+// the cups' names, bronze, silver, gold (105 to 107)
+constexpr int32_t kTextFirstCup = 105;
+constexpr int32_t kTextLocked = 108;
+constexpr int32_t kTextWon = 109;
+// the rounds' names, quarter-finals, semi-finals, final (110 to 112)
+constexpr int32_t kTextFirstRound = 110;
+constexpr int32_t kTextLeaveCup = 113;
+constexpr int32_t kTextDrawAgain = 114;
+// where a cup was lost, one a round (115 to 117)
+constexpr int32_t kTextFirstBeaten = 115;
+constexpr int32_t kTextCupWon = 118;
+constexpr int32_t kTextOthersPlaying = 119;
+constexpr int32_t kTextCupsOpen = 120;

@@ -22,6 +22,7 @@ void writeModels(const std::filesystem::path& runDir) {
   writeModelAsset(runDir, stadiumModel());
   writeModelAsset(runDir, ballModel());
   for (const ModelAsset& effect : effectModels()) writeModelAsset(runDir, effect);
+  for (const ModelAsset& trophy : trophyModels()) writeModelAsset(runDir, trophy);
   writeCharacters(runDir);
   for (const ModelAsset& model : umpireAndIntroModels()) writeModelAsset(runDir, model);
 }

@@ -1,7 +1,7 @@
 #pragma once
 // The world's models: the stadium with its broadcast camera, the ball with
-// its shadow, and the three play effects, each described for the model
-// writer together with the pictures that go beside it.
+// its shadow, the three play effects and the cups' trophies, each described
+// for the model writer together with the pictures that go beside it.
 
 #include <filesystem>
 #include <string>
@@ -33,6 +33,8 @@ ModelAsset stadiumModel();
 ModelAsset ballModel();
 // "models/polvo.ASZ", "models/zas.ASZ", "models/ballblur.ASZ".
 std::vector<ModelAsset> effectModels();
+// The tournament's trophies, one a cup, in the order of kTrophyFiles.
+std::vector<ModelAsset> trophyModels();
 
 // Writes the model, its clips and its pictures into the run folder.
 void writeModelAsset(const std::filesystem::path& runDir, const ModelAsset& asset);

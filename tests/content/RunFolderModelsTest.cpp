@@ -38,7 +38,8 @@ TEST(RunFolderModels, EveryModelLoadsWithoutAMessageWithItsPicturesAndAssimpsFac
   for (const char* file : {"models/stadium/pista.ASZ", "models/ball/pelota.ASE", "models/polvo.ASZ", "models/zas.ASZ",
                            "models/ballblur.ASZ", "models/Birdy/birdy.ASE", "models/IntroSingles.ASE",
                            "models/IntroDoubles.ASE", "models/Vazuvodod/normal.ASZ", "models/Revirade/normal.ASZ",
-                           "models/Roveriru/normal.ASZ", "models/Doredu/normal.ASZ"}) {
+                           "models/Roveriru/normal.ASZ", "models/Doredu/normal.ASZ", kTrophyFiles[0], kTrophyFiles[1],
+                           kTrophyFiles[2]}) {
     SCOPED_TRACE(file);
     const LoadedModel& loaded = runModel(file);
     EXPECT_EQ(loaded.output, "");
@@ -55,6 +56,33 @@ bool insideTriangle(float x, float z, const Vector3& a, const Vector3& b, const 
   auto side = [&](const Vector3& p, const Vector3& q) { return (q.x - p.x) * (z - p.z) - (q.z - p.z) * (x - p.x); };
   const float d0 = side(a, b), d1 = side(b, c), d2 = side(c, a);
   return (d0 >= 0 && d1 >= 0 && d2 >= 0) || (d0 <= 0 && d1 <= 0 && d2 <= 0);
+}
+
+// Each trophy stands on the ground at the model's origin, its cup above its
+// pedestal, and each cup's trophy stands taller than the one before it.
+TEST(WorldModels, TrophiesStandOnTheGroundAndGrowFromCupToCup) {
+  float previousTop = 0;
+  for (const char* file : kTrophyFiles) {
+    SCOPED_TRACE(file);
+    LoadedModel& trophy = runModel(file);
+    const auto cup = trophy.find("Copa"), pedestal = trophy.find("Pedestal");
+    ASSERT_TRUE(cup && pedestal);
+    poseModel(*trophy.model->root, 0, 0);
+    float bottom = 1e9f, top = -1e9f, pedestalTop = -1e9f;
+    for (const Vector3& p : modeltest::worldPoints(*pedestal)) {
+      bottom = std::min(bottom, p.y);
+      pedestalTop = std::max(pedestalTop, p.y);
+    }
+    float cupBottom = 1e9f;
+    for (const Vector3& p : modeltest::worldPoints(*cup)) {
+      cupBottom = std::min(cupBottom, p.y);
+      top = std::max(top, p.y);
+    }
+    EXPECT_NEAR(bottom, 0.0f, 0.01f);
+    EXPECT_NEAR(cupBottom, pedestalTop, 0.01f);
+    EXPECT_GT(top, previousTop);
+    previousTop = top;
+  }
 }
 
 // Just inside each judged edge there is paint, just outside there is not.

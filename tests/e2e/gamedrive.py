@@ -6,8 +6,9 @@ shows is read back with ImageMagick's `import`.
 
 Used by the end-to-end test (tests/e2e/play_through.py) and by
 scripts/screenshots. Both walk the same path through the game with
-`play_through`: main menu, match options, player set-up, the introduction,
-some play, the pause screen, back to the main menu and quit. Every step waits
+`play_through`: main menu, the tournament's entry and cups screens, match
+options, player set-up, the introduction, some play, the pause screen, back
+to the main menu and quit. Every step waits
 for the picture that should follow it (polling screenshots with a deadline)
 and checks it, so a slow machine only makes the run longer.
 
@@ -54,9 +55,18 @@ RUN_FILES = ["zumbolo", "lang", "shaders", "models", "sounds", "fonts", "imgs"]
 
 # Item centres of the menus' screens. A foot row is centred on the screen,
 # its items 225 units apart.
-MAIN_MENU = {"play": (200, 380), "options": (200, 340), "credits": (200, 300), "quit": (200, 260)}
+MAIN_MENU = {"play": (200, 380), "tournament": (200, 340), "options": (200, 300), "credits": (200, 260),
+             "quit": (200, 220)}
 OPTIONS = {"sets": (400, 420), "games": (400, 380), "mode": (400, 340), "network": (287, 100), "next": (512, 100),
            "back": (737, 100)}
+# The tournament's entry screen: its options, then next and back; and its
+# cups, each open one an item, back alone at the foot.
+TOURNAMENT_ENTRY = {"mode": (400, 420), "games": (400, 380), "character": (400, 340), "keys": (400, 300),
+                    "next": (400, 100), "back": (624, 100)}
+TOURNAMENT_CUPS = {"bronze": (400, 420), "silver": (400, 380), "back": (512, 100)}
+# The progress of a player who has won the bronze cup in singles with the
+# first character: the silver cup is open.
+BRONZE_WON = "ZUMBOLO CUPS 1\nsingles Vazuvodod bronce\n"
 OPTION_VALUES = {"sets": (650, 420), "games": (650, 380), "mode": (700, 340)}
 PLAYER_SELECT = {"far": (450, 520), "near": (620, 170), "next": (400, 100), "back": (624, 100)}
 # Before every player has a character, "back" alone, in the middle.
@@ -590,6 +600,27 @@ def start_match(game, set_up):
     raise DriveError("the match did not start after %d presses of Enter" % len(START_HOLDS_SECONDS))
 
 
+def tour_tournament(game, record):
+    """From the title to the tournament's cups and back: the cups won that
+    the game keeps open the next, and the highlight waits on it."""
+    data = game.environment.get("XDG_DATA_HOME")
+    if data:
+        os.makedirs(os.path.join(data, "zumbolo"), exist_ok=True)
+        with open(os.path.join(data, "zumbolo", "cups.txt"), "w") as progress:
+            progress.write(BRONZE_WON)
+    move(game, "Down", MAIN_MENU, "tournament")
+    record("tournament", enter(game, TOURNAMENT_ENTRY, "mode", "the tournament's entry screen"))
+    for target in ["games", "character", "keys", "next"]:
+        move(game, "Down", TOURNAMENT_ENTRY, target)
+    record("tournament-cups", enter(game, TOURNAMENT_CUPS, "silver", "the cups, silver open after bronze"))
+    move(game, "Down", TOURNAMENT_CUPS, "back")
+    enter(game, TOURNAMENT_ENTRY, "mode", "the entry screen again")
+    for target in ["games", "character", "keys", "next"]:
+        move(game, "Down", TOURNAMENT_ENTRY, target)
+    move(game, "Right", TOURNAMENT_ENTRY, "back")
+    enter(game, MAIN_MENU, "play", "the main menu from the tournament")
+
+
 def play_through(game, plan, record=lambda name, picture: None):
     """Drives a started game from its title screen to its exit, calling
     record(stage, picture) at each stage. Raises DriveError at the first
@@ -598,6 +629,7 @@ def play_through(game, plan, record=lambda name, picture: None):
     if title.is_black():
         raise DriveError("the title screen is black")
     record("title", title)
+    tour_tournament(game, record)
     move(game, "Down", MAIN_MENU, "options")
     if plan.remap:
         remap_left_of_key_set_1(game, record)
@@ -696,9 +728,8 @@ def play_through(game, plan, record=lambda name, picture: None):
         move(game, "Down", PAUSED, "leave")
         menu = enter(game, MAIN_MENU, "play", "the main menu after leaving the match", START_TIMEOUT)
     record("main-menu", menu)
-    move(game, "Down", MAIN_MENU, "options")
-    move(game, "Down", MAIN_MENU, "credits")
-    move(game, "Down", MAIN_MENU, "quit")
+    for target in ["tournament", "options", "credits", "quit"]:
+        move(game, "Down", MAIN_MENU, target)
     game.press("Return", last=True)
     try:
         return game.process.wait(30)

@@ -2,8 +2,8 @@
 // the game's own code and data, without a window, a sound card or a person,
 // as fast as the processor allows. One JSON line per point, then one summary
 // line per match, or tables of many matches (the ladder of the computer
-// levels, the difficulty curve of each skill against each level). Run with
-// --help for the command line.
+// levels, the difficulty curve of each skill against each level), or whole
+// cups of the tournament. Run with --help for the command line.
 
 #include <unistd.h>
 
@@ -28,6 +28,7 @@
 #include "engine/Log.h"
 #include "tennis/Character.h"
 #include "tools/JsonWriter.h"
+#include "tools/simulate/CupTables.h"
 #include "tools/simulate/MatchTables.h"
 
 namespace {
@@ -69,6 +70,19 @@ options:
                    share of points the person won, with its 95% interval
   --points N       points a cell of --curve plays at least (default 400,
                    about +-5 in the interval at worst)
+  --cup NAME PLAYER
+                   play a whole cup of the tournament (NAME bronce, plata or
+                   oro) with PLAYER as the player (CHARACTER:SKILL, or
+                   CHARACTER:LEVEL for the computer in the player's place;
+                   in doubles the partner is the computer at the cup's top
+                   level), its bracket drawn from --seed, each match one set
+                   of --games games, the others played as the game plays
+                   them while its bracket shows
+  --cups N         play N cups in a row, the seed growing by one each
+  --cup-table      play each skill in each cup --cups times (default 50,
+                   the same seeds for every skill and cup) and print the
+                   table of how often the person won the cup, with its 95%
+                   interval and the rounds won on average
   --jobs N         play the tables' matches in N processes (default 1); the
                    tables are the same for any N
   --step-limit N   give a match up after N steps of 16 ms (default 2000000,
@@ -135,7 +149,16 @@ One JSON object per line on standard output:
              moved the match) and "netEnd" (the line that ended the match
              early, else empty)
 The game's own messages (Spanish, one line each) go to standard error.
-With --ladder or --curve only the table is printed, as Markdown.
+  a cup's round: {"cup", "round" ("quarterfinal", "semifinal", "final"),
+              "seed", "player", "opponent" (named as the bracket names
+              them, a computer with its level), "level", "won", "score"
+              (the player's games first), "finished", "gameMinutes",
+              "matches" (every match of the round: "winner", "loser",
+              "score" with the winner's games first)}
+  a cup:     {"cup", "seed", "player", "skill" (or the level), "doubles",
+              "games", "roundsWon", "reached" (the last round played),
+              "won"}
+With --ladder, --curve or --cup-table only the table is printed, as Markdown.
 
 Exit status: 0 when every match finished (with --replay: when the replay
 ends at the score the game recorded, finished or not), 1 when one was given
@@ -158,6 +181,11 @@ struct Options {
   int32_t inputDelay = 0;
   int32_t waitSeconds = 30;
   int32_t rollbackTest = 0;
+  // The cup of --cup (-1 for none), and of --cup-table how many cups a cell.
+  int32_t cup = -1;
+  int32_t cups = 1;
+  bool cupsGiven = false;
+  bool cupTable = false;
 };
 
 bool parseNumber(const char* text, int64_t low, int64_t high, int64_t& value) {
@@ -200,6 +228,13 @@ bool parseOptions(int argc, char** argv, Options& options) {
     int64_t value = 0;
     if (arg == "--doubles") {
       options.match.doubles = true;
+    } else if (arg == "--cup" && hasValue && findCup(argv[i + 1]) >= 0) {
+      options.cup = findCup(argv[++i]);
+    } else if (arg == "--cups" && hasValue && parseNumber(argv[++i], 1, 100'000, value)) {
+      options.cups = static_cast<int32_t>(value);
+      options.cupsGiven = true;
+    } else if (arg == "--cup-table") {
+      options.cupTable = true;
     } else if (arg == "--ladder") {
       options.ladder = true;
     } else if (arg == "--curve") {
@@ -575,6 +610,25 @@ bool playCurve(SimulatedMatch match, int32_t points, int32_t jobs, std::FILE* ou
   return allFinished;
 }
 
+// --cup and --cup-table: the player is slot 0's PLAYER (Vazuvodod when none
+// is given, whose skill the table does not use).
+bool playTournament(const Options& options, std::FILE* out) {
+  CupOptions cups;
+  const SimulatedMatch& match = options.match;
+  cups.cup.cup = std::max(options.cup, 0);
+  cups.cup.entry.doubles = match.doubles;
+  cups.cup.entry.character = match.slots[0].character;
+  cups.cup.entry.gamesPerSet = match.gamesPerSet;
+  cups.cup.seed = match.seed;
+  cups.cup.stepLimit = match.stepLimit;
+  cups.cup.person = match.people[0];
+  cups.cup.level = std::max(match.slots[0].controller - kKeySetCount, 0);
+  cups.jobs = options.jobs;
+  constexpr int32_t kTableCups = 50;
+  cups.cups = options.cupTable && !options.cupsGiven ? kTableCups : options.cups;
+  return options.cupTable ? playCupTable(cups, out) : playCups(cups, out);
+}
+
 // Connects with the other side and agrees on the match: the host offers
 // its own; nothing after one line when the other side does not come.
 std::unique_ptr<NetSession> agreeNetMatch(const Options& options) {
@@ -664,6 +718,8 @@ int main(int argc, char** argv) {
     finished = replayMatch(options.match, printer);
   } else if (options.rollbackTest > 0) {
     finished = rollbackTest(options.match, options.rollbackTest, json);
+  } else if (options.cup >= 0 || options.cupTable) {
+    finished = playTournament(options, json);
   } else if (options.ladder) {
     finished = playLadder(options.match, options.matches, options.jobs, json);
   } else if (options.curve) {
