@@ -314,7 +314,7 @@ void Application::startMatch(bool doubles) {
   notice.reset();
   loadEffects(kEffectSetMatch);
   matchSetup.doublesFlag = doubles ? 1 : 0;
-  MatchMaking making{display, matchTextureFactory(), matchTexts(), std::move(stadiumAhead), settings.keySets};
+  MatchMaking making{display, matchTextureFactory(), matchTexts(), std::move(stadiumAhead), settings.keySets, {}};
   // A scene takes a model's tree for its own: the next match reads its own.
   stadiumAhead.reset();
   simulation = std::make_shared<MatchSimulation>(matchSetup, std::move(making));

@@ -107,3 +107,35 @@ constexpr int32_t kTextNetVeryGood = 100;
 constexpr int32_t kTextNetGood = 101;
 constexpr int32_t kTextNetFair = 102;
 constexpr int32_t kTextNetSlow = 103;
+constexpr int32_t kTextTraining = 104;
+constexpr int32_t kTextTryTraining = 105;
+// the lessons' names, in the order they are taught (106 to 113)
+constexpr int32_t kTextFirstLesson = 106;
+constexpr int32_t kTextNextLesson = 114;
+constexpr int32_t kTextLeaveTraining = 115;
+// each lesson's two lines of instruction, in the order they are taught
+// (116 to 131), with the player's controls where they say %s
+constexpr int32_t kTextFirstInstruction = 116;
+// the words on a try: good, then why it missed (net, long, wide, too early,
+// too late, not the stroke asked, off the target) (132 to 139)
+constexpr int32_t kTextGoodShot = 132;
+constexpr int32_t kTextIntoTheNet = 133;
+constexpr int32_t kTextLong = 134;
+constexpr int32_t kTextWide = 135;
+constexpr int32_t kTextTooEarly = 136;
+constexpr int32_t kTextTooLate = 137;
+constexpr int32_t kTextNotThatStroke = 138;
+constexpr int32_t kTextOffTarget = 139;
+constexpr int32_t kTextLessonPassed = 140;
+constexpr int32_t kTextNowAimAt = 141;
+constexpr int32_t kTextLessonCount = 142;
+constexpr int32_t kTextHints = 143;
+constexpr int32_t kTextOn = 144;
+constexpr int32_t kTextOff = 145;
+constexpr int32_t kTextYourControls = 146;
+constexpr int32_t kTextPadDirections = 147;
+constexpr int32_t kTextCardLeave = 148;
+constexpr int32_t kTextServeHint = 149;
+constexpr int32_t kTextArrowKeys = 150;
+constexpr int32_t kTextPauseKeys = 151;
+constexpr int32_t kTextMove = 152;

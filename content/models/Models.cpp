@@ -4,6 +4,7 @@
 
 #include "content/ContentFiles.h"
 #include "content/models/CharacterModels.h"
+#include "content/models/TrainingModels.h"
 #include "content/models/UmpireModels.h"
 #include "content/models/WorldModels.h"
 
@@ -24,4 +25,6 @@ void writeModels(const std::filesystem::path& runDir) {
   for (const ModelAsset& effect : effectModels()) writeModelAsset(runDir, effect);
   writeCharacters(runDir);
   for (const ModelAsset& model : umpireAndIntroModels()) writeModelAsset(runDir, model);
+  writeModelAsset(runDir, ballMachineModel());
+  writeModelAsset(runDir, courtMarksModel());
 }
