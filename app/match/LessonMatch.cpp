@@ -267,6 +267,12 @@ void LessonMatch::onStep(const StepInput& input) {
   }
 }
 
+bool LessonMatch::showingVerdict() const {
+  if (counted.lastVerdict == ShotVerdict::None) return false;
+  if (rules.start != LessonStart::PointPlayed) return phase == Phase::Showing;
+  return referee.phase == ShowingMessage || referee.phase == ShowingScore || referee.phase == BetweenPoints;
+}
+
 void LessonMatch::showMarks() {
   if (!marks || !marks->root) return;
   const ShotRequest wanted = ask();

@@ -76,6 +76,9 @@ class LessonMatch : public MatchState {
   ShotRequest ask() const { return lessonAsk(rules.id, counted.successes); }
   // The lesson is passed and its last moment is shown.
   bool showingPassed() const { return phase == Phase::Passed; }
+  // The word on the last try is shown: a moment after each try, and in the
+  // point lesson between two points.
+  bool showingVerdict() const;
 
  protected:
   void savePositions(StateWriter&) const override {}

@@ -64,6 +64,10 @@ enum MenuAction : int32_t {
   NextScreenSize = 44,
   PickLanguage = 45,   // choice: the language's place in the list
   BackToOptions = 46,  // from a screen of the options to their list
+  OpenTraining = 47,
+  PickLesson = 48,  // choice: the lesson's place in the order taught
+  TrainingBack = 49,
+  NextLesson = 50,  // the lesson's pause: on to the next lesson
 };
 
 // How an action moves the value it changes: Enter takes the next value and

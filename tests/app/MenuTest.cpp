@@ -64,7 +64,7 @@ class MenuTest : public KeyboardTest {
     KeyboardTest::SetUp();
     // Every language line names its own index, so an item shows which text it is.
     std::string lines;
-    for (int i = 0; i < 100; ++i) lines += label(i) + "\n";
+    for (int i = 0; i < 160; ++i) lines += label(i) + "\n";
     std::istringstream in(lines);
     readLanguage(in, "XX.data");
     matchSetup = MatchSetup{};
@@ -88,6 +88,28 @@ class MenuTest : public KeyboardTest {
   std::shared_ptr<RecordingTextureFactory> textures = std::make_shared<RecordingTextureFactory>();
 };
 
+TEST_F(MenuTest, TheLessonListStartsAtTheFirstLessonNotPassedAndPicksTheOneHighlighted) {
+  const auto menu = menuOn(MainMenu);
+  TrainingProgress progress;
+  progress.markPassed(LessonId::Serve);
+  progress.markPassed(LessonId::Stroke);
+  menu->setTrainingProgress(progress);
+  menu->goToScreen(TrainingMenu);
+  EXPECT_EQ(highlighted(*menu), "3. " + label(108));
+  press(*menu, "de");
+  EXPECT_EQ(menu->screen(), StartLesson);
+  EXPECT_EQ(menu->pickedLesson(), LessonId::Drive);
+}
+
+TEST_F(MenuTest, ALessonsPauseOffersTheNextLessonAndLeavingTraining) {
+  const auto menu = menuOn(Playing, true);
+  menu->setLessonPlay(true);
+  menu->goToScreen(Paused);
+  EXPECT_EQ(texts(*menu), (std::vector<std::string>{label(13), label(114), label(115)}));
+  press(*menu, "de");
+  EXPECT_EQ(menu->screen(), NextLessonRequest);
+}
+
 TEST_F(MenuTest, ArrowsFollowTheLinksAndEnterRunsTheHighlightedItem) {
   const struct {
     MenuScreen screen;
@@ -97,11 +119,16 @@ TEST_F(MenuTest, ArrowsFollowTheLinksAndEnterRunsTheHighlightedItem) {
     std::string highlighted;
   } cases[] = {
       {MainMenu, false, "u", MainMenu, label(0)},  // nothing above the first item
-      {MainMenu, false, "dddd", MainMenu, label(15)},  // nor below the last
+      {MainMenu, false, "ddddd", MainMenu, label(15)},  // nor below the last
       {MainMenu, false, "due", MatchOptions, label(6)},
-      {MainMenu, false, "de", OptionsMenu, label(48)},  // OPCIONES, just above CRÉDITOS
-      {MainMenu, false, "dde", Credits, label(9)},
-      {MainMenu, false, "ddde", EndGame, "(none)"},
+      {MainMenu, false, "de", TrainingMenu, "1. " + label(106)},  // ENTRENAMIENTO, just above OPCIONES
+      {MainMenu, false, "dde", OptionsMenu, label(48)},  // OPCIONES, just above CRÉDITOS
+      {MainMenu, false, "ddde", Credits, label(9)},
+      {MainMenu, false, "dddde", EndGame, "(none)"},
+      {TrainingMenu, false, "dde", StartLesson, "(none)"},
+      {TrainingMenu, false, "ddddddddd", TrainingMenu, label(10)},  // back is under the last lesson
+      {TrainingMenu, false, "ddddddddde", MainMenu, label(0)},
+      {TrainingMenu, false, "x", MainMenu, label(0)},
       {MatchOptions, false, "dddd", MatchOptions, label(9)},  // back is beside next, not below it
       {MatchOptions, false, "dddr", MatchOptions, label(10)},
       {MatchOptions, false, "dddrl", MatchOptions, label(9)},
@@ -135,7 +162,7 @@ TEST_F(MenuTest, ArrowsFollowTheLinksAndEnterRunsTheHighlightedItem) {
       {NetworkMenu, false, "x", MatchOptions, label(6)},
       {JoinAddress, false, "x", NetworkMenu, label(38)},
       {HostWaiting, false, "x", NetCancel, "(none)"},
-      {MainMenu, false, "dx", MainMenu, label(3)},
+      {MainMenu, false, "ddx", MainMenu, label(3)},
       {Paused, true, "x", Paused, label(13)},
       {OptionsMenu, false, "ddx", MainMenu, label(3)},
       {OptionsMenu, false, "dddde", MainMenu, label(3)},
@@ -163,7 +190,7 @@ TEST_F(MenuTest, ArrowsFollowTheLinksAndEnterRunsTheHighlightedItem) {
   const auto menu = menuOn(MainMenu);
   pressSpecialKey(kKeyDown - kSpecialKeyBase);
   for (int poll = 0; poll < 3; ++poll) menu->handleInput();
-  EXPECT_EQ(highlighted(*menu), label(3));
+  EXPECT_EQ(highlighted(*menu), label(104));
 }
 
 TEST_F(MenuTest, OverTheNetworkEachGameEditsOnlyItsOwnSlotsAndOnlyTheHostStarts) {
