@@ -27,7 +27,7 @@ constexpr float kLessonServeBoxZMax = 0.0f;
 // the net, and from this far off the centre line out to the side line. The
 // left one (as the near player sees it) is on +z.
 constexpr float kCornerTargetNearX = -600.0f;
-constexpr float kCornerTargetInnerZ = 150.0f;
+constexpr float kCornerTargetInnerZ = 100.0f;
 
 // The marks lie this far above the court: over its lines, under the
 // ball's shadow.

@@ -18,18 +18,21 @@ constexpr Vector3 kWideFeed{930.0f, 45.0f, 250.0f};
 constexpr float kWideFeedSpeed = 1.5f;
 constexpr Vector3 kDiveWait{930.0f, 0.0f, 0.0f};
 // A high ball coming down inside the service line for a smash.
-constexpr Vector3 kHighFeed{650.0f, 210.0f, 0.0f};
+constexpr Vector3 kHighFeed{700.0f, 200.0f, 0.0f};
 constexpr float kHighFeedSpread = 60.0f;
-constexpr float kHighFeedSpeed = 1.4f;
-constexpr Vector3 kSmashWait{700.0f, 0.0f, 0.0f};
+constexpr float kHighFeedSpeed = 0.75f;
+constexpr Vector3 kSmashWait{760.0f, 0.0f, 0.0f};
 
 constexpr FeedPlan kGroundFeeds{kGroundFeed, kGroundFeedSpread, false, kGroundFeedSpeed};
+// Aiming is learnt on balls fed closer to the middle.
+constexpr float kAimFeedSpread = 40.0f;
+constexpr FeedPlan kAimFeeds{kGroundFeed, kAimFeedSpread, false, kGroundFeedSpeed};
 constexpr FeedPlan kNoFeed{};
 
 constexpr std::array<LessonRules, kLessonCount> kLessons{{
     {LessonId::Serve, "saque", 3, LessonStart::PersonServes, {}, kNoFeed},
     {LessonId::Stroke, "golpe", 5, LessonStart::MachineFeeds, kBaselineWait, kGroundFeeds},
-    {LessonId::Aim, "direccion", 6, LessonStart::MachineFeeds, kBaselineWait, kGroundFeeds},
+    {LessonId::Aim, "direccion", 6, LessonStart::MachineFeeds, kBaselineWait, kAimFeeds},
     {LessonId::Drive, "drive", 3, LessonStart::MachineFeeds, kBaselineWait, kGroundFeeds},
     {LessonId::Lob, "globo", 3, LessonStart::MachineFeeds, kBaselineWait, kGroundFeeds},
     {LessonId::Dive, "plongeon", 3, LessonStart::MachineFeeds, kDiveWait, {kWideFeed, 0.0f, true, kWideFeedSpeed}},
