@@ -9,7 +9,10 @@
 #include "app/SoundSystem.h"
 #include "app/input/Keyboard.h"
 #include "app/match/MatchSetup.h"
+#include "app/match/LessonMatch.h"
 #include "app/menus/Language.h"
+#include "app/menus/LessonWords.h"
+#include "app/play/LessonBoard.h"
 #include "app/menus/TextLines.h"
 #include "assets/AseReader.h"
 #include "engine/Random.h"
@@ -29,6 +32,9 @@ constexpr float kNoticeX = 512.0f;
 constexpr float kNoticeY = 24.0f;
 // How long the reason a network match ended stays over the menus.
 constexpr int32_t kEndNoticeMs = 5000;
+// A lesson's match would last: the point lesson never reaches its end.
+constexpr int32_t kLessonSets = 5;
+constexpr int32_t kLessonGames = 6;
 
 constexpr const char* kMenuMusic = "sounds/Menu.mp3";
 
@@ -36,6 +42,8 @@ constexpr const char* kMenuMusic = "sounds/Menu.mp3";
 
 Application::Application(std::shared_ptr<Clock> clock, SceneDisplay display) : display(display) {
   loadLanguage(languageFilePath(settings.language));
+  progressFile = trainingProgressPath();
+  progress = TrainingProgress::load(progressFile);
   timer = std::make_shared<FrameTimer>(std::move(clock));
   initSound();
   presentation.setStrikeListener([this](int32_t slot) {
@@ -271,6 +279,12 @@ void Application::carryOutPhaseRequests() {
       tournament.followFrame();
       return;
     }
+    if (menu->screen() == StartLesson) {
+      const LessonId picked = menu->pickedLesson();
+      menu.reset();
+      startLesson(picked);
+      return;
+    }
     net.followMenus();
     const bool asked = menu->screen() == StartSingles || menu->screen() == StartDoubles;
     // A network match starts when the other game is there, as the host
@@ -280,6 +294,10 @@ void Application::carryOutPhaseRequests() {
       menu.reset();  // the main menu dies here
       startMatch(doubles);
     }
+    return;
+  }
+  if (lessonPlayed) {
+    followLesson();
     return;
   }
   if (menu->screen() == WatchPointAgain) watchLastPointAgain();
@@ -313,6 +331,7 @@ void Application::goToMainMenu() {
   scene = std::make_shared<Scene>(display);
   menu = std::make_shared<Menu>(false);
   menu->setOptionsStage(&options);
+  menu->setTrainingProgress(progress);
   scene->addOverlay(menu);
   phase = InMenus;
   playMusic(kMenuMusic);
@@ -355,10 +374,21 @@ void Application::startMatch(bool doubles) {
   notice.reset();
   loadEffects(kEffectSetMatch);
   matchSetup.doublesFlag = doubles ? 1 : 0;
-  MatchMaking making{display, matchTextureFactory(), matchTexts(), std::move(stadiumAhead), settings.keySets};
+  MatchMaking making{display, matchTextureFactory(), matchTexts(), std::move(stadiumAhead), settings.keySets, {}};
   // A scene takes a model's tree for its own: the next match reads its own.
   stadiumAhead.reset();
   simulation = std::make_shared<MatchSimulation>(matchSetup, std::move(making));
+  lessonPlayed.reset();
+  showBuiltMatch();
+  for (int32_t slot = 0; slot < kPlayerSlotCount; ++slot) {
+    slotKeySets[slot] = simulation->person(slot) ? std::max(matchSetup.slots[slot].controller, 0) : kNoKeySet;
+  }
+  livePoints = PointStarts(false);
+  recording = MatchRecording{doubles,           matchSetup.setsToPlay, matchSetup.gamesPerSet, matchSetup.slots,
+                             simulation->randomStateNow(), {}, {}};
+}
+
+void Application::showBuiltMatch() {
   scene = simulation->scene();
   menu = std::make_shared<Menu>(true);
   // Under the match's own overlays: the fade covers the pause screen too.
@@ -366,15 +396,80 @@ void Application::startMatch(bool doubles) {
   menu->setScoreboard(simulation->state()->shared().scoreboard);
   presentation.attach(*simulation);
   presentation.carryOut(simulation->events(), *simulation);
-  for (int32_t slot = 0; slot < kPlayerSlotCount; ++slot) {
-    slotKeySets[slot] = simulation->person(slot) ? std::max(matchSetup.slots[slot].controller, 0) : kNoKeySet;
-  }
   sampler = KeySampler(pads.get());
   timer->reset();
   phase = InMatch;
-  livePoints = PointStarts(false);
-  recording = MatchRecording{doubles,           matchSetup.setsToPlay, matchSetup.gamesPerSet, matchSetup.slots,
-                             simulation->randomStateNow(), {}, {}};
+}
+
+void Application::startLesson(LessonId lesson) {
+  notice.reset();
+  loadEffects(kEffectSetMatch);
+  MatchSetup setup = matchSetup;
+  PlayerSlot person = matchSetup.slots[0];
+  if (person.character == kNoCharacter) person.character = 1;
+  if (person.controller < 0 || person.controller >= kKeySetCount) person.controller = 0;
+  setup.slots[0] = person;
+  // The point lesson's opponent: another character, at the first level.
+  setup.slots[1] = {person.character % kCharacterCount + 1, kKeySetCount};
+  setup.doublesFlag = 0;
+  setup.setsToPlay = kLessonSets;
+  setup.gamesPerSet = kLessonGames;
+  MatchMaking making{display, matchTextureFactory(), matchTexts(), std::move(stadiumAhead), settings.keySets, lesson};
+  stadiumAhead.reset();
+  simulation = std::make_shared<MatchSimulation>(setup, std::move(making));
+  lessonPlayed = lesson;
+  recording.reset();
+  showBuiltMatch();
+  menu->setLessonPlay(true);
+  slotKeySets = {person.controller, kNoKeySet, kNoKeySet, kNoKeySet};
+  std::vector<ControlNames> controls{keyboardControls(settings.keySets[person.controller])};
+  if (pads) {
+    for (const ConnectedPad& pad : pads->connected()) {
+      if (pad.keySet != person.controller) continue;
+      controls.push_back(padControls(settings.padSwapHitAndDive));
+      break;
+    }
+  }
+  const auto played = std::dynamic_pointer_cast<LessonMatch>(simulation->state());
+  scene->addOverlay(std::make_shared<LessonBoard>(played, std::move(controls), matchTextureFactory()));
+}
+
+void Application::followLesson() {
+  const LessonId lesson = *lessonPlayed;
+  const bool over = simulation->isFinished();
+  if (over && !progress.passed(lesson)) {
+    progress.markPassed(lesson);
+    progress.save(progressFile);
+  }
+  if (over || menu->screen() == NextLessonRequest) {
+    const std::optional<LessonId> next = lessonAfter(lesson);
+    simulation.reset();
+    if (next) {
+      menu.reset();
+      startLesson(*next);
+    } else {
+      leaveLesson();
+    }
+    return;
+  }
+  if (menu->screen() == QuitMatch) leaveLesson();
+}
+
+void Application::leaveLesson() {
+  simulation.reset();
+  lessonPlayed.reset();
+  goToMainMenu();
+  menu->goToScreen(TrainingMenu);
+}
+
+void Application::setTrainingProgressFile(std::filesystem::path file) {
+  progressFile = std::move(file);
+  progress = TrainingProgress::load(progressFile);
+  if (phase == InMenus) menu->setTrainingProgress(progress);
+}
+
+void Application::suggestTraining() {
+  if (phase == InMenus && menu->screen() == MainMenu) menu->setMainMenuLine(text(kTextTryTraining));
 }
 
 void Application::watchLastPointAgain() {

@@ -57,6 +57,7 @@
 #include "app/match/PointStarts.h"
 #include "app/match/StepInput.h"
 #include "app/menus/Menu.h"
+#include "app/menus/TrainingProgress.h"
 #include "engine/Scene.h"
 #include "tennis/HumanPlayer.h"
 
@@ -89,6 +90,18 @@ class Application : private NetMatchStage, private TournamentStage {
   void requestRedraw() { redrawRequested = true; }
   void goToMainMenu();
   void startSinglesMatch() { startMatch(false); }
+  // Plays a lesson of training: the person of slot 0's set-up (the first
+  // character and key set when it has none) on the near half. Passed, it is
+  // kept in the training progress and the next lesson follows; after the
+  // last, or when left, the lesson list shows again.
+  void startLesson(LessonId lesson);
+  // The lesson being played; none in a match or the menus.
+  const std::optional<LessonId>& currentLesson() const { return lessonPlayed; }
+  // Where the lessons passed are kept; empty keeps them for this run only.
+  void setTrainingProgressFile(std::filesystem::path file);
+  const TrainingProgress& trainingProgress() const { return progress; }
+  // The line under the main menu that suggests training (a first start).
+  void suggestTraining();
   void startDoublesMatch() { startMatch(true); }
   // The pads that play beside the keyboard; none (the default) for tools.
   void setGamepads(std::shared_ptr<Gamepads> connected);
@@ -182,6 +195,11 @@ class Application : private NetMatchStage, private TournamentStage {
   void watchLastPointAgain();
   void resumeLiveMatch();
   void startMatch(bool doubles);
+  // The in-game menu and the presentation of the simulation just built.
+  void showBuiltMatch();
+  // A lesson is over, or left: on to the next lesson or the lesson list.
+  void followLesson();
+  void leaveLesson();
   // Reads the stadium of the next match in a frame of the player set-up
   // that drew nothing.
   void readStadiumAhead();
@@ -222,6 +240,9 @@ class Application : private NetMatchStage, private TournamentStage {
   // A line over the menus (a network match that ended badly, a session
   // waiting) or the match.
   std::shared_ptr<TimedMessage> notice;
+  std::optional<LessonId> lessonPlayed;
+  TrainingProgress progress;
+  std::filesystem::path progressFile;
   const Scene* noticeScene = nullptr;
 };
 

@@ -441,6 +441,8 @@ TEST_F(FrameLoopTest, APadAloneMovesThroughTheMenusPlaysItsSlotAndRumblesOnItsSt
   pad("0 dpdown 1");
   pad("0 dpdown 0");
   pad("0 dpdown 1");
+  pad("0 dpdown 0");
+  pad("0 dpdown 1");
   EXPECT_EQ(app->currentMenu()->selected()->action(), OpenCredits);
   pad("0 dpdown 0\n0 a 1");
   EXPECT_EQ(screen(), Credits);
