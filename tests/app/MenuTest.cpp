@@ -163,7 +163,7 @@ TEST_F(MenuTest, ArrowsFollowTheLinksAndEnterRunsTheHighlightedItem) {
       {NetworkMenu, false, "x", MatchOptions, label(6)},
       {JoinAddress, false, "x", NetworkMenu, label(38)},
       {HostWaiting, false, "x", NetCancel, "(none)"},
-      {MainMenu, false, "ddx", MainMenu, label(3)},
+      {MainMenu, false, "dddx", MainMenu, label(3)},
       {Paused, true, "x", Paused, label(13)},
       {OptionsMenu, false, "ddx", MainMenu, label(3)},
       {OptionsMenu, false, "dddde", MainMenu, label(3)},
