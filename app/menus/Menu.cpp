@@ -53,8 +53,8 @@ constexpr MainMenuEntry kMainMenuEntries[] = {
     {kTextCredits, OpenCredits},
     {kTextQuit, QuitGame},
 };
-constexpr float kMainMenuX = 200;
-constexpr float kMainMenuTopY = 380;
+constexpr float kMainMenuX = 250;
+constexpr float kMainMenuTopY = 440;
 constexpr float kMainMenuGap = 40;
 // Its panel: from a little above the first item to a little below the
 // last, at least as wide as the title picture leaves room for.

@@ -55,8 +55,8 @@ RUN_FILES = ["zumbolo", "lang", "shaders", "models", "sounds", "fonts", "imgs"]
 
 # Item centres of the menus' screens. A foot row is centred on the screen,
 # its items 225 units apart.
-MAIN_MENU = {"play": (200, 380), "tournament": (200, 340), "training": (200, 300), "options": (200, 260),
-             "credits": (200, 220), "quit": (200, 180)}
+MAIN_MENU = {"play": (250, 440), "tournament": (250, 400), "training": (250, 360), "options": (250, 320),
+             "credits": (250, 280), "quit": (250, 240)}
 # ENTRENAMIENTO: the lessons top down, back at the foot; a lesson's pause.
 TRAINING = {"serve": (512, 480), "stroke": (512, 440), "back": (512, 100)}
 LESSON_PAUSED = {"resume": (512, 420), "next": (512, 380), "leave": (512, 340)}
@@ -667,9 +667,10 @@ def play_through(game, plan, record=lambda name, picture: None):
     if title.is_black():
         raise DriveError("the title screen is black")
     record("title", title)
-MAIN_MENU = {"play": (200, 380), "tournament": (200, 340), "training": (200, 300), "options": (200, 260),
-             "credits": (200, 220), "quit": (200, 180)}
+    tour_tournament(game, record)
     move(game, "Down", MAIN_MENU, "training")
+    visit_training(game, record, "Back" if game.pad_script else "Escape")
+    move(game, "Down", MAIN_MENU, "options")
     move(game, "Down", MAIN_MENU, "options")
     if plan.remap:
         remap_left_of_key_set_1(game, record)
@@ -769,10 +770,8 @@ MAIN_MENU = {"play": (200, 380), "tournament": (200, 340), "training": (200, 300
         move(game, "Down", PAUSED, "leave")
         menu = enter(game, MAIN_MENU, "play", "the main menu after leaving the match", START_TIMEOUT)
     record("main-menu", menu)
-MAIN_MENU = {"play": (200, 380), "tournament": (200, 340), "training": (200, 300), "options": (200, 260),
-             "credits": (200, 220), "quit": (200, 180)}
-    move(game, "Down", MAIN_MENU, "credits")
-    move(game, "Down", MAIN_MENU, "quit")
+    for target in ["tournament", "training", "options", "credits", "quit"]:
+        move(game, "Down", MAIN_MENU, target)
     game.press("Return", last=True)
     try:
         return game.process.wait(30)
