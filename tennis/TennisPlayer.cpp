@@ -438,10 +438,12 @@ void TennisPlayer::stepServeSwing(uint32_t) {
   }
 }
 
+void TennisPlayer::strikeStroke() { hit(aimTarget(phase) + aimOffset, hitSpeed * rowSpeedFactor(phase), true); }
+
 void TennisPlayer::stepStroke(uint32_t) {
   if (!hitDone && distanceToBall() < kStrokeReach) {
     prepareTargets();
-    hit(aimTarget(phase) + aimOffset, hitSpeed * rowSpeedFactor(phase), true);
+    strikeStroke();
     hitDone = true;
   }
   if (timeBeyondEnd(1) >= 0) {

@@ -139,6 +139,9 @@ class TennisPlayer : public AnimatedGroup, public ScoreboardPlayer {
   // Sets the aim index (0..8, 3 x row + column) in phase.
   virtual void chooseAim() = 0;
   virtual void stepStroke(uint32_t dtMs);
+  // The stroke meeting the ball: towards the aim point the phase names, at
+  // the hit speed of its row.
+  virtual void strikeStroke();
   virtual void stepDiving(uint32_t dtMs);
   virtual void diveHit(uint32_t dtMs) = 0;
 
