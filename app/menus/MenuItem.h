@@ -68,6 +68,7 @@ enum MenuAction : int32_t {
   PickLesson = 48,  // choice: the lesson's place in the order taught
   TrainingBack = 49,
   NextLesson = 50,  // the lesson's pause: on to the next lesson
+  ToggleHints = 51,
 };
 
 // How an action moves the value it changes: Enter takes the next value and
