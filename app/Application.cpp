@@ -124,6 +124,11 @@ void Application::followFrameKeys(uint32_t elapsedMs) {
     tournament.followKeys(presses);
     return;
   }
+  if (keysCard && (wasKeyPressed(kKeyEnter) || presses.select)) {
+    scene->removeOverlay(keysCard);
+    keysCard.reset();
+    timer->reset();
+  }
   menu->handleInput();
   const bool padEscape = followPadMenuPresses(presses);
   if ((escape || padEscape) && phase != InMenus) menu->goToScreen(menu->screen() == Playing ? Paused : Playing);
@@ -158,7 +163,7 @@ int Application::runFixedSteps() {
     // network must end it at the same step, whatever their frames.
     if (matchOver()) break;
     // The other game plays on while this one shows its pause screen.
-    if (menu->screen() != Paused || net.playing()) {
+    if ((menu->screen() != Paused && !keysCardHolds()) || net.playing()) {
       for (int32_t k = 0; k < (replay ? stepsPerDueStep : 1); ++k) {
         if (runStep()) continue;
         // Waiting for the other game: the time owed is kept, up to one
@@ -239,6 +244,7 @@ bool Application::runStep() {
   ++steps;
   presentation.moveCameras(*simulation);
   presentation.carryOut(simulation->events(), *simulation);
+  if (hints && !pointAgain.showing()) hints->afterStep(*simulation);
   if (onOutcome) onOutcome(simulation->outcome());
   if (pointAgain.showing()) return true;
   if (replay) replay->afterStep(*simulation);
@@ -293,6 +299,7 @@ void Application::carryOutPhaseRequests() {
       const bool doubles = menu->screen() == StartDoubles;
       menu.reset();  // the main menu dies here
       startMatch(doubles);
+      offerHints();
     }
     return;
   }
@@ -310,7 +317,16 @@ void Application::carryOutPhaseRequests() {
   }
 }
 
+bool Application::keysCardHolds() const {
+  // The introduction plays on behind the card; the first serve waits.
+  if (!keysCard || !simulation) return false;
+  const auto match = std::dynamic_pointer_cast<MatchState>(simulation->state());
+  return match && match->phase() != IntroPlaying && match->phase() != LeavingIntro;
+}
+
 void Application::leaveMatch() {
+  hints.reset();
+  keysCard.reset();
   saveRecording();
   const std::string reason = net.endMatch(matchOver());
   replay.reset();
@@ -379,6 +395,8 @@ void Application::startMatch(bool doubles) {
   stadiumAhead.reset();
   simulation = std::make_shared<MatchSimulation>(matchSetup, std::move(making));
   lessonPlayed.reset();
+  hints.reset();
+  keysCard.reset();
   showBuiltMatch();
   for (int32_t slot = 0; slot < kPlayerSlotCount; ++slot) {
     slotKeySets[slot] = simulation->person(slot) ? std::max(matchSetup.slots[slot].controller, 0) : kNoKeySet;
@@ -422,16 +440,42 @@ void Application::startLesson(LessonId lesson) {
   showBuiltMatch();
   menu->setLessonPlay(true);
   slotKeySets = {person.controller, kNoKeySet, kNoKeySet, kNoKeySet};
-  std::vector<ControlNames> controls{keyboardControls(settings.keySets[person.controller])};
-  if (pads) {
-    for (const ConnectedPad& pad : pads->connected()) {
-      if (pad.keySet != person.controller) continue;
-      controls.push_back(padControls(settings.padSwapHitAndDive));
-      break;
-    }
-  }
+  std::vector<ControlNames> controls = controlsOf(person.controller);
   const auto played = std::dynamic_pointer_cast<LessonMatch>(simulation->state());
   scene->addOverlay(std::make_shared<LessonBoard>(played, std::move(controls), matchTextureFactory()));
+}
+
+std::vector<ControlNames> Application::controlsOf(int32_t keySet) const {
+  std::vector<ControlNames> controls{keyboardControls(settings.keySets[keySet])};
+  if (!pads) return controls;
+  for (const ConnectedPad& pad : pads->connected()) {
+    if (pad.keySet != keySet) continue;
+    controls.push_back(padControls(settings.padSwapHitAndDive));
+    break;
+  }
+  return controls;
+}
+
+void Application::offerHints() {
+  if (!settings.hints || !simulation) return;
+  std::array<std::string, kPlayerSlotCount> serveLines;
+  std::vector<KeysCard::Person> newPeople;
+  for (int32_t slot = 0; slot < kPlayerSlotCount; ++slot) {
+    const int32_t keySet = slotKeySets[slot];
+    if (keySet < 0 || keySet >= kKeySetCount) continue;
+    const std::vector<ControlNames> controls = controlsOf(keySet);
+    const std::string& hit = controls.front().of[KeyHit];
+    serveLines[slot] = fillIn(text(kTextServeHint), {hit, hit});
+    if (keySetsCarded[keySet]) continue;
+    keySetsCarded[keySet] = true;
+    newPeople.push_back({menu->controllerLabel(keySet), controls});
+  }
+  hints = std::make_shared<MatchHints>(serveLines, matchTextureFactory());
+  scene->addOverlay(hints);
+  if (keysCardsOffered && !newPeople.empty()) {
+    keysCard = std::make_shared<KeysCard>(std::move(newPeople), matchTextureFactory());
+    scene->addOverlay(keysCard);
+  }
 }
 
 void Application::followLesson() {

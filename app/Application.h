@@ -45,6 +45,8 @@
 #include "app/Clock.h"
 #include "app/FrameTimer.h"
 #include "app/LiveSettings.h"
+#include "app/play/KeysCard.h"
+#include "app/play/MatchHints.h"
 #include "app/play/MatchPresentation.h"
 #include "app/play/NetMatchFlow.h"
 #include "app/play/PointReplay.h"
@@ -102,6 +104,11 @@ class Application : private NetMatchStage, private TournamentStage {
   const TrainingProgress& trainingProgress() const { return progress; }
   // The line under the main menu that suggests training (a first start).
   void suggestTraining();
+  // Before a person's first match of the run a card shows their controls
+  // and the match waits at its first serve until Enter (or a pad's A) puts
+  // it away; off (the default) for tools and tests. Only with the hints on.
+  void offerKeysCards(bool offered) { keysCardsOffered = offered; }
+  bool showingKeysCard() const { return keysCard != nullptr; }
   void startDoublesMatch() { startMatch(true); }
   // The pads that play beside the keyboard; none (the default) for tools.
   void setGamepads(std::shared_ptr<Gamepads> connected);
@@ -187,6 +194,7 @@ class Application : private NetMatchStage, private TournamentStage {
   void followFrameKeys(uint32_t elapsedMs);
   void carryOutPhaseRequests();
   void leaveMatch();
+  bool keysCardHolds() const;
   bool menuChangedSinceDrawn() const;
   // Moves through the menus as the pads asked; true when they asked for
   // what Escape does.
@@ -197,6 +205,11 @@ class Application : private NetMatchStage, private TournamentStage {
   void startMatch(bool doubles);
   // The in-game menu and the presentation of the simulation just built.
   void showBuiltMatch();
+  // The hints of a live match on this machine, and the keys card of the
+  // people new to this run (settings.hints).
+  void offerHints();
+  // The controls of a key set by name, and its pad's when one plays it.
+  std::vector<ControlNames> controlsOf(int32_t keySet) const;
   // A lesson is over, or left: on to the next lesson or the lesson list.
   void followLesson();
   void leaveLesson();
@@ -241,6 +254,10 @@ class Application : private NetMatchStage, private TournamentStage {
   // waiting) or the match.
   std::shared_ptr<TimedMessage> notice;
   std::optional<LessonId> lessonPlayed;
+  std::shared_ptr<MatchHints> hints;
+  std::shared_ptr<KeysCard> keysCard;
+  bool keysCardsOffered = false;
+  std::array<bool, kKeySetCount> keySetsCarded{};
   TrainingProgress progress;
   std::filesystem::path progressFile;
   const Scene* noticeScene = nullptr;

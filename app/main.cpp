@@ -306,6 +306,7 @@ int main(int argc, char** argv) {
   application->setRecordingFolder(replayFolder());
   application->setProgressFile(cupProgressFile());
   if (firstStart) application->suggestTraining();
+  application->offerKeysCards(true);
   application->setGamepads(std::make_shared<Gamepads>(settings.padKeySets, settings.padSwapHitAndDive));
   if (!padScriptPath.empty()) padScript = std::make_unique<PadScript>(padScriptPath.string());
   if (replay) application->startReplay(std::move(*replay));

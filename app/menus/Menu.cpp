@@ -39,8 +39,9 @@ constexpr std::string_view kPadAddressCharacters = "0123456789.:";
 constexpr int kKeyBackspace = 8;
 constexpr Spot kJoinerWaits{512, 40};
 
-// The main menu, top down: ways to play go after JUGAR, and OPCIONES stays
-// just above CRÉDITOS.
+// The main menu, top down: ways to play go after JUGAR, ENTRENAMIENTO just
+// above OPCIONES, and OPCIONES just above CRÉDITOS. It starts high enough
+// that its last item stays clear of the stands' banner in the title picture.
 struct MainMenuEntry {
   int32_t textIndex;
   MenuAction action;
@@ -691,6 +692,7 @@ void Menu::runAction(const MenuItem& item, ValueStep step) {
     case NextScreenSize:
     case PickLanguage:
     case BackToOptions:
+    case ToggleHints:
       break;  // the options screens' own (OptionsScreens::run)
   }
 }
