@@ -9,7 +9,10 @@
 #include "app/SoundSystem.h"
 #include "app/input/Keyboard.h"
 #include "app/match/MatchSetup.h"
+#include "app/match/LessonMatch.h"
 #include "app/menus/Language.h"
+#include "app/menus/LessonWords.h"
+#include "app/play/LessonBoard.h"
 #include "app/menus/TextLines.h"
 #include "assets/AseReader.h"
 #include "engine/Random.h"
@@ -29,6 +32,9 @@ constexpr float kNoticeX = 512.0f;
 constexpr float kNoticeY = 24.0f;
 // How long the reason a network match ended stays over the menus.
 constexpr int32_t kEndNoticeMs = 5000;
+// A lesson's match would last: the point lesson never reaches its end.
+constexpr int32_t kLessonSets = 5;
+constexpr int32_t kLessonGames = 6;
 
 constexpr const char* kMenuMusic = "sounds/Menu.mp3";
 
@@ -36,6 +42,8 @@ constexpr const char* kMenuMusic = "sounds/Menu.mp3";
 
 Application::Application(std::shared_ptr<Clock> clock, SceneDisplay display) : display(display) {
   loadLanguage(languageFilePath(settings.language));
+  progressFile = trainingProgressPath();
+  progress = TrainingProgress::load(progressFile);
   timer = std::make_shared<FrameTimer>(std::move(clock));
   initSound();
   presentation.setStrikeListener([this](int32_t slot) {
@@ -116,6 +124,11 @@ void Application::followFrameKeys(uint32_t elapsedMs) {
     tournament.followKeys(presses);
     return;
   }
+  if (keysCard && (wasKeyPressed(kKeyEnter) || presses.select)) {
+    scene->removeOverlay(keysCard);
+    keysCard.reset();
+    timer->reset();
+  }
   menu->handleInput();
   const bool padEscape = followPadMenuPresses(presses);
   if ((escape || padEscape) && phase != InMenus) menu->goToScreen(menu->screen() == Playing ? Paused : Playing);
@@ -150,7 +163,7 @@ int Application::runFixedSteps() {
     // network must end it at the same step, whatever their frames.
     if (matchOver()) break;
     // The other game plays on while this one shows its pause screen.
-    if (menu->screen() != Paused || net.playing()) {
+    if ((menu->screen() != Paused && !keysCardHolds()) || net.playing()) {
       for (int32_t k = 0; k < (replay ? stepsPerDueStep : 1); ++k) {
         if (runStep()) continue;
         // Waiting for the other game: the time owed is kept, up to one
@@ -231,6 +244,7 @@ bool Application::runStep() {
   ++steps;
   presentation.moveCameras(*simulation);
   presentation.carryOut(simulation->events(), *simulation);
+  if (hints && !pointAgain.showing()) hints->afterStep(*simulation);
   if (onOutcome) onOutcome(simulation->outcome());
   if (pointAgain.showing()) return true;
   if (replay) replay->afterStep(*simulation);
@@ -271,6 +285,12 @@ void Application::carryOutPhaseRequests() {
       tournament.followFrame();
       return;
     }
+    if (menu->screen() == StartLesson) {
+      const LessonId picked = menu->pickedLesson();
+      menu.reset();
+      startLesson(picked);
+      return;
+    }
     net.followMenus();
     const bool asked = menu->screen() == StartSingles || menu->screen() == StartDoubles;
     // A network match starts when the other game is there, as the host
@@ -279,7 +299,12 @@ void Application::carryOutPhaseRequests() {
       const bool doubles = menu->screen() == StartDoubles;
       menu.reset();  // the main menu dies here
       startMatch(doubles);
+      offerHints();
     }
+    return;
+  }
+  if (lessonPlayed) {
+    followLesson();
     return;
   }
   if (menu->screen() == WatchPointAgain) watchLastPointAgain();
@@ -292,7 +317,16 @@ void Application::carryOutPhaseRequests() {
   }
 }
 
+bool Application::keysCardHolds() const {
+  // The introduction plays on behind the card; the first serve waits.
+  if (!keysCard || !simulation) return false;
+  const auto match = std::dynamic_pointer_cast<MatchState>(simulation->state());
+  return match && match->phase() != IntroPlaying && match->phase() != LeavingIntro;
+}
+
 void Application::leaveMatch() {
+  hints.reset();
+  keysCard.reset();
   saveRecording();
   const std::string reason = net.endMatch(matchOver());
   replay.reset();
@@ -313,6 +347,7 @@ void Application::goToMainMenu() {
   scene = std::make_shared<Scene>(display);
   menu = std::make_shared<Menu>(false);
   menu->setOptionsStage(&options);
+  menu->setTrainingProgress(progress);
   scene->addOverlay(menu);
   phase = InMenus;
   playMusic(kMenuMusic);
@@ -355,10 +390,23 @@ void Application::startMatch(bool doubles) {
   notice.reset();
   loadEffects(kEffectSetMatch);
   matchSetup.doublesFlag = doubles ? 1 : 0;
-  MatchMaking making{display, matchTextureFactory(), matchTexts(), std::move(stadiumAhead), settings.keySets};
+  MatchMaking making{display, matchTextureFactory(), matchTexts(), std::move(stadiumAhead), settings.keySets, {}};
   // A scene takes a model's tree for its own: the next match reads its own.
   stadiumAhead.reset();
   simulation = std::make_shared<MatchSimulation>(matchSetup, std::move(making));
+  lessonPlayed.reset();
+  hints.reset();
+  keysCard.reset();
+  showBuiltMatch();
+  for (int32_t slot = 0; slot < kPlayerSlotCount; ++slot) {
+    slotKeySets[slot] = simulation->person(slot) ? std::max(matchSetup.slots[slot].controller, 0) : kNoKeySet;
+  }
+  livePoints = PointStarts(false);
+  recording = MatchRecording{doubles,           matchSetup.setsToPlay, matchSetup.gamesPerSet, matchSetup.slots,
+                             simulation->randomStateNow(), {}, {}};
+}
+
+void Application::showBuiltMatch() {
   scene = simulation->scene();
   menu = std::make_shared<Menu>(true);
   // Under the match's own overlays: the fade covers the pause screen too.
@@ -366,15 +414,106 @@ void Application::startMatch(bool doubles) {
   menu->setScoreboard(simulation->state()->shared().scoreboard);
   presentation.attach(*simulation);
   presentation.carryOut(simulation->events(), *simulation);
-  for (int32_t slot = 0; slot < kPlayerSlotCount; ++slot) {
-    slotKeySets[slot] = simulation->person(slot) ? std::max(matchSetup.slots[slot].controller, 0) : kNoKeySet;
-  }
   sampler = KeySampler(pads.get());
   timer->reset();
   phase = InMatch;
-  livePoints = PointStarts(false);
-  recording = MatchRecording{doubles,           matchSetup.setsToPlay, matchSetup.gamesPerSet, matchSetup.slots,
-                             simulation->randomStateNow(), {}, {}};
+}
+
+void Application::startLesson(LessonId lesson) {
+  notice.reset();
+  loadEffects(kEffectSetMatch);
+  MatchSetup setup = matchSetup;
+  PlayerSlot person = matchSetup.slots[0];
+  if (person.character == kNoCharacter) person.character = 1;
+  if (person.controller < 0 || person.controller >= kKeySetCount) person.controller = 0;
+  setup.slots[0] = person;
+  // The point lesson's opponent: another character, at the first level.
+  setup.slots[1] = {person.character % kCharacterCount + 1, kKeySetCount};
+  setup.doublesFlag = 0;
+  setup.setsToPlay = kLessonSets;
+  setup.gamesPerSet = kLessonGames;
+  MatchMaking making{display, matchTextureFactory(), matchTexts(), std::move(stadiumAhead), settings.keySets, lesson};
+  stadiumAhead.reset();
+  simulation = std::make_shared<MatchSimulation>(setup, std::move(making));
+  lessonPlayed = lesson;
+  recording.reset();
+  showBuiltMatch();
+  menu->setLessonPlay(true);
+  slotKeySets = {person.controller, kNoKeySet, kNoKeySet, kNoKeySet};
+  std::vector<ControlNames> controls = controlsOf(person.controller);
+  const auto played = std::dynamic_pointer_cast<LessonMatch>(simulation->state());
+  scene->addOverlay(std::make_shared<LessonBoard>(played, std::move(controls), matchTextureFactory()));
+}
+
+std::vector<ControlNames> Application::controlsOf(int32_t keySet) const {
+  std::vector<ControlNames> controls{keyboardControls(settings.keySets[keySet])};
+  if (!pads) return controls;
+  for (const ConnectedPad& pad : pads->connected()) {
+    if (pad.keySet != keySet) continue;
+    controls.push_back(padControls(settings.padSwapHitAndDive));
+    break;
+  }
+  return controls;
+}
+
+void Application::offerHints() {
+  if (!settings.hints || !simulation) return;
+  std::array<std::string, kPlayerSlotCount> serveLines;
+  std::vector<KeysCard::Person> newPeople;
+  for (int32_t slot = 0; slot < kPlayerSlotCount; ++slot) {
+    const int32_t keySet = slotKeySets[slot];
+    if (keySet < 0 || keySet >= kKeySetCount) continue;
+    const std::vector<ControlNames> controls = controlsOf(keySet);
+    const std::string& hit = controls.front().of[KeyHit];
+    serveLines[slot] = fillIn(text(kTextServeHint), {hit, hit});
+    if (keySetsCarded[keySet]) continue;
+    keySetsCarded[keySet] = true;
+    newPeople.push_back({menu->controllerLabel(keySet), controls});
+  }
+  hints = std::make_shared<MatchHints>(serveLines, matchTextureFactory());
+  scene->addOverlay(hints);
+  if (keysCardsOffered && !newPeople.empty()) {
+    keysCard = std::make_shared<KeysCard>(std::move(newPeople), matchTextureFactory());
+    scene->addOverlay(keysCard);
+  }
+}
+
+void Application::followLesson() {
+  const LessonId lesson = *lessonPlayed;
+  const bool over = simulation->isFinished();
+  if (over && !progress.passed(lesson)) {
+    progress.markPassed(lesson);
+    progress.save(progressFile);
+  }
+  if (over || menu->screen() == NextLessonRequest) {
+    const std::optional<LessonId> next = lessonAfter(lesson);
+    simulation.reset();
+    if (next) {
+      menu.reset();
+      startLesson(*next);
+    } else {
+      leaveLesson();
+    }
+    return;
+  }
+  if (menu->screen() == QuitMatch) leaveLesson();
+}
+
+void Application::leaveLesson() {
+  simulation.reset();
+  lessonPlayed.reset();
+  goToMainMenu();
+  menu->goToScreen(TrainingMenu);
+}
+
+void Application::setTrainingProgressFile(std::filesystem::path file) {
+  progressFile = std::move(file);
+  progress = TrainingProgress::load(progressFile);
+  if (phase == InMenus) menu->setTrainingProgress(progress);
+}
+
+void Application::suggestTraining() {
+  if (phase == InMenus && menu->screen() == MainMenu) menu->setMainMenuLine(text(kTextTryTraining));
 }
 
 void Application::watchLastPointAgain() {

@@ -45,6 +45,8 @@
 #include "app/Clock.h"
 #include "app/FrameTimer.h"
 #include "app/LiveSettings.h"
+#include "app/play/KeysCard.h"
+#include "app/play/MatchHints.h"
 #include "app/play/MatchPresentation.h"
 #include "app/play/NetMatchFlow.h"
 #include "app/play/PointReplay.h"
@@ -57,6 +59,7 @@
 #include "app/match/PointStarts.h"
 #include "app/match/StepInput.h"
 #include "app/menus/Menu.h"
+#include "app/menus/TrainingProgress.h"
 #include "engine/Scene.h"
 #include "tennis/HumanPlayer.h"
 
@@ -89,6 +92,23 @@ class Application : private NetMatchStage, private TournamentStage {
   void requestRedraw() { redrawRequested = true; }
   void goToMainMenu();
   void startSinglesMatch() { startMatch(false); }
+  // Plays a lesson of training: the person of slot 0's set-up (the first
+  // character and key set when it has none) on the near half. Passed, it is
+  // kept in the training progress and the next lesson follows; after the
+  // last, or when left, the lesson list shows again.
+  void startLesson(LessonId lesson);
+  // The lesson being played; none in a match or the menus.
+  const std::optional<LessonId>& currentLesson() const { return lessonPlayed; }
+  // Where the lessons passed are kept; empty keeps them for this run only.
+  void setTrainingProgressFile(std::filesystem::path file);
+  const TrainingProgress& trainingProgress() const { return progress; }
+  // The line under the main menu that suggests training (a first start).
+  void suggestTraining();
+  // Before a person's first match of the run a card shows their controls
+  // and the match waits at its first serve until Enter (or a pad's A) puts
+  // it away; off (the default) for tools and tests. Only with the hints on.
+  void offerKeysCards(bool offered) { keysCardsOffered = offered; }
+  bool showingKeysCard() const { return keysCard != nullptr; }
   void startDoublesMatch() { startMatch(true); }
   // The pads that play beside the keyboard; none (the default) for tools.
   void setGamepads(std::shared_ptr<Gamepads> connected);
@@ -174,6 +194,7 @@ class Application : private NetMatchStage, private TournamentStage {
   void followFrameKeys(uint32_t elapsedMs);
   void carryOutPhaseRequests();
   void leaveMatch();
+  bool keysCardHolds() const;
   bool menuChangedSinceDrawn() const;
   // Moves through the menus as the pads asked; true when they asked for
   // what Escape does.
@@ -182,6 +203,16 @@ class Application : private NetMatchStage, private TournamentStage {
   void watchLastPointAgain();
   void resumeLiveMatch();
   void startMatch(bool doubles);
+  // The in-game menu and the presentation of the simulation just built.
+  void showBuiltMatch();
+  // The hints of a live match on this machine, and the keys card of the
+  // people new to this run (settings.hints).
+  void offerHints();
+  // The controls of a key set by name, and its pad's when one plays it.
+  std::vector<ControlNames> controlsOf(int32_t keySet) const;
+  // A lesson is over, or left: on to the next lesson or the lesson list.
+  void followLesson();
+  void leaveLesson();
   // Reads the stadium of the next match in a frame of the player set-up
   // that drew nothing.
   void readStadiumAhead();
@@ -222,6 +253,13 @@ class Application : private NetMatchStage, private TournamentStage {
   // A line over the menus (a network match that ended badly, a session
   // waiting) or the match.
   std::shared_ptr<TimedMessage> notice;
+  std::optional<LessonId> lessonPlayed;
+  std::shared_ptr<MatchHints> hints;
+  std::shared_ptr<KeysCard> keysCard;
+  bool keysCardsOffered = false;
+  std::array<bool, kKeySetCount> keySetsCarded{};
+  TrainingProgress progress;
+  std::filesystem::path progressFile;
   const Scene* noticeScene = nullptr;
 };
 

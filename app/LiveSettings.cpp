@@ -30,6 +30,7 @@ OptionChoices LiveSettings::current() const {
   choices.windowed = settings.windowed;
   choices.screenSize = screenSizeOf(settings.resolution);
   choices.language = settings.language;
+  choices.hints = settings.hints;
   return choices;
 }
 
@@ -39,6 +40,7 @@ void LiveSettings::carryOut(const OptionChoices& chosen) {
   changedSinceSaved = true;
   settings.keySets = chosen.keySets;
   settings.language = chosen.language;
+  settings.hints = chosen.hints;
   if (chosen.padKeySets != before.padKeySets || chosen.padSwapHitAndDive != before.padSwapHitAndDive) {
     settings.padKeySets = chosen.padKeySets;
     settings.padSwapHitAndDive = chosen.padSwapHitAndDive;

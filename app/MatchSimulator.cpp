@@ -10,6 +10,7 @@
 #include "app/Percentile.h"
 #include "app/input/Keyboard.h"
 #include "app/Settings.h"
+#include "app/match/LessonMatch.h"
 #include "app/tournament/MatchOutcome.h"
 #include "engine/Random.h"
 #include "engine/Sound.h"
@@ -260,6 +261,55 @@ class Simulation {
 };
 
 }  // namespace
+
+LessonResult simulateLesson(const SimulatedLesson& wanted) {
+  const auto textures = std::make_shared<RecordingTextureFactory>();
+  const auto clock = std::make_shared<ManualClock>(0);
+  setMenuTextureFactory(textures);
+  setMatchTextureFactory(textures);
+  releaseAllKeys();
+  stepAccumulator = 0;
+  const std::shared_ptr<SoundOutput> heard = setSoundOutput(nullptr);
+  auto app = std::make_unique<Application>(clock, SceneDisplay::None);
+  app->setTrainingProgressFile({});
+  constexpr int32_t kKeySet = 0;
+  matchSetup.slots[0] = {wanted.character, kKeySet};
+  HumanModel person(*wanted.skill, wanted.seed * kPlayerSlotCount);
+  std::shared_ptr<LessonMatch> lesson;
+  app->setBeforeStep([&] {
+    const std::shared_ptr<TennisPlayer> player = app->slotPlayer(0);
+    if (!player || !lesson) return;
+    person.follow(lesson->ask());
+    const PlayerCommand command = person.next(*player, kFixedStepMs);
+    for (int key = 0; key < kPlayerKeyCount; ++key) {
+      pressKey(settings.keySets[kKeySet][key], command.isHeld(static_cast<PlayerKey>(key)));
+    }
+  });
+  setRandomState(wanted.seed);
+  app->startLesson(wanted.lesson);
+  lesson = std::dynamic_pointer_cast<LessonMatch>(app->currentMatch());
+  const std::shared_ptr<MatchSimulation> played = app->currentSimulation();
+  LessonResult result;
+  while (lesson && app->currentSimulation() == played && played->stepsTaken() < wanted.stepLimit) {
+    clock->advance(kFixedStepMs);
+    app->frame();
+    const LessonScore& score = lesson->score();
+    if (score.passed || score.tries >= wanted.tryLimit) break;
+  }
+  if (lesson) {
+    result.passed = lesson->score().passed;
+    result.tries = lesson->score().tries;
+    result.successes = lesson->score().successes;
+    result.seconds = static_cast<double>(played->stepsTaken()) * kFixedStepMs / 1000.0;
+  }
+  lesson.reset();
+  releaseAllKeys();
+  app.reset();
+  setSoundOutput(heard);
+  setMenuTextureFactory(nullptr);
+  setMatchTextureFactory(nullptr);
+  return result;
+}
 
 const char* lastShotName(LastShot shot) {
   switch (shot) {

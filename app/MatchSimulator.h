@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "app/Application.h"
+#include "app/match/Lessons.h"
 #include "app/match/MatchRecording.h"
 #include "app/match/MatchSetup.h"
 #include "app/match/MatchState.h"
@@ -120,6 +121,31 @@ struct SimulationResult {
   };
   std::optional<Network> network;
 };
+
+// A lesson of training taken by a modelled person on key set 0, who reads
+// the lesson's instruction as a person would (HumanModel::follow).
+struct SimulatedLesson {
+  LessonId lesson = LessonId::Serve;
+  int32_t character = 1;
+  const HumanSkill* skill = nullptr;
+  uint32_t seed = 1;
+  // Given up after this many tries, or this many steps.
+  int32_t tryLimit = 100;
+  int64_t stepLimit = 200'000;
+};
+
+struct LessonResult {
+  bool passed = false;
+  int32_t tries = 0;
+  int32_t successes = 0;
+  // Game time from the lesson's first step to the step it was passed (or
+  // given up).
+  double seconds = 0.0;
+};
+
+// Plays the lesson from the lesson list through the real Application and
+// key path, until passed or given up. Nothing is kept of the progress.
+LessonResult simulateLesson(const SimulatedLesson& lesson);
 
 // Runs one match from the main menu to the main menu again. `onRally` hears
 // every first fault and every point. Runs in the current working directory,

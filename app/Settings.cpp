@@ -85,12 +85,13 @@ constexpr const char* kResolutionKey = "RESOLUTION";
 constexpr const char* kWindowedKey = "WINDOWED";
 constexpr const char* kPadKeySetsKey = "PAD_KEYS";
 constexpr const char* kPadSwapKey = "PAD_SWAP_HIT_DIVE";
+constexpr const char* kHintsKey = "HINTS";
 constexpr const char* kMusicVolumeKey = "MUSIC_VOLUME";
 constexpr const char* kEffectsVolumeKey = "EFFECTS_VOLUME";
 
 bool isKeyWord(const std::string& word) {
-  for (const char* key : {kLanguageKey, kResolutionKey, kWindowedKey, kPadKeySetsKey, kPadSwapKey, kMusicVolumeKey,
-                          kEffectsVolumeKey}) {
+  for (const char* key : {kLanguageKey, kResolutionKey, kWindowedKey, kPadKeySetsKey, kPadSwapKey, kHintsKey,
+                          kMusicVolumeKey, kEffectsVolumeKey}) {
     if (word == key) return true;
   }
   for (const char* key : kKeySetNames) {
@@ -137,6 +138,9 @@ class SettingsParser {
     } else if (keyWord == kPadSwapKey) {
       int32_t swap = 0;
       if (readIntegers({&swap})) values.padSwapHitAndDive = swap == 1;
+    } else if (keyWord == kHintsKey) {
+      int32_t hints = 1;
+      if (readIntegers({&hints})) values.hints = hints != 0;
     } else if (keyWord == kMusicVolumeKey || keyWord == kEffectsVolumeKey) {
       readVolume(keyWord == kMusicVolumeKey ? values.musicVolume : values.effectsVolume);
     } else {
@@ -295,6 +299,7 @@ std::string Settings::formatted(const SettingsValues& values) {
     line(kPadKeySetsKey, {o[0] + 1, o[1] + 1, o[2] + 1, o[3] + 1});
   }
   if (values.padSwapHitAndDive != unset.padSwapHitAndDive) line(kPadSwapKey, {1});
+  if (values.hints != unset.hints) line(kHintsKey, {0});
   return out;
 }
 

@@ -6,7 +6,8 @@
 // effects (MUSIC_VOLUME, EFFECTS_VOLUME, 0 to 10), how gamepads take key sets
 // (PAD_KEYS, the key sets pads take in the order they are plugged in,
 // numbered 1 to 4 like P1_KEYS..P4_KEYS) and whether their hit and dive
-// buttons swap (PAD_SWAP_HIT_DIVE 1). A file without those four plays at the
+// buttons swap (PAD_SWAP_HIT_DIVE 1), and the hints in a match (HINTS 0 turns
+// them off). A file without those five plays at the
 // loudest volumes, with pads taking 1 2 3 4, unswapped. Read once at start,
 // before the window exists; when the file cannot be opened the defaults are
 // used and written back. The options screens change the settings while the
@@ -60,6 +61,9 @@ struct SettingsValues {
   // 0 (silent) to kLoudestVolume.
   int32_t musicVolume = kLoudestVolume;
   int32_t effectsVolume = kLoudestVolume;
+  // HINTS 0 turns the hints in a match off (the keys card, the serve's
+  // keys, a fault's reason); on when the line is not there.
+  bool hints = true;
 };
 
 // The process-wide settings; all zero and empty until Settings::load.

@@ -280,6 +280,8 @@ int main(int argc, char** argv) {
     printMessage("No se puede entrar en la carpeta de datos %s\n", folders->data.string().c_str());
     return 1;
   }
+  // A first start: no settings yet, so the main menu suggests training.
+  const bool firstStart = !folders->settingsFile.empty() && !std::filesystem::exists(folders->settingsFile, error);
   Settings().load(folders->settingsFile);
   // --windowed is for this run: the settings, which may be saved, keep theirs.
   SettingsValues opened = settings;
@@ -303,6 +305,8 @@ int main(int argc, char** argv) {
   application->liveSettings().setScreen(showScreen, displayModes, opened.windowed);
   application->setRecordingFolder(replayFolder());
   application->setProgressFile(cupProgressFile());
+  if (firstStart) application->suggestTraining();
+  application->offerKeysCards(true);
   application->setGamepads(std::make_shared<Gamepads>(settings.padKeySets, settings.padSwapHitAndDive));
   if (!padScriptPath.empty()) padScript = std::make_unique<PadScript>(padScriptPath.string());
   if (replay) application->startReplay(std::move(*replay));

@@ -35,7 +35,7 @@ std::unique_ptr<MatchSimulation> matchInARally(bool doubles) {
   for (int32_t slot = 0; slot < kPlayerSlotCount; ++slot) setup.slots[slot] = {slot + 1, kKeySetCount + 5};
   setRandomState(kUnseededRandomState);
   MatchMaking making{SceneDisplay::None, std::make_shared<RecordingTextureFactory>(), matchTexts(), nullptr,
-                     settings.keySets};
+                     settings.keySets, {}};
   auto match = std::make_unique<MatchSimulation>(setup, std::move(making));
   for (int step = 0; step < kStepsIntoTheMatch; ++step) {
     StepInput input;

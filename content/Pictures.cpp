@@ -228,7 +228,7 @@ void writePicture(const std::filesystem::path& runDir, const char* name, const s
 }
 
 // The title screen: sky, sunburst and logo above a stadium court, room at
-// the left for the main menu (x 200, from overlay y 420 down; the menu draws
+// the left for the main menu (x 250, from overlay y 440 down; the menu draws
 // its own panel, as tall as its items), a racket and a flying ball at the
 // right.
 void drawMainMenu(cairo_t* cr) {

@@ -12,7 +12,7 @@ namespace {
 // hitChoice, noFaceNet, sideStep, aimChoice, recovery, serveChoice by level.
 constexpr int32_t kLevelTable[6][6] = {
     {0, 0, 0, 0, 0, 0}, {1, 1, 0, 0, 0, 0}, {1, 0, 0, 1, 1, 2},
-    {2, 0, 0, 1, 1, 2}, {2, 0, 1, 2, 2, 1}, {3, 0, 1, 2, 2, 1},
+    {3, 0, 0, 1, 1, 2}, {3, 0, 1, 1, 2, 1}, {3, 0, 1, 2, 2, 1},
 };
 
 bool finitePoint(const Vector3& p) { return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z); }
@@ -40,6 +40,10 @@ void CpuPlayer::setLevel(int32_t level) {
   recovery = row[4];
   serveChoice = row[5];
   aimScatter = kCpuAimScatter[level];
+  strayGrowth = kCpuStrayGrowthPerShot[level];
+  strokePace = kCpuStrokePace[level];
+  steadyShots = kCpuSteadyShots[level];
+  serveStray = kCpuServeSwingStray[level];
   aimInside = kCpuAimInside[level];
 }
 
@@ -227,7 +231,7 @@ void CpuPlayer::positionForServe(uint32_t dtMs) {
     if (serveChoice == 0) serveAim = 4;
     else if (serveChoice == 1) serveAim = std::clamp(randomInt(8), 0, 8);
     else serveAim = (onPlusSide() ? 0 : 6) + std::clamp(randomInt(2), 0, 2);
-    serveSwingStray = randomFloat(2.0f * kCpuServeSwingStray) - kCpuServeSwingStray;
+    serveSwingStray = randomFloat(2.0f * serveStray) - serveStray;
   }
 }
 
@@ -265,7 +269,8 @@ void CpuPlayer::chooseAim() {
   const bool diving = playerState == PlayerState::Diving;
   std::vector<TrialShot> shots;
   for (int32_t k = diving ? 3 : 0; k <= (diving ? 5 : 8); ++k) {
-    hit(aimTarget(k), hitSpeed * rowSpeedFactor(k), false);
+    if (diving) hit(aimTarget(k), hitSpeed * rowSpeedFactor(k), false);
+    else hit(pacedAim(aimTarget(k)), pacedSpeed(k), false);
     Vector3 points[3];
     float times[3];
     b->predictCrossings(kBallRadius, points, times);
@@ -299,7 +304,7 @@ void CpuPlayer::chooseAim() {
 float CpuPlayer::drawAimScatter() {
   const std::shared_ptr<Pelota> b = ball.lock();
   const float shots = b ? static_cast<float>(b->hitCount()) : 0.0f;
-  const float spread = aimScatter * (1.0f + shots / kCpuPressureShots);
+  const float spread = aimScatter * (1.0f + std::max(0.0f, shots - steadyShots) * strayGrowth);
   const float dz = randomFloat(2.0f * spread) - spread;
   // Never below the ground at the aim point: a ball aimed into the ground
   // would not fly at all.
@@ -315,3 +320,13 @@ void CpuPlayer::diveHit(uint32_t) {
   phase = divePhase;
   hit(aimTarget(aim) + aimOffset, hitSpeed * kDiveShotFactor, true);
 }
+
+void CpuPlayer::strikeStroke() { hit(pacedAim(aimTarget(phase) + aimOffset), pacedSpeed(phase), true); }
+
+Vector3 CpuPlayer::pacedAim(const Vector3& aim) const {
+  const std::shared_ptr<Pelota> b = ball.lock();
+  const float contactY = b ? b->position().y : aim.y;
+  return Vector3(aim.x, contactY + (aim.y - contactY) / strokePace, aim.z);
+}
+
+float CpuPlayer::pacedSpeed(int32_t aim) const { return hitSpeed * rowSpeedFactor(aim) * strokePace; }

@@ -60,6 +60,7 @@ class CpuPlayer : public TennisPlayer {
   void positionForServe(uint32_t dtMs) override;
   void awaitServeSwing(uint32_t dtMs) override;
   void diveHit(uint32_t dtMs) override;
+  void strikeStroke() override;
 
  private:
   bool moveToward(uint32_t dtMs);
@@ -68,6 +69,10 @@ class CpuPlayer : public TennisPlayer {
   // Returns how far (units, either way) this stroke may stray.
   float drawAimScatter();
   float horizontalDistance(const Vector3& p) const;
+  // A stroke's aim point and speed at the level's pace, from the ball where
+  // it is now.
+  Vector3 pacedAim(const Vector3& aim) const;
+  float pacedSpeed(int32_t aim) const;
 
   Vector3 moveTarget;
   float timeToHit = 0.0f;
@@ -80,7 +85,13 @@ class CpuPlayer : public TennisPlayer {
   int32_t aimChoice = 0;
   int32_t recovery = 0;
   int32_t serveChoice = 0;
+  // The level's scatter and how it grows in a rally, the pace of its
+  // strokes and how far its serve swing may start early or late (Court.h).
   float aimScatter = 0.0f;
+  float strayGrowth = 0.0f;
+  float steadyShots = 0.0f;
+  float strokePace = 1.0f;
+  float serveStray = 0.0f;
   // Added to the serve's swing height (units) for the serve being played.
   float serveSwingStray = 0.0f;
   float aimInside = 0.0f;

@@ -146,7 +146,8 @@ PlayerCommand HumanModel::rally(const TennisPlayer& me, const Pelota& ball) {
     return walkTo(me, target);
   }
   const float turnMs = std::fabs(wrapDegrees(me.netFacing() - me.facingAngle())) / kTurnRate;
-  if (timeLeft <= kHumanStrokeLeadMs + turnMs + plan.pressErrorMs) {
+  const float lead = asked.stroke == AskedStroke::Smash ? kHumanSmashLeadMs : kHumanStrokeLeadMs;
+  if (timeLeft <= lead + turnMs + plan.pressErrorMs) {
     return tap(static_cast<uint8_t>(bit(KeyHit) | strokeAimKeys(me)));
   }
   return walkTo(me, target);
@@ -168,7 +169,9 @@ void HumanModel::makePlan(const TennisPlayer& me, const Pelota& ball) {
   const Vector3 at = me.position();
   const BallFlight flight = ball.flight();
   // A serve must bounce before it is returned; a rally ball may be volleyed.
-  const int32_t fewestBounces = ball.hitCount() <= 1 ? 1 : 0;
+  // (A ball a lesson asks to smash is no serve: it is met before it bounces.)
+  const bool volleyAsked = asked.stroke == AskedStroke::Smash;
+  const int32_t fewestBounces = ball.hitCount() <= 1 && !volleyAsked ? 1 : 0;
   int32_t best = -1;
   float bestDistance = 0.0f;
   float bestSlack = 0.0f;
@@ -180,7 +183,11 @@ void HumanModel::makePlan(const TennisPlayer& me, const Pelota& ball) {
     const Vector3 p = expectedBallAt(flight, ball.gravity(), t, bounces);
     if (bounces > 1) break;
     const bool onMyHalf = me.onPlusSide() ? p.x > kNetBandX : p.x < -kNetBandX;
-    if (bounces < fewestBounces || !onMyHalf || p.y < kHumanMeetLowY || p.y > kHumanMeetHighY) continue;
+    const bool smash = asked.stroke == AskedStroke::Smash;
+    const float lowest = smash ? kHumanSmashLowY : kHumanMeetLowY;
+    const float highest = smash ? kHumanSmashHighY : kHumanMeetHighY;
+    if (bounces < fewestBounces || (volleyAsked && bounces > 0)) continue;
+    if (!onMyHalf || p.y < lowest || p.y > highest) continue;
     if (std::fabs(p.x) > kPlayerLimitX || std::fabs(p.z) > kPlayerLimitZ) continue;
     const float d = horizontalDistance(p, at);
     const float slack = t - d / me.walkingSpeed();
@@ -205,7 +212,7 @@ void HumanModel::makePlan(const TennisPlayer& me, const Pelota& ball) {
   plan.acrossError = acrossError;
   plan.alongError = alongError;
   plan.pressErrorMs = normal(deviation);
-  plan.dive = skill.dives && bestSlack < 0.0f;
+  plan.dive = asked.stroke == AskedStroke::Dive || (skill.dives && bestSlack < 0.0f);
 }
 
 Vector3 HumanModel::judgedPoint(const Pelota& ball, const Vector3& truePoint) const {
@@ -240,6 +247,7 @@ Vector3 HumanModel::home(const TennisPlayer& me) const {
 
 uint8_t HumanModel::strokeAimKeys(const TennisPlayer& me) {
   ++strokes;
+  if (!(asked == ShotRequest{})) return askedAimKeys(me);
   const float myZ = me.position().z;
   const auto opponents = me.liveOpponents();
   const float sideZ = opponents.size() >= 2 ? kDoublesSideZ : kSinglesSideZ;
@@ -266,6 +274,15 @@ uint8_t HumanModel::strokeAimKeys(const TennisPlayer& me) {
   if (skill.aim == AimHabit::AwayAndDrive) {
     chosen |= bit(opponentDepth < kServiceLineX ? awayFromNet(me) : towardNet(me));
   }
+  return chosen;
+}
+
+uint8_t HumanModel::askedAimKeys(const TennisPlayer& me) const {
+  uint8_t chosen = 0;
+  if (asked.side == AskedSide::Left) chosen |= bit(KeyLeft);
+  if (asked.side == AskedSide::Right) chosen |= bit(KeyRight);
+  if (asked.stroke == AskedStroke::Drive) chosen |= bit(towardNet(me));
+  if (asked.stroke == AskedStroke::Lob) chosen |= bit(awayFromNet(me));
   return chosen;
 }
 

@@ -48,6 +48,13 @@
 //   line a shot to that side goes out now and then, as people's do.
 // The keys add their own limits: one direction per axis at a time, a held
 // key is one press, and a tap lasts at least one 16 ms step.
+//
+// In a lesson of training the person reads what the instruction asks
+// (follow) and does it as told, whatever their habit: the side asked is the
+// direction held as the swing starts, the drive toward the net and the lob
+// away from it, a dive for a ball fed wide even by a beginner, and for a
+// smash the ball is met high, as it comes down. Reaction, timing and
+// misjudgement stay the skill's.
 
 #include <array>
 #include <cstdint>
@@ -56,6 +63,7 @@
 #include "engine/Random.h"
 #include "engine/Vector3.h"
 #include "tennis/PlayerCommand.h"
+#include "tennis/ShotRequest.h"
 
 class TennisPlayer;
 class Pelota;
@@ -115,6 +123,12 @@ constexpr int32_t kHumanBeginnerSideAimEvery = 4;
 // (or, as the net player in doubles, from the net), across at the middle.
 constexpr float kHumanHomeInsideBaseline = 60.0f;
 constexpr float kHumanNetPlayerX = 450.0f;
+// Asked for a smash, a person waits to meet the ball this high (units).
+constexpr float kHumanSmashLowY = 175.0f;
+constexpr float kHumanSmashHighY = 215.0f;
+// A smash is pressed later than a stroke: the overhead swing is only taken
+// with the ball already close over the player.
+constexpr float kHumanSmashLeadMs = 60.0f;
 
 class HumanModel {
  public:
@@ -125,6 +139,9 @@ class HumanModel {
   PlayerCommand next(const TennisPlayer& me, uint32_t dtMs);
 
   const HumanSkill& skillUsed() const { return skill; }
+  // What the next shots should be, as a lesson's instruction asks; the
+  // default asks nothing and the person plays by habit.
+  void follow(const ShotRequest& request) { asked = request; }
 
  private:
   // A ball coming this way, once seen: where to meet it and when.
@@ -150,6 +167,7 @@ class HumanModel {
   Vector3 home(const TennisPlayer& me) const;
   uint8_t strokeAimKeys(const TennisPlayer& me);
   uint8_t serveAimKeys(const TennisPlayer& me);
+  uint8_t askedAimKeys(const TennisPlayer& me) const;
   // A normally distributed draw of this standard deviation.
   float normal(float deviation);
   float timingError(float speed) const;
@@ -171,4 +189,5 @@ class HumanModel {
   int32_t servePhaseSeen = -1;
   uint8_t serveKeys = 0;
   int32_t strokes = 0;
+  ShotRequest asked;
 };

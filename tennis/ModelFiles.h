@@ -22,6 +22,9 @@ inline constexpr const char* kIntroDoublesFile = "models/IntroDoubles.ASE";
 inline constexpr const char* kDustEffectFile = "models/polvo.ASZ";
 inline constexpr const char* kHitFlashEffectFile = "models/zas.ASZ";
 inline constexpr const char* kBlurEffectFile = "models/ballblur.ASZ";
+// The lessons' ball machine, and the marks they show on the court.
+inline constexpr const char* kBallMachineFile = "models/training/maquina.ASZ";
+inline constexpr const char* kCourtMarksFile = "models/training/marcas.ASZ";
 
 inline constexpr const char* kBirdyModelFile = "models/Birdy/birdy.ASE";
 inline constexpr const char* kBirdyIntroClipFile = "models/Birdy/BirdyIntroSingles.ASE";

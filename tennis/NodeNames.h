@@ -20,6 +20,11 @@ inline constexpr const char* kBirdyHeadName = "Cabeza";
 inline constexpr const char* kShadowNodeName = "Sombra";
 // In the stadium: the broadcast camera the match camera starts from.
 inline constexpr const char* kStadiumCameraName = "Camera01";
+// In the lessons' marks: the service box a serve aims at and the two corner
+// targets of the far half, left and right as the near player sees them.
+inline constexpr const char* kServeBoxMarkName = "MarcaSaque";
+inline constexpr const char* kLeftTargetMarkName = "DianaIzquierda";
+inline constexpr const char* kRightTargetMarkName = "DianaDerecha";
 // In the introductions: the flying camera, and the holders that walk the
 // players in, "TennisPlayerHolder[i]" for the match's player i.
 inline constexpr const char* kIntroCameraName = "CameraIntro";

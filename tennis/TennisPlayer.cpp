@@ -74,6 +74,7 @@ void TennisPlayer::saveState(StateWriter& out) const {
   out.put(serveSide);
   out.put(smash);
   out.put(aimOffset);
+  out.put(swingMiss);
 }
 
 void TennisPlayer::restoreState(StateReader& in) {
@@ -90,6 +91,7 @@ void TennisPlayer::restoreState(StateReader& in) {
   in.get(serveSide);
   in.get(smash);
   in.get(aimOffset);
+  in.get(swingMiss);
 }
 
 void TennisPlayer::chooseClip() {
@@ -137,6 +139,7 @@ void TennisPlayer::chooseClip() {
 void TennisPlayer::setState(PlayerState s) {
   playerState = s;
   phase = 0;
+  if (s == PlayerState::ServeSwing || s == PlayerState::Stroke || s == PlayerState::Diving) swingMiss = SwingMiss::None;
   switch (s) {
     case PlayerState::Moving:
       previousX = x;
@@ -365,10 +368,25 @@ void TennisPlayer::serveHitCheck() {
   const std::shared_ptr<Pelota> b = ball.lock();
   if (!b) return;
   const float h = b->position().y;
-  if (h > kServeHitMinY && h < kServeHitMaxY && clockMs() > kServeHitStartMs && clockMs() < kServeHitEndMs) {
+  if (clockMs() <= kServeHitStartMs || clockMs() >= kServeHitEndMs) return;
+  if (h > kServeHitMinY && h < kServeHitMaxY) {
     hit(aimTarget(phase), serveSpeed(), true);
     hitDone = true;
+    swingMiss = SwingMiss::None;
+  } else {
+    // The swing's moment passes with the ball out of its reach: still above
+    // it, or fallen below.
+    swingMiss = h >= kServeHitMaxY ? SwingMiss::TooEarly : SwingMiss::TooLate;
   }
+}
+
+void TennisPlayer::noteMissedSwing() {
+  if (hitDone) return;
+  const std::shared_ptr<Pelota> b = ball.lock();
+  // Still between the player and the net, and coming: the swing was early.
+  const float towardNet = onPlusSide() ? -1.0f : 1.0f;
+  const bool ahead = b && ballHeading() == 0 && (b->position().x - x) * towardNet > 0.0f;
+  swingMiss = ahead ? SwingMiss::TooEarly : SwingMiss::TooLate;
 }
 
 void TennisPlayer::stepServing(uint32_t dtMs) {
@@ -420,13 +438,16 @@ void TennisPlayer::stepServeSwing(uint32_t) {
   }
 }
 
+void TennisPlayer::strikeStroke() { hit(aimTarget(phase) + aimOffset, hitSpeed * rowSpeedFactor(phase), true); }
+
 void TennisPlayer::stepStroke(uint32_t) {
   if (!hitDone && distanceToBall() < kStrokeReach) {
     prepareTargets();
-    hit(aimTarget(phase) + aimOffset, hitSpeed * rowSpeedFactor(phase), true);
+    strikeStroke();
     hitDone = true;
   }
   if (timeBeyondEnd(1) >= 0) {
+    noteMissedSwing();
     phase = 0;
     resetClock();
     hitDone = false;
@@ -464,6 +485,7 @@ void TennisPlayer::stepDiving(uint32_t dtMs) {
     case 1: diveMove(static_cast<float>(dtMs)); break;
     default:
       if (timeBeyondEnd(1) > 0) {
+        noteMissedSwing();
         hitDone = false;
         setState(PlayerState::Moving);
       }

@@ -35,6 +35,12 @@ class Scene;
 
 enum class PlayerState : int32_t { Serving = 0, Moving = 1, ServeSwing = 2, Stroke = 3, Won = 4, Lost = 5, Diving = 6 };
 
+// How the last swing that missed the ball missed it: before the ball came
+// within reach (a serve: the tossed ball still above the swing's reach as
+// its moment passed) or after it had gone by (a serve: the ball already
+// below it). None while a swing is under way or struck the ball.
+enum class SwingMiss : int32_t { None = 0, TooEarly = 1, TooLate = 2 };
+
 class TennisPlayer : public AnimatedGroup, public ScoreboardPlayer {
  public:
   TennisPlayer(float walkSpeed, float hitSpeed, std::weak_ptr<Pelota> ball, std::weak_ptr<Scene> effects);
@@ -98,6 +104,7 @@ class TennisPlayer : public AnimatedGroup, public ScoreboardPlayer {
   float walkingSpeed() const { return walkSpeed; }
   float strokeSpeed() const { return hitSpeed; }
   bool swingHasHit() const { return hitDone; }
+  SwingMiss lastSwingMiss() const { return swingMiss; }
   bool isSmash() const { return smash; }
   const std::array<Vector3, 9>& aimTargets() const { return targets; }
   const Vector3& aimTarget(int32_t aim) const;
@@ -132,11 +139,16 @@ class TennisPlayer : public AnimatedGroup, public ScoreboardPlayer {
   // Sets the aim index (0..8, 3 x row + column) in phase.
   virtual void chooseAim() = 0;
   virtual void stepStroke(uint32_t dtMs);
+  // The stroke meeting the ball: towards the aim point the phase names, at
+  // the hit speed of its row.
+  virtual void strikeStroke();
   virtual void stepDiving(uint32_t dtMs);
   virtual void diveHit(uint32_t dtMs) = 0;
 
   void chooseClip();
   void diveMove(float t);
+  // A stroke or dive ends without the ball: was it still to come?
+  void noteMissedSwing();
 
   float x = 0.0f;
   float y = 0.0f;
@@ -167,6 +179,7 @@ class TennisPlayer : public AnimatedGroup, public ScoreboardPlayer {
   std::vector<std::weak_ptr<TennisPlayer>> partners;
   std::vector<std::weak_ptr<TennisPlayer>> opponents;
   bool smash = false;
+  SwingMiss swingMiss = SwingMiss::None;
   // Added to the aim point of a stroke or a dive volley: the computer's
   // scatter (CpuPlayer), always zero for a person.
   Vector3 aimOffset;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/match/DoublesMatch.h"
+#include "app/match/LessonMatch.h"
 #include "app/match/SinglesMatch.h"
 #include "assets/AseReader.h"
 #include "engine/Random.h"
@@ -16,8 +17,22 @@
 #include "tennis/ModelFiles.h"
 #include "tennis/PlayEffects.h"
 
+namespace {
+
+// The slots that play, in the order the scene steps their players.
+std::vector<int32_t> playingSlots(bool doubles, const std::optional<LessonId>& lesson) {
+  if (lesson) {
+    if (lessonRules(*lesson).start == LessonStart::PointPlayed) return {0, 1};
+    return {0};
+  }
+  return doubles ? std::vector<int32_t>{2, 0, 1, 3} : std::vector<int32_t>{0, 1};
+}
+
+}  // namespace
+
 MatchSimulation::MatchSimulation(const MatchSetup& setup, MatchMaking making) {
-  const bool doubles = setup.doublesFlag != 0;
+  const std::optional<LessonId> lesson = making.lesson;
+  const bool doubles = setup.doublesFlag != 0 && !lesson;
   const std::shared_ptr<TextureFactory>& textures = making.textures;
   matchScene = std::make_shared<Scene>(making.display);
   loadPlayEffectTemplates(*matchScene, textures);
@@ -32,9 +47,15 @@ MatchSimulation::MatchSimulation(const MatchSetup& setup, MatchMaking making) {
   matchScene->addModel(umpire->model());
   umpireRoot = umpire->root();
 
+  std::shared_ptr<Model> marks;
+  if (lesson) {
+    matchScene->addModel(AseReader(kBallMachineFile, textures).load());
+    marks = AseReader(kCourtMarksFile, textures).load();
+    matchScene->addModel(marks);
+  }
+
   // The order in which the players are built is the order the scene steps them.
-  const std::vector<int32_t> order = doubles ? std::vector<int32_t>{2, 0, 1, 3} : std::vector<int32_t>{0, 1};
-  for (const int32_t slot : order) {
+  for (const int32_t slot : playingSlots(doubles, lesson)) {
     players[slot] = createPlayer(setup.slots[slot], making);
     people[slot] = std::dynamic_pointer_cast<HumanPlayer>(players[slot]);
   }
@@ -42,7 +63,8 @@ MatchSimulation::MatchSimulation(const MatchSetup& setup, MatchMaking making) {
   const auto font = std::make_shared<Font>(kScoreFontPath, kScoreFontSpacing, textures);
   const auto scoreboard = std::make_shared<MatchScore>(players[1], players[doubles ? 2 : 0], doubles, setup.setsToPlay,
                                                        setup.gamesPerSet, font);
-  matchScene->addOverlay(scoreboard);
+  // A lesson with the ball machine has no score to show.
+  if (!lesson || players[1]) matchScene->addOverlay(scoreboard);
   // The message is the match's to count down and the presentation's to show
   // (MatchPresentation); only the score and the fade are drawn from here.
   message = std::make_shared<TimedMessage>();
@@ -50,7 +72,9 @@ MatchSimulation::MatchSimulation(const MatchSetup& setup, MatchMaking making) {
   matchScene->addOverlay(fader);
 
   MatchParts parts{ball, scoreboard, fader, message, umpire, matchScene, textures, std::move(making.texts), eventLog};
-  if (doubles) {
+  if (lesson) {
+    match = std::make_shared<LessonMatch>(parts, players[0], players[1], *lesson, std::move(marks));
+  } else if (doubles) {
     match = std::make_shared<DoublesMatch>(parts, players);
   } else {
     match = std::make_shared<SinglesMatch>(parts, players[0], players[1]);

@@ -21,8 +21,10 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
+#include "app/match/Lessons.h"
 #include "app/match/MatchSetup.h"
 #include "app/match/MatchState.h"
 #include "app/match/MatchTexts.h"
@@ -56,6 +58,10 @@ struct MatchMaking {
   std::shared_ptr<Model> stadium;
   // The key codes of each key set, for the players people play.
   std::array<KeySet, kKeySetCount> keySets{};
+  // A lesson of training instead of a match: slot 0 is the person, slot 1
+  // the computer of the point lesson; the set-up's mode, sets and games are
+  // not used.
+  std::optional<LessonId> lesson;
 };
 
 class MatchSimulation {

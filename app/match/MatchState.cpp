@@ -303,14 +303,18 @@ void MatchState::leaveIntro() {
   }
 }
 
-void MatchState::refereeRally() {
+BallReading MatchState::readBall() const {
   BallReading reading;
   reading.bounceCount = parts.ball->bounceCount();
   reading.bounceX = parts.ball->lastBounce().x;
   reading.bounceZ = parts.ball->lastBounce().z;
   reading.direction = parts.ball->direction();
+  return reading;
+}
+
+void MatchState::refereeRally() {
   const int32_t server = referee.servingSide;
-  const RefereeCall call = referee.judge(reading);
+  const RefereeCall call = referee.judge(readBall());
   if (call != RefereeCall::Nothing) {
     endedRally = RallyReport{};
     endedRally.server = server;
@@ -378,4 +382,5 @@ void MatchState::endPoint() {
   }
   if (outcome.kind != kMatchWon) tell(PlayEventKind::Sound, effectIndex(kRandomCheerSound));
   reportRally(endedRally);
+  pointScored(endedRally);
 }

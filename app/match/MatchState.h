@@ -167,8 +167,8 @@ class MatchState : public GameState {
   // The referee, the staging under way, who stands where, the introduction,
   // the message, the fade and the score. The players, the ball and the
   // umpire are saved by whoever saves the match (MatchSimulation).
-  void saveState(StateWriter& out) const;
-  void restoreState(StateReader& in);
+  virtual void saveState(StateWriter& out) const;
+  virtual void restoreState(StateReader& in);
   // The player of a slot (0..3); empty for a slot that does not play.
   std::shared_ptr<TennisPlayer> slotPlayer(int32_t slot) const;
   // The slot of a player of this match, or -1.
@@ -192,6 +192,13 @@ class MatchState : public GameState {
   void giveServeTo(TennisPlayer& server);
   // Reads the introduction file with the players carried by its holders.
   void loadIntro(const std::string& path, std::vector<std::shared_ptr<TennisPlayer>> players);
+  // A point was scored, as the rally's report tells it (a variant that
+  // follows the points hears of each here; the match goes on as ever).
+  virtual void pointScored(const RallyReport&) {}
+  // What the referee reads of the ball this step.
+  BallReading readBall() const;
+  void show(const std::string& text, int32_t ms);
+  void tell(PlayEventKind kind, int32_t value, std::string name = {}) const;
 
   MatchParts parts;
   // The match's players by slot, as the variant was given them.
@@ -211,8 +218,6 @@ class MatchState : public GameState {
   void removeIntro();
   void refereeRally();
   void endPoint();
-  void show(const std::string& text, int32_t ms);
-  void tell(PlayEventKind kind, int32_t value, std::string name = {}) const;
   std::string withCaption(int32_t side, const std::string& caption) const;
   void reportRally(const RallyReport& report) const {
     if (rallyListener) rallyListener(report);

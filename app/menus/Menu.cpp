@@ -39,8 +39,9 @@ constexpr std::string_view kPadAddressCharacters = "0123456789.:";
 constexpr int kKeyBackspace = 8;
 constexpr Spot kJoinerWaits{512, 40};
 
-// The main menu, top down: ways to play go after JUGAR, and OPCIONES stays
-// just above CRÉDITOS.
+// The main menu, top down: ways to play go after JUGAR, ENTRENAMIENTO just
+// above OPCIONES, and OPCIONES just above CRÉDITOS. It starts high enough
+// that its last item stays clear of the stands' banner in the title picture.
 struct MainMenuEntry {
   int32_t textIndex;
   MenuAction action;
@@ -48,14 +49,13 @@ struct MainMenuEntry {
 constexpr MainMenuEntry kMainMenuEntries[] = {
     {kTextPlay, OpenMatchOptions},
     {kTextTournament, OpenTournament},
+    {kTextTraining, OpenTraining},
     {kTextOptions, OpenOptions},
     {kTextCredits, OpenCredits},
     {kTextQuit, QuitGame},
 };
-constexpr float kMainMenuX = 200;
-// High enough that the last of the five items ends above the dark rim of
-// the stands in the title picture, which would show through the panel.
-constexpr float kMainMenuTopY = 420;
+constexpr float kMainMenuX = 250;
+constexpr float kMainMenuTopY = 440;
 constexpr float kMainMenuGap = 40;
 // Its panel: from a little above the first item to a little below the
 // last, at least as wide as the title picture leaves room for.
@@ -90,6 +90,20 @@ constexpr float kScreenCentreX = 512;
 // The four slots on the court picture: slot 0 near, slot 1 far; in doubles
 // their partners 2 and 3.
 constexpr std::array<Spot, kPlayerSlotCount> kSlotSpots{{{620, 170}, {450, 520}, {420, 290}, {580, 470}}};
+
+// The suggestion under the main menu's panel.
+constexpr Spot kMainMenuLine{512, 40};
+constexpr float kMainMenuLineScale = 0.8f;
+
+// The lesson list: its heading, the lessons top down, the mark of a lesson
+// passed to the left of its name.
+constexpr Spot kTrainingHeading{512, 540};
+constexpr float kLessonListTopY = 480;
+constexpr float kLessonListGap = 40;
+constexpr float kLessonListX = 512;
+constexpr float kMarkGap = 30;
+constexpr float kMarkSize = 18;
+constexpr float kMarkLineWidth = 5;
 
 constexpr Spot kSetupCharacter{400, 420};
 constexpr Spot kSetupController{400, 380};
@@ -189,6 +203,10 @@ void Menu::goToScreen(MenuScreen id) {
       setBackground(kMenuBackground);
       buildCredits();
       break;
+    case TrainingMenu:
+      setBackground(kMenuBackground);
+      buildTraining();
+      break;
     case NetworkMenu:
       setBackground(kMenuBackground);
       buildNetwork();
@@ -222,8 +240,11 @@ void Menu::goToScreen(MenuScreen id) {
     case EndGame:
     case WatchPointAgain:
     case Tournament:
+    case StartLesson:
+    case NextLessonRequest:
       break;
   }
+  if (id != MainMenu) mainMenuLine.clear();
 }
 
 void Menu::setBackground(const std::string& path) {
@@ -408,6 +429,12 @@ void Menu::buildPlayerSetup() {
 }
 
 void Menu::buildPaused() {
+  if (lessonPlay) {
+    addItem(makeItem(kTextResume, ResumeMatch, kPausedResume.x, kPausedResume.y));
+    addItem(makeItem(kTextNextLesson, NextLesson, kPausedLeave.x, kPausedLeave.y));
+    addItem(makeItem(kTextLeaveTraining, LeaveMatch, kPausedWatchAgain.x, kPausedWatchAgain.y));
+    return;
+  }
   addItem(makeItem(kTextResume, ResumeMatch, kPausedResume.x, kPausedResume.y));
   addItem(makeItem(kTextLeave, LeaveMatch, kPausedLeave.x, kPausedLeave.y));
   addItem(makeItem(kTextWatchAgain, WatchAgain, kPausedWatchAgain.x, kPausedWatchAgain.y));
@@ -427,6 +454,22 @@ void Menu::buildCredits() {
   // on the one item that does something.
   const std::shared_ptr<MenuItem>& first = itemList.front();
   first->link(Down, first);
+}
+
+void Menu::buildTraining() {
+  float y = kLessonListTopY;
+  for (int32_t index = 0; index < kLessonCount; ++index) {
+    const std::string name = std::to_string(index + 1) + ". " + text(kTextFirstLesson + index);
+    addItem(makeItem(name, PickLesson, kLessonListX, y, index));
+    y -= kLessonListGap;
+  }
+  addFootRow({makeItem(kTextBack, TrainingBack, footX(0, 1), kFootY)}, 0);
+  // The first lesson not passed yet is where a player goes on from.
+  for (int32_t index = 0; index < kLessonCount; ++index) {
+    if (progress.passed(lessonAt(index))) continue;
+    highlight(PickLesson, index);
+    break;
+  }
 }
 
 std::shared_ptr<MenuItem> Menu::findItem(MenuAction action) const {
@@ -483,6 +526,9 @@ void Menu::goBack() {
       break;
     case Credits:
       back = CreditsBack;
+      break;
+    case TrainingMenu:
+      back = TrainingBack;
       break;
     case NetworkMenu:
       back = NetworkBack;
@@ -553,7 +599,18 @@ void Menu::runAction(const MenuItem& item, ValueStep step) {
       break;
     case MatchOptionsBack:
     case CreditsBack:
+    case TrainingBack:
       goToScreen(MainMenu);
+      break;
+    case OpenTraining:
+      goToScreen(TrainingMenu);
+      break;
+    case PickLesson:
+      picked = lessonAt(item.choice());
+      goToScreen(StartLesson);
+      break;
+    case NextLesson:
+      goToScreen(NextLessonRequest);
       break;
     case EditSlot0:
     case EditSlot1:
@@ -635,8 +692,29 @@ void Menu::runAction(const MenuItem& item, ValueStep step) {
     case NextScreenSize:
     case PickLanguage:
     case BackToOptions:
+    case ToggleHints:
       break;  // the options screens' own (OptionsScreens::run)
   }
+}
+
+void Menu::drawTrainingMarks() const {
+  glDisable(GL_TEXTURE_2D);
+  glLineWidth(kMarkLineWidth);
+  glColor4f(0.35f, 0.95f, 0.35f, 1.0f);
+  for (const auto& item : itemList) {
+    if (item->action() != PickLesson || !progress.passed(lessonAt(item->choice()))) continue;
+    // A tick to the left of the name.
+    const float right = item->x() - labelWidth(item->text(), kMenuScale) / 2 - kMarkGap;
+    const float y = item->y();
+    glBegin(GL_LINE_STRIP);
+    glVertex2f(right - kMarkSize, y);
+    glVertex2f(right - kMarkSize * 0.6f, y - kMarkSize * 0.45f);
+    glVertex2f(right, y + kMarkSize * 0.55f);
+    glEnd();
+  }
+  glLineWidth(1.0f);
+  glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+  glEnable(GL_TEXTURE_2D);
 }
 
 void Menu::drawLabel(const std::string& label, float x, float y, float scale) const {
@@ -741,7 +819,15 @@ void Menu::drawExtras() const {
     case LanguageMenu:
       options.draw(currentScreen, *this);
       break;
+    case MainMenu:
+      if (!mainMenuLine.empty()) drawLabel(mainMenuLine, kMainMenuLine.x, kMainMenuLine.y, kMainMenuLineScale);
+      break;
+    case TrainingMenu:
+      drawLabel(text(kTextTraining), kTrainingHeading.x, kTrainingHeading.y);
+      drawTrainingMarks();
+      break;
     case Paused:
+      if (lessonPlay) break;
       if (const std::shared_ptr<MatchScore> score = scoreboard.lock()) {
         score->drawTable(kPausedTable.x, kPausedTable.y);
         score->drawScoreLine(kPausedScoreLine.x, kPausedScoreLine.y);

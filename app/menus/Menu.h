@@ -13,7 +13,7 @@
 // shows behind the pause screen; there the Application keeps Escape for the
 // pause. The MatchSetup outlives the menus: the players find the set-up of
 // the last match waiting for them. The main menu reads JUGAR, then the ways
-// to play, then OPCIONES, CRÉDITOS and SALIR (kMainMenuEntries, Menu.cpp), on
+// to play, ENTRENAMIENTO, then OPCIONES, CRÉDITOS and SALIR (kMainMenuEntries, Menu.cpp), on
 // a panel as tall as its items; the options screens are OptionsScreens'.
 // Some screen ids are not screens but requests the Application reads once a
 // frame: start a singles or doubles match, leave the match, end the game,
@@ -48,6 +48,7 @@
 #include "app/match/MatchSetup.h"
 #include "app/menus/MenuItem.h"
 #include "app/menus/OptionsScreens.h"
+#include "app/menus/TrainingProgress.h"
 #include "engine/Font.h"
 #include "engine/Overlay.h"
 #include "engine/Texture.h"
@@ -80,7 +81,10 @@ enum MenuScreen : int32_t {
   SoundMenu = 22,
   ScreenMenu = 23,
   LanguageMenu = 24,
-  Tournament = 25,       // request: the tournament's own screens show instead
+  Tournament = 25,         // request: the tournament's own screens show instead
+  TrainingMenu = 26,       // the lessons, each with a mark once passed
+  StartLesson = 27,        // request: play the lesson picked (pickedLesson)
+  NextLessonRequest = 28,  // request: go on to the lesson after this one
 };
 
 constexpr const char* kMenuFontPath = "fonts/menuFont.fnz";
@@ -162,6 +166,22 @@ class Menu : public Overlay {
   void refreshPlayerSelect();
   // The address typed on the join screen.
   const std::string& typedAddress() const { return address; }
+  // The lessons passed, marked in the lesson list.
+  void setTrainingProgress(const TrainingProgress& passed) {
+    progress = passed;
+    ++changes;
+  }
+  // The lesson the list picked last (StartLesson).
+  LessonId pickedLesson() const { return picked; }
+  // The in-game menu of a lesson: its pause offers the next lesson and
+  // leaving training instead of the match's items.
+  void setLessonPlay(bool lesson) { lessonPlay = lesson; }
+  // A line under the main menu's items while it shows (the suggestion to
+  // train on a first start); gone once another screen was shown.
+  void setMainMenuLine(std::string line) {
+    mainMenuLine = std::move(line);
+    ++changes;
+  }
   // The match's scoreboard, shown on the pause screen while it lives.
   void setScoreboard(std::weak_ptr<MatchScore> score) { scoreboard = std::move(score); }
 
@@ -197,6 +217,8 @@ class Menu : public Overlay {
   void buildPlayerSetup();
   void buildPaused();
   void buildCredits();
+  void buildTraining();
+  void drawTrainingMarks() const;
   void buildNetwork();
   void buildNetworkWait();
   void buildJoinAddress();
@@ -227,6 +249,10 @@ class Menu : public Overlay {
   int32_t slot = 0;
   uint64_t changes = 0;
   std::vector<std::string> networkLines;
+  TrainingProgress progress;
+  LessonId picked = LessonId::Serve;
+  bool lessonPlay = false;
+  std::string mainMenuLine;
   std::string address;
   uint8_t otherGameSlots = 0;
   bool joining = false;

@@ -16,6 +16,7 @@ bool changesAValue(MenuAction action) {
     case NextKeySet:
     case NextPadKeySet:
     case SwapHitAndDive:
+    case ToggleHints:
     case MusicVolume:
     case EffectsVolume:
     case ToggleWindowed:

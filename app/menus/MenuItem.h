@@ -68,6 +68,11 @@ enum MenuAction : int32_t {
   // An item of the tournament's screens, which carry out their own choices
   // (TournamentMenu).
   TournamentChoice = 48,
+  OpenTraining = 49,
+  PickLesson = 50,  // choice: the lesson's place in the order taught
+  TrainingBack = 51,
+  NextLesson = 52,  // the lesson's pause: on to the next lesson
+  ToggleHints = 53,
 };
 
 // How an action moves the value it changes: Enter takes the next value and

@@ -7,6 +7,7 @@
 
 #include "app/menus/KeyNames.h"
 #include "app/menus/Menu.h"
+#include "app/menus/Language.h"
 #include "app/menus/TextLines.h"
 #include "engine/DrawCalls.h"
 #include "engine/Sound.h"
@@ -146,6 +147,8 @@ void OptionsScreens::buildList(Menu& menu) const {
   for (size_t i = 0; i < std::size(texts); ++i) {
     menu.addItem(menu.makeItem(texts[i], actions[i], kCentreX, kListTopY - kListGap * float(i)));
   }
+  const std::string hints = text(kTextHints) + ": " + text(chosen.hints ? kTextOn : kTextOff);
+  menu.addItem(menu.makeItem(hints, ToggleHints, kCentreX, kListTopY - kListGap * float(std::size(texts))));
   menu.addFootRow({menu.makeItem(kTextBack, LeaveOptions, Menu::footX(0, 1), Menu::kFootY)}, 0);
 }
 
@@ -254,6 +257,12 @@ bool OptionsScreens::run(const MenuItem& item, ValueStep step, Menu& menu) {
     case SwapHitAndDive:
       chosen.padSwapHitAndDive = !chosen.padSwapHitAndDive;
       changed();
+      return true;
+    case ToggleHints:
+      chosen.hints = !chosen.hints;
+      changed();
+      menu.goToScreen(OptionsMenu);  // the item says whether they are on
+      menu.highlight(ToggleHints);
       return true;
     case MusicVolume:
       chosen.musicVolume = steppedVolume(chosen.musicVolume, step);

@@ -37,6 +37,8 @@ struct OptionChoices {
   bool windowed = false;
   ScreenSize screenSize{1024, 768, 60};
   std::string language = "ES";  // the code of its file in lang/
+  // The hints in a match: the keys card, the serve's keys, a fault's reason.
+  bool hints = true;
   bool operator==(const OptionChoices&) const = default;
 };
 

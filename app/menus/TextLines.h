@@ -121,3 +121,35 @@ constexpr int32_t kTextFirstBeaten = 115;
 constexpr int32_t kTextCupWon = 118;
 constexpr int32_t kTextOthersPlaying = 119;
 constexpr int32_t kTextCupsOpen = 120;
+constexpr int32_t kTextTraining = 121;
+constexpr int32_t kTextTryTraining = 122;
+// the lessons' names, in the order they are taught (123 to 130)
+constexpr int32_t kTextFirstLesson = 123;
+constexpr int32_t kTextNextLesson = 131;
+constexpr int32_t kTextLeaveTraining = 132;
+// each lesson's two lines of instruction, in the order they are taught
+// (133 to 148), with the player's controls where they say %s
+constexpr int32_t kTextFirstInstruction = 133;
+// the words on a try: good, then why it missed (net, long, wide, too early,
+// too late, not the stroke asked, off the target) (149 to 156)
+constexpr int32_t kTextGoodShot = 149;
+constexpr int32_t kTextIntoTheNet = 150;
+constexpr int32_t kTextLong = 151;
+constexpr int32_t kTextWide = 152;
+constexpr int32_t kTextTooEarly = 153;
+constexpr int32_t kTextTooLate = 154;
+constexpr int32_t kTextNotThatStroke = 155;
+constexpr int32_t kTextOffTarget = 156;
+constexpr int32_t kTextLessonPassed = 157;
+constexpr int32_t kTextNowAimAt = 158;
+constexpr int32_t kTextLessonCount = 159;
+constexpr int32_t kTextHints = 160;
+constexpr int32_t kTextOn = 161;
+constexpr int32_t kTextOff = 162;
+constexpr int32_t kTextYourControls = 163;
+constexpr int32_t kTextPadDirections = 164;
+constexpr int32_t kTextCardLeave = 165;
+constexpr int32_t kTextServeHint = 166;
+constexpr int32_t kTextArrowKeys = 167;
+constexpr int32_t kTextPauseKeys = 168;
+constexpr int32_t kTextMove = 169;

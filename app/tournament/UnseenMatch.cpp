@@ -7,7 +7,7 @@
 
 UnseenMatch::UnseenMatch(const MatchSetup& setup, uint32_t seed, MatchTexts texts) {
   setRandomState(seed);
-  MatchMaking making{SceneDisplay::None, std::make_shared<RecordingTextureFactory>(), std::move(texts), nullptr, {}};
+  MatchMaking making{SceneDisplay::None, std::make_shared<RecordingTextureFactory>(), std::move(texts), nullptr, {}, std::nullopt};
   simulation = std::make_unique<MatchSimulation>(setup, std::move(making));
 }
 

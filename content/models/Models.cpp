@@ -4,6 +4,7 @@
 
 #include "content/ContentFiles.h"
 #include "content/models/CharacterModels.h"
+#include "content/models/TrainingModels.h"
 #include "content/models/UmpireModels.h"
 #include "content/models/WorldModels.h"
 
@@ -25,4 +26,6 @@ void writeModels(const std::filesystem::path& runDir) {
   for (const ModelAsset& trophy : trophyModels()) writeModelAsset(runDir, trophy);
   writeCharacters(runDir);
   for (const ModelAsset& model : umpireAndIntroModels()) writeModelAsset(runDir, model);
+  writeModelAsset(runDir, ballMachineModel());
+  writeModelAsset(runDir, courtMarksModel());
 }

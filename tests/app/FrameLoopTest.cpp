@@ -312,7 +312,8 @@ TEST_F(FrameLoopTest, AKeyBoundInTheOptionsIsSavedAndPlaysAndTheSetUpOutlivesThe
     frameAfter(17);
   };
   // Options, controls, P2 KEYS, its left: z. Then back twice, to the main menu.
-  for (const int key : {kKeyDown, kKeyDown, kKeyEnter, kKeyEnter, kKeyRight, kKeyDown, kKeyDown, kKeyDown, kKeyEnter, int('z')}) {
+  for (const int key : {kKeyDown, kKeyDown, kKeyDown, kKeyEnter, kKeyEnter, kKeyRight, kKeyDown, kKeyDown, kKeyDown,
+                        kKeyEnter, int('z')}) {
     tap(key);
   }
   EXPECT_EQ(screen(), ControlsMenu);
@@ -359,7 +360,7 @@ TEST_F(FrameLoopTest, QuitItemAfterAMatchAsksTheLoopToEndAndEndsNothingItself) {
         app->currentMenu()->goToScreen(QuitMatch);
         frameAfter(0);
         const bool askedTooEarly = app->quitRequested();
-        for (const int key : {kKeyDown, kKeyDown, kKeyDown, kKeyDown, kKeyEnter}) {
+        for (const int key : {kKeyDown, kKeyDown, kKeyDown, kKeyDown, kKeyDown, kKeyEnter}) {
           key >= kSpecialKeyBase ? pressSpecialKey(key - kSpecialKeyBase) : pressCharacterKey(key);
           frameAfter(0);
           releaseAllKeys();
@@ -437,6 +438,8 @@ TEST_F(FrameLoopTest, APadAloneMovesThroughTheMenusPlaysItsSlotAndRumblesOnItsSt
   pad("0 plug\n1 plug");
   pad("0 dpdown 1");
   EXPECT_EQ(app->currentMenu()->selected()->action(), OpenTournament);
+  pad("0 dpdown 0");
+  pad("0 dpdown 1");
   pad("0 dpdown 0");
   pad("0 dpdown 1");
   pad("0 dpdown 0");

@@ -56,7 +56,7 @@ class MatchSimulationTest : public ::testing::Test {
     for (int32_t slot = 0; slot < kPlayerSlotCount; ++slot) setup.slots[slot] = {slot + 1, kKeySetCount + level};
     setRandomState(kUnseededRandomState);
     MatchMaking making{SceneDisplay::None, std::make_shared<RecordingTextureFactory>(), matchTexts(), nullptr,
-                       settings.keySets};
+                       settings.keySets, {}};
     return std::make_unique<MatchSimulation>(setup, std::move(making));
   }
   // Steps on, noting each step's input, until `until` holds or `limit` steps.

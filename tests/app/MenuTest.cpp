@@ -64,7 +64,7 @@ class MenuTest : public KeyboardTest {
     KeyboardTest::SetUp();
     // Every language line names its own index, so an item shows which text it is.
     std::string lines;
-    for (int i = 0; i <= kTextCupsOpen; ++i) lines += label(i) + "\n";
+    for (int i = 0; i <= kTextMove; ++i) lines += label(i) + "\n";
     std::istringstream in(lines);
     readLanguage(in, "XX.data");
     matchSetup = MatchSetup{};
@@ -88,6 +88,28 @@ class MenuTest : public KeyboardTest {
   std::shared_ptr<RecordingTextureFactory> textures = std::make_shared<RecordingTextureFactory>();
 };
 
+TEST_F(MenuTest, TheLessonListStartsAtTheFirstLessonNotPassedAndPicksTheOneHighlighted) {
+  const auto menu = menuOn(MainMenu);
+  TrainingProgress progress;
+  progress.markPassed(LessonId::Serve);
+  progress.markPassed(LessonId::Stroke);
+  menu->setTrainingProgress(progress);
+  menu->goToScreen(TrainingMenu);
+  EXPECT_EQ(highlighted(*menu), "3. " + label(kTextFirstLesson + 2));
+  press(*menu, "de");
+  EXPECT_EQ(menu->screen(), StartLesson);
+  EXPECT_EQ(menu->pickedLesson(), LessonId::Drive);
+}
+
+TEST_F(MenuTest, ALessonsPauseOffersTheNextLessonAndLeavingTraining) {
+  const auto menu = menuOn(Playing, true);
+  menu->setLessonPlay(true);
+  menu->goToScreen(Paused);
+  EXPECT_EQ(texts(*menu), (std::vector<std::string>{label(13), label(kTextNextLesson), label(kTextLeaveTraining)}));
+  press(*menu, "de");
+  EXPECT_EQ(menu->screen(), NextLessonRequest);
+}
+
 TEST_F(MenuTest, ArrowsFollowTheLinksAndEnterRunsTheHighlightedItem) {
   const struct {
     MenuScreen screen;
@@ -97,12 +119,17 @@ TEST_F(MenuTest, ArrowsFollowTheLinksAndEnterRunsTheHighlightedItem) {
     std::string highlighted;
   } cases[] = {
       {MainMenu, false, "u", MainMenu, label(0)},  // nothing above the first item
-      {MainMenu, false, "ddddd", MainMenu, label(15)},  // nor below the last
+      {MainMenu, false, "dddddd", MainMenu, label(15)},  // nor below the last
       {MainMenu, false, "due", MatchOptions, label(6)},
       {MainMenu, false, "de", Tournament, "(none)"},  // its screens are the tournament's own
-      {MainMenu, false, "dde", OptionsMenu, label(48)},  // OPCIONES, just above CRÉDITOS
-      {MainMenu, false, "ddde", Credits, label(9)},
-      {MainMenu, false, "dddde", EndGame, "(none)"},
+      {MainMenu, false, "dde", TrainingMenu, "1. " + label(kTextFirstLesson)},  // ENTRENAMIENTO, just above OPCIONES
+      {MainMenu, false, "ddde", OptionsMenu, label(48)},  // OPCIONES, just above CRÉDITOS
+      {MainMenu, false, "dddde", Credits, label(9)},
+      {MainMenu, false, "ddddde", EndGame, "(none)"},
+      {TrainingMenu, false, "dde", StartLesson, "(none)"},
+      {TrainingMenu, false, "ddddddddd", TrainingMenu, label(10)},  // back is under the last lesson
+      {TrainingMenu, false, "ddddddddde", MainMenu, label(0)},
+      {TrainingMenu, false, "x", MainMenu, label(0)},
       {MatchOptions, false, "dddd", MatchOptions, label(9)},  // back is beside next, not below it
       {MatchOptions, false, "dddr", MatchOptions, label(10)},
       {MatchOptions, false, "dddrl", MatchOptions, label(9)},
@@ -136,10 +163,11 @@ TEST_F(MenuTest, ArrowsFollowTheLinksAndEnterRunsTheHighlightedItem) {
       {NetworkMenu, false, "x", MatchOptions, label(6)},
       {JoinAddress, false, "x", NetworkMenu, label(38)},
       {HostWaiting, false, "x", NetCancel, "(none)"},
-      {MainMenu, false, "ddx", MainMenu, label(3)},
+      {MainMenu, false, "dddx", MainMenu, label(3)},
       {Paused, true, "x", Paused, label(13)},
       {OptionsMenu, false, "ddx", MainMenu, label(3)},
-      {OptionsMenu, false, "dddde", MainMenu, label(3)},
+      {OptionsMenu, false, "ddddde", MainMenu, label(3)},
+      {OptionsMenu, false, "dddde", OptionsMenu, label(143) + ": " + label(145)},  // the hints turned off
       {ControlsMenu, false, "x", OptionsMenu, label(48)},
       {ControlsMenu, false, "dddddddde", OptionsMenu, label(48)},
       {ControlsMenu, false, "ddddddddle", PadsMenu, label(63) + " 1"},

@@ -47,7 +47,7 @@ MatchSetup twoPeople() {
 std::unique_ptr<MatchSimulation> build(const MatchSetup& setup, uint32_t seed) {
   setRandomState(seed);
   MatchMaking making{SceneDisplay::None, std::make_shared<RecordingTextureFactory>(), matchTexts(), nullptr,
-                     settings.keySets};
+                     settings.keySets, {}};
   return std::make_unique<MatchSimulation>(setup, std::move(making));
 }
 

@@ -71,7 +71,7 @@ class OptionsMenuTest : public ::testing::Test {
   std::unique_ptr<Menu> optionsMenu(OptionsStage* stage, const std::string& keys = "") {
     auto menu = std::make_unique<Menu>(false, textures);
     menu->setOptionsStage(stage);
-    pressMenuKeys(*menu, "dde" + keys);
+    pressMenuKeys(*menu, "ddde" + keys);
     return menu;
   }
 

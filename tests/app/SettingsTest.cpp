@@ -53,6 +53,7 @@ std::string describe(const SettingsValues& s) {
   }
   if (s.musicVolume != kLoudestVolume) out << " music " << s.musicVolume;
   if (s.effectsVolume != kLoudestVolume) out << " effects " << s.effectsVolume;
+  if (!s.hints) out << " nohints";
   return out.str() + (s.padSwapHitAndDive ? " swap" : "");
 }
 
@@ -158,6 +159,7 @@ TEST_F(SettingsTest, SavingWritesTheSevenLinesThenTheNewSettingsThenTheOldFilesO
        "MUSIC_VOLUME 7\nEFFECTS_VOLUME 0\n"},
       {"pads", changed([](SettingsValues& v) { v.padKeySets = {2, 0, 1, 3}, v.padSwapHitAndDive = true; }),
        std::nullopt, "PAD_KEYS 3 1 2 4\nPAD_SWAP_HIT_DIVE 1\n"},
+      {"hints off", changed([](SettingsValues& v) { v.hints = false; }), std::nullopt, "HINTS 0\n"},
       {"lines of others kept", Settings::defaults(),
        "# mis ajustes\nLANG EN\nFULLSCREEN_GAMMA 1.2 0.9\r\n\n  \nP1_KEYS 1 2\n3 4 5 6 AFTER\nMUSIC_VOLUME 3\n",
        "# mis ajustes\nFULLSCREEN_GAMMA 1.2 0.9\r\n"},
@@ -255,6 +257,8 @@ TEST_F(SettingsTest, ReadingTakesWhatComesBeforeTheFirstFailure) {
        "config.ini:2: EFFECTS_VOLUME va de 0 a 10; se deja en 4\n"
        "config.ini:2: MUSIC_VOLUME va de 0 a 10; se deja en 10\n"},
       {"MUSIC_VOLUME loud", "ES 7x6:5@4 P2 1 2 3 4 5 6", failureAfter(1, "MUSIC_VOLUME")},
+      {"HINTS 0", "ES 7x6:5@4 P2 1 2 3 4 5 6 nohints", ""},
+      {"HINTS 0 HINTS 1", "ES 7x6:5@4 P2 1 2 3 4 5 6", ""},
       {"LANG " + huge + " RESOLUTION 1 2 3 4", huge.substr(0, Settings::kMaxWordLength) + " 1x2:3@4 P2 1 2 3 4 5 6",
        ""},
   };

@@ -169,7 +169,7 @@ TEST_F(TournamentPlayTest, AFinalWonStandsTheTrophyBesideTheWinnerUntilTheMatchI
   setup.slots[1] = {4, kKeySetCount + 0};
   setRandomState(3);
   MatchSimulation match(setup, MatchMaking{SceneDisplay::None, std::make_shared<RecordingTextureFactory>(),
-                                           matchTexts(), nullptr, settings.keySets});
+                                           matchTexts(), nullptr, settings.keySets, std::nullopt});
   CupCeremony ceremony(GoldCup, "COPA", std::make_shared<RecordingTextureFactory>());
   MatchSnapshot beforeLastPoint;
   for (int i = 0; i < 200'000 && match.state()->phase() != MatchWonMessage; ++i) {

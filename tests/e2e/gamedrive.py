@@ -55,8 +55,18 @@ RUN_FILES = ["zumbolo", "lang", "shaders", "models", "sounds", "fonts", "imgs"]
 
 # Item centres of the menus' screens. A foot row is centred on the screen,
 # its items 225 units apart.
-MAIN_MENU = {"play": (200, 420), "tournament": (200, 380), "options": (200, 340), "credits": (200, 300),
-             "quit": (200, 260)}
+MAIN_MENU = {"play": (250, 440), "tournament": (250, 400), "training": (250, 360), "options": (250, 320),
+             "credits": (250, 280), "quit": (250, 240)}
+# ENTRENAMIENTO: the lessons top down, back at the foot; a lesson's pause.
+TRAINING = {"serve": (512, 480), "stroke": (512, 440), "back": (512, 100)}
+LESSON_PAUSED = {"resume": (512, 420), "next": (512, 380), "leave": (512, 340)}
+# A lesson's instruction along the foot of the picture, and the word a try
+# gets over the far court, both in the menu lettering.
+LESSON_INSTRUCTION_BOX = ((512, 120), 300, 12)
+LESSON_WORD_BOX = ((512, 560), 200, 20)
+# The key the first lesson names first: the hit of key set 0 (P1 KEYS, M),
+# on a pad its A.
+LESSON_HIT = "m"
 OPTIONS = {"sets": (400, 420), "games": (400, 380), "mode": (400, 340), "network": (287, 100), "next": (512, 100),
            "back": (737, 100)}
 # The tournament's entry screen: its options, then next and back; and its
@@ -283,6 +293,10 @@ class Picture:
         rect = self.box(*panel)
         return self.brightness(rect) < 85 and sum(1 for r, g, b in self.pixels(rect, 2)
                                                   if r > 200 and g > 170 and b < 110) >= 40
+
+    def shows_lettering(self, panel):
+        """Menu lettering in the box (its navy outline), over the court."""
+        return self.outline_pixels(self.box(*panel))[1] >= MIN_OUTLINE_PIXELS
 
     def shows_replay_keys(self):
         return self.outline_pixels(self.box(*REPLAY_KEYS_BOX))[1] >= MIN_OUTLINE_PIXELS
@@ -566,6 +580,40 @@ def remap_left_of_key_set_1(game, record):
         raise DriveError("config.ini after the options holds %r" % saved)
 
 
+def visit_training(game, record, back):
+    """ENTRENAMIENTO from the main menu: the lesson list, the first lesson on
+    the court with its instruction along the foot; the key it names tosses
+    the ball, and pressed again at once swings too early: a try with its word. Escape
+    pauses the lesson, LEAVE goes back to the list and `back` from there to
+    the main menu."""
+    record("training", enter(game, TRAINING, "serve", "the lesson list"))
+    lesson = game.press_until("Return", "the first lesson's instruction",
+                              lambda p: p.shows_court() and p.shows_lettering(LESSON_INSTRUCTION_BOX), START_TIMEOUT)
+    record("lesson", lesson)
+    if lesson.shows_lettering(LESSON_WORD_BOX):
+        raise DriveError("a try's word over the court before any try")
+    # The toss, and the swing at once, long before the ball comes down; on a
+    # loaded machine a press may come before the lesson takes keys.
+    for attempt in range(3):
+        for press in range(2):
+            game.press("hit" if game.pad_script else LESSON_HIT, hold=KEY_HOLD_SECONDS * 2 ** attempt)
+        try:
+            tried = game.wait_for("the word on a swing too early", lambda p: p.shows_lettering(LESSON_WORD_BOX),
+                                  MENU_TIMEOUT)
+            break
+        except DriveError:
+            if attempt == 2:
+                raise
+    record("lesson-try", tried)
+    record("lesson-paused", game.press_until("Escape", "the lesson's pause",
+                                             lambda p: p.highlighted_item(LESSON_PAUSED) == "resume", MENU_TIMEOUT))
+    move(game, "Down", LESSON_PAUSED, "next")
+    move(game, "Down", LESSON_PAUSED, "leave")
+    enter(game, TRAINING, "serve", "the lesson list after leaving the lesson", START_TIMEOUT)
+    game.press_until(back, "the main menu from the lesson list", lambda p: p.highlighted_item(MAIN_MENU) == "play",
+                     MENU_TIMEOUT)
+
+
 def visit_options(game, record, back):
     """OPCIONES opened and left again with `back` (Escape, or a pad's B)."""
     record("options-list", enter(game, OPTIONS_LIST, "controls", "the options"))
@@ -628,13 +676,19 @@ def play_through(game, plan, record=lambda name, picture: None):
     if title.is_black():
         raise DriveError("the title screen is black")
     record("title", title)
-    tour_tournament(game, record, "Back" if game.pad_script else "Escape")
+    back = "Back" if game.pad_script else "Escape"
+    tour_tournament(game, record, back)
     move(game, "Down", MAIN_MENU, "tournament")
+    move(game, "Down", MAIN_MENU, "training")
+    visit_training(game, record, back)
+    move(game, "Down", MAIN_MENU, "tournament")
+    move(game, "Down", MAIN_MENU, "training")
     move(game, "Down", MAIN_MENU, "options")
     if plan.remap:
         remap_left_of_key_set_1(game, record)
     else:
-        visit_options(game, record, "Back" if game.pad_script else "Escape")
+        visit_options(game, record, back)
+    move(game, "Up", MAIN_MENU, "training")
     move(game, "Up", MAIN_MENU, "tournament")
     move(game, "Up", MAIN_MENU, "play")
 
@@ -729,7 +783,7 @@ def play_through(game, plan, record=lambda name, picture: None):
         move(game, "Down", PAUSED, "leave")
         menu = enter(game, MAIN_MENU, "play", "the main menu after leaving the match", START_TIMEOUT)
     record("main-menu", menu)
-    for target in ["tournament", "options", "credits", "quit"]:
+    for target in ["tournament", "training", "options", "credits", "quit"]:
         move(game, "Down", MAIN_MENU, target)
     game.press("Return", last=True)
     try:

@@ -82,7 +82,7 @@ def play_installed(usr, home, elsewhere, shots_dir):
         written = open(config).read() if os.path.isfile(config) else None
         if written != DEFAULT_CONFIG:
             failures.append("config.ini under ~/.config/zumbolo holds %r" % written)
-        for item in ["tournament", "options", "credits", "quit"]:
+        for item in ["tournament", "training", "options", "credits", "quit"]:
             gamedrive.move(game, "Down", gamedrive.MAIN_MENU, item)
         game.press("Return", last=True)
         code = game.process.wait(30)

@@ -28,7 +28,7 @@ import gamedrive  # noqa: E402
 
 # One set (3 -> 5 -> 1), two games, singles; the near player Doredu for the
 # host's person, the far one Roveriru for the joiner's, each on "P1 KEYS".
-HOST_PLAN = gamedrive.Plan(2, 0, 0, False, None, gamedrive.Slot(1, 0), False, ())
+HOST_PLAN = gamedrive.Plan(2, 0, 0, False, None, gamedrive.Slot(1, 0), False, (), False)
 JOINER_SLOT = gamedrive.Slot(3, 0)
 # Each person's keys ("P1 KEYS"): left, then a swing.
 PERSON_KEYS = ("Left", "m")
@@ -41,9 +41,8 @@ PLACES = re.compile(rb"jugadores \(hueco x z\):((?: -?\d+ -?\d+ -?\d+)+)")
 MATCH_TIMEOUT = 120
 # Long enough for a walk to show in the picture.
 KEY_HOLD_SECONDS = 1.5
-OPTIONS_NETWORK = {"network": (200, 100), "next": (400, 100)}
-NETWORK = {"host": (400, 420), "join": (400, 380), "back": (500, 100)}
-WAITING = {"back": (500, 100)}
+NETWORK = {"host": (400, 420), "join": (400, 380), "back": (512, 100)}
+WAITING = {"back": (512, 100)}
 JOIN_ADDRESS = {"join": (512, 100)}
 
 
@@ -54,7 +53,7 @@ def network_menu(game, record):
     gamedrive.enter(game, gamedrive.OPTIONS, "sets", "the match options")
     for target in ("games", "mode", "next"):
         gamedrive.move(game, "Down", gamedrive.OPTIONS, target)
-    gamedrive.move(game, "Left", OPTIONS_NETWORK, "network")
+    gamedrive.move(game, "Left", gamedrive.OPTIONS, "network")
     return gamedrive.enter(game, NETWORK, "host", "the network screen")
 
 

@@ -273,14 +273,18 @@ TEST(CpuLevels, OnlyLevelFiveGoesWhereItCanBeInTimeAndAimsAwayFromTheOpponent) {
   EXPECT_EQ(cpu->statePhase() % 3, 2);
 }
 
-TEST(CpuScatter, NarrowerAtHigherLevelsAndWiderInLongRallies) {
+TEST(CpuScatter, NarrowerAtHigherLevelsAndWiderInLongRalliesAtTheTopOnlyAfterItsSteadyShots) {
   setRandomState(kUnseededRandomState);
-  const Vector3 best = widestStray(5, 1), worst = widestStray(0, 1), tired = widestStray(5, 41);
+  const int steady = static_cast<int>(kCpuSteadyShots[5]);
+  const Vector3 best = widestStray(5, 1), worst = widestStray(0, 1);
+  const Vector3 tired = widestStray(0, steady), held = widestStray(5, steady), bestTired = widestStray(5, 2 * steady);
   EXPECT_TRUE(best.z > 0.0f && best.y > 0.0f && worst.z > 2.0f * best.z);
-  EXPECT_TRUE(tired.z > 4.0f * best.z && tired.y > 4.0f * best.y);
-  // Never wider than the level's scatter, widened once every few shots.
-  EXPECT_LE(std::max(best.z, best.y), kCpuAimScatter[5] * (1.0f + 1.0f / kCpuPressureShots));
-  EXPECT_LE(std::max(tired.z, tired.y), kCpuAimScatter[5] * (1.0f + 41.0f / kCpuPressureShots));
+  EXPECT_TRUE(tired.z > 4.0f * worst.z && tired.y > 4.0f * worst.y);
+  EXPECT_TRUE(bestTired.z > 4.0f * held.z && bestTired.y > 4.0f * held.y);
+  // Never wider than the level's scatter, widened by its growth for each shot past the steady ones.
+  EXPECT_LE(std::max(held.z, held.y), kCpuAimScatter[5]);
+  EXPECT_LE(std::max(tired.z, tired.y), kCpuAimScatter[0] * (1.0f + steady * kCpuStrayGrowthPerShot[0]));
+  EXPECT_LE(std::max(bestTired.z, bestTired.y), kCpuAimScatter[5] * (1.0f + steady * kCpuStrayGrowthPerShot[5]));
 }
 
 TEST(CpuDive, OnlyForAPointTooFarAcrossToWalkTo) {

@@ -112,6 +112,14 @@ options:
                    steps a frame plays, 1..10 (default 1); over the network
                    the commands of a frame's steps travel in one packet
   --record-to DIR  write the match's recording into DIR when it ends
+  --lesson NAME    take a lesson of training instead of a match: saque,
+                   golpe, direccion, drive, globo, plongeon, remate or
+                   punto, by the modelled person of the first PLAYER
+                   (CHARACTER:SKILL) on key set 1, who follows what the
+                   lesson's instruction asks; --matches N takes it N times,
+                   the seed growing by one each. One line each: {"lesson",
+                   "skill", "seed", "passed", "tries", "successes",
+                   "seconds" (of game time)}; given up after 100 tries
   --rollback-test K
                    play the match twice: straight, and with every step put
                    back K steps (1..64) to the state saved then and those
@@ -186,6 +194,7 @@ struct Options {
   int32_t cups = 1;
   bool cupsGiven = false;
   bool cupTable = false;
+  std::optional<LessonId> lesson;
 };
 
 bool parseNumber(const char* text, int64_t low, int64_t high, int64_t& value) {
@@ -273,6 +282,7 @@ bool parseOptions(int argc, char** argv, Options& options) {
       options.match.realTime = true;
     } else if (arg == "--rollback-test" && hasValue && parseNumber(argv[++i], 1, 64, value)) {
       options.rollbackTest = static_cast<int32_t>(value);
+    } else if (arg == "--lesson" && hasValue && (options.lesson = findLesson(argv[++i]))) {
     } else if (arg == "--record-to" && hasValue) {
       options.match.recordingFolder = std::filesystem::absolute(argv[++i]).string();
     } else if (arg[0] != '-' && players < kPlayerSlotCount && parsePlayer(argv[i], players, options.match)) {
@@ -655,6 +665,43 @@ std::unique_ptr<NetSession> agreeNetMatch(const Options& options) {
   return nullptr;
 }
 
+// The lesson, --matches times, each a line; true when every one was passed.
+bool takeLessons(const Options& options, std::FILE* out) {
+  const HumanSkill* skill = options.match.people[0];
+  if (!skill) {
+    std::fprintf(stderr, "simulate: --lesson needs a modelled person (CHARACTER:SKILL)\n");
+    return false;
+  }
+  bool allPassed = true;
+  for (int32_t taken = 0; taken < options.matches; ++taken) {
+    SimulatedLesson lesson;
+    lesson.lesson = *options.lesson;
+    lesson.character = options.match.slots[0].character;
+    lesson.skill = skill;
+    lesson.seed = options.match.seed + static_cast<uint32_t>(taken);
+    const LessonResult result = simulateLesson(lesson);
+    allPassed = allPassed && result.passed;
+    Json json(out);
+    std::fputs("{\"lesson\":", out);
+    json.string(lessonRules(lesson.lesson).name);
+    std::fputs(",\"skill\":", out);
+    json.string(skill->name);
+    std::fputs(",\"seed\":", out);
+    json.integer(lesson.seed);
+    std::fputs(",\"passed\":", out);
+    std::fputs(result.passed ? "true" : "false", out);
+    std::fputs(",\"tries\":", out);
+    json.integer(result.tries);
+    std::fputs(",\"successes\":", out);
+    json.integer(result.successes);
+    std::fputs(",\"seconds\":", out);
+    json.number(result.seconds);
+    std::fputs("}\n", out);
+    std::fflush(out);
+  }
+  return allPassed;
+}
+
 // The game's data as the game itself finds it; the working folder when
 // there is none (the simulator then plays without models, as the game would).
 std::filesystem::path defaultDataFolder() {
@@ -716,6 +763,8 @@ int main(int argc, char** argv) {
     }
   } else if (options.match.replay) {
     finished = replayMatch(options.match, printer);
+  } else if (options.lesson) {
+    finished = takeLessons(options, json);
   } else if (options.rollbackTest > 0) {
     finished = rollbackTest(options.match, options.rollbackTest, json);
   } else if (options.cup >= 0 || options.cupTable) {
