@@ -312,7 +312,8 @@ TEST_F(FrameLoopTest, AKeyBoundInTheOptionsIsSavedAndPlaysAndTheSetUpOutlivesThe
     frameAfter(17);
   };
   // Options, controls, P2 KEYS, its left: z. Then back twice, to the main menu.
-  for (const int key : {kKeyDown, kKeyDown, kKeyEnter, kKeyEnter, kKeyRight, kKeyDown, kKeyDown, kKeyDown, kKeyEnter, int('z')}) {
+  for (const int key :
+       {kKeyDown, kKeyDown, kKeyEnter, kKeyEnter, kKeyRight, kKeyDown, kKeyDown, kKeyDown, kKeyEnter, int('z')}) {
     tap(key);
   }
   EXPECT_EQ(screen(), ControlsMenu);
