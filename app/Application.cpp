@@ -457,7 +457,8 @@ std::vector<ControlNames> Application::controlsOf(int32_t keySet) const {
 }
 
 void Application::offerHints() {
-  if (!settings.hints || !simulation) return;
+  // Only a game that shows its matches has hints to show.
+  if (!settings.hints || !simulation || display != SceneDisplay::Window) return;
   std::array<std::string, kPlayerSlotCount> serveLines;
   std::vector<KeysCard::Person> newPeople;
   for (int32_t slot = 0; slot < kPlayerSlotCount; ++slot) {
@@ -470,11 +471,13 @@ void Application::offerHints() {
     keySetsCarded[keySet] = true;
     newPeople.push_back({menu->controllerLabel(keySet), controls});
   }
+  // Under the fade, which covers everything, the hints too.
+  const Overlay* fade = simulation->state()->shared().fader.get();
   hints = std::make_shared<MatchHints>(serveLines, matchTextureFactory());
-  scene->addOverlay(hints);
+  scene->addOverlayBefore(hints, fade);
   if (keysCardsOffered && !newPeople.empty()) {
     keysCard = std::make_shared<KeysCard>(std::move(newPeople), matchTextureFactory());
-    scene->addOverlay(keysCard);
+    scene->addOverlayBefore(keysCard, fade);
   }
 }
 

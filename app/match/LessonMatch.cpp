@@ -183,7 +183,8 @@ ShotVerdict LessonMatch::verdictOfGoodReturn() const {
   if (wanted.side != AskedSide::Any) {
     const Vector3& bounce = parts.ball->lastBounce();
     const bool deep = bounce.x < kCornerTargetNearX;
-    const bool corner = wanted.side == AskedSide::Left ? bounce.z > kCornerTargetInnerZ : bounce.z < -kCornerTargetInnerZ;
+    const bool corner =
+        wanted.side == AskedSide::Left ? bounce.z > kCornerTargetInnerZ : bounce.z < -kCornerTargetInnerZ;
     if (!deep || !corner) return ShotVerdict::OffTarget;
   }
   return ShotVerdict::Good;

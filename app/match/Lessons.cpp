@@ -17,7 +17,7 @@ constexpr Vector3 kBaselineWait{kBaselineX - 60.0f, 0.0f, 0.0f};
 constexpr Vector3 kWideFeed{930.0f, 45.0f, 250.0f};
 constexpr float kWideFeedSpeed = 1.5f;
 constexpr Vector3 kDiveWait{930.0f, 0.0f, 0.0f};
-// A high ball coming down inside the service line for a smash.
+// A high, slow ball dropping steeply inside the baseline for a smash.
 constexpr Vector3 kHighFeed{700.0f, 200.0f, 0.0f};
 constexpr float kHighFeedSpread = 60.0f;
 constexpr float kHighFeedSpeed = 0.75f;
@@ -50,7 +50,9 @@ int32_t lessonIndex(LessonId id) {
   return index >= 0 && index < kLessonCount ? index : 0;
 }
 
-LessonId lessonAt(int32_t index) { return kLessons[static_cast<size_t>(index >= 0 && index < kLessonCount ? index : 0)].id; }
+LessonId lessonAt(int32_t index) {
+  return kLessons[static_cast<size_t>(index >= 0 && index < kLessonCount ? index : 0)].id;
+}
 
 std::optional<LessonId> findLesson(std::string_view name) {
   for (const LessonRules& lesson : kLessons) {

@@ -18,6 +18,15 @@ constexpr float kLineGap = 38.0f;
 constexpr float kLineScale = 0.6f;
 constexpr float kPanelWidth = 860.0f;
 constexpr float kPanelMargin = 60.0f;
+// Painted as the main menu's panel: deep blue, a pale rim.
+constexpr float kPanelRed = 0.08f;
+constexpr float kPanelGreen = 0.17f;
+constexpr float kPanelBlue = 0.38f;
+constexpr float kPanelAlpha = 0.85f;
+constexpr float kPanelCornerRadius = 26.0f;
+constexpr int32_t kPanelCornerSegments = 8;
+constexpr float kRimWidth = 4.0f;
+constexpr float kRimAlpha = 0.7f;
 
 }  // namespace
 
@@ -40,9 +49,10 @@ void KeysCard::draw2D() {
   glEnable(GL_BLEND);
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
   glDisable(GL_TEXTURE_2D);
-  const RoundedPanel panel(kPanelWidth, top - bottom, 0.08f, 0.17f, 0.38f, 0.85f, 26.0f, 8, kCentreX, (top + bottom) / 2);
+  const RoundedPanel panel(kPanelWidth, top - bottom, kPanelRed, kPanelGreen, kPanelBlue, kPanelAlpha,
+                           kPanelCornerRadius, kPanelCornerSegments, kCentreX, (top + bottom) / 2);
   panel.draw();
-  panel.drawOutline(4.0f, 1.0f, 1.0f, 1.0f, 0.7f);
+  panel.drawOutline(kRimWidth, 1.0f, 1.0f, 1.0f, kRimAlpha);
   glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
   font->beginDrawing();
   const std::string heading = text(kTextYourControls);

@@ -20,7 +20,8 @@ bool serving(const TennisPlayer& player) {
 }  // namespace
 
 MatchHints::MatchHints(std::array<std::string, kPlayerSlotCount> serveLines, std::shared_ptr<TextureFactory> textures)
-    : lines(std::move(serveLines)), font(std::make_shared<Font>(kMessageFontPath, kMessageSpacing, std::move(textures))) {}
+    : lines(std::move(serveLines)),
+      font(std::make_shared<Font>(kMessageFontPath, kMessageSpacing, std::move(textures))) {}
 
 void MatchHints::afterStep(const MatchSimulation& match) {
   shownServeLine.clear();

@@ -30,7 +30,11 @@ constexpr int kBallsInHopper = 9;
 
 AseMaterial cartoon(const std::string& name, uint32_t hex) {
   const Vector3 c(((hex >> 16) & 0xFF) / 255.0f, ((hex >> 8) & 0xFF) / 255.0f, (hex & 0xFF) / 255.0f);
-  return {.name = name + " [cartoon]", .ambient = c * 1.3f, .diffuse = c * 0.7f, .specular = {0.1f, 0.1f, 0.1f}, .bitmap = ""};
+  return {.name = name + " [cartoon]",
+          .ambient = c * 1.3f,
+          .diffuse = c * 0.7f,
+          .specular = {0.1f, 0.1f, 0.1f},
+          .bitmap = ""};
 }
 
 int addMesh(AseScene& scene, const std::string& name, int material, const AseMesh& mesh) {
@@ -194,7 +198,8 @@ ModelAsset courtMarksModel() {
   };
   mark(kServeBoxMarkName, box,
        courtRectangle(kLessonServeBoxXMin, kLessonServeBoxXMax, kLessonServeBoxZMin, kLessonServeBoxZMax));
-  mark(kLeftTargetMarkName, target, courtRectangle(-kBaselineX, kCornerTargetNearX, kCornerTargetInnerZ, kSinglesSideZ));
+  mark(kLeftTargetMarkName, target,
+       courtRectangle(-kBaselineX, kCornerTargetNearX, kCornerTargetInnerZ, kSinglesSideZ));
   mark(kRightTargetMarkName, target,
        courtRectangle(-kBaselineX, kCornerTargetNearX, -kSinglesSideZ, -kCornerTargetInnerZ));
   asset.textures = {{.file = "cuadro.tga", .pixels = boxPicture(), .alpha = true},

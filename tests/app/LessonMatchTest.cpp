@@ -11,6 +11,7 @@
 #include "app/Settings.h"
 #include "app/match/LessonMatch.h"
 #include "app/match/MatchSimulation.h"
+#include "app/match/ShotVerdict.h"
 #include "app/menus/Language.h"
 #include "engine/Random.h"
 #include "engine/TextureFactory.h"
@@ -72,6 +73,31 @@ TEST_F(LessonMatchTest, AFedBallReturnedInIsASuccessAndOneHitLongAMissCalledLong
   EXPECT_EQ(lesson->score().tries, 2);
   EXPECT_EQ(lesson->score().lastVerdict, ShotVerdict::Long);
   EXPECT_FALSE(lesson->score().passed);
+}
+
+// Why a ball the referee called out of the far service box missed it.
+TEST(ShotVerdictTest, ABallOutOfTheBoxIsTheNetLongOrWideByWhereItBounced) {
+  const TargetBox box{-kServiceLineX, 0.0f, -kSinglesSideZ, 0.0f};
+  const struct {
+    const char* what;
+    float x, z;
+    bool stoppedByNet;
+    ShotVerdict verdict;
+  } cases[] = {
+      {"stopped by the net", -10.0f, -100.0f, true, ShotVerdict::Net},
+      {"on the hitter's own half", 300.0f, -100.0f, false, ShotVerdict::Net},
+      {"past the service line", -700.0f, -100.0f, false, ShotVerdict::Long},
+      {"beyond the side line", -300.0f, -450.0f, false, ShotVerdict::Wide},
+      {"in the other box", -300.0f, 60.0f, false, ShotVerdict::Wide},
+      {"long and wide, more wide", -600.0f, -500.0f, false, ShotVerdict::Wide},
+      {"long and wide, more long", -800.0f, -400.0f, false, ShotVerdict::Long},
+      {"on the service line", -kServiceLineX, -100.0f, false, ShotVerdict::Long},
+      {"on the centre line", -300.0f, 0.0f, false, ShotVerdict::Wide},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(whyOutside(box, c.x, c.z, c.stoppedByNet, 0), c.verdict);
+  }
 }
 
 TEST_F(LessonMatchTest, ALessonSavedAndRestoredPlaysOnAsItDid) {

@@ -167,7 +167,7 @@ TEST_F(MenuTest, ArrowsFollowTheLinksAndEnterRunsTheHighlightedItem) {
       {Paused, true, "x", Paused, label(13)},
       {OptionsMenu, false, "ddx", MainMenu, label(3)},
       {OptionsMenu, false, "ddddde", MainMenu, label(3)},
-      {OptionsMenu, false, "dddde", OptionsMenu, label(143) + ": " + label(145)},  // the hints turned off
+      {OptionsMenu, false, "dddde", OptionsMenu, label(kTextHints) + ": " + label(kTextOff)},  // the hints turned off
       {ControlsMenu, false, "x", OptionsMenu, label(48)},
       {ControlsMenu, false, "dddddddde", OptionsMenu, label(48)},
       {ControlsMenu, false, "ddddddddle", PadsMenu, label(63) + " 1"},

@@ -583,7 +583,7 @@ def remap_left_of_key_set_1(game, record):
 def visit_training(game, record, back):
     """ENTRENAMIENTO from the main menu: the lesson list, the first lesson on
     the court with its instruction along the foot; the key it names tosses
-    the ball, and pressed again at once swings too early: a try with its word. Escape
+    the ball and, pressed again, swings: a try, and its word over the court. Escape
     pauses the lesson, LEAVE goes back to the list and `back` from there to
     the main menu."""
     record("training", enter(game, TRAINING, "serve", "the lesson list"))
@@ -592,13 +592,13 @@ def visit_training(game, record, back):
     record("lesson", lesson)
     if lesson.shows_lettering(LESSON_WORD_BOX):
         raise DriveError("a try's word over the court before any try")
-    # The toss, and the swing at once, long before the ball comes down; on a
-    # loaded machine a press may come before the lesson takes keys.
+    # The toss, then the swing; on a loaded machine a press too short for
+    # the steps is tried again, held longer.
     for attempt in range(3):
         for press in range(2):
             game.press("hit" if game.pad_script else LESSON_HIT, hold=KEY_HOLD_SECONDS * 2 ** attempt)
         try:
-            tried = game.wait_for("the word on a swing too early", lambda p: p.shows_lettering(LESSON_WORD_BOX),
+            tried = game.wait_for("the word on the first serve", lambda p: p.shows_lettering(LESSON_WORD_BOX),
                                   MENU_TIMEOUT)
             break
         except DriveError:
