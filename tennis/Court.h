@@ -170,9 +170,9 @@ constexpr float kCpuSteadyShots[kCpuMaxLevel + 1] = {0.0f, 0.0f, 0.0f, 0.0f, 0.0
 // The pace of a computer's strokes by level, a factor on its row's hit
 // speed: the higher levels hit harder, so that a person has less time to get
 // across to the ball and two computers of the top level end their rallies
-// on winners. Even the top level's low drive stays slower than a serve. A
-// stroke hit harder aims lower above the ball's height by the same factor,
-// so that it comes down about as deep.
+// on winners. Even the top level's low drive stays slower than the fastest
+// serve. A stroke hit harder aims lower above the ball's height by the same
+// factor, so that it comes down about as deep.
 constexpr float kCpuStrokePace[kCpuMaxLevel + 1] = {1.0f, 1.03f, 1.07f, 1.1f, 1.14f, 1.28f};
 // Of the strokes of a level that aims away from the opponents, the share it
 // plays to the open court; the others go anywhere in the court. A person who
