@@ -152,7 +152,7 @@ constexpr int kCpuMaxLevel = 5;
 // How far (units, either way) a computer's stroke may stray from the point it
 // aims at, across the court and up or down, by level. Higher means longer and
 // lower means into the net, so a stray is a miss of any kind.
-constexpr float kCpuAimScatter[kCpuMaxLevel + 1] = {180.0f, 100.0f, 75.0f, 55.0f, 48.0f, 22.0f};
+constexpr float kCpuAimScatter[kCpuMaxLevel + 1] = {180.0f, 80.0f, 60.0f, 50.0f, 48.0f, 12.0f};
 // A trial shot counts as landing in only this far (units) inside the side
 // lines, by level: it starts from where the ball is, not from where it will
 // be met, and the real shot lands wider, out from the corners.
@@ -160,19 +160,25 @@ constexpr float kCpuAimInside[kCpuMaxLevel + 1] = {0.0f, 0.0f, 120.0f, 120.0f, 1
 // A person who reaches the ball returns it, so against a person a rally runs
 // long and ends on the computer's widened stray. How much of its own width
 // the scatter grows by with each shot of a rally, by level, once the rally
-// is longer than the level's steady shots: the lower levels tire at once,
-// the middle ones more slowly, and the top level holds its scatter for a
-// long rally and then tires as the lowest do, so that it has to be beaten
-// rather than outlasted, and two people in doubles, who cover the whole
-// court, still see the rally end.
-constexpr float kCpuStrayGrowthPerShot[kCpuMaxLevel + 1] = {0.25f, 0.25f, 0.12f, 0.06f, 0.04f, 0.25f};
-constexpr float kCpuSteadyShots[kCpuMaxLevel + 1] = {0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 30.0f};
+// is longer than the level's steady shots: the lowest level tires fast, the
+// higher ones ever more slowly, and the top level holds its scatter for a
+// long rally and then tires fast, so that a person has to beat it rather
+// than outlast it, and a rally against two people in doubles, who cover the
+// whole court, still ends.
+constexpr float kCpuStrayGrowthPerShot[kCpuMaxLevel + 1] = {0.5f, 0.25f, 0.08f, 0.05f, 0.045f, 0.5f};
+constexpr float kCpuSteadyShots[kCpuMaxLevel + 1] = {0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 38.0f};
 // The pace of a computer's strokes by level, a factor on its row's hit
 // speed: the higher levels hit harder, so that a person has less time to get
-// across to the ball. Even the top level's low drive stays slower than a
+// across to the ball and two computers of the top level end their rallies
+// on winners. Even the top level's low drive stays slower than the fastest
 // serve. A stroke hit harder aims lower above the ball's height by the same
 // factor, so that it comes down about as deep.
-constexpr float kCpuStrokePace[kCpuMaxLevel + 1] = {1.0f, 1.03f, 1.05f, 1.1f, 1.13f, 1.2f};
+constexpr float kCpuStrokePace[kCpuMaxLevel + 1] = {1.0f, 1.03f, 1.07f, 1.1f, 1.14f, 1.28f};
+// Of the strokes of a level that aims away from the opponents, the share it
+// plays to the open court; the others go anywhere in the court. A person who
+// sees where every ball is going reaches it, and is pulled wide, and errs,
+// more often by a ball to anywhere; a computer is passed by the open court.
+constexpr float kCpuOpenCourtShare[kCpuMaxLevel + 1] = {1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 0.55f};
 // The serve swing starts as the toss falls past its height, give or take up
 // to this many units, drawn each serve, by level: now and then a computer
 // mistimes a serve, and once in a while both. Level 0 mistimes twice as

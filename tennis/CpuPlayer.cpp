@@ -11,7 +11,7 @@ namespace {
 
 // hitChoice, noFaceNet, sideStep, aimChoice, recovery, serveChoice by level.
 constexpr int32_t kLevelTable[6][6] = {
-    {0, 0, 0, 0, 0, 0}, {1, 1, 0, 0, 0, 0}, {1, 0, 0, 1, 1, 2},
+    {0, 0, 0, 0, 0, 0}, {1, 1, 0, 0, 0, 0}, {3, 0, 0, 1, 1, 2},
     {3, 0, 0, 1, 1, 2}, {3, 0, 1, 1, 2, 1}, {3, 0, 1, 2, 2, 1},
 };
 
@@ -44,6 +44,7 @@ void CpuPlayer::setLevel(int32_t level) {
   strokePace = kCpuStrokePace[level];
   steadyShots = kCpuSteadyShots[level];
   serveStray = kCpuServeSwingStray[level];
+  openCourtShare = kCpuOpenCourtShare[level];
   aimInside = kCpuAimInside[level];
 }
 
@@ -290,7 +291,8 @@ void CpuPlayer::chooseAim() {
   for (const auto& s : shots)
     if (std::fabs(s.landing.x) <= deepX && std::fabs(s.landing.z) <= sideZ) inCourt.push_back(s);
   if (inCourt.empty()) inCourt.push_back(shots[shots.size() / 2]);
-  if (aimChoice == 1) {
+  const bool openCourt = aimChoice >= 2 && (openCourtShare >= 1.0f || randomFloat(1.0f) < openCourtShare);
+  if (!openCourt) {
     const int32_t last = static_cast<int32_t>(inCourt.size()) - 1;
     phase = inCourt[std::clamp(randomInt(last), 0, last)].aim;
     return;

@@ -5,8 +5,10 @@
 // get across in time. At the higher levels it tries each aim on the real ball
 // (put back exactly afterwards) to find the shot that lands in the court
 // farthest from the opponents. Its strokes stray from the aim by a scatter
-// that is narrower the higher the level and wider the longer the rally: that
-// is how a computer misses, and why two of them never rally for ever.
+// that is narrower the higher the level and wider the longer the rally (at
+// the top level only after a long steady run): that is how a computer
+// misses, and why two of them never rally for ever. The higher levels hit
+// harder.
 // Chance comes only from engine/Random.h.
 
 #include <vector>
@@ -92,6 +94,7 @@ class CpuPlayer : public TennisPlayer {
   float steadyShots = 0.0f;
   float strokePace = 1.0f;
   float serveStray = 0.0f;
+  float openCourtShare = 1.0f;
   // Added to the serve's swing height (units) for the serve being played.
   float serveSwingStray = 0.0f;
   float aimInside = 0.0f;

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
@@ -659,6 +660,34 @@ TEST(MatchSimulatorTest, AModelledBeginnerWinsRalliesAgainstLevelZeroWithItsKeys
   const SimulationResult replayed = simulateMatch(again);
   EXPECT_EQ(replayed.finalScore, result.finalScore);
   EXPECT_EQ(replayed.steps, result.steps);
+}
+
+// The computer's levels are steps for a person: the same modelled regular
+// player, with its keys, wins clearly fewer points against the top level
+// than against level 1, over the same two short matches.
+TEST(MatchSimulatorTest, AModelledRegularWinsFewerPointsAgainstLevelFiveThanAgainstLevelOne) {
+  const char* run = builtRunFolder();
+  if (!run) GTEST_SKIP() << "the game's data is not built";
+  const ScopedWorkingDirectory inside(run);
+  settings = Settings::defaults();
+  const auto shareWon = [](int32_t level) {
+    int32_t won = 0, played = 0;
+    for (const uint32_t seed : {1u, 4u}) {
+      SimulatedMatch match;
+      match.gamesPerSet = 2;
+      match.stepLimit = 200'000;
+      match.seed = seed;
+      match.slots = {{{1, kKeySetCount + 5}, {4, kKeySetCount + level}}};
+      match.people[0] = findHumanSkill("regular");
+      const SimulationResult result = simulateMatch(match);
+      EXPECT_TRUE(result.finished) << "level " << level << " seed " << seed;
+      won += result.pointsWonByTeam[0];
+      played += result.points;
+    }
+    return static_cast<float>(won) / static_cast<float>(std::max(played, 1));
+  };
+  const float againstOne = shareWon(1), againstFive = shareWon(5);
+  EXPECT_LT(againstFive, againstOne - 0.15f) << againstFive << " against level 5, " << againstOne << " against 1";
 }
 
 }  // namespace
