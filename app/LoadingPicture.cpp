@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "app/menus/Menu.h"
-#include "engine/DrawCalls.h"
+#include "engine/OverlayRect.h"
 
 namespace {
 // The bar: a dark track along the bottom of the screen and its lit part.
@@ -17,16 +17,6 @@ constexpr float kBarTop = 52.0f;
 constexpr float kDotsLeft = 722.0f;
 constexpr float kDotSpacing = 14.0f;
 constexpr float kDotScale = 0.5f;
-
-void fillRect(float x0, float y0, float x1, float y1) {
-  countDrawCall();
-  glBegin(GL_TRIANGLE_STRIP);
-  glVertex2f(x1, y1);
-  glVertex2f(x0, y1);
-  glVertex2f(x1, y0);
-  glVertex2f(x0, y0);
-  glEnd();
-}
 }  // namespace
 
 void LoadingPicture::draw2D() {
@@ -35,9 +25,10 @@ void LoadingPicture::draw2D() {
   if (background) Menu::drawBackground(*background);
   glDisable(GL_TEXTURE_2D);
   glColor4f(0.1f, 0.1f, 0.1f, 1.0f);
-  fillRect(kBarLeft, kBarBottom, kBarRight, kBarTop);
+  fillOverlayRect(kBarLeft, kBarBottom, kBarRight, kBarTop);
   glColor4f(1.0f, 0.8f, 0.2f, 1.0f);
-  fillRect(kBarLeft, kBarBottom, kBarLeft + (kBarRight - kBarLeft) * std::clamp(progress, 0.0f, 1.0f), kBarTop);
+  const float lit = kBarLeft + (kBarRight - kBarLeft) * std::clamp(progress, 0.0f, 1.0f);
+  fillOverlayRect(kBarLeft, kBarBottom, lit, kBarTop);
   glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
   glEnable(GL_TEXTURE_2D);
   for (size_t i = 0; i < fonts.size(); ++i) fonts[i]->drawText(".", kDotsLeft + kDotSpacing * float(i), kBarBottom, kDotScale);

@@ -9,7 +9,7 @@
 #include "app/menus/Menu.h"
 #include "app/menus/Language.h"
 #include "app/menus/TextLines.h"
-#include "engine/DrawCalls.h"
+#include "engine/OverlayRect.h"
 #include "engine/Sound.h"
 
 namespace {
@@ -97,16 +97,6 @@ std::string hitAndDiveButtons(bool swapped) {
 
 std::string sizeLabel(const ScreenSize& size) {
   return std::to_string(size.width) + " X " + std::to_string(size.height);
-}
-
-void fillBlock(float x0, float y0, float x1, float y1) {
-  countDrawCall();
-  glBegin(GL_TRIANGLE_STRIP);
-  glVertex2f(x1, y1);
-  glVertex2f(x0, y1);
-  glVertex2f(x1, y0);
-  glVertex2f(x0, y0);
-  glEnd();
 }
 
 }  // namespace
@@ -411,7 +401,7 @@ void OptionsScreens::drawSound(const Menu& menu) const {
     for (int32_t block = 0; block < kLoudestVolume; ++block) {
       const float x = kBarLeft + (kBlockWidth + kBlockGap) * float(block);
       glColor4fv(block < row.level ? kLitBlock : kUnlitBlock);
-      fillBlock(x, row.y - kBlockHeight / 2, x + kBlockWidth, row.y + kBlockHeight / 2);
+      fillOverlayRect(x, row.y - kBlockHeight / 2, x + kBlockWidth, row.y + kBlockHeight / 2);
     }
   }
   glColor4f(1.0f, 1.0f, 1.0f, 1.0f);

@@ -7,8 +7,10 @@
 #include "app/input/Keyboard.h"
 #include "app/menus/Menu.h"
 
-// u d l r: the arrows, e: Enter, x: Escape.
-inline void pressMenuKeys(Menu& menu, const std::string& keys) {
+// u d l r: the arrows, e: Enter, x: Escape. Any screen that reads the
+// keyboard in handleInput() will do (the menus, the tournament's screens).
+template <typename Screen>
+void pressMenuKeys(Screen& menu, const std::string& keys) {
   for (const char key : keys) {
     if (key == 'e' || key == 'x') {
       pressCharacterKey(key == 'e' ? kKeyEnter : kKeyEscape);

@@ -23,6 +23,7 @@
 #include "app/tournament/CupRun.h"
 #include "engine/TextureFactory.h"
 #include "support/TempDirectory.h"
+#include "tests/app/MenuKeys.h"
 
 namespace {
 
@@ -343,19 +344,7 @@ class TournamentMenuTest : public ::testing::Test {
   }
   void TearDown() override { releaseAllKeys(); }
 
-  // Taps the keys one by one: u d l r for the arrows, e for Enter, x for Escape.
-  void press(const std::string& keys) {
-    for (const char key : keys) {
-      if (key == 'e' || key == 'x') {
-        pressCharacterKey(key == 'e' ? kKeyEnter : kKeyEscape);
-      } else {
-        pressSpecialKey((key == 'u' ? kKeyUp : key == 'd' ? kKeyDown : key == 'l' ? kKeyLeft : kKeyRight) -
-                        kSpecialKeyBase);
-      }
-      menu.handleInput();
-      releaseAllKeys();
-    }
-  }
+  void press(const std::string& keys) { pressMenuKeys(menu, keys); }
   std::string highlighted() const { return menu.selected() ? menu.selected()->text() : "(none)"; }
   std::vector<std::string> texts() const {
     std::vector<std::string> result;
