@@ -132,7 +132,7 @@ constexpr float kCpuSideStep = 50.0f;
 // back player from there to kCpuZoneFarX.
 constexpr float kCpuZoneSplitX = 838.14f;
 constexpr float kCpuZoneFarX = 2185.804f;
-// Singles players, and the net players in doubles, recover to this |x|.
+// Singles players recover to this |x|.
 constexpr float kCpuHomeX = 688.14f;
 constexpr float kCpuMaxServeDelayMs = 3000.0f;
 // The swing starts as the tossed ball falls below this height (units): short
@@ -165,15 +165,15 @@ constexpr float kCpuAimInside[kCpuMaxLevel + 1] = {0.0f, 0.0f, 120.0f, 120.0f, 1
 // long rally and then tires fast, so that a person has to beat it rather
 // than outlast it, and a rally against two people in doubles, who cover the
 // whole court, still ends.
-constexpr float kCpuStrayGrowthPerShot[kCpuMaxLevel + 1] = {0.5f, 0.25f, 0.08f, 0.05f, 0.045f, 0.5f};
-constexpr float kCpuSteadyShots[kCpuMaxLevel + 1] = {0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 38.0f};
+constexpr float kCpuStrayGrowthPerShot[kCpuMaxLevel + 1] = {0.8f, 0.25f, 0.08f, 0.05f, 0.045f, 0.5f};
+constexpr float kCpuSteadyShots[kCpuMaxLevel + 1] = {0.0f, 0.0f, 0.0f, 0.0f, 3.0f, 48.0f};
 // The pace of a computer's strokes by level, a factor on its row's hit
 // speed: the higher levels hit harder, so that a person has less time to get
 // across to the ball and two computers of the top level end their rallies
 // on winners. Even the top level's low drive stays slower than the fastest
 // serve. A stroke hit harder aims lower above the ball's height by the same
 // factor, so that it comes down about as deep.
-constexpr float kCpuStrokePace[kCpuMaxLevel + 1] = {1.0f, 1.03f, 1.07f, 1.1f, 1.14f, 1.28f};
+constexpr float kCpuStrokePace[kCpuMaxLevel + 1] = {1.0f, 1.03f, 1.07f, 1.1f, 1.14f, 1.33f};
 // Of the strokes of a level that aims away from the opponents, the share it
 // plays to the open court; the others go anywhere in the court. A person who
 // sees where every ball is going reaches it, and is pulled wide, and errs,
@@ -185,6 +185,12 @@ constexpr float kCpuOpenCourtShare[kCpuMaxLevel + 1] = {1.0f, 1.0f, 1.0f, 1.0f, 
 // widely, so that a newcomer, who returns few serves, wins some points on
 // its double faults.
 constexpr float kCpuServeSwingStray[kCpuMaxLevel + 1] = {16.0f, 8.0f, 8.0f, 8.0f, 8.0f, 8.0f};
+// Where a computer at the net in doubles recovers to after its stroke (|x|,
+// units from the net), by level; levels 0 and 1 stay where they hit. From
+// the singles depth, behind the service line, the net player meets the ball
+// late and two people return everything it sends: the top two levels close
+// in, volley sooner and at sharper angles, and leave the people less time.
+constexpr float kCpuNetPlayerX[kCpuMaxLevel + 1] = {kCpuHomeX, kCpuHomeX, kCpuHomeX, kCpuHomeX, 400.0f, 300.0f};
 // A level that chooses among trial shots knows how far its stroke strays now
 // and counts a trial shot as in only when it lands this many strays inside
 // the baseline; one that aims away from the opponents also keeps this many

@@ -46,6 +46,7 @@ void CpuPlayer::setLevel(int32_t level) {
   serveStray = kCpuServeSwingStray[level];
   openCourtShare = kCpuOpenCourtShare[level];
   aimInside = kCpuAimInside[level];
+  netPlayerX = kCpuNetPlayerX[level];
 }
 
 void CpuPlayer::saveState(StateWriter& out) const {
@@ -90,7 +91,7 @@ bool CpuPlayer::canReachAcross(const Vector3& point, float timeMs) const {
 
 float CpuPlayer::homeX() const {
   if (!hasPartner()) return onPlusSide() ? kCpuHomeX : -kCpuHomeX;
-  const float xs[4] = {kBaselineX, -kBaselineX, kCpuHomeX, -kCpuHomeX};
+  const float xs[4] = {kBaselineX, -kBaselineX, netPlayerX, -netPlayerX};
   return xs[index];
 }
 

@@ -98,4 +98,5 @@ class CpuPlayer : public TennisPlayer {
   // Added to the serve's swing height (units) for the serve being played.
   float serveSwingStray = 0.0f;
   float aimInside = 0.0f;
+  float netPlayerX = kCpuHomeX;
 };

@@ -329,6 +329,24 @@ TEST(CpuDoubles, StaysPutWhenNoPointIsInItsZone) {
   EXPECT_EQ(cpu->position(), Vector3(kServiceLineX, 0, kServeStartZ));
 }
 
+TEST(CpuDoubles, TheTopLevelsNetPlayerClosesInAfterItsStroke) {
+  // The net player of each level, once the ball flies off to the other side, walks back to its own
+  // depth: level 3 behind the service line, the top two ever closer to the net.
+  float previousX = kPlayerLimitX;
+  for (const int level : {3, 4, 5}) {
+    auto ball = std::make_shared<Pelota>();
+    auto cpu = makeCpu(ball, level, 2);
+    cpu->setTeam(makeCpu(ball, level), nullptr, nullptr);
+    ball->placeAt(900, 100, 0);
+    ball->hitToward(-900, kBallRadius, 0, kHitSpeed);
+    step(*cpu, 150);
+    const float depth = cpu->position().x;
+    EXPECT_NEAR(depth, kCpuNetPlayerX[level], 1.0f) << "level " << level;
+    EXPECT_LT(depth, previousX) << "level " << level;
+    previousX = depth;
+  }
+}
+
 TEST(CharacterTable, IdentifierWithoutCharacterSaysSo) {
   testing::internal::CaptureStdout();
   Character character(4, kCpuController, std::weak_ptr<Pelota>(), std::weak_ptr<Scene>());
