@@ -212,6 +212,9 @@ bool Application::runNetStep() {
     if (onOutcome) onOutcome(certain.outcome);
   });
   steps += std::max<int64_t>(simulation->stepsTaken() - before, 0);
+  // The hints read the newest step played; a step played again after a
+  // correction was read when it was first played.
+  if (hints && simulation->stepsTaken() > before) hints->afterStep(*simulation);
   return went;
 }
 
@@ -299,7 +302,7 @@ void Application::carryOutPhaseRequests() {
       const bool doubles = menu->screen() == StartDoubles;
       menu.reset();  // the main menu dies here
       startMatch(doubles);
-      offerHints();
+      offerHints(true);
     }
     return;
   }
@@ -375,6 +378,7 @@ void Application::startTournamentMatch(const MatchSetup& setup, uint32_t seed) {
   menu.reset();
   setRandomState(seed);
   startMatch(setup.doublesFlag != 0);
+  offerHints(true);
 }
 
 void Application::startAgreedMatch(bool doubles, uint8_t localSlots) {
@@ -384,6 +388,9 @@ void Application::startAgreedMatch(bool doubles, uint8_t localSlots) {
   for (int32_t slot = 0; slot < kPlayerSlotCount; ++slot) {
     if ((localSlots >> slot & 1u) == 0) slotKeySets[slot] = kNoKeySet;
   }
+  // The other game plays on: no card holds the match, only the lines of
+  // this game's people show.
+  offerHints(false);
 }
 
 void Application::startMatch(bool doubles) {
@@ -456,7 +463,7 @@ std::vector<ControlNames> Application::controlsOf(int32_t keySet) const {
   return controls;
 }
 
-void Application::offerHints() {
+void Application::offerHints(bool withKeysCard) {
   // Only a game that shows its matches has hints to show.
   if (!settings.hints || !simulation || display != SceneDisplay::Window) return;
   std::array<std::string, kPlayerSlotCount> serveLines;
@@ -467,7 +474,7 @@ void Application::offerHints() {
     const std::vector<ControlNames> controls = controlsOf(keySet);
     const std::string& hit = controls.front().of[KeyHit];
     serveLines[slot] = fillIn(text(kTextServeHint), {hit, hit});
-    if (keySetsCarded[keySet]) continue;
+    if (keySetsCarded[keySet] || !withKeysCard) continue;
     keySetsCarded[keySet] = true;
     newPeople.push_back({menu->controllerLabel(keySet), controls});
   }
@@ -475,7 +482,7 @@ void Application::offerHints() {
   const Overlay* fade = simulation->state()->shared().fader.get();
   hints = std::make_shared<MatchHints>(serveLines, matchTextureFactory());
   scene->addOverlayBefore(hints, fade);
-  if (keysCardsOffered && !newPeople.empty()) {
+  if (withKeysCard && keysCardsOffered && !newPeople.empty()) {
     keysCard = std::make_shared<KeysCard>(std::move(newPeople), matchTextureFactory());
     scene->addOverlayBefore(keysCard, fade);
   }

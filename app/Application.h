@@ -109,6 +109,8 @@ class Application : private NetMatchStage, private TournamentStage {
   // it away; off (the default) for tools and tests. Only with the hints on.
   void offerKeysCards(bool offered) { keysCardsOffered = offered; }
   bool showingKeysCard() const { return keysCard != nullptr; }
+  // The hints of the match being played; none when they are off.
+  const MatchHints* matchHints() const { return hints.get(); }
   void startDoublesMatch() { startMatch(true); }
   // The pads that play beside the keyboard; none (the default) for tools.
   void setGamepads(std::shared_ptr<Gamepads> connected);
@@ -205,9 +207,9 @@ class Application : private NetMatchStage, private TournamentStage {
   void startMatch(bool doubles);
   // The in-game menu and the presentation of the simulation just built.
   void showBuiltMatch();
-  // The hints of a live match on this machine, and the keys card of the
-  // people new to this run (settings.hints).
-  void offerHints();
+  // The hints of a live match on this machine, and, when the match may wait
+  // for it, the keys card of the people new to this run (settings.hints).
+  void offerHints(bool withKeysCard);
   // The controls of a key set by name, and its pad's when one plays it.
   std::vector<ControlNames> controlsOf(int32_t keySet) const;
   // A lesson is over, or left: on to the next lesson or the lesson list.

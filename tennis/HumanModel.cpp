@@ -169,24 +169,27 @@ void HumanModel::makePlan(const TennisPlayer& me, const Pelota& ball) {
   const Vector3 at = me.position();
   const BallFlight flight = ball.flight();
   // A serve must bounce before it is returned; a rally ball may be volleyed.
-  // (A ball a lesson asks to smash is no serve: it is met before it bounces.)
-  const bool volleyAsked = asked.stroke == AskedStroke::Smash;
-  const int32_t fewestBounces = ball.hitCount() <= 1 && !volleyAsked ? 1 : 0;
+  // Asked for a smash, the person lets the lesson's high ball bounce and
+  // meets it as it comes down from the top of its bounce.
+  const bool smash = asked.stroke == AskedStroke::Smash;
+  const int32_t fewestBounces = ball.hitCount() <= 1 || smash ? 1 : 0;
+  const float lowest = smash ? kHumanSmashLowY : kHumanMeetLowY;
+  const float highest = smash ? kHumanSmashHighY : kHumanMeetHighY;
   int32_t best = -1;
   float bestDistance = 0.0f;
   float bestSlack = 0.0f;
   Vector3 bestPoint;
   float bestTime = 0.0f;
+  float previousY = ball.position().y;
   for (int32_t k = 1; k <= kHumanLookAheadSteps; ++k) {
     const float t = static_cast<float>(k) * kHumanLookAheadStepMs;
     int32_t bounces = 0;
     const Vector3 p = expectedBallAt(flight, ball.gravity(), t, bounces);
     if (bounces > 1) break;
+    const bool falling = p.y < previousY;
+    previousY = p.y;
     const bool onMyHalf = me.onPlusSide() ? p.x > kNetBandX : p.x < -kNetBandX;
-    const bool smash = asked.stroke == AskedStroke::Smash;
-    const float lowest = smash ? kHumanSmashLowY : kHumanMeetLowY;
-    const float highest = smash ? kHumanSmashHighY : kHumanMeetHighY;
-    if (bounces < fewestBounces || (volleyAsked && bounces > 0)) continue;
+    if (bounces < fewestBounces || (smash && !falling)) continue;
     if (!onMyHalf || p.y < lowest || p.y > highest) continue;
     if (std::fabs(p.x) > kPlayerLimitX || std::fabs(p.z) > kPlayerLimitZ) continue;
     const float d = horizontalDistance(p, at);

@@ -53,8 +53,8 @@
 // (follow) and does it as told, whatever their habit: the side asked is the
 // direction held as the swing starts, the drive toward the net and the lob
 // away from it, a dive for a ball fed wide even by a beginner, and for a
-// smash the ball is met high, as it comes down. Reaction, timing and
-// misjudgement stay the skill's.
+// smash the ball is let bounce and met high as it comes down from the top of
+// its bounce. Reaction, timing and misjudgement stay the skill's.
 
 #include <array>
 #include <cstdint>

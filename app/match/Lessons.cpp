@@ -17,10 +17,14 @@ constexpr Vector3 kBaselineWait{kBaselineX - 60.0f, 0.0f, 0.0f};
 constexpr Vector3 kWideFeed{930.0f, 45.0f, 250.0f};
 constexpr float kWideFeedSpeed = 1.5f;
 constexpr Vector3 kDiveWait{930.0f, 0.0f, 0.0f};
-// A high, slow ball dropping steeply inside the baseline for a smash.
-constexpr Vector3 kHighFeed{700.0f, 200.0f, 0.0f};
+// A lob for a smash: it lands short, between the net and the service line,
+// and bounces up a little over head height, where it hangs long enough for
+// the overhead swing; it comes down from there inside the baseline. (A lob
+// from the machine's distance met before it bounces falls through the
+// smash's heights in about two steps: too short for a person's timing.)
+constexpr Vector3 kHighFeed{350.0f, kBallRadius, 0.0f};
 constexpr float kHighFeedSpread = 60.0f;
-constexpr float kHighFeedSpeed = 0.75f;
+constexpr float kHighFeedSpeed = 0.9f;
 constexpr Vector3 kSmashWait{760.0f, 0.0f, 0.0f};
 
 constexpr FeedPlan kGroundFeeds{kGroundFeed, kGroundFeedSpread, false, kGroundFeedSpeed};

@@ -49,7 +49,10 @@ MatchSimulation::MatchSimulation(const MatchSetup& setup, MatchMaking making) {
 
   std::shared_ptr<Model> marks;
   if (lesson) {
-    matchScene->addModel(AseReader(kBallMachineFile, textures).load());
+    // The point is played against the computer: no ball machine stands behind it.
+    if (lessonRules(*lesson).start != LessonStart::PointPlayed) {
+      matchScene->addModel(AseReader(kBallMachineFile, textures).load());
+    }
     marks = AseReader(kCourtMarksFile, textures).load();
     matchScene->addModel(marks);
   }

@@ -4,12 +4,14 @@
 
 #include "app/match/ShotVerdict.h"
 #include "app/menus/LessonWords.h"
+#include "app/play/WordsPanel.h"
 
 namespace {
 
 constexpr float kCentreX = 512.0f;
-constexpr float kServeLineY = 60.0f;
-constexpr float kServeLineScale = 0.6f;
+// The serve's keys along the foot, read as a lesson's instruction is.
+constexpr float kServeLineY = 40.0f;
+constexpr float kServeLineScale = 0.75f;
 constexpr float kReasonY = 320.0f;
 constexpr float kReasonScale = 0.8f;
 
@@ -49,6 +51,9 @@ void MatchHints::afterStep(const MatchSimulation& match) {
 
 void MatchHints::draw2D() {
   if (shownServeLine.empty() && reason.empty()) return;
+  if (!shownServeLine.empty()) {
+    drawWordsPanelBehind(*font, {shownServeLine}, kCentreX, kServeLineY, kServeLineY, kServeLineScale);
+  }
   font->beginDrawing();
   if (!shownServeLine.empty()) {
     font->drawText(shownServeLine, font->centringX(shownServeLine, kCentreX, kServeLineScale), kServeLineY,

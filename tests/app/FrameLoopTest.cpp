@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -24,6 +26,8 @@
 #include "app/input/PadScript.h"
 #include "app/Settings.h"
 #include "app/match/SinglesMatch.h"
+#include "app/menus/TextLines.h"
+#include "app/net/NetSession.h"
 #include "app/Window.h"
 #include "engine/Random.h"
 #include "support/TempDirectory.h"
@@ -279,8 +283,11 @@ TEST_F(FrameLoopTest, MatchRequestReplacesTheSceneEscapePausesItAPersonPlaysAndL
   EXPECT_EQ(recording->stepCount(), matchSteps);
   EXPECT_TRUE(std::any_of(recording->runs.begin(), recording->runs.end(),
                           [](const InputRun& run) { return run.input.slots[1].held == playerKeyBit(KeyLeft); }));
-  // Played back, with the keyboard idle, the person walks to the same place.
+  // Played back, with the keyboard idle, the person walks to the same place;
+  // no keys card waits for a recording (the person of key set 1 has had none).
+  app->offerKeysCards(true);
   app->startReplay(*recording);
+  EXPECT_FALSE(app->showingKeysCard());
   const auto* replayed = dynamic_cast<const DoublesMatch*>(app->currentMatch().get());
   ASSERT_TRUE(replayed);
   const std::shared_ptr<TennisPlayer> again = replayed->side(1).second;
@@ -352,6 +359,54 @@ TEST_F(FrameLoopTest, AKeyBoundInTheOptionsIsSavedAndPlaysAndTheSetUpOutlivesThe
 // The main menu's quit item only asks: the entry point then ends GLUT's loop
 // and releases the game in order. Ending the process from inside the frame
 // ran the static destructors under a live Application and corrupted the heap.
+// A match over the network shows no keys card, which would hold the other
+// game too; this game's person still gets their serve's keys, the other
+// game's person none here.
+TEST_F(FrameLoopTest, ANetworkMatchHoldsNobodyOnAKeysCardAndNamesTheServeKeysOfThisGamesPerson) {
+  std::string lines;
+  for (int32_t line = 0; line < kTextServeHint; ++line) lines += "texto\n";
+  folder.write("lang/XX.data", lines + "%s: LANZAR   %s OTRA VEZ ARRIBA\n");
+  settings.keySets[0] = {359, 357, 356, 358, 109, 110};  // the arrows, m and n
+  startIn(folder.path());
+  std::unique_ptr<NetSession> host = NetSession::host({"127.0.0.1", 0});
+  ASSERT_TRUE(host);
+  std::unique_ptr<NetSession> joiner = NetSession::join({"127.0.0.1", host->localPort()});
+  ASSERT_TRUE(joiner);
+  const auto pumpUntil = [&](const std::function<bool()>& done) {
+    for (int tries = 0; tries < 1000 && !done(); ++tries) {
+      host->pump(2);
+      joiner->pump(2);
+    }
+    return done();
+  };
+  ASSERT_TRUE(pumpUntil([&] { return host->phase() == NetPhase::Greeted; }));
+  // The host's person on key set 0 serves first; the joiner's plays slot 1.
+  host->offer(NetSetup{false, 1, 1, {{{1, 0}, {4, 1}, {0, 2}, {0, 3}}}, 5, 0, 0x2, 0}, 2);
+  ASSERT_TRUE(pumpUntil([&] { return joiner->phase() == NetPhase::Ready && host->phase() == NetPhase::Ready; }));
+  app->offerKeysCards(true);
+  app->startNetMatch(std::move(host));
+  ASSERT_EQ(app->currentPhase(), InMatch);
+  EXPECT_FALSE(app->showingKeysCard());
+  ASSERT_TRUE(app->matchHints());
+  const auto match = std::dynamic_pointer_cast<MatchState>(app->currentMatch());
+  ASSERT_TRUE(match);
+  const std::shared_ptr<TennisPlayer> server = app->slotPlayer(0);
+  for (int frame = 0; frame < 600 && server->state() != PlayerState::Serving; ++frame) {
+    // The joiner's person stands still; the introduction is passed with Enter.
+    while (joiner->nextLocalStep() < app->currentSimulation()->stepsTaken() + 4) joiner->sendLocal(StepInput{});
+    joiner->pump(0);
+    if (match->phase() == IntroPlaying) {
+      pressCharacterKey(kKeyEnter);
+    } else {
+      releaseCharacterKey(kKeyEnter);
+    }
+    frameAfter(17);
+    app->waitForNetwork(1);
+  }
+  ASSERT_EQ(server->state(), PlayerState::Serving);
+  EXPECT_EQ(app->matchHints()->serveLine(), "M: LANZAR   M OTRA VEZ ARRIBA");
+}
+
 TEST_F(FrameLoopTest, QuitItemAfterAMatchAsksTheLoopToEndAndEndsNothingItself) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   constexpr int kAskedAndStillRunning = 42;

@@ -112,7 +112,9 @@ TEST_F(TournamentPlayTest, ACupsMatchIsPlayedFromItsBracketAndLeavingItEndsTheCu
   const auto textures = std::make_shared<RecordingTextureFactory>();
   setMenuTextureFactory(textures);
   setMatchTextureFactory(textures);
-  app = std::make_unique<Application>(clock, SceneDisplay::None);
+  // Shown in a window, as the game does: a cup's match has the hints of any other.
+  app = std::make_unique<Application>(clock);
+  app->offerKeysCards(true);
   const std::filesystem::path progressFile = folder.path() / "zumbolo" / "cups.txt";
   app->setProgressFile(progressFile);
   testing::internal::CaptureStdout();
@@ -142,6 +144,9 @@ TEST_F(TournamentPlayTest, ACupsMatchIsPlayedFromItsBracketAndLeavingItEndsTheCu
   EXPECT_TRUE(app->currentSimulation()->person(0));
   EXPECT_EQ(app->slotPlayer(1)->name(), characterName(characterIdentifier(expected.slots[1].character)));
   EXPECT_EQ(matchSetup.setsToPlay, 1);
+  // The person's first match of the run: their keys card shows.
+  EXPECT_TRUE(app->showingKeysCard());
+  EXPECT_TRUE(app->matchHints());
 
   app->currentMenu()->goToScreen(QuitMatch);
   frames(1);

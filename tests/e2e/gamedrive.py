@@ -60,9 +60,9 @@ MAIN_MENU = {"play": (250, 440), "tournament": (250, 400), "training": (250, 360
 # ENTRENAMIENTO: the lessons top down, back at the foot; a lesson's pause.
 TRAINING = {"serve": (512, 480), "stroke": (512, 440), "back": (512, 100)}
 LESSON_PAUSED = {"resume": (512, 420), "next": (512, 380), "leave": (512, 340)}
-# A lesson's instruction along the foot of the picture, and the word a try
-# gets over the far court, both in the menu lettering.
-LESSON_INSTRUCTION_BOX = ((512, 120), 300, 12)
+# A lesson's instruction along the foot of the picture (its last line), and
+# the word a try gets over the far court, both in the menu lettering.
+LESSON_INSTRUCTION_BOX = ((512, 40), 300, 10)
 LESSON_WORD_BOX = ((512, 560), 200, 20)
 # The key the first lesson names first: the hit of key set 0 (P1 KEYS, M),
 # on a pad its A.
