@@ -151,8 +151,15 @@ constexpr float kCpuUnscored = 1e9f;
 constexpr int kCpuMaxLevel = 5;
 // How far (units, either way) a computer's stroke may stray from the point it
 // aims at, across the court and up or down, by level. Higher means longer and
-// lower means into the net, so a stray is a miss of any kind.
-constexpr float kCpuAimScatter[kCpuMaxLevel + 1] = {180.0f, 80.0f, 60.0f, 50.0f, 48.0f, 12.0f};
+// lower means into the net, so a stray is a miss of any kind. Three columns
+// (this one, the steady shots and the stroke pace) have a value of their own
+// in doubles: levels 4 and 5 play a single person more loosely and more
+// slowly than they play two, since a person who starts soon (an expert)
+// passes a slower ball and one who starts late (a regular) errs on it,
+// whereas two people at the net volley a slower ball away, and the higher
+// level would no longer beat the lower one in doubles.
+constexpr float kCpuAimScatter[kCpuMaxLevel + 1] = {180.0f, 80.0f, 60.0f, 50.0f, 58.0f, 16.0f};
+constexpr float kCpuDoublesAimScatter[kCpuMaxLevel + 1] = {180.0f, 80.0f, 60.0f, 50.0f, 48.0f, 12.0f};
 // A trial shot counts as landing in only this far (units) inside the side
 // lines, by level: it starts from where the ball is, not from where it will
 // be met, and the real shot lands wider, out from the corners.
@@ -166,14 +173,19 @@ constexpr float kCpuAimInside[kCpuMaxLevel + 1] = {0.0f, 0.0f, 120.0f, 120.0f, 1
 // than outlast it, and a rally against two people in doubles, who cover the
 // whole court, still ends.
 constexpr float kCpuStrayGrowthPerShot[kCpuMaxLevel + 1] = {0.8f, 0.25f, 0.08f, 0.05f, 0.045f, 0.5f};
-constexpr float kCpuSteadyShots[kCpuMaxLevel + 1] = {0.0f, 0.0f, 0.0f, 0.0f, 3.0f, 48.0f};
+constexpr float kCpuSteadyShots[kCpuMaxLevel + 1] = {0.0f, 0.0f, 0.0f, 0.0f, 8.0f, 48.0f};
+constexpr float kCpuDoublesSteadyShots[kCpuMaxLevel + 1] = {0.0f, 0.0f, 0.0f, 0.0f, 3.0f, 48.0f};
 // The pace of a computer's strokes by level, a factor on its row's hit
-// speed: the higher levels hit harder, so that a person has less time to get
-// across to the ball and two computers of the top level end their rallies
-// on winners. Even the top level's low drive stays slower than the fastest
-// serve. A stroke hit harder aims lower above the ball's height by the same
-// factor, so that it comes down about as deep.
-constexpr float kCpuStrokePace[kCpuMaxLevel + 1] = {1.0f, 1.03f, 1.07f, 1.1f, 1.14f, 1.33f};
+// speed, so that a person has less time to get across to the ball and two
+// computers of the top level end their rallies on winners. In singles level
+// 4 hits softer than level 3: its slower ball leaves a person who starts
+// soon (an expert) time to pass it with low drives, while one who starts
+// late (a regular) still errs on it, so that the two skills part at the top
+// of the ladder. Even the top level's low drive stays slower than the
+// fastest serve. A stroke hit harder aims lower above the ball's height by
+// the same factor, so that it comes down about as deep.
+constexpr float kCpuStrokePace[kCpuMaxLevel + 1] = {1.0f, 1.03f, 1.07f, 1.28f, 1.05f, 1.2f};
+constexpr float kCpuDoublesStrokePace[kCpuMaxLevel + 1] = {1.0f, 1.03f, 1.07f, 1.1f, 1.14f, 1.33f};
 // Of the strokes of a level that aims away from the opponents, the share it
 // plays to the open court; the others go anywhere in the court. A person who
 // sees where every ball is going reaches it, and is pulled wide, and errs,

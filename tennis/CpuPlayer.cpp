@@ -30,7 +30,7 @@ struct TrialShot {
 CpuPlayer::CpuPlayer(float walkSpeed, float hitSpeed, std::weak_ptr<Pelota> ball, std::weak_ptr<Scene> effects)
     : TennisPlayer(walkSpeed, hitSpeed, std::move(ball), std::move(effects)) {}
 
-void CpuPlayer::setLevel(int32_t level) {
+void CpuPlayer::setLevel(int32_t level, bool doubles) {
   if (level < 0 || level > kCpuMaxLevel) level = kCpuMaxLevel;
   const int32_t* row = kLevelTable[level];
   hitChoice = row[0];
@@ -39,10 +39,10 @@ void CpuPlayer::setLevel(int32_t level) {
   aimChoice = row[3];
   recovery = row[4];
   serveChoice = row[5];
-  aimScatter = kCpuAimScatter[level];
+  aimScatter = doubles ? kCpuDoublesAimScatter[level] : kCpuAimScatter[level];
   strayGrowth = kCpuStrayGrowthPerShot[level];
-  strokePace = kCpuStrokePace[level];
-  steadyShots = kCpuSteadyShots[level];
+  strokePace = doubles ? kCpuDoublesStrokePace[level] : kCpuStrokePace[level];
+  steadyShots = doubles ? kCpuDoublesSteadyShots[level] : kCpuSteadyShots[level];
   serveStray = kCpuServeSwingStray[level];
   openCourtShare = kCpuOpenCourtShare[level];
   aimInside = kCpuAimInside[level];

@@ -28,8 +28,9 @@ class CpuPlayer : public TennisPlayer {
  public:
   CpuPlayer(float walkSpeed, float hitSpeed, std::weak_ptr<Pelota> ball, std::weak_ptr<Scene> effects);
 
-  // Any level above 4, or below 0, plays as 5.
-  void setLevel(int32_t level);
+  // Any level above 4, or below 0, plays as 5. A few of a level's ways are
+  // its own in doubles (the aim scatter, steady shots and stroke pace).
+  void setLevel(int32_t level, bool doubles = false);
   void setState(PlayerState s) override;
 
   // The hitting points for the ball as it flies now, after the doubles zone

@@ -59,7 +59,7 @@ MatchSimulation::MatchSimulation(const MatchSetup& setup, MatchMaking making) {
 
   // The order in which the players are built is the order the scene steps them.
   for (const int32_t slot : playingSlots(doubles, lesson)) {
-    players[slot] = createPlayer(setup.slots[slot], making);
+    players[slot] = createPlayer(setup.slots[slot], making, doubles);
     people[slot] = std::dynamic_pointer_cast<HumanPlayer>(players[slot]);
   }
 
@@ -86,7 +86,8 @@ MatchSimulation::MatchSimulation(const MatchSetup& setup, MatchMaking making) {
   random = randomState();
 }
 
-std::shared_ptr<TennisPlayer> MatchSimulation::createPlayer(const PlayerSlot& chosen, const MatchMaking& making) {
+std::shared_ptr<TennisPlayer> MatchSimulation::createPlayer(const PlayerSlot& chosen, const MatchMaking& making,
+                                                            bool doubles) {
   const bool human = chosen.controller < kKeySetCount;
   Character built(characterIdentifier(chosen.character), human ? kHumanController : kCpuController, ball, matchScene,
                   making.textures);
@@ -97,7 +98,7 @@ std::shared_ptr<TennisPlayer> MatchSimulation::createPlayer(const PlayerSlot& ch
   if (human) {
     player->setKeys(making.keySets[std::max(chosen.controller, 0)]);
   } else if (const auto cpu = std::dynamic_pointer_cast<CpuPlayer>(player)) {
-    cpu->setLevel(chosen.controller - kKeySetCount);
+    cpu->setLevel(chosen.controller - kKeySetCount, doubles);
   }
   return player;
 }

@@ -109,7 +109,7 @@ class MatchSimulation {
   std::shared_ptr<HumanPlayer> person(int32_t slot) const;
 
  private:
-  std::shared_ptr<TennisPlayer> createPlayer(const PlayerSlot& chosen, const MatchMaking& making);
+  std::shared_ptr<TennisPlayer> createPlayer(const PlayerSlot& chosen, const MatchMaking& making, bool doubles);
 
   std::shared_ptr<PlayEventLog> eventLog = std::make_shared<PlayEventLog>();
   std::shared_ptr<Scene> matchScene;

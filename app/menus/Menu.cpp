@@ -162,6 +162,12 @@ std::array<std::string, kCharacterCount + 1> Menu::shownCharacterNames() {
   return names;
 }
 
+std::array<std::string, kControllerCount> Menu::shownControllerNames() {
+  std::array<std::string, kControllerCount> names;
+  std::copy(kControllerNames.begin(), kControllerNames.end(), names.begin());
+  return names;
+}
+
 const std::string& Menu::characterLabel(int32_t character) const {
   return character >= 0 && character < static_cast<int32_t>(characterNames.size()) ? characterNames[character]
                                                                                    : kNoLabel;

@@ -46,6 +46,7 @@
 
 #include "app/input/Keyboard.h"
 #include "app/match/MatchSetup.h"
+#include "app/menus/ControllerNames.h"
 #include "app/menus/MenuItem.h"
 #include "app/menus/OptionsScreens.h"
 #include "app/menus/TrainingProgress.h"
@@ -232,9 +233,8 @@ class Menu : public Overlay {
   static std::array<std::string, kCharacterCount + 1> shownCharacterNames();
   const std::array<std::string, kCharacterCount + 1> characterNames = shownCharacterNames();
   // Index = controller.
-  const std::array<std::string, kControllerCount> controllerNames{
-      "P1 KEYS",     "P2 KEYS",     "P3 KEYS",     "P4 KEYS",     "CPU LEVEL 0",
-      "CPU LEVEL 1", "CPU LEVEL 2", "CPU LEVEL 3", "CPU LEVEL 4", "CPU LEVEL 5"};
+  static std::array<std::string, kControllerCount> shownControllerNames();
+  const std::array<std::string, kControllerCount> controllerNames = shownControllerNames();
 
   std::vector<std::shared_ptr<MenuItem>> itemList;
   std::shared_ptr<MenuItem> selectedItem;

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "app/input/Keyboard.h"
+#include "app/menus/ControllerNames.h"
 #include "app/menus/Language.h"
 #include "app/menus/Menu.h"
 #include "app/menus/TextLines.h"
@@ -43,13 +44,15 @@ constexpr float kLockedShade = 0.5f;
 constexpr int32_t kShortSet = 2;
 constexpr int32_t kLongSet = 6;
 
-std::string keySetLabel(int32_t keySet) { return "P" + std::to_string(keySet + 1) + " KEYS"; }
-
 // The value after `value` (before it, going backwards), coming round
 // between `first` and `last`.
 int32_t stepRound(int32_t value, int32_t first, int32_t last, bool backwards) {
   if (backwards) return value <= first ? last : value - 1;
   return value >= last ? first : value + 1;
+}
+
+std::string keySetLabel(int32_t keySet) {
+  return keySet >= 0 && keySet < kKeySetCount ? kControllerNames[keySet] : "?";
 }
 
 std::string characterLabel(int32_t character) {

@@ -44,9 +44,10 @@ struct Player {
 };
 
 // A computer player of this level, placed for a point.
-std::shared_ptr<CpuPlayer> makeCpu(const std::shared_ptr<Pelota>& ball, int level, int32_t index = 0) {
+std::shared_ptr<CpuPlayer> makeCpu(const std::shared_ptr<Pelota>& ball, int level, int32_t index = 0,
+                                   bool doubles = false) {
   auto cpu = std::make_shared<CpuPlayer>(kWalkSpeed, kHitSpeed, ball, std::weak_ptr<Scene>());
-  cpu->setLevel(level);
+  cpu->setLevel(level, doubles);
   for (uint32_t i = 0; i < ClipCount; ++i) cpu->addAnimation(kClipMs);
   cpu->placeForPoint(index, 2);
   return cpu;
@@ -60,9 +61,9 @@ void incomingBall(Pelota& ball, float z = 0.0f, float toX = 700.0f) {
 
 // The widest stray up or down (y) and across (z) of 200 strokes by a player
 // of this level, after the ball has been hit `shots` times in the rally.
-Vector3 widestStray(int level, int shots) {
+Vector3 widestStray(int level, int shots, bool doubles = false) {
   auto ball = std::make_shared<Pelota>();
-  auto cpu = makeCpu(ball, level);
+  auto cpu = makeCpu(ball, level, 0, doubles);
   for (int i = 0; i < shots; ++i) incomingBall(*ball);
   Vector3 widest;
   for (int i = 0; i < 200; ++i) {
@@ -285,6 +286,18 @@ TEST(CpuScatter, NarrowerAtHigherLevelsAndWiderInLongRalliesAtTheTopOnlyAfterIts
   EXPECT_LE(std::max(held.z, held.y), kCpuAimScatter[5]);
   EXPECT_LE(std::max(tired.z, tired.y), kCpuAimScatter[0] * (1.0f + steady * kCpuStrayGrowthPerShot[0]));
   EXPECT_LE(std::max(bestTired.z, bestTired.y), kCpuAimScatter[5] * (1.0f + steady * kCpuStrayGrowthPerShot[5]));
+}
+
+TEST(CpuScatter, ALevelPlaysItsOwnScatterAndSteadyShotsInDoubles) {
+  // Level 4 holds its scatter for fewer shots in doubles, and from a narrower start.
+  setRandomState(kUnseededRandomState);
+  const int between = static_cast<int>(kCpuDoublesSteadyShots[4] + kCpuSteadyShots[4]) / 2;
+  ASSERT_GT(kCpuSteadyShots[4], kCpuDoublesSteadyShots[4] + 2.0f);
+  const Vector3 singles = widestStray(4, between), doubles = widestStray(4, between, true);
+  const Vector3 doublesFresh = widestStray(4, 1, true);
+  EXPECT_LE(std::max(singles.z, singles.y), kCpuAimScatter[4]);
+  EXPECT_LE(std::max(doublesFresh.z, doublesFresh.y), kCpuDoublesAimScatter[4]);
+  EXPECT_GT(std::max(doubles.z, doubles.y), kCpuDoublesAimScatter[4]);
 }
 
 TEST(CpuDive, OnlyForAPointTooFarAcrossToWalkTo) {
