@@ -153,11 +153,10 @@ constexpr int kCpuMaxLevel = 5;
 // aims at, across the court and up or down, by level. Higher means longer and
 // lower means into the net, so a stray is a miss of any kind. Three columns
 // (this one, the steady shots and the stroke pace) have a value of their own
-// in doubles: levels 4 and 5 play a single person more loosely and more
-// slowly than they play two, since a person who starts soon (an expert)
-// passes a slower ball and one who starts late (a regular) errs on it,
-// whereas two people at the net volley a slower ball away, and the higher
-// level would no longer beat the lower one in doubles.
+// in doubles, where levels 3 to 5 play as they play two people: against a
+// single person level 3 hits harder and levels 4 and 5 play more loosely and
+// more slowly (see the pace), whereas two people at the net volley a slower
+// ball away, and in doubles the higher level would no longer beat the lower.
 constexpr float kCpuAimScatter[kCpuMaxLevel + 1] = {180.0f, 80.0f, 60.0f, 50.0f, 58.0f, 16.0f};
 constexpr float kCpuDoublesAimScatter[kCpuMaxLevel + 1] = {180.0f, 80.0f, 60.0f, 50.0f, 48.0f, 12.0f};
 // A trial shot counts as landing in only this far (units) inside the side
